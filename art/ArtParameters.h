@@ -1,0 +1,51 @@
+#pragma once
+
+// The values that define one design, as the art view holds them, and the number conversions
+// that every reader of them shares.
+
+#include <QColor>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+// Where an art view is drawing.
+enum DrawMode : int32_t {
+    ScreenMode = 0,        // at the view's own size, one point per curve unit, overlays allowed
+    PrintMode = 1,         // fitted into the printable area, never enlarged
+    ImageExportMode = 2,   // fitted into the image, enlarged too when allowScaleUp is set
+};
+
+struct ArtParameters {
+    float anchorRadius = 0;
+    float runnerRadius = 0;    // negative: the runner rolls inside the anchor
+    float penHoleRadius = 0;
+    float penDrawSize = 0;     // in view units, never scaled with the design
+    QColor penColor;           // an invalid colour is no colour: nothing is painted with it
+    QColor pen2Color;
+    QColor pen3Color;
+    int32_t numberOfColors = 0;
+    float rotationsToMake = 0;
+    bool showAnchor = false;
+    bool closeCurve = false;
+    bool fillShape = false;
+    QColor fillColor;
+    float percentToDraw = 100;
+    int32_t drawMode = ScreenMode;
+    bool greaseIt = false;
+    bool allowScaleUp = false;
+};
+
+// A float truncated toward zero to a 32-bit integer. A plain cast is undefined for NaN, the
+// infinities and values beyond the range; here NaN gives 0 and the rest saturate.
+inline int32_t truncatedToInt(float value)
+{
+    constexpr float kLimit = 2147483648.0f;   // 2^31, exactly representable
+    if (std::isnan(value))
+        return 0;
+    if (value >= kLimit)
+        return std::numeric_limits<int32_t>::max();
+    if (value < -kLimit)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "art/ArtParameters.h"
+
+#include <QSizeF>
+#include <QWidget>
+
+class QPainter;
+class QPainterPath;
+
+// The art view: holds one design and draws it, on screen, on a printed page or into an image.
+// Setters only store; whoever changes a parameter calls update(). Every drawing traces the
+// curve afresh from the stored values: nothing is cached between drawings.
+class Rotagraph : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Rotagraph(QWidget* parent = nullptr);
+
+    float anchorRadius() const { return m_art.anchorRadius; }
+    void setAnchorRadius(float value) { m_art.anchorRadius = value; }
+    float runnerRadius() const { return m_art.runnerRadius; }
+    void setRunnerRadius(float value) { m_art.runnerRadius = value; }
+    float penHoleRadius() const { return m_art.penHoleRadius; }
+    void setPenHoleRadius(float value) { m_art.penHoleRadius = value; }
+    float penDrawSize() const { return m_art.penDrawSize; }
+    void setPenDrawSize(float value) { m_art.penDrawSize = value; }
+    QColor penColor() const { return m_art.penColor; }
+    void setPenColor(const QColor& value) { m_art.penColor = value; }
+    QColor pen2Color() const { return m_art.pen2Color; }
+    void setPen2Color(const QColor& value) { m_art.pen2Color = value; }
+    QColor pen3Color() const { return m_art.pen3Color; }
+    void setPen3Color(const QColor& value) { m_art.pen3Color = value; }
+    int32_t numberOfColors() const { return m_art.numberOfColors; }
+    void setNumberOfColors(int32_t value) { m_art.numberOfColors = value; }
+    float rotationsToMake() const { return m_art.rotationsToMake; }
+    void setRotationsToMake(float value) { m_art.rotationsToMake = value; }
+    bool showAnchor() const { return m_art.showAnchor; }
+    void setShowAnchor(bool value) { m_art.showAnchor = value; }
+    bool closeCurve() const { return m_art.closeCurve; }
+    void setCloseCurve(bool value) { m_art.closeCurve = value; }
+    bool fillShape() const { return m_art.fillShape; }
+    void setFillShape(bool value) { m_art.fillShape = value; }
+    QColor fillColor() const { return m_art.fillColor; }
+    void setFillColor(const QColor& value) { m_art.fillColor = value; }
+    float percentToDraw() const { return m_art.percentToDraw; }
+    void setPercentToDraw(float value) { m_art.percentToDraw = value; }
+    int32_t drawMode() const { return m_art.drawMode; }
+    void setDrawMode(int32_t value) { m_art.drawMode = value; }
+    bool greaseIt() const { return m_art.greaseIt; }
+    void setGreaseIt(bool value) { m_art.greaseIt = value; }
+    bool allowScaleUp() const { return m_art.allowScaleUp; }
+    void setAllowScaleUp(bool value) { m_art.allowScaleUp = value; }
+
+    // The area that print mode fits the design into: the page less its margins, in points,
+    // handed over by the code that prints. Empty when no page is being printed.
+    QSizeF printableArea() const { return m_printableArea; }
+    void setPrintableArea(const QSizeF& area) { m_printableArea = area; }
+
+    // Whether the last drawing had to stop tracing at the point budget.
+    bool lastDrawingTruncated() const { return m_lastDrawingTruncated; }
+    // The number of curve points in the last drawing.
+    std::size_t lastDrawingPointCount() const { return m_lastDrawingPointCount; }
+
+    // Traces and paints the design. In image-export mode only the size of `rect` counts: the
+    // design is centred in, and fitted to, a rectangle of that size at the origin.
+    void drawRect(const QRectF& rect);
+    // Fills a path, already in view coordinates, with fillColor. Only valid while drawing.
+    void fillIn(const QPainterPath& path);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+signals:
+    void drawn();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    ArtParameters m_art;
+    QSizeF m_printableArea;
+    QPainter* m_painter = nullptr;   // the painter of the drawing under way
+    bool m_lastDrawingTruncated = false;
+    std::size_t m_lastDrawingPointCount = 0;
+};
