@@ -1,0 +1,404 @@
+#include "app/AppDelegate.h"
+
+#include "app/Controls.h"
+#include "ui_MainWindow.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLocale>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QThreadPool>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace {
+
+const QString kDrawSlowlyTitle = QStringLiteral("Draw Slowly");
+const QString kStopDrawingTitle = QStringLiteral("Stop Drawing");
+constexpr std::chrono::milliseconds kFramePause{50};
+constexpr float kFinalPercent = 100;
+constexpr int kInsideTag = 1;   // the runnerPosition button that puts the runner inside
+
+template <typename Control>
+float floatValueOf(const QPointer<Control>& control)
+{
+    return control ? control->floatValue() : 0.0f;
+}
+
+template <typename Control>
+void setFloatValueOf(const QPointer<Control>& control, float value)
+{
+    if (control)
+        control->setFloatValue(value);
+}
+
+QColor colorOf(const QPointer<ColorWell>& well)
+{
+    return well ? well->color() : QColor();
+}
+
+void setColorOf(const QPointer<ColorWell>& well, const QColor& color)
+{
+    if (well)
+        well->setColor(color);
+}
+
+void setOn(const QPointer<QCheckBox>& checkbox, bool on)
+{
+    if (checkbox)
+        checkbox->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+template <typename Control>
+void setEnabledOf(const QPointer<Control>& control, bool enabled)
+{
+    if (control)
+        control->setEnabled(enabled);
+}
+
+// A number as the steppers and fields show a truncated value: toward zero, a whole number.
+float truncated(float value)
+{
+    return static_cast<float>(truncatedToInt(value));
+}
+
+}
+
+float revolutionLimit(float anchorRadius, float runnerRadius)
+{
+    constexpr float kFullDesignRevolutions = 40;
+    constexpr float kRatioExponent = 0.7f;
+    const float ratio = anchorRadius / runnerRadius;
+    const float cap = std::floor(kFullDesignRevolutions / std::pow(ratio, kRatioExponent));
+    return std::isnan(cap) ? 1.0f : std::max(1.0f, cap);
+}
+
+AppDelegate::AppDelegate(QObject* parent)
+    : QObject(parent)
+    , m_ui(std::make_unique<Ui::MainWindow>())
+    , m_window(std::make_unique<QMainWindow>())
+{
+    m_ui->setupUi(m_window.get());
+    bindControls();
+    connectActions();
+}
+
+AppDelegate::~AppDelegate()
+{
+    // A slow drawing posts to this controller: stop it and wait for its worker before going.
+    setCancelDrawing(true);
+    if (m_operationQueue)
+        m_operationQueue->waitForDone();
+}
+
+void AppDelegate::bindControls()
+{
+    Ui::MainWindow& ui = *m_ui;
+    m_artView = ui.artView;
+    m_numeric = {{{ui.anchorRadiusInput, ui.anchorRadiusStepper},
+                  {ui.runnerRadiusInput, ui.runnerRadiusStepper},
+                  {ui.penRadiusInput, ui.penRadiusStepper},
+                  {ui.revolutionsInput, ui.revolutionsStepper}}};
+    m_showAnchorCheckbox = ui.showAnchorCheckbox;
+    m_closeCurveCheckbox = ui.closeCurveCheckbox;
+    m_fillCheckbox = ui.fillCheckbox;
+    m_wheelGrease = ui.wheelGrease;
+    m_limitRotations = ui.limitRotations;
+    m_confinePen = ui.confinePen;
+    m_useSecondColorCheck = ui.useSecondColorCheck;
+    m_useThirdColorCheck = ui.useThirdColorCheck;
+    m_colorPicker = ui.colorPicker;
+    m_secondColor = ui.secondColor;
+    m_thirdColor = ui.thirdColor;
+    m_fillColorPicker = ui.fillColorPicker;
+    m_penWidthSlider = ui.penWidthSlider;
+    m_drawSpeedControl = ui.drawSpeedControl;
+    m_drawSlowButton = ui.drawSlowButton;
+    m_runnerPosition = ui.runnerPosition;
+    // The radio buttons carry their tags as properties; the group answers with them.
+    for (QAbstractButton* button : ui.runnerPosition->buttons())
+        ui.runnerPosition->setId(button, tagOf(button));
+
+    // Extra wells start with colours of their own; they supply the pens when turned on.
+    m_secondColor->setColor(QColor(0, 102, 204));
+    m_thirdColor->setColor(QColor(0, 153, 51));
+}
+
+void AppDelegate::connectActions()
+{
+    Ui::MainWindow& ui = *m_ui;
+    for (const NumericControls& numeric : m_numeric) {
+        connect(numeric.stepper, &Stepper::valueStepped, this,
+                [this, stepper = numeric.stepper] { stepperChanged(stepper); });
+        connect(numeric.input, &NumberField::numberEdited, this,
+                [this, input = numeric.input] { numberTyped(input); });
+    }
+    const auto onClick = [this](QAbstractButton* button, void (AppDelegate::*action)(QObject*)) {
+        connect(button, &QAbstractButton::clicked, this, [this, button, action] { (this->*action)(button); });
+    };
+    onClick(ui.showAnchorCheckbox, &AppDelegate::toggleShowAnchor);
+    onClick(ui.closeCurveCheckbox, &AppDelegate::toggleCloseCurve);
+    onClick(ui.fillCheckbox, &AppDelegate::fillBoxToggle);
+    onClick(ui.useSecondColorCheck, &AppDelegate::twoColorClick);
+    onClick(ui.useThirdColorCheck, &AppDelegate::threeColorClick);
+    onClick(ui.drawSlowButton, &AppDelegate::drawSlowButton);
+    for (QCheckBox* checkbox : {ui.limitRotations, ui.wheelGrease, ui.confinePen})
+        onClick(checkbox, &AppDelegate::drawNowAction);
+    connect(ui.runnerPosition, &QButtonGroup::idClicked, this,
+            [this] { drawNowAction(m_runnerPosition); });
+    for (ColorWell* well : {ui.colorPicker, ui.secondColor, ui.thirdColor, ui.fillColorPicker})
+        connect(well, &ColorWell::colorPicked, this, [this, well] { drawNowAction(well); });
+    connect(ui.penWidthSlider, &FloatSlider::valueEdited, this,
+            [this] { drawNowAction(m_penWidthSlider); });
+    connect(ui.penWidthSlider, &QSlider::valueChanged, this, [this] {
+        m_ui->penWidthValue->setText(tr("%1 pt").arg(double(floatValueOf(m_penWidthSlider))));
+    });
+
+    ui.actionNewDesign->setShortcut(QKeySequence::New);
+    connect(ui.actionNewDesign, &QAction::triggered, this,
+            [this] { newMenuSelected(m_ui->actionNewDesign); });
+    ui.actionQuit->setShortcut(QKeySequence::Quit);
+    ui.actionQuit->setMenuRole(QAction::QuitRole);
+    connect(ui.actionQuit, &QAction::triggered, m_window.get(), &QMainWindow::close);
+
+    connect(ui.artView, &Rotagraph::drawn, this, &AppDelegate::showDrawingStatus);
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    newMenuSelected(nullptr);
+    m_operationQueue = std::make_unique<QThreadPool>();
+    setCancelDrawing(false);
+}
+
+void AppDelegate::newMenuSelected(QObject* /*sender*/)
+{
+    setCancelDrawing(true);   // a slow drawing under way stops after its frame
+    if (m_artView) {
+        Rotagraph& art = *m_artView;
+        art.setAnchorRadius(160);
+        art.setRunnerRadius(72);
+        art.setPenHoleRadius(53);
+        art.setRotationsToMake(9);
+        art.setPenDrawSize(1);
+        art.setShowAnchor(false);
+        art.setCloseCurve(false);
+        art.setFillShape(false);
+        art.setGreaseIt(false);
+        art.setPenColor(Qt::red);
+        art.setFillColor(Qt::yellow);
+        art.setPercentToDraw(100);
+    }
+    syncAllControlsToArt();
+    // Turning the second colour on and clicking it off again drops to one colour and draws.
+    setOn(m_useSecondColorCheck, true);
+    if (m_useSecondColorCheck)
+        m_useSecondColorCheck->click();
+}
+
+void AppDelegate::syncAllControlsToArt()
+{
+    if (!m_artView)
+        return;
+    const Rotagraph& art = *m_artView;
+    const float values[] = {art.anchorRadius(), art.runnerRadius(), art.penHoleRadius(), art.rotationsToMake()};
+    for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
+        setFloatValueOf(numericControls(tag)->stepper, values[tag - 1]);
+        setFloatValueOf(numericControls(tag)->input, values[tag - 1]);
+    }
+    setOn(m_showAnchorCheckbox, art.showAnchor());
+    setOn(m_closeCurveCheckbox, art.closeCurve());
+    setOn(m_fillCheckbox, art.fillShape());
+    setOn(m_wheelGrease, art.greaseIt());
+    setColorOf(m_colorPicker, art.penColor());
+    setColorOf(m_fillColorPicker, art.fillColor());
+    setFloatValueOf(m_penWidthSlider, art.penDrawSize());
+    setOn(m_limitRotations, false);
+    setOn(m_confinePen, art.penHoleRadius() < art.runnerRadius());
+    if (m_runnerPosition && m_runnerPosition->button(0))
+        m_runnerPosition->button(0)->setChecked(true);
+}
+
+void AppDelegate::drawNow()
+{
+    if (!m_artView)
+        return;
+    Rotagraph& art = *m_artView;
+    const float anchor = floatValueOf(anchorRadiusInput());
+    const float runner = floatValueOf(runnerRadiusInput());
+    art.setAnchorRadius(anchor);
+    art.setRunnerRadius(runner);
+    if (m_runnerPosition && m_runnerPosition->checkedId() == kInsideTag)
+        art.setRunnerRadius(-runner);
+    art.setPenHoleRadius(floatValueOf(penRadiusInput()));
+    art.setPenDrawSize(floatValueOf(m_penWidthSlider));
+    art.setPenColor(colorOf(m_colorPicker));
+    art.setPen2Color(colorOf(m_secondColor));
+    art.setPen3Color(colorOf(m_thirdColor));
+    art.setNumberOfColors(m_colorsInUse);
+    art.setFillColor(colorOf(m_fillColorPicker));
+    art.setDrawMode(ScreenMode);
+    art.setRotationsToMake(floatValueOf(revolutionsInput()));
+    if (isOn(m_limitRotations)) {
+        const float cap = revolutionLimit(anchor, runner);
+        const float revolutions = std::min(art.rotationsToMake(), cap);
+        art.setRotationsToMake(std::isnan(revolutions) ? cap : revolutions);
+        setFloatValueOf(numericControls(RevolutionsTag)->stepper, art.rotationsToMake());
+        setFloatValueOf(numericControls(RevolutionsTag)->input, art.rotationsToMake());
+    }
+    art.setGreaseIt(isOn(m_wheelGrease));
+    art.update();
+}
+
+AppDelegate::NumericControls* AppDelegate::numericControls(int tag)
+{
+    return tag >= AnchorRadiusTag && tag <= RevolutionsTag ? &m_numeric[static_cast<std::size_t>(tag - 1)]
+                                                           : nullptr;
+}
+
+void AppDelegate::stepperChanged(QObject* sender)
+{
+    auto* stepper = qobject_cast<Stepper*>(sender);
+    const float value = stepper ? stepper->floatValue() : 0.0f;
+    const int tag = tagOf(sender);
+    // The anchor keeps the stepper's fraction; the other parameters are whole numbers.
+    if (NumericControls* numeric = numericControls(tag))
+        setFloatValueOf(numeric->input, tag == AnchorRadiusTag ? value : truncated(value));
+    confinePenToRunner();
+    drawNow();
+}
+
+void AppDelegate::numberTyped(QObject* sender)
+{
+    auto* input = qobject_cast<NumberField*>(sender);
+    const float value = input ? input->floatValue() : 0.0f;
+    // The field keeps what was typed, fraction included: that is what is drawn.
+    if (NumericControls* numeric = numericControls(tagOf(sender)))
+        setFloatValueOf(numeric->stepper, truncated(value));
+    confinePenToRunner();
+    drawNow();
+}
+
+void AppDelegate::confinePenToRunner()
+{
+    if (!isOn(m_confinePen))
+        return;
+    const float pen = floatValueOf(penRadiusInput());
+    const float runner = floatValueOf(runnerRadiusInput());
+    if (pen >= runner) {   // false when either is NaN
+        const float confined = runner - 1;
+        setFloatValueOf(numericControls(PenRadiusTag)->stepper, confined);
+        setFloatValueOf(numericControls(PenRadiusTag)->input, confined);
+    }
+}
+
+void AppDelegate::toggleShowAnchor(QObject* sender)
+{
+    if (!m_artView)
+        return;
+    m_artView->setShowAnchor(isOn(qobject_cast<QCheckBox*>(sender)));
+    m_artView->update();
+}
+
+void AppDelegate::toggleCloseCurve(QObject* sender)
+{
+    if (!m_artView)
+        return;
+    m_artView->setCloseCurve(isOn(qobject_cast<QCheckBox*>(sender)));
+    m_artView->update();
+}
+
+void AppDelegate::fillBoxToggle(QObject* sender)
+{
+    if (!m_artView)
+        return;
+    m_artView->setFillShape(isOn(qobject_cast<QCheckBox*>(sender)));
+    m_artView->update();
+}
+
+void AppDelegate::twoColorClick(QObject* sender)
+{
+    const bool on = isOn(qobject_cast<QCheckBox*>(sender));
+    setEnabledOf(m_secondColor, on);
+    setEnabledOf(m_useThirdColorCheck, on);
+    setColorsInUse(on ? 2 : 1);
+    setOn(m_useThirdColorCheck, false);
+    setEnabledOf(m_thirdColor, false);
+    drawNow();
+}
+
+void AppDelegate::threeColorClick(QObject* sender)
+{
+    const bool on = isOn(qobject_cast<QCheckBox*>(sender));
+    setEnabledOf(m_thirdColor, on);
+    setColorsInUse(on ? 3 : 2);
+    drawNow();
+}
+
+void AppDelegate::drawNowAction(QObject* /*sender*/)
+{
+    drawNow();
+}
+
+void AppDelegate::showDrawingStatus()
+{
+    if (!m_artView)
+        return;
+    const QLocale locale;
+    const QString message = m_artView->lastDrawingTruncated()
+        ? tr("This design is too long to draw whole: it stops after %1 points.")
+              .arg(locale.toString(qulonglong(m_artView->lastDrawingPointCount())))
+        : tr("%1 points").arg(locale.toString(qulonglong(m_artView->lastDrawingPointCount())));
+    m_window->statusBar()->showMessage(message);
+}
+
+void AppDelegate::drawSlowButton(QObject* sender)
+{
+    auto* button = qobject_cast<QPushButton*>(sender);
+    if (button && button->text() == kDrawSlowlyTitle && m_operationQueue && m_artView) {
+        setCancelDrawing(false);
+        m_slowDrawingStep = floatValueOf(m_drawSpeedControl) / m_artView->rotationsToMake();
+        m_operationQueue->start([this] { slowDrawing(); });
+        button->setText(kStopDrawingTitle);
+        setEnabledOf(m_drawSpeedControl, false);
+    } else {
+        setCancelDrawing(true);   // the worker restores the button and the slider when it ends
+    }
+}
+
+void AppDelegate::slowDrawing()
+{
+    const float step = m_slowDrawingStep;
+    const double bound = 100.0 + static_cast<double>(step);
+    const auto showPercent = [this](float percent) {
+        postToMainThread([this, percent] {
+            if (m_artView) {
+                m_artView->setPercentToDraw(percent);
+                m_artView->update();
+            }
+        });
+    };
+    // A step of 0 or less never reaches the bound: such a drawing runs until it is stopped.
+    for (float percent = step; static_cast<double>(percent) < bound; percent += step) {
+        showPercent(percent);
+        std::this_thread::sleep_for(kFramePause);
+        if (cancelDrawing())
+            break;
+    }
+    showPercent(kFinalPercent);
+    postToMainThread([this] {
+        if (m_drawSlowButton)
+            m_drawSlowButton->setText(kDrawSlowlyTitle);
+        setEnabledOf(m_drawSpeedControl, true);
+    });
+}
+
+void AppDelegate::postToMainThread(std::function<void()> change)
+{
+    // Queued calls run in the order posted, and are dropped if this controller is gone.
+    QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+}

@@ -1,0 +1,197 @@
+#include "app/Controls.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+float leadingNumber(const QString& text)
+{
+    static const QRegularExpression number(
+        QStringLiteral(R"(^\s*[+-]?(?:\d+(?:\.\d*)?|\.\d+)(?:[eE][+-]?\d+)?)"));
+    const QRegularExpressionMatch match = number.match(text);
+    if (!match.hasMatch())
+        return 0;
+    // strtof rounds once, to the nearest float; out of range it gives an infinity.
+    return std::strtof(match.captured().toLatin1().constData(), nullptr);
+}
+
+QString formatNumber(float value)
+{
+    char buffer[32];
+    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
+}
+
+int tagOf(const QObject* control)
+{
+    return control ? control->property("tag").toInt() : 0;
+}
+
+bool isOn(const QCheckBox* checkbox)
+{
+    return checkbox && checkbox->checkState() == Qt::Checked;
+}
+
+NumberField::NumberField(QWidget* parent)
+    : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::editingFinished, this, &NumberField::numberEdited);
+}
+
+Stepper::Stepper(QWidget* parent)
+    : QWidget(parent)
+    , m_up(new QToolButton(this))
+    , m_down(new QToolButton(this))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton* arrow : {m_up, m_down}) {
+        arrow->setArrowType(arrow == m_up ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setAutoRepeat(true);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        layout->addWidget(arrow);
+    }
+    connect(m_up, &QToolButton::clicked, this, &Stepper::stepUp);
+    connect(m_down, &QToolButton::clicked, this, &Stepper::stepDown);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize Stepper::sizeHint() const
+{
+    return {20, 28};
+}
+
+void Stepper::setMinimum(double minimum)
+{
+    m_minimum = minimum;
+    m_maximum = std::max(m_maximum, minimum);
+    setValue(m_value);
+}
+
+void Stepper::setMaximum(double maximum)
+{
+    m_maximum = maximum;
+    m_minimum = std::min(m_minimum, maximum);
+    setValue(m_value);
+}
+
+void Stepper::setValue(double value)
+{
+    m_value = std::isnan(value) ? m_minimum : std::clamp(value, m_minimum, m_maximum);
+}
+
+void Stepper::stepUp()
+{
+    stepBy(m_increment);
+}
+
+void Stepper::stepDown()
+{
+    stepBy(-m_increment);
+}
+
+void Stepper::stepBy(double delta)
+{
+    setValue(m_value + delta);
+    emit valueStepped();
+}
+
+void Stepper::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        stepUp();
+        break;
+    case Qt::Key_Down:
+        stepDown();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void Stepper::wheelEvent(QWheelEvent* event)
+{
+    const int notches = event->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
+    if (notches == 0) {
+        event->ignore();
+        return;
+    }
+    stepBy(notches * m_increment);
+}
+
+FloatSlider::FloatSlider(QWidget* parent)
+    : QSlider(Qt::Horizontal, parent)
+{
+    connect(this, &QSlider::valueChanged, this, [this] {
+        if (!m_settingValue)
+            emit valueEdited();
+    });
+}
+
+void FloatSlider::setFloatValue(float value)
+{
+    const double steps = static_cast<double>(value) * m_scale;
+    const double held = std::isnan(steps) ? minimum() : std::clamp<double>(steps, minimum(), maximum());
+    m_settingValue = true;
+    setValue(static_cast<int>(std::lround(held)));
+    m_settingValue = false;
+}
+
+ColorWell::ColorWell(QWidget* parent)
+    : QPushButton(parent)
+{
+    connect(this, &QPushButton::clicked, this, &ColorWell::openColorDialog);
+}
+
+void ColorWell::setColor(const QColor& color)
+{
+    m_color = color;
+    update();
+}
+
+QSize ColorWell::sizeHint() const
+{
+    return {44, 26};
+}
+
+void ColorWell::paintEvent(QPaintEvent* event)
+{
+    QPushButton::paintEvent(event);
+    QPainter painter(this);
+    const QRect swatch = rect().adjusted(6, 6, -6, -6);
+    if (!m_color.isValid()) {
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(swatch);
+        painter.drawLine(swatch.bottomLeft(), swatch.topRight());
+        return;
+    }
+    if (!isEnabled())
+        painter.setOpacity(0.3);
+    painter.fillRect(swatch, m_color);
+    painter.setPen(palette().color(QPalette::Shadow));
+    painter.drawRect(swatch);
+}
+
+void ColorWell::openColorDialog()
+{
+    auto* dialog = new QColorDialog(m_color.isValid() ? m_color : QColor(Qt::black), window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(toolTip().isEmpty() ? tr("Choose a Colour") : toolTip());
+    connect(dialog, &QColorDialog::colorSelected, this, [this](const QColor& color) {
+        setColor(color);
+        emit colorPicked();
+    });
+    dialog->open();
+}

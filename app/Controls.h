@@ -1,0 +1,138 @@
+#pragma once
+
+// The small controls the controller works with. Like the toolkit controls they stand in for,
+// they hold a float value, setting a value from code never sends an action, and a user's change
+// does. Every control may carry an integer `tag` as a dynamic property set in the .ui file.
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QWidget>
+
+class QCheckBox;
+class QToolButton;
+
+// The leading number of a text, as a text field reads it: "72.9 mm" gives 72.9, text that does
+// not begin with a number gives 0.
+float leadingNumber(const QString& text);
+// The shortest text that reads back as the same float.
+QString formatNumber(float value);
+
+// A control's tag: 0 for a control without one.
+int tagOf(const QObject* control);
+// A checkbox counts as on only when fully checked; a mixed or missing one counts as off.
+bool isOn(const QCheckBox* checkbox);
+
+// A text field for one number. Sends numberEdited when the user commits a change (Return, or
+// leaving the field after editing it).
+class NumberField : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit NumberField(QWidget* parent = nullptr);
+
+    float floatValue() const { return leadingNumber(text()); }
+    void setFloatValue(float value) { setText(formatNumber(value)); }
+
+signals:
+    void numberEdited();
+};
+
+// Up and down arrows that step a float value within a range. The arrow keys step it too.
+class Stepper : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(double minimum READ minimum WRITE setMinimum)
+    Q_PROPERTY(double maximum READ maximum WRITE setMaximum)
+    Q_PROPERTY(double increment READ increment WRITE setIncrement)
+    Q_PROPERTY(double value READ value WRITE setValue)
+
+public:
+    explicit Stepper(QWidget* parent = nullptr);
+
+    double minimum() const { return m_minimum; }
+    void setMinimum(double minimum);
+    double maximum() const { return m_maximum; }
+    void setMaximum(double maximum);
+    double increment() const { return m_increment; }
+    void setIncrement(double increment) { m_increment = increment; }
+    double value() const { return m_value; }
+    void setValue(double value);   // held within the range; NaN becomes the minimum
+
+    float floatValue() const { return static_cast<float>(m_value); }
+    void setFloatValue(float value) { setValue(value); }
+
+    // As a click on an arrow: moves by one increment and sends valueStepped.
+    void stepUp();
+    void stepDown();
+
+    QSize sizeHint() const override;
+
+signals:
+    void valueStepped();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void stepBy(double delta);
+
+    QToolButton* m_up;
+    QToolButton* m_down;
+    double m_minimum = 0;
+    double m_maximum = 100;
+    double m_increment = 1;
+    double m_value = 0;
+};
+
+// A slider with a float value: `scale` slider steps make one unit. Sends valueEdited on a
+// user's change only.
+class FloatSlider : public QSlider
+{
+    Q_OBJECT
+    Q_PROPERTY(double scale READ scale WRITE setScale)
+
+public:
+    explicit FloatSlider(QWidget* parent = nullptr);
+
+    double scale() const { return m_scale; }
+    void setScale(double scale) { m_scale = scale > 0 ? scale : 1; }
+
+    float floatValue() const { return static_cast<float>(value() / m_scale); }
+    void setFloatValue(float value);   // held within the range; NaN becomes the minimum
+
+signals:
+    void valueEdited();
+
+private:
+    double m_scale = 1;
+    bool m_settingValue = false;
+};
+
+// A swatch of a colour; clicking it opens the colour dialog. Sends colorPicked when the user
+// chooses a colour there.
+class ColorWell : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    explicit ColorWell(QWidget* parent = nullptr);
+
+    QColor color() const { return m_color; }
+    void setColor(const QColor& color);
+
+    QSize sizeHint() const override;
+
+signals:
+    void colorPicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void openColorDialog();
+
+    QColor m_color;
+};
