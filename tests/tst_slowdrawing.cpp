@@ -1,0 +1,163 @@
+#include "app/AppDelegate.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QTest>
+
+#include <vector>
+
+// Slow drawings run for real: a worker paces the frames, 0.05 s apart, and the main thread
+// draws them. The percentages are recorded as the art view paints them.
+class TestSlowDrawing : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppDelegate> app;
+    std::vector<float> drawnAt;
+    std::function<void()> onFrame;   // run after each recorded painting
+
+    void typeRevolutions(const QString& text)
+    {
+        NumberField* field = app->revolutionsInput();
+        field->clear();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+
+    void start(float speed)
+    {
+        app->drawSpeedControl()->setFloatValue(speed);
+        QTest::qWait(20);   // let the drawing of earlier changes happen first
+        drawnAt.clear();
+        app->drawSlowButton()->click();
+    }
+
+    bool idle() const { return app->drawSlowButton()->text() == QLatin1String("Draw Slowly"); }
+
+    void verifyIdle()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(idle(), 10000);
+        QVERIFY(app->drawSpeedControl()->isEnabled());
+        QCOMPARE(app->artView()->percentToDraw(), 100.0f);
+        QVERIFY(!drawnAt.empty());
+        QCOMPARE(drawnAt.back(), 100.0f);
+    }
+
+private slots:
+    void init()
+    {
+        app = std::make_unique<AppDelegate>();
+        app->applicationDidFinishLaunching();
+        app->mainWindow()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        drawnAt.clear();
+        onFrame = nullptr;
+        connect(app->artView(), &Rotagraph::drawn, this, [this] {
+            drawnAt.push_back(app->artView()->percentToDraw());
+            if (onFrame)   // after the painting, as a user's click would come
+                QMetaObject::invokeMethod(this, onFrame, Qt::QueuedConnection);
+        });
+    }
+
+    void cleanup() { app.reset(); }
+
+    void framesRunFromOneStepToTheWhole_data()
+    {
+        QTest::addColumn<float>("speed");
+        QTest::addColumn<QString>("revolutions");
+        QTest::addColumn<std::vector<float>>("frames");
+        QTest::addRow("speed 30, one revolution: one frame past the end")
+            << 30.0f << "1" << std::vector<float>{30, 60, 90, 120, 100};
+        QTest::addRow("speed 25, one revolution") << 25.0f << "1" << std::vector<float>{25, 50, 75, 100, 100};
+        QTest::addRow("speed 50, two revolutions") << 50.0f << "2" << std::vector<float>{25, 50, 75, 100, 100};
+        QTest::addRow("one frame past the end only") << 100.0f << "0.5" << std::vector<float>{200, 100};
+        QTest::addRow("no revolutions: the final frame only") << 10.0f << "0" << std::vector<float>{100};
+    }
+
+    void framesRunFromOneStepToTheWhole()
+    {
+        QFETCH(float, speed);
+        QFETCH(QString, revolutions);
+        QFETCH(std::vector<float>, frames);
+        typeRevolutions(revolutions);
+        start(speed);
+        QCOMPARE(app->drawSlowButton()->text(), QString("Stop Drawing"));
+        QVERIFY(!app->drawSpeedControl()->isEnabled());
+        verifyIdle();
+        QCOMPARE(drawnAt, frames);
+    }
+
+    void stopDuringTheThirdFrame()
+    {
+        typeRevolutions("1");
+        onFrame = [this] {
+            if (drawnAt.size() == 3 && !idle())
+                app->drawSlowButton()->click();
+        };
+        start(10);
+        verifyIdle();
+        QCOMPARE(drawnAt, (std::vector<float>{10, 20, 30, 100}));
+    }
+
+    void newDesignStopsIt()
+    {
+        typeRevolutions("3");
+        app->showAnchorCheckbox()->click();
+        QAction* newDesign = app->mainWindow()->findChild<QAction*>("actionNewDesign");
+        onFrame = [this, newDesign] {
+            if (drawnAt.size() == 2 && !idle())
+                newDesign->trigger();
+        };
+        start(10);
+        verifyIdle();
+        QVERIFY(drawnAt.size() <= 5);   // a frame in flight may still show, then the whole
+        QCOMPARE(app->artView()->rotationsToMake(), 9.0f);
+        QVERIFY(!app->artView()->showAnchor());
+    }
+
+    void speedZeroRunsUntilStopped()
+    {
+        onFrame = [this] {
+            if (drawnAt.size() == 6 && !idle())
+                app->drawSlowButton()->click();
+        };
+        start(0);
+        verifyIdle();
+        QCOMPARE(drawnAt, (std::vector<float>{0, 0, 0, 0, 0, 0, 100}));
+    }
+
+    void controlsStayLiveAndChangesShowAtTheCurrentPercentage()
+    {
+        typeRevolutions("1");
+        float percentWhenChanged = 0;
+        onFrame = [&, this] {
+            if (drawnAt.size() == 2 && !idle()) {
+                percentWhenChanged = app->artView()->percentToDraw();
+                app->runnerRadiusStepper()->stepDown();
+            }
+        };
+        start(20);
+        QTRY_COMPARE(app->artView()->runnerRadius(), 71.0f);
+        QCOMPARE(percentWhenChanged, 40.0f);
+        verifyIdle();
+    }
+
+    void quittingDuringADrawing()
+    {
+        onFrame = [this] {
+            if (drawnAt.size() == 2)
+                app->mainWindow()->close();
+        };
+        start(1);
+        QTRY_VERIFY(!app->mainWindow()->isVisible());
+        // Going away cancels the drawing and waits for its worker; nothing it posted may
+        // reach the gone controller or its view.
+        app.reset();
+        QTest::qWait(200);
+        QCOMPARE(drawnAt.size(), std::size_t(2));
+    }
+};
+
+QTEST_MAIN(TestSlowDrawing)
+#include "tst_slowdrawing.moc"

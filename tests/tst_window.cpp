@@ -1,0 +1,383 @@
+#include "app/AppDelegate.h"
+#include "app/Controls.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+void type(NumberField* field, const QString& text)
+{
+    field->clear();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+}
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppDelegate> app;
+    Rotagraph* art = nullptr;
+
+    template <typename T>
+    T* control(const char* name) const
+    {
+        T* found = app->mainWindow()->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+
+    void verifyDefaultDesign()
+    {
+        QCOMPARE(app->anchorRadiusInput()->text(), QString("160"));
+        QCOMPARE(app->runnerRadiusInput()->text(), QString("72"));
+        QCOMPARE(app->penRadiusInput()->text(), QString("53"));
+        QCOMPARE(app->revolutionsInput()->text(), QString("9"));
+        QCOMPARE(app->anchorRadiusStepper()->floatValue(), 160.0f);
+        QCOMPARE(app->runnerRadiusStepper()->floatValue(), 72.0f);
+        QCOMPARE(app->penRadiusStepper()->floatValue(), 53.0f);
+        QCOMPARE(app->revolutionsStepper()->floatValue(), 9.0f);
+        for (QCheckBox* off : {app->showAnchorCheckbox().data(), app->closeCurveCheckbox().data(),
+                               app->fillCheckbox().data(), app->wheelGrease().data(),
+                               app->limitRotations().data(), app->useSecondColorCheck().data(),
+                               app->useThirdColorCheck().data()})
+            QVERIFY2(!isOn(off), qPrintable(off->objectName()));
+        QVERIFY(isOn(app->confinePen()));
+        QVERIFY(!app->useThirdColorCheck()->isEnabled());
+        QVERIFY(!app->secondColor()->isEnabled());
+        QVERIFY(!app->thirdColor()->isEnabled());
+        QVERIFY(app->useSecondColorCheck()->isEnabled());
+        QCOMPARE(app->colorPicker()->color(), QColor(Qt::red));
+        QCOMPARE(app->fillColorPicker()->color(), QColor(Qt::yellow));
+        QCOMPARE(app->penWidthSlider()->floatValue(), 1.0f);
+        QVERIFY(control<QRadioButton>("runnerOutside")->isChecked());
+        QCOMPARE(app->colorsInUse(), 1);
+
+        QCOMPARE(art->anchorRadius(), 160.0f);
+        QCOMPARE(art->runnerRadius(), 72.0f);
+        QCOMPARE(art->penHoleRadius(), 53.0f);
+        QCOMPARE(art->rotationsToMake(), 9.0f);
+        QCOMPARE(art->penDrawSize(), 1.0f);
+        QCOMPARE(art->penColor(), QColor(Qt::red));
+        QCOMPARE(art->fillColor(), QColor(Qt::yellow));
+        QCOMPARE(art->numberOfColors(), 1);
+        QCOMPARE(art->drawMode(), int(ScreenMode));
+        QCOMPARE(art->percentToDraw(), 100.0f);
+        QVERIFY(!art->showAnchor() && !art->closeCurve() && !art->fillShape() && !art->greaseIt());
+    }
+
+private slots:
+    void init()
+    {
+        app = std::make_unique<AppDelegate>();
+        app->applicationDidFinishLaunching();
+        app->mainWindow()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        art = app->artView();
+    }
+
+    void cleanup() { app.reset(); }
+
+    void startUpShowsTheDefaultDesign()
+    {
+        verifyDefaultDesign();
+        QCOMPARE(app->drawSlowButton()->text(), QString("Draw Slowly"));
+        // Every reference is bound to the control of the same name in the window.
+        QCOMPARE(app->anchorRadiusInput()->objectName(), QString("anchorRadiusInput"));
+        QCOMPARE(app->drawSpeedControl()->objectName(), QString("drawSpeedControl"));
+        QCOMPARE(art->objectName(), QString("artView"));
+        QTRY_VERIFY(app->mainWindow()->statusBar()->currentMessage().contains("1,260"));
+    }
+
+    void newDesignRestoresTheDefault()
+    {
+        app->useSecondColorCheck()->click();
+        app->useThirdColorCheck()->click();
+        app->secondColor()->setColor(Qt::cyan);
+        app->fillCheckbox()->click();
+        app->closeCurveCheckbox()->click();
+        app->showAnchorCheckbox()->click();
+        app->wheelGrease()->click();
+        app->limitRotations()->click();
+        control<QRadioButton>("runnerInside")->click();
+        type(app->anchorRadiusInput(), "90");
+        type(app->revolutionsInput(), "3");
+        app->penWidthSlider()->setFloatValue(4);
+        QCOMPARE(app->colorsInUse(), 3);
+        QCOMPARE(art->runnerRadius(), -72.0f);
+
+        control<QAction>("actionNewDesign")->trigger();
+        verifyDefaultDesign();
+        QCOMPARE(app->secondColor()->color(), QColor(Qt::cyan));   // kept, but out of use
+        QCOMPARE(control<QAction>("actionNewDesign")->shortcut(), QKeySequence(QKeySequence::New));
+    }
+
+    void stepperAndFieldFollowEachOther_data()
+    {
+        QTest::addColumn<QString>("stepper");
+        QTest::addColumn<float>("value");
+        QTest::addColumn<QString>("fieldText");
+        QTest::addRow("runner 72") << "runnerRadiusStepper" << 72.0f << "72";
+        QTest::addRow("runner truncated") << "runnerRadiusStepper" << 72.6f << "72";
+        QTest::addRow("anchor keeps its fraction") << "anchorRadiusStepper" << 72.6f << "72.6";
+        QTest::addRow("revolutions truncated") << "revolutionsStepper" << 4.9f << "4";
+    }
+
+    void stepperAndFieldFollowEachOther()
+    {
+        QFETCH(QString, stepper);
+        QFETCH(float, value);
+        QFETCH(QString, fieldText);
+        app->confinePen()->click();   // off: keep the pen out of it
+        auto* s = control<Stepper>(qPrintable(stepper));
+        s->setFloatValue(value + 1);
+        s->stepDown();
+        QCOMPARE(s->floatValue(), value);
+        const int tag = tagOf(s);
+        NumberField* fields[] = {app->anchorRadiusInput(), app->runnerRadiusInput(),
+                                 app->penRadiusInput(), app->revolutionsInput()};
+        QCOMPARE(fields[tag - 1]->text(), fieldText);
+        const float shown = fieldText.toFloat();
+        const float drawn[] = {art->anchorRadius(), art->runnerRadius(), art->penHoleRadius(),
+                               art->rotationsToMake()};
+        QCOMPARE(drawn[tag - 1], shown);
+    }
+
+    void typingKeepsTheFractionForDrawing()
+    {
+        type(app->runnerRadiusInput(), "72.9");
+        QCOMPARE(app->runnerRadiusStepper()->floatValue(), 72.0f);
+        QCOMPARE(art->runnerRadius(), 72.9f);
+
+        app->confinePen()->click();
+        type(app->penRadiusInput(), "-3.7");
+        QCOMPARE(app->penRadiusStepper()->floatValue(), 0.0f);   // held within its range
+        QCOMPARE(art->penHoleRadius(), -3.7f);
+    }
+
+    void textThatHoldsNoNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<float>("value");
+        QTest::addRow("letters") << "abc" << 0.0f;
+        QTest::addRow("empty") << "" << 0.0f;
+        QTest::addRow("leading number") << "12.5 mm" << 12.5f;
+        QTest::addRow("exponent") << "1e2" << 100.0f;
+        QTest::addRow("sign and blanks") << "  -7" << -7.0f;
+        QTest::addRow("beyond a float") << "1e99" << std::numeric_limits<float>::infinity();
+    }
+
+    void textThatHoldsNoNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(float, value);
+        type(app->anchorRadiusInput(), text);
+        QCOMPARE(art->anchorRadius(), value);
+        // The stepper takes the truncated value, saturated and held within its range.
+        const float expected = std::clamp(std::isinf(value) ? 1000.0f : std::trunc(value), 0.0f, 1000.0f);
+        QCOMPARE(app->anchorRadiusStepper()->floatValue(), expected);
+    }
+
+    void penConfinement_data()
+    {
+        QTest::addColumn<bool>("confine");
+        QTest::addColumn<QString>("pen");
+        QTest::addColumn<float>("expected");
+        QTest::addRow("pen past the runner") << true << "80" << 71.0f;
+        QTest::addRow("pen on the runner") << true << "72" << 71.0f;
+        QTest::addRow("pen just inside") << true << "71.5" << 71.5f;
+        QTest::addRow("confinement off") << false << "80" << 80.0f;
+    }
+
+    void penConfinement()
+    {
+        QFETCH(bool, confine);
+        QFETCH(QString, pen);
+        QFETCH(float, expected);
+        if (!confine)
+            app->confinePen()->click();
+        type(app->penRadiusInput(), pen);
+        QCOMPARE(art->penHoleRadius(), expected);
+        QCOMPARE(app->penRadiusInput()->floatValue(), expected);
+        QCOMPARE(app->penRadiusStepper()->floatValue(), std::trunc(expected));
+    }
+
+    void loweringTheRunnerDragsThePen()
+    {
+        type(app->runnerRadiusInput(), "54");
+        app->runnerRadiusStepper()->stepDown();
+        QCOMPARE(app->runnerRadiusInput()->text(), QString("53"));
+        QCOMPARE(app->penRadiusInput()->text(), QString("52"));
+        QCOMPARE(app->penRadiusStepper()->floatValue(), 52.0f);
+        QCOMPARE(art->penHoleRadius(), 52.0f);
+    }
+
+    void revolutionLimit_data()
+    {
+        QTest::addColumn<QString>("anchor");
+        QTest::addColumn<QString>("runner");
+        QTest::addColumn<QString>("revolutions");
+        QTest::addColumn<float>("expected");
+        QTest::addRow("160/72 caps 30 at 22") << "160" << "72" << "30" << 22.0f;
+        QTest::addRow("160/72 leaves 9") << "160" << "72" << "9" << 9.0f;
+        QTest::addRow("200/24 caps at 9") << "200" << "24" << "30" << 9.0f;
+        QTest::addRow("a zero runner caps at 1") << "160" << "0" << "30" << 1.0f;
+        QTest::addRow("no anchor, no limit") << "0" << "72" << "30" << 30.0f;
+        QTest::addRow("under 1 stays") << "160" << "72" << "0.5" << 0.5f;
+    }
+
+    void revolutionLimit()
+    {
+        QFETCH(QString, anchor);
+        QFETCH(QString, runner);
+        QFETCH(QString, revolutions);
+        QFETCH(float, expected);
+        app->confinePen()->click();
+        app->limitRotations()->click();
+        type(app->anchorRadiusInput(), anchor);
+        type(app->runnerRadiusInput(), runner);
+        type(app->revolutionsInput(), revolutions);
+        QCOMPARE(art->rotationsToMake(), expected);
+        QCOMPARE(app->revolutionsInput()->floatValue(), expected);
+        QCOMPARE(app->revolutionsStepper()->floatValue(), expected);
+    }
+
+    void insideRunner()
+    {
+        control<QRadioButton>("runnerInside")->click();
+        QCOMPARE(art->runnerRadius(), -72.0f);
+        QCOMPARE(app->runnerRadiusInput()->text(), QString("72"));   // the field holds a magnitude
+        app->limitRotations()->click();
+        type(app->revolutionsInput(), "30");
+        QCOMPARE(art->rotationsToMake(), 22.0f);   // the limit uses 72, not -72
+        type(app->penRadiusInput(), "80");
+        QCOMPARE(art->penHoleRadius(), 71.0f);
+        control<QRadioButton>("runnerOutside")->click();
+        QCOMPARE(art->runnerRadius(), 72.0f);
+    }
+
+    void colourStates()
+    {
+        QCheckBox* second = app->useSecondColorCheck();
+        QCheckBox* third = app->useThirdColorCheck();
+        second->click();
+        QCOMPARE(app->colorsInUse(), 2);
+        QCOMPARE(art->numberOfColors(), 2);
+        QVERIFY(app->secondColor()->isEnabled() && third->isEnabled() && !app->thirdColor()->isEnabled());
+        QCOMPARE(art->pen2Color(), app->secondColor()->color());
+
+        third->click();
+        QCOMPARE(app->colorsInUse(), 3);
+        QCOMPARE(art->numberOfColors(), 3);
+        QVERIFY(app->thirdColor()->isEnabled());
+
+        third->click();
+        QCOMPARE(app->colorsInUse(), 2);
+        QVERIFY(!app->thirdColor()->isEnabled());
+
+        third->click();
+        second->click();   // off: back to one colour, the third dropped with it
+        QCOMPARE(app->colorsInUse(), 1);
+        QVERIFY(!isOn(third) && !third->isEnabled());
+        QVERIFY(!app->secondColor()->isEnabled() && !app->thirdColor()->isEnabled());
+
+        second->click();
+        third->click();
+        second->click();
+        second->click();   // on again from three colours: two, third off
+        QCOMPARE(app->colorsInUse(), 2);
+        QVERIFY(!isOn(third) && third->isEnabled() && !app->thirdColor()->isEnabled());
+    }
+
+    void optionCheckboxesCarryNothingElse()
+    {
+        // A typed value not yet committed, and a width not yet drawn, stay out of the art view.
+        app->anchorRadiusInput()->setText("90");
+        app->penWidthSlider()->setFloatValue(5);
+        app->fillCheckbox()->click();
+        QVERIFY(art->fillShape());
+        app->closeCurveCheckbox()->click();
+        QVERIFY(art->closeCurve());
+        app->showAnchorCheckbox()->click();
+        QVERIFY(art->showAnchor());
+        QCOMPARE(art->anchorRadius(), 160.0f);
+        QCOMPARE(art->penDrawSize(), 1.0f);
+        app->fillCheckbox()->setCheckState(Qt::PartiallyChecked);
+        app->fillBoxToggle(app->fillCheckbox());
+        QVERIFY(!art->fillShape());   // mixed counts as off
+    }
+
+    void controlsThatDrawAtOnce()
+    {
+        app->penWidthSlider()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(art->penDrawSize(), 1.5f);
+        app->wheelGrease()->click();
+        QVERIFY(art->greaseIt());
+        QTest::keyClick(app->runnerRadiusStepper(), Qt::Key_Up);
+        QCOMPARE(art->runnerRadius(), 73.0f);
+    }
+
+    void truncatedDesignsSaySo()
+    {
+        type(app->revolutionsInput(), "1e7");
+        QTRY_VERIFY(app->mainWindow()->statusBar()->currentMessage().contains("4,194,304"));
+        QVERIFY(art->lastDrawingTruncated());
+        type(app->revolutionsInput(), "9");
+        QTRY_COMPARE(app->mainWindow()->statusBar()->currentMessage(), QString("1,260 points"));
+    }
+};
+
+class TestNumbers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void truncationSaturates_data()
+    {
+        QTest::addColumn<float>("value");
+        QTest::addColumn<int>("expected");
+        const float inf = std::numeric_limits<float>::infinity();
+        QTest::addRow("fraction") << 72.6f << 72;
+        QTest::addRow("negative fraction") << -3.7f << -3;
+        QTest::addRow("NaN") << std::numeric_limits<float>::quiet_NaN() << 0;
+        QTest::addRow("infinity") << inf << std::numeric_limits<int>::max();
+        QTest::addRow("minus infinity") << -inf << std::numeric_limits<int>::min();
+        QTest::addRow("past the range") << 3e9f << std::numeric_limits<int>::max();
+        QTest::addRow("lowest int") << -2147483648.0f << std::numeric_limits<int>::min();
+    }
+
+    void truncationSaturates()
+    {
+        QFETCH(float, value);
+        QFETCH(int, expected);
+        QCOMPARE(truncatedToInt(value), expected);
+    }
+
+    void numbersReadBackUnchanged()
+    {
+        for (float value : {72.6f, 0.1f, 160.0f, -3.7f, 1e-7f, 123456.79f})
+            QCOMPARE(leadingNumber(formatNumber(value)), value);
+        QCOMPARE(formatNumber(72.6f), QString("72.6"));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    TestNumbers numbers;
+    TestWindow window;
+    return QTest::qExec(&numbers, argc, argv) | QTest::qExec(&window, argc, argv);
+}
+
+#include "tst_window.moc"
