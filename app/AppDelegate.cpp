@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/Controls.h"
+#include "output/PngExport.h"
 #include "ui_MainWindow.h"
 
 #include <QButtonGroup>
@@ -161,6 +162,8 @@ void AppDelegate::connectActions()
     ui.actionNewDesign->setShortcut(QKeySequence::New);
     connect(ui.actionNewDesign, &QAction::triggered, this,
             [this] { newMenuSelected(m_ui->actionNewDesign); });
+    ui.actionExport->setShortcut(QKeySequence::SaveAs);
+    connect(ui.actionExport, &QAction::triggered, this, [this] { save(m_ui->actionExport); });
     ui.actionQuit->setShortcut(QKeySequence::Quit);
     ui.actionQuit->setMenuRole(QAction::QuitRole);
     connect(ui.actionQuit, &QAction::triggered, m_window.get(), &QMainWindow::close);
@@ -342,6 +345,11 @@ void AppDelegate::threeColorClick(QObject* sender)
 void AppDelegate::drawNowAction(QObject* /*sender*/)
 {
     drawNow();
+}
+
+void AppDelegate::save(QObject* /*sender*/)
+{
+    openPngExportDialog(m_window.get(), m_artView, m_wheelGrease);
 }
 
 void AppDelegate::showDrawingStatus()

@@ -90,6 +90,9 @@ public:
     void threeColorClick(QObject* sender);
     void drawNowAction(QObject* sender);
     void drawSlowButton(QObject* sender);
+    // Opens the PNG export dialog as a sheet on the main window and returns at once; the
+    // file is written when the user confirms (output/PngExport.h).
+    void save(QObject* sender);
 
 private:
     struct NumericControls {

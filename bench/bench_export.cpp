@@ -1,0 +1,119 @@
+// What one export of a 5000-pixel image costs, and where the time goes: the private view's
+// rendering, the PNG encoding, and the whole way from the confirmed dialog to the file on disk.
+// The design is the heaviest that the revolution limit lets through: about 375,000 points.
+
+#include "app/AppDelegate.h"
+#include "output/PngExport.h"
+#include "output/SaveOptions2.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kEdge = kMaximumImageEdge;
+constexpr bool kEnlarge = true;
+
+// The heavy design, with the pen width given as the benchmark's argument.
+void setHeavyDesign(Rotagraph& view, int64_t penWidth)
+{
+    view.setAnchorRadius(500);
+    view.setRunnerRadius(3);
+    view.setPenHoleRadius(2);
+    view.setRotationsToMake(60);
+    view.setPenColor(Qt::red);
+    view.setNumberOfColors(1);
+    view.setPenDrawSize(static_cast<float>(penWidth));
+}
+
+void render(benchmark::State& state)
+{
+    Rotagraph art;
+    setHeavyDesign(art, state.range(0));
+    for (auto _ : state) {
+        const QImage image = renderExportImage(art, kEdge, kEnlarge, false);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void encode(benchmark::State& state)
+{
+    Rotagraph art;
+    setHeavyDesign(art, state.range(0));
+    const QImage image = renderExportImage(art, kEdge, kEnlarge, false);
+    QString error;
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        const QByteArray png = encodePng(image, &error);
+        if (png.isEmpty())
+            state.SkipWithError(qPrintable(error));
+        bytes = png.size();
+    }
+    state.counters["png_bytes"] = static_cast<double>(bytes);
+}
+
+void write(benchmark::State& state)
+{
+    Rotagraph art;
+    setHeavyDesign(art, state.range(0));
+    QString error;
+    const QByteArray png = encodePng(renderExportImage(art, kEdge, kEnlarge, false), &error);
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("art.png"));
+    for (auto _ : state)
+        if (!writeWhole(path, png, &error))
+            state.SkipWithError(qPrintable(error));
+}
+
+// From the user's confirmation in the real dialog to the file on disk.
+void exportFromDialog(benchmark::State& state)
+{
+    AppDelegate app;
+    app.applicationDidFinishLaunching();
+    setHeavyDesign(*app.artView(), state.range(0));
+    app.wheelGrease()->setChecked(false);
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("art.png"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(path);   // a file already there would make the dialog ask first
+        QFileDialog* dialog = openPngExportDialog(app.mainWindow(), app.artView(), app.wheelGrease());
+        dialog->selectFile(path);
+        dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"))->setCurrentText(QString::number(kEdge));
+        state.ResumeTiming();
+        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+        state.PauseTiming();
+        if (!QFile::exists(path))
+            state.SkipWithError("no file was written");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+
+}
+
+BENCHMARK(render)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(encode)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(write)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(exportFromDialog)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

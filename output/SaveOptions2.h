@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui { class SaveOptions; }
+
+// The options that the export dialog shows below its file list (ui/SaveOptions.ui): the image's
+// edge in pixels and whether the art may be enlarged to fill it. A new one is made for every
+// export, so it always opens with the fresh suggestion and remembers nothing.
+class SaveOptions2 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The enlargeOption button that lets the art grow to fill the image; any other tag keeps
+    // the art at its natural size.
+    static constexpr int kEnlargeTag = 2;
+
+    explicit SaveOptions2(QWidget* parent = nullptr);
+    ~SaveOptions2() override;
+
+    // The radio group, answering with the tags of its buttons.
+    QPointer<QButtonGroup> enlargeOption() const { return m_enlargeOption; }
+    void setEnlargeOption(QButtonGroup* group) { m_enlargeOption = group; }
+    // The editable size field with its list of common sizes.
+    QPointer<QComboBox> savePixelSize() const { return m_savePixelSize; }
+    void setSavePixelSize(QComboBox* combo) { m_savePixelSize = combo; }
+
+private:
+    std::unique_ptr<Ui::SaveOptions> m_ui;
+    QPointer<QButtonGroup> m_enlargeOption;
+    QPointer<QComboBox> m_savePixelSize;
+};

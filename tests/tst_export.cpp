@@ -1,0 +1,469 @@
+#include "app/AppDelegate.h"
+#include "output/PngExport.h"
+#include "output/SaveOptions2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cmath>
+
+// Every export here goes through the real dialog, as the user confirms it, and the file is read
+// back: its size, its transparency, and where the curve lies in it.
+
+namespace {
+
+constexpr int kNaturalTag = 1;                // the enlargeOption button that keeps natural size
+constexpr float kDefaultBoundingRadius = 285;  // 160 + 72 + 53
+constexpr double kFitMargin = 2.05;            // a fitted design spans 2 / 2.05 of the image
+constexpr double kExtentTolerance = 2;         // pixels: half the pen and the antialiasing
+constexpr int kPollInterval = 10;              // ms between looks for a message box
+
+// Answers the message boxes that open while it lives, in order, and keeps what each said. A box
+// beyond the given answers is cancelled; it still shows up in `names`.
+class MessageBoxAnswerer : public QObject
+{
+public:
+    explicit MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers = {})
+        : m_answers(std::move(answers))
+    {
+        connect(&m_timer, &QTimer::timeout, this, &MessageBoxAnswerer::answer);
+        m_timer.start(kPollInterval);
+    }
+
+    QStringList names;   // object names, in the order the boxes opened
+    QStringList texts;   // text and informative text of each
+
+private:
+    void answer()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box || !box->isVisible())
+                continue;
+            names << box->objectName();
+            texts << box->text() + u'\n' + box->informativeText();
+            QAbstractButton* button = m_answers.isEmpty() ? nullptr : box->button(m_answers.takeFirst());
+            if (button)
+                button->click();
+            else
+                box->reject();
+        }
+    }
+
+    QList<QMessageBox::StandardButton> m_answers;
+    QTimer m_timer;
+};
+
+struct Session {
+    AppDelegate app;
+    QTemporaryDir folder;
+
+    Session()
+    {
+        app.applicationDidFinishLaunching();
+        app.mainWindow()->show();
+    }
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+    QStringList files() const
+    {
+        return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    // Opens the dialog as the menu item does and returns it.
+    QFileDialog* openDialog()
+    {
+        app.mainWindow()->findChild<QAction*>(QStringLiteral("actionExport"))->trigger();
+        for (QFileDialog* dialog : app.mainWindow()->findChildren<QFileDialog*>())
+            if (dialog->isVisible())
+                return dialog;
+        return nullptr;
+    }
+
+    // One export through the dialog: choose the file, set the options, confirm or cancel.
+    // An empty size text keeps the suggestion.
+    void exportAs(const QString& file, const QString& sizeText = {}, int enlargeTag = SaveOptions2::kEnlargeTag,
+                  bool confirm = true)
+    {
+        QFileDialog* dialog = openDialog();
+        QVERIFY(dialog);
+        dialog->selectFile(file);
+        QCOMPARE(dialog->selectedFiles(), QStringList{file});
+        auto* size = dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"));
+        if (!sizeText.isEmpty()) {
+            size->lineEdit()->clear();
+            QTest::keyClicks(size->lineEdit(), sizeText);
+        }
+        dialog->findChild<QButtonGroup*>(QStringLiteral("enlargeOption"))->button(enlargeTag)->click();
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        buttons->button(confirm ? QDialogButtonBox::Save : QDialogButtonBox::Cancel)->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+void setDesign(Rotagraph& art, float anchor, float runner, float pen, float revolutions, bool grease = false)
+{
+    art.setAnchorRadius(anchor);
+    art.setRunnerRadius(runner);
+    art.setPenHoleRadius(pen);
+    art.setRotationsToMake(revolutions);
+    art.setGreaseIt(grease);
+}
+
+// The farthest that any painted pixel's centre lies from the image's centre.
+double paintedRadius(const QImage& image)
+{
+    const QPointF centre(image.width() / 2.0, image.height() / 2.0);
+    double farthest = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0)
+                farthest = std::max(farthest, std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y()));
+    return farthest;
+}
+
+bool onlyPurePenRed(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qAlpha(p) != 0 && (qRed(p) != 255 || qGreen(p) != 0 || qBlue(p) != 0))
+                return false;
+        }
+    return true;
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// While it lives, no file of this process may grow beyond a few bytes: a write past them fails
+// (the signal that would end the process is ignored).
+class WriteLimit
+{
+public:
+    WriteLimit()
+    {
+        constexpr rlim_t kBytes = 4096;   // far less than any exported PNG here
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_saved;
+        limited.rlim_cur = kBytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~WriteLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedHandler);
+    }
+    WriteLimit(const WriteLimit&) = delete;
+    WriteLimit& operator=(const WriteLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_savedHandler)(int) = nullptr;
+};
+
+bool writeContents(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+}
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dialogIsASheetOverTheWindowWithOptions()
+    {
+        Session s;
+        QFileDialog* dialog = s.openDialog();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("exportMessage"))->text(),
+                 QStringLiteral("The art will be saved as a PNG with transparency"));
+        auto* size = dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"));
+        QVERIFY(size && size->isEditable() && size->count() > 1);
+        auto* enlarge = dialog->findChild<QButtonGroup*>(QStringLiteral("enlargeOption"));
+        QVERIFY(enlarge && enlarge->button(SaveOptions2::kEnlargeTag) && enlarge->button(kNaturalTag));
+        dialog->reject();
+    }
+
+    void suggestions_data()
+    {
+        QTest::addColumn<QList<float>>("design");   // anchor, runner, pen, revolutions
+        QTest::addColumn<bool>("viewGrease");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("name");
+        QTest::addRow("default") << QList<float>{160, 72, 53, 9} << false << "580"
+                                 << QStringLiteral("Rotagram 160a\u2022o72r\u202253p\u00D79.png");
+        QTest::addRow("inside, greased view") << QList<float>{160, -72, 53, 9} << true << "292"
+                                              << QStringLiteral("Rotagram 160a\u2022i72tr\u202253p\u00D79.png");
+        QTest::addRow("fractions truncated") << QList<float>{100.9f, -30.6f, 20.5f, 7.9f} << false << "191"
+                                             << QStringLiteral("Rotagram 100a\u2022i30r\u202220p\u00D77.png");
+        QTest::addRow("runner 0 reads inside") << QList<float>{160, 0, 53, 9} << false << "436"
+                                               << QStringLiteral("Rotagram 160a\u2022i0r\u202253p\u00D79.png");
+        QTest::addRow("smaller than the smallest edge") << QList<float>{2, -3, 0.4f, 1} << false << "8"
+                                                        << QStringLiteral("Rotagram 2a\u2022i3r\u20220p\u00D71.png");
+    }
+
+    void suggestions()
+    {
+        QFETCH(QList<float>, design);
+        QFETCH(bool, viewGrease);
+        QFETCH(QString, size);
+        QFETCH(QString, name);
+        Session s;
+        setDesign(*s.app.artView(), design[0], design[1], design[2], design[3], viewGrease);
+        QFileDialog* dialog = s.openDialog();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"))->currentText(), size);
+        QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), name);
+        dialog->reject();
+    }
+
+    void imageEdgeFromSizeField_data()
+    {
+        QTest::addColumn<QList<float>>("design");
+        QTest::addColumn<QString>("sizeText");
+        QTest::addColumn<int>("edge");
+        const QList<float> defaultDesign{160, 72, 53, 9};
+        QTest::addRow("below the range") << defaultDesign << "12" << 16;
+        QTest::addRow("above the range") << defaultDesign << "9000" << 5000;
+        QTest::addRow("no number") << defaultDesign << "abc" << 16;
+        QTest::addRow("fraction rounds") << defaultDesign << "250.5" << 251;
+        QTest::addRow("number then text") << defaultDesign << "300 px" << 300;
+        QTest::addRow("tiny design, suggestion kept") << QList<float>{2, -3, 0.4f, 1} << QString() << 16;
+    }
+
+    void imageEdgeFromSizeField()
+    {
+        QFETCH(QList<float>, design);
+        QFETCH(QString, sizeText);
+        QFETCH(int, edge);
+        Session s;
+        setDesign(*s.app.artView(), design[0], design[1], design[2], design[3]);
+        const QString path = s.path(QStringLiteral("art.png"));
+        s.exportAs(path, sizeText);
+        const QImage image(path);
+        QCOMPARE(image.size(), QSize(edge, edge));
+        QVERIFY(image.hasAlphaChannel());
+    }
+
+    void fileNames_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::addRow("no extension") << "art" << "art.png";
+        QTest::addRow("png extension") << "art.png" << "art.png";
+        QTest::addRow("png without a dot") << "artpng" << "artpng";
+        QTest::addRow("upper case extension") << "art.PNG" << "art.PNG.png";
+    }
+
+    void fileNames()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        Session s;
+        const MessageBoxAnswerer answerer;
+        s.exportAs(s.path(chosen), QStringLiteral("100"));
+        QCOMPARE(s.files(), QStringList{written});
+        QCOMPARE(QImageReader(s.path(written)).format(), QByteArray("png"));
+        QVERIFY(answerer.names.isEmpty());   // nothing was there to replace
+    }
+
+    // The default design at 1000 pixels: enlarged it spans 2 / 2.05 of the image, at natural
+    // size its own 570 points; centred either way, and nothing painted outside the curve.
+    void enlargedOrNaturalSize_data()
+    {
+        QTest::addColumn<int>("enlargeTag");
+        QTest::addColumn<double>("scale");
+        constexpr int kEdge = 1000;
+        QTest::addRow("enlarged") << int(SaveOptions2::kEnlargeTag) << kEdge / (kDefaultBoundingRadius * kFitMargin);
+        QTest::addRow("natural size") << kNaturalTag << 1.0;
+    }
+
+    void enlargedOrNaturalSize()
+    {
+        QFETCH(int, enlargeTag);
+        QFETCH(double, scale);
+        Session s;
+        const QString path = s.path(QStringLiteral("art.png"));
+        s.exportAs(path, QStringLiteral("1000"), enlargeTag);
+        const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), QSize(1000, 1000));
+        for (const QPoint corner : {QPoint(0, 0), QPoint(999, 0), QPoint(0, 999), QPoint(999, 999)})
+            QCOMPARE(qAlpha(image.pixel(corner)), 0);
+        QVERIFY(std::abs(paintedRadius(image) - kDefaultBoundingRadius * scale) < kExtentTolerance);
+        // The curve starts at its rightmost point, on the horizontal through the centre, and
+        // leaves it upwards: the pixels just above that point are painted.
+        const int startX = static_cast<int>(500 + kDefaultBoundingRadius * scale);
+        int strongest = 0;
+        for (int x = startX - 1; x <= startX + 1; ++x)
+            strongest = std::max(strongest, qAlpha(image.pixel(x, 499)));
+        QVERIFY(strongest > 0);
+        QVERIFY(onlyPurePenRed(image));
+    }
+
+    void overlaysAndPartialDrawingNeverInTheFile()
+    {
+        Session s;
+        Rotagraph& art = *s.app.artView();
+        art.setShowAnchor(true);
+        art.setPercentToDraw(40);
+        const QString shown = s.path(QStringLiteral("shown.png"));
+        s.exportAs(shown, QStringLiteral("700"));
+        QVERIFY(art.showAnchor() && art.percentToDraw() == 40.0f && art.drawMode() == ScreenMode);
+
+        art.setShowAnchor(false);
+        art.setPercentToDraw(100);
+        const QString plain = s.path(QStringLiteral("plain.png"));
+        s.exportAs(plain, QStringLiteral("700"));
+        const QImage image(shown);
+        QCOMPARE(image, QImage(plain));
+        QVERIFY(onlyPurePenRed(image.convertToFormat(QImage::Format_ARGB32)));
+    }
+
+    // The image follows the grease checkbox; the suggested name follows the view.
+    void greaseFromTheCheckbox_data()
+    {
+        QTest::addColumn<Qt::CheckState>("checkbox");
+        QTest::addColumn<bool>("viewGrease");
+        QTest::addColumn<bool>("imageGrease");
+        QTest::addRow("checkbox on, view off") << Qt::Checked << false << true;
+        QTest::addRow("checkbox off, view on") << Qt::Unchecked << true << false;
+        QTest::addRow("checkbox mixed, view on") << Qt::PartiallyChecked << true << false;
+    }
+
+    void greaseFromTheCheckbox()
+    {
+        QFETCH(Qt::CheckState, checkbox);
+        QFETCH(bool, viewGrease);
+        QFETCH(bool, imageGrease);
+        Session s;
+        Rotagraph& art = *s.app.artView();
+        art.setGreaseIt(viewGrease);
+        s.app.wheelGrease()->setCheckState(checkbox);
+        QFileDialog* dialog = s.openDialog();
+        QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text().contains(u"o72tr"),
+                 viewGrease);
+        dialog->reject();
+
+        constexpr int kEdge = 400;
+        const QString path = s.path(QStringLiteral("art.png"));
+        s.exportAs(path, QString::number(kEdge));
+        const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage expected = renderExportImage(art, kEdge, true, imageGrease);
+        QVERIFY(expected != renderExportImage(art, kEdge, true, !imageGrease));
+        QCOMPARE(image, expected);
+    }
+
+    void cancelWritesNothing()
+    {
+        Session s;
+        s.exportAs(s.path(QStringLiteral("art.png")), QStringLiteral("300"), SaveOptions2::kEnlargeTag, false);
+        QVERIFY(s.files().isEmpty());
+        QCOMPARE(s.app.artView()->anchorRadius(), 160.0f);
+        QCOMPARE(s.app.artView()->drawMode(), int32_t(ScreenMode));
+    }
+
+    void unwritableLocationIsReported_data()
+    {
+        QTest::addColumn<QString>("blocker");   // a plain file in the folder, if any
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("folder missing") << QString() << "missing/art.png" << "No such file or directory";
+        QTest::addRow("parent is a file") << "plain" << "plain/art.png" << "Not a directory";
+    }
+
+    void unwritableLocationIsReported()
+    {
+        QFETCH(QString, blocker);
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        Session s;
+        if (!blocker.isEmpty())
+            QVERIFY(writeContents(s.path(blocker), "not a folder"));
+        const QStringList before = s.files();
+        const MessageBoxAnswerer answerer({QMessageBox::Ok});
+        s.exportAs(s.path(target), QStringLiteral("200"));
+        QCOMPARE(answerer.names, QStringList{QStringLiteral("exportFailure")});
+        QVERIFY2(answerer.texts[0].contains(s.path(target)), qPrintable(answerer.texts[0]));
+        QVERIFY2(answerer.texts[0].contains(reason), qPrintable(answerer.texts[0]));
+        QCOMPARE(s.files(), before);
+    }
+
+    // A write that fails part way (here: the process may write no more than a few bytes to a
+    // file) leaves the file that was there as it was, and no partial file beside it.
+    void failedWriteKeepsTheExistingFile()
+    {
+        Session s;
+        const QString path = s.path(QStringLiteral("art.png"));
+        const QByteArray earlier("an earlier export");
+        QVERIFY(writeContents(path, earlier));
+
+        {
+            const WriteLimit limit;
+            // The dialog asks about replacing the name it was given; then the write fails.
+            const MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
+            s.exportAs(path, QStringLiteral("1000"));
+            QCOMPARE(answerer.names.size(), 2);
+            QCOMPARE(answerer.names[1], QStringLiteral("exportFailure"));
+            QVERIFY2(answerer.texts[1].contains(QStringLiteral("File too large")), qPrintable(answerer.texts[1]));
+        }
+        QCOMPARE(contentsOf(path), earlier);
+        QCOMPARE(s.files(), QStringList{QStringLiteral("art.png")});
+    }
+
+    // ".png" added after the dialog gives a name the dialog never asked about.
+    void appendedNameAsksBeforeReplacing_data()
+    {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::addRow("replace") << QMessageBox::Yes << true;
+        QTest::addRow("cancel") << QMessageBox::Cancel << false;
+    }
+
+    void appendedNameAsksBeforeReplacing()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, replaced);
+        Session s;
+        const QString target = s.path(QStringLiteral("art.png"));
+        const QByteArray earlier("an earlier export");
+        QVERIFY(writeContents(target, earlier));
+        const MessageBoxAnswerer answerer({answer});
+        s.exportAs(s.path(QStringLiteral("art")), QStringLiteral("64"));
+        QCOMPARE(answerer.names, QStringList{QStringLiteral("replaceQuestion")});
+        QVERIFY(answerer.texts[0].contains(QStringLiteral("art.png")));
+        QCOMPARE(s.files(), QStringList{QStringLiteral("art.png")});
+        if (replaced)
+            QCOMPARE(QImage(target).size(), QSize(64, 64));
+        else
+            QCOMPARE(contentsOf(target), earlier);
+    }
+};
+
+QTEST_MAIN(TestExport)
+#include "tst_export.moc"
