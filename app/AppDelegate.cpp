@@ -23,6 +23,8 @@ const QString kStopDrawingTitle = QStringLiteral("Stop Drawing");
 constexpr std::chrono::milliseconds kFramePause{50};
 constexpr float kFinalPercent = 100;
 constexpr int kInsideTag = 1;   // the runnerPosition button that puts the runner inside
+// Save As where the platform has no binding for it: the keys the desktops that have one use.
+const QKeySequence kSaveAsFallback(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
 
 template <typename Control>
 float floatValueOf(const QPointer<Control>& control)
@@ -162,7 +164,10 @@ void AppDelegate::connectActions()
     ui.actionNewDesign->setShortcut(QKeySequence::New);
     connect(ui.actionNewDesign, &QAction::triggered, this,
             [this] { newMenuSelected(m_ui->actionNewDesign); });
-    ui.actionExport->setShortcut(QKeySequence::SaveAs);
+    ui.actionExport->setShortcuts(QKeySequence::SaveAs);
+    // Some platforms (Windows, X11 without a desktop) bind nothing to Save As.
+    if (ui.actionExport->shortcuts().isEmpty())
+        ui.actionExport->setShortcut(kSaveAsFallback);
     connect(ui.actionExport, &QAction::triggered, this, [this] { save(m_ui->actionExport); });
     ui.actionQuit->setShortcut(QKeySequence::Quit);
     ui.actionQuit->setMenuRole(QAction::QuitRole);

@@ -197,8 +197,12 @@ private slots:
     void dialogIsASheetOverTheWindowWithOptions()
     {
         Session s;
-        QFileDialog* dialog = s.openDialog();
-        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(s.app.mainWindow()));
+        const QList<QKeySequence> keys = s.app.mainWindow()->findChild<QAction*>(QStringLiteral("actionExport"))->shortcuts();
+        QVERIFY(!keys.isEmpty());
+        QTest::keySequence(s.app.mainWindow(), keys.first());
+        auto* dialog = s.app.mainWindow()->findChild<QFileDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(dialog->windowModality(), Qt::WindowModal);
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
         QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("exportMessage"))->text(),
