@@ -12,6 +12,13 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace {
+
+// Two arrows together stand as high as a text field.
+constexpr QSize kArrowSize{18, 13};
+
+}
+
 float leadingNumber(const QString& text)
 {
     static const QRegularExpression number(
@@ -59,7 +66,7 @@ Stepper::Stepper(QWidget* parent)
         arrow->setArrowType(arrow == m_up ? Qt::UpArrow : Qt::DownArrow);
         arrow->setAutoRepeat(true);
         arrow->setFocusPolicy(Qt::NoFocus);
-        arrow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        arrow->setFixedSize(kArrowSize);
         layout->addWidget(arrow);
     }
     connect(m_up, &QToolButton::clicked, this, &Stepper::stepUp);
@@ -69,7 +76,7 @@ Stepper::Stepper(QWidget* parent)
 
 QSize Stepper::sizeHint() const
 {
-    return {20, 28};
+    return {kArrowSize.width(), 2 * kArrowSize.height()};
 }
 
 void Stepper::setMinimum(double minimum)
