@@ -2,15 +2,23 @@
 
 #include "app/Controls.h"
 #include "output/PngExport.h"
+#include "output/Printing.h"
 #include "ui_MainWindow.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLocale>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QThreadPool>
+
+#if QT_CONFIG(printdialog)
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#endif
 
 #include <chrono>
 #include <cmath>
@@ -172,6 +180,14 @@ void AppDelegate::connectActions()
     ui.actionQuit->setShortcut(QKeySequence::Quit);
     ui.actionQuit->setMenuRole(QAction::QuitRole);
     connect(ui.actionQuit, &QAction::triggered, m_window.get(), &QMainWindow::close);
+#if QT_CONFIG(printdialog)
+    ui.actionPrint->setShortcut(QKeySequence::Print);
+    connect(ui.actionPrint, &QAction::triggered, this, [this] { print(m_ui->actionPrint); });
+    connect(ui.actionPageSetup, &QAction::triggered, this, [this] { pageSetup(m_ui->actionPageSetup); });
+#else
+    ui.actionPrint->setVisible(false);
+    ui.actionPageSetup->setVisible(false);
+#endif
 
     connect(ui.artView, &Rotagraph::drawn, this, &AppDelegate::showDrawingStatus);
 }
@@ -414,4 +430,48 @@ void AppDelegate::postToMainThread(std::function<void()> change)
 {
     // Queued calls run in the order posted, and are dropped if this controller is gone.
     QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+}
+
+QPrinter& AppDelegate::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void AppDelegate::print(QObject* /*sender*/)
+{
+#if QT_CONFIG(printdialog)
+    // Window-modal: the window stays in view and a slow drawing goes on behind the dialog. The
+    // design is copied only once the dialog is confirmed, so it is the one shown at that moment.
+    auto* dialog = new QPrintDialog(&printer(), m_window.get());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    connect(dialog, &QDialog::accepted, this, &AppDelegate::printDesign);
+    dialog->open();
+#endif
+}
+
+void AppDelegate::pageSetup(QObject* /*sender*/)
+{
+#if QT_CONFIG(printdialog)
+    auto* dialog = new QPageSetupDialog(&printer(), m_window.get());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+#endif
+}
+
+void AppDelegate::printDesign()
+{
+    if (!m_artView || printArt(*m_artView, printer()))
+        return;
+    const QString where = printer().outputFileName().isEmpty()
+        ? tr("The printer “%1” could not be started.").arg(printer().printerName())
+        : tr("The file “%1” could not be written.").arg(printer().outputFileName());
+    auto* message = new QMessageBox(QMessageBox::Warning, tr("Printing Failed"),
+                                    tr("The design was not printed."), QMessageBox::Ok, m_window.get());
+    message->setInformativeText(where);
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->setWindowModality(Qt::WindowModal);
+    message->open();
 }

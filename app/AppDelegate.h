@@ -23,6 +23,7 @@
 #include <memory>
 
 class QMainWindow;
+class QPrinter;
 class QThreadPool;
 namespace Ui { class MainWindow; }
 
@@ -93,6 +94,17 @@ public:
     // Opens the PNG export dialog as a sheet on the main window and returns at once; the
     // file is written when the user confirms (output/PngExport.h).
     void save(QObject* sender);
+    // Opens the print dialog over the main window; confirming it prints (printDesign).
+    void print(QObject* sender);
+    // Opens the page setup dialog for the shared printer.
+    void pageSetup(QObject* sender);
+
+    // Prints the design on the shared printer as its settings stand; when the printer cannot
+    // be opened, says so in a message box over the main window.
+    void printDesign();
+    // The printer that every print and page setup share, so that the paper and margins
+    // chosen hold for the rest of the run. Made on first use.
+    QPrinter& printer();
 
 private:
     struct NumericControls {
@@ -107,6 +119,7 @@ private:
     void showDrawingStatus();
     void postToMainThread(std::function<void()> change);
 
+    std::unique_ptr<QPrinter> m_printer;   // first, so that it outlives the dialogs that use it
     std::unique_ptr<Ui::MainWindow> m_ui;
     std::unique_ptr<QMainWindow> m_window;
     QPointer<Rotagraph> m_artView;

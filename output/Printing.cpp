@@ -1,0 +1,70 @@
+#include "output/Printing.h"
+
+#include "art/Rotagraph.h"
+
+#include <QPainter>
+#include <QPicture>
+#include <QPrinter>
+
+#include <cmath>
+
+namespace {
+
+// The frame a print view starts with; printing gives it the printable area's size.
+constexpr int kPrintViewWidth = 468;
+constexpr int kPrintViewHeight = 612;
+constexpr qreal kPointsPerInch = 72;
+
+}
+
+std::unique_ptr<Rotagraph> makePrintView(const Rotagraph& source)
+{
+    auto view = std::make_unique<Rotagraph>();
+    view->setGeometry(0, 0, kPrintViewWidth, kPrintViewHeight);
+    view->setDrawMode(PrintMode);
+    view->setAnchorRadius(source.anchorRadius());
+    view->setRunnerRadius(source.runnerRadius());
+    view->setPenHoleRadius(source.penHoleRadius());
+    view->setPenDrawSize(source.penDrawSize());
+    view->setPenColor(source.penColor());
+    view->setPen2Color(source.pen2Color());
+    view->setPen3Color(source.pen3Color());
+    view->setNumberOfColors(source.numberOfColors());
+    view->setRotationsToMake(source.rotationsToMake());
+    view->setCloseCurve(source.closeCurve());
+    view->setFillShape(source.fillShape());
+    view->setFillColor(source.fillColor());
+    view->setGreaseIt(source.greaseIt());
+    return view;
+}
+
+bool printArt(const Rotagraph& source, QPrinter& printer)
+{
+    const std::unique_ptr<Rotagraph> view = makePrintView(source);
+    // The paper less its margins, in points: the view centres and fits the design in it, and
+    // takes its size, since a view paints only inside its own rectangle.
+    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Point);
+    view->setPrintableArea(printable.size());
+    view->resize(static_cast<int>(std::ceil(printable.width())), static_cast<int>(std::ceil(printable.height())));
+
+    // Recorded first and played onto the page: a widget rendered straight onto a printer goes
+    // through a bitmap, whereas a picture keeps every curve a vector path. No background is
+    // recorded: the paper shows wherever the design does not paint.
+    QPicture picture;
+    QPainter recorder(&picture);
+    view->render(&recorder, QPoint(), QRegion(), QWidget::DrawChildren);
+    recorder.end();
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    // The view works in points, line widths included; the printer in its own dots. The printer's
+    // origin is the printable area's top-left corner (the paper's in full-page mode, where the
+    // printable area is the whole paper).
+    painter.scale(printer.logicalDpiX() / kPointsPerInch, printer.logicalDpiY() / kPointsPerInch);
+    // A picture plays back scaled from its own resolution to the device's; undone here, so that
+    // one point recorded stays one point on paper.
+    painter.scale(qreal(picture.logicalDpiX()) / printer.logicalDpiX(), qreal(picture.logicalDpiY()) / printer.logicalDpiY());
+    painter.drawPicture(0, 0, picture);
+    return painter.end();
+}

@@ -1,0 +1,569 @@
+// Printing, end to end: a design is printed to a real PDF, which pdfinfo and pdftoppm (from
+// poppler-utils, installed by scripts/setup) read back. The page is rasterised and measured: where
+// the ink sits, how far it reaches, and whether it matches the whole design drawn independently.
+
+#include "app/AppDelegate.h"
+#include "art/Rotagraph.h"
+#include "output/Printing.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QImage>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr int kToolTimeoutMs = 60'000;
+constexpr qreal kPointsPerInch = 72;
+constexpr int kRasterDpi = 144;
+constexpr qreal kPixelsPerPoint = kRasterDpi / kPointsPerInch;
+constexpr qreal kInchMargin = 72;
+constexpr qreal kHalfInchMargin = 36;
+
+// Darkness is 255 less the darkest channel: 255 for any saturated pen or fill colour on white.
+constexpr int kInkDarkness = 128;     // at least half covered
+// A colourless pixel this dark can only come from the grey wheel overlays.
+constexpr int kGreyDarkness = 32;
+constexpr int kGreyChannelSpread = 12;
+constexpr int kColourTolerance = 48;
+// How much of the printed ink must lie within a pixel of the expected ink, and the reverse.
+constexpr double kMinInkAgreement = 0.97;
+constexpr double kMinColourAgreement = 0.97;
+// The extent and centre measured in the raster, in points.
+constexpr qreal kExtentTolerance = 2;
+constexpr qreal kCentreTolerance = 1.5;
+
+const QColor kSecondPen(0, 102, 204);
+const QColor kThirdPen(0, 153, 51);
+
+// One design as the on-screen view holds it.
+struct Design {
+    float anchorRadius = 160;
+    float runnerRadius = 72;
+    float penHoleRadius = 53;
+    float rotations = 9;
+    float penWidth = 1;
+    int32_t colors = 1;
+    bool closeCurve = false;
+    bool fillShape = false;
+    bool greaseIt = false;
+};
+
+void setDesign(Rotagraph& view, const Design& design)
+{
+    view.setAnchorRadius(design.anchorRadius);
+    view.setRunnerRadius(design.runnerRadius);
+    view.setPenHoleRadius(design.penHoleRadius);
+    view.setRotationsToMake(design.rotations);
+    view.setPenDrawSize(design.penWidth);
+    view.setPenColor(Qt::red);
+    view.setPen2Color(kSecondPen);
+    view.setPen3Color(kThirdPen);
+    view.setNumberOfColors(design.colors);
+    view.setCloseCurve(design.closeCurve);
+    view.setFillShape(design.fillShape);
+    view.setFillColor(Qt::yellow);
+    view.setGreaseIt(design.greaseIt);
+}
+
+// Four lobes, so the pen reaches the bounding radius on both axes and the curve is symmetric
+// about the centre: its ink spans 2 × radius × fit + pen width each way.
+Design fourLobes(float anchorRadius, float penHoleRadius, float penWidth = 1)
+{
+    constexpr float kLobes = 4;
+    Design design;
+    design.anchorRadius = anchorRadius;
+    design.runnerRadius = anchorRadius / kLobes;
+    design.penHoleRadius = penHoleRadius;
+    design.rotations = 1;
+    design.penWidth = penWidth;
+    return design;
+}
+
+QPageLayout pageLayout(QPageSize::PageSizeId page, QPageLayout::Orientation orientation, qreal margin)
+{
+    return QPageLayout(QPageSize(page), orientation, QMarginsF(margin, margin, margin, margin),
+                       QPageLayout::Point);
+}
+
+void setUpPdf(QPrinter& printer, const QString& fileName, const QPageLayout& layout)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printer.setPageLayout(layout);
+}
+
+// Runs one of the poppler tools. They are part of the project's install list: when one is
+// missing the test fails, with the reason.
+std::optional<QByteArray> runTool(const QString& program, const QStringList& arguments, QString& error)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(kToolTimeoutMs)) {
+        error = QStringLiteral("%1 did not start (%2); scripts/setup installs poppler-utils")
+                    .arg(program, process.errorString());
+        return std::nullopt;
+    }
+    if (!process.waitForFinished(kToolTimeoutMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        error = QStringLiteral("%1 %2 failed: %3")
+                    .arg(program, arguments.join(u' '), QString::fromLocal8Bit(process.readAllStandardError()));
+        return std::nullopt;
+    }
+    return process.readAllStandardOutput();
+}
+
+struct PdfFacts {
+    int pages = 0;
+    QSizeF pageSize;   // points
+    int images = 0;    // bitmaps on the pages: a design drawn in vectors has none
+};
+
+std::optional<PdfFacts> pdfFacts(const QString& fileName, QString& error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || !file.read(4).startsWith("%PDF")) {
+        error = QStringLiteral("%1 is not a PDF file").arg(fileName);
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> info = runTool(QStringLiteral("pdfinfo"), {fileName}, error);
+    if (!info)
+        return std::nullopt;
+    const QString text = QString::fromUtf8(*info);
+    const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                                             QRegularExpression::MultilineOption).match(text);
+    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
+                                                            QRegularExpression::MultilineOption).match(text);
+    if (!pages.hasMatch() || !size.hasMatch()) {
+        error = QStringLiteral("pdfinfo gave no page count or size:\n%1").arg(text);
+        return std::nullopt;
+    }
+    // pdfimages lists one image a line, under two lines of headings.
+    constexpr int kImageListHeadingLines = 2;
+    const std::optional<QByteArray> images = runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), fileName}, error);
+    if (!images)
+        return std::nullopt;
+    const int imageLines = int(images->trimmed().split('\n').size()) - kImageListHeadingLines;
+    return PdfFacts{pages.captured(1).toInt(), QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()),
+                    std::max(0, imageLines)};
+}
+
+// The first page at kRasterDpi.
+std::optional<QImage> rasterise(const QString& fileName, QString& error)
+{
+    const QString prefix = QFileInfo(fileName).dir().filePath(QFileInfo(fileName).completeBaseName());
+    // Without antialiasing every pixel is the paper or a colour the design paints: a faint
+    // antialiased edge of a coloured line can come out close to grey.
+    const QStringList arguments{QStringLiteral("-r"), QString::number(kRasterDpi), QStringLiteral("-aaVector"),
+                                QStringLiteral("no"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                                fileName, prefix};
+    if (!runTool(QStringLiteral("pdftoppm"), arguments, error))
+        return std::nullopt;
+    QImage image(prefix + QStringLiteral(".png"));
+    if (image.isNull()) {
+        error = QStringLiteral("pdftoppm wrote no readable PNG for %1").arg(fileName);
+        return std::nullopt;
+    }
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+int darkness(QRgb pixel)
+{
+    return 255 - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+}
+
+bool isInk(QRgb pixel)
+{
+    return darkness(pixel) >= kInkDarkness;
+}
+
+bool isGrey(QRgb pixel)
+{
+    const int spread = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)})
+        - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+    return darkness(pixel) >= kGreyDarkness && spread <= kGreyChannelSpread;
+}
+
+// The bounding box of the ink, in points on the page.
+QRectF inkBounds(const QImage& image)
+{
+    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (isInk(image.pixel(x, y))) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    if (right < 0)
+        return {};
+    return {left / kPixelsPerPoint, top / kPixelsPerPoint, (right + 1 - left) / kPixelsPerPoint,
+            (bottom + 1 - top) / kPixelsPerPoint};
+}
+
+int greyPixels(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += isGrey(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+bool inkNear(const QImage& image, int x, int y)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.valid(x + dx, y + dy) && isInk(image.pixel(x + dx, y + dy)))
+                return true;
+    return false;
+}
+
+bool sameColour(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) <= kColourTolerance && std::abs(qGreen(a) - qGreen(b)) <= kColourTolerance
+        && std::abs(qBlue(a) - qBlue(b)) <= kColourTolerance;
+}
+
+// A pixel amid others of its own colour: not on the edge of a stroke or fill, where the
+// antialiased expected drawing mixes colours and the printed raster does not.
+bool isInterior(const QImage& image, int x, int y)
+{
+    const QRgb centre = image.pixel(x, y);
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (!image.valid(x + dx, y + dy) || !sameColour(image.pixel(x + dx, y + dy), centre))
+                return false;
+    return true;
+}
+
+struct Agreement {
+    double printedExpected = 0;    // share of the printed ink with expected ink within a pixel
+    double expectedPrinted = 0;    // share of the expected ink with printed ink within a pixel
+    double colour = 0;             // share of the expected ink's interior printed in its colour
+};
+
+// Compares a printed area with the expected drawing of the same size.
+Agreement agreement(const QImage& printed, const QImage& expected)
+{
+    int printedInk = 0, printedMatched = 0, expectedInk = 0, expectedMatched = 0, interior = 0, sameInterior = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb p = printed.pixel(x, y);
+            const QRgb e = expected.pixel(x, y);
+            if (isInk(p)) {
+                ++printedInk;
+                printedMatched += inkNear(expected, x, y) ? 1 : 0;
+            }
+            if (isInk(e)) {
+                ++expectedInk;
+                expectedMatched += inkNear(printed, x, y) ? 1 : 0;
+            }
+            if (isInk(e) && isInterior(expected, x, y)) {
+                ++interior;
+                sameInterior += sameColour(p, e) ? 1 : 0;
+            }
+        }
+    }
+    const auto share = [](int part, int whole) { return whole ? double(part) / whole : 0.0; };
+    return {share(printedMatched, printedInk), share(expectedMatched, expectedInk), share(sameInterior, interior)};
+}
+
+// The whole design, without overlays, fitted to an area of `area` points as the page should
+// show it, drawn by a view set up here rather than by the printing code.
+QImage expectedDrawing(const Design& design, const QSizeF& area)
+{
+    Rotagraph view;
+    setDesign(view, design);
+    view.setDrawMode(PrintMode);
+    view.setPrintableArea(area);
+    view.resize(area.toSize());
+    QImage image((area * kPixelsPerPoint).toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(kPixelsPerPoint, kPixelsPerPoint);
+    view.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    painter.end();
+    return image;
+}
+
+QRect pixelRect(const QRectF& points)
+{
+    return QRectF(points.topLeft() * kPixelsPerPoint, points.size() * kPixelsPerPoint).toRect();
+}
+
+}
+
+Q_DECLARE_METATYPE(Design)
+Q_DECLARE_METATYPE(QPrinter::PrinterMode)
+
+class TestPrinting : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fitsThePrintableArea_data();
+    void fitsThePrintableArea();
+    void printsTheWholeDesignOnly_data();
+    void printsTheWholeDesignOnly();
+    void printFromTheMenu_data();
+    void printFromTheMenu();
+    void printFailureIsReported();
+    void pageSetupSharesThePrinter();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestPrinting::fitsThePrintableArea_data()
+{
+    QTest::addColumn<Design>("design");
+    QTest::addColumn<QPageLayout>("layout");
+    QTest::addColumn<QPrinter::PrinterMode>("mode");
+    QTest::addColumn<qreal>("extent");   // points, each way
+    QTest::addColumn<QPointF>("centre");
+
+    const QPageLayout letter = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
+    const QPointF letterCentre(306, 396);
+    // Letter less one-inch margins is 468 × 648: radius 300 gives a fit of 468 / 615, about 0.761.
+    QTest::addRow("radius 300 on letter: shrunk to 0.761")
+        << fourLobes(160, 100) << letter << QPrinter::HighResolution << 457.6 << letterCentre;
+    QTest::addRow("radius 300, printer at screen resolution")
+        << fourLobes(160, 100) << letter << QPrinter::ScreenResolution << 457.6 << letterCentre;
+    QTest::addRow("radius 300, runner inside")
+        << Design{160, -40, 180, 1, 1} << letter << QPrinter::HighResolution << 457.6 << letterCentre;
+    QTest::addRow("radius 300, 10-pt pen: the width stays in points")
+        << fourLobes(160, 100, 10) << letter << QPrinter::HighResolution << 466.6 << letterCentre;
+    QTest::addRow("radius 300 on letter landscape: the height counts")
+        << fourLobes(160, 100) << pageLayout(QPageSize::Letter, QPageLayout::Landscape, kInchMargin)
+        << QPrinter::HighResolution << 457.6 << QPointF(396, 306);
+    // A4 is 595 × 842 points; less half-inch margins 523 wide: a fit of 523 / 615, about 0.850.
+    QTest::addRow("radius 300 on A4 with half-inch margins")
+        << fourLobes(160, 100) << pageLayout(QPageSize::A4, QPageLayout::Portrait, kHalfInchMargin)
+        << QPrinter::HighResolution << 511.3 << QPointF(297.5, 421);
+    QTest::addRow("radius 150: natural size")
+        << fourLobes(80, 50) << letter << QPrinter::HighResolution << 301.0 << letterCentre;
+    QTest::addRow("radius 50: never enlarged")
+        << fourLobes(16, 30) << letter << QPrinter::HighResolution << 101.0 << letterCentre;
+}
+
+void TestPrinting::fitsThePrintableArea()
+{
+    QFETCH(Design, design);
+    QFETCH(QPageLayout, layout);
+    QFETCH(QPrinter::PrinterMode, mode);
+    QFETCH(qreal, extent);
+    QFETCH(QPointF, centre);
+
+    Rotagraph source;
+    setDesign(source, design);
+    const QString fileName = m_dir.filePath(QStringLiteral("fit-%1.pdf").arg(QTest::currentDataTag()));
+    QPrinter printer(mode);
+    setUpPdf(printer, fileName, layout);
+    QVERIFY(printArt(source, printer));
+
+    QString error;
+    const std::optional<PdfFacts> facts = pdfFacts(fileName, error);
+    QVERIFY2(facts, qPrintable(error));
+    QCOMPARE(facts->pages, 1);
+    QCOMPARE(facts->pageSize, layout.fullRect(QPageLayout::Point).size());
+    QCOMPARE(facts->images, 0);
+    const std::optional<QImage> page = rasterise(fileName, error);
+    QVERIFY2(page, qPrintable(error));
+
+    const QRectF ink = inkBounds(*page);
+    QVERIFY2(std::abs(ink.width() - extent) <= kExtentTolerance && std::abs(ink.height() - extent) <= kExtentTolerance,
+             qPrintable(QStringLiteral("ink spans %1 × %2 pt, expected %3").arg(ink.width()).arg(ink.height()).arg(extent)));
+    QVERIFY2(QLineF(ink.center(), centre).length() <= kCentreTolerance,
+             qPrintable(QStringLiteral("ink centred at (%1, %2), expected (%3, %4)")
+                            .arg(ink.center().x()).arg(ink.center().y()).arg(centre.x()).arg(centre.y())));
+    QVERIFY(layout.paintRect(QPageLayout::Point).contains(ink));
+}
+
+void TestPrinting::printsTheWholeDesignOnly_data()
+{
+    QTest::addColumn<Design>("design");
+    QTest::addColumn<bool>("showAnchor");
+    QTest::addColumn<float>("percentToDraw");
+
+    const Design standard;
+    Design greased;
+    greased.greaseIt = true;
+    Design threeColours{160, -72, 53, 9, 4, 3, true, true, false};
+    Design twoColours{120, 45, 60, 6, 3, 2, false, false, false};
+
+    QTest::addRow("finished drawing") << standard << false << 100.0f;
+    QTest::addRow("slow drawing at 40 percent: whole curve") << standard << false << 40.0f;
+    QTest::addRow("overlays on, slow drawing at 40 percent") << standard << true << 40.0f;
+    QTest::addRow("overlays on, finished drawing") << standard << true << 100.0f;
+    QTest::addRow("grease on") << greased << false << 100.0f;
+    QTest::addRow("three colours, filled, closed, inside, 4-pt pen") << threeColours << false << 100.0f;
+    QTest::addRow("three colours, filled, slow drawing at 40 percent") << threeColours << true << 40.0f;
+    QTest::addRow("two colours, 3-pt pen") << twoColours << false << 100.0f;
+}
+
+void TestPrinting::printsTheWholeDesignOnly()
+{
+    QFETCH(Design, design);
+    QFETCH(bool, showAnchor);
+    QFETCH(float, percentToDraw);
+
+    Rotagraph source;
+    setDesign(source, design);
+    source.setShowAnchor(showAnchor);
+    source.setPercentToDraw(percentToDraw);
+    const QString fileName = m_dir.filePath(QStringLiteral("whole-%1.pdf").arg(QTest::currentDataTag()));
+    const QPageLayout layout = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, fileName, layout);
+    QVERIFY(printArt(source, printer));
+
+    // The on-screen view is only read.
+    QCOMPARE(source.percentToDraw(), percentToDraw);
+    QCOMPARE(source.showAnchor(), showAnchor);
+    QCOMPARE(source.drawMode(), int32_t(ScreenMode));
+
+    QString error;
+    const std::optional<PdfFacts> facts = pdfFacts(fileName, error);
+    QVERIFY2(facts, qPrintable(error));
+    QCOMPARE(facts->pages, 1);
+    const std::optional<QImage> page = rasterise(fileName, error);
+    QVERIFY2(page, qPrintable(error));
+
+    QCOMPARE(greyPixels(*page), 0);
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    const QImage printed = page->copy(pixelRect(printable));
+    const Agreement match = agreement(printed, expectedDrawing(design, printable.size()));
+    QVERIFY2(match.printedExpected >= kMinInkAgreement && match.expectedPrinted >= kMinInkAgreement,
+             qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.printedExpected).arg(match.expectedPrinted)));
+    QVERIFY2(match.colour >= kMinColourAgreement, qPrintable(QStringLiteral("colour agreement %1").arg(match.colour)));
+}
+
+void TestPrinting::printFromTheMenu_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::addRow("confirmed") << true;
+    QTest::addRow("cancelled") << false;
+}
+
+void TestPrinting::printFromTheMenu()
+{
+    QFETCH(bool, confirm);
+
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    QMainWindow* window = delegate.mainWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+
+    const QString fileName = m_dir.filePath(QStringLiteral("menu-%1.pdf").arg(QTest::currentDataTag()));
+    const QPageLayout layout = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
+    setUpPdf(delegate.printer(), fileName, layout);
+
+    auto* action = window->findChild<QAction*>(QStringLiteral("actionPrint"));
+    QVERIFY(action);
+    QCOMPARE(action->shortcut(), QKeySequence(QKeySequence::Print));
+    QTest::keySequence(window, QKeySequence::Print);
+    QPrintDialog* dialog = nullptr;
+    QTRY_VERIFY((dialog = window->findChild<QPrintDialog*>()) && dialog->isVisible());
+    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+    QCOMPARE(dialog->printer(), &delegate.printer());
+    QVERIFY(QTest::qWaitForWindowActive(dialog));   // the focus has left the window's fields
+
+    // While the dialog is open: a slow drawing under way with the overlays on, and grease in the
+    // view that the checkbox does not show. The print follows the view, whole, without overlays.
+    Rotagraph& art = *delegate.artView();
+    art.setShowAnchor(true);
+    art.setPercentToDraw(40);
+    art.setGreaseIt(true);
+    QVERIFY(delegate.wheelGrease() && !delegate.wheelGrease()->isChecked());
+    Design expected;
+    expected.greaseIt = true;
+
+    // Confirming prints at once; the view is checked before the window, active again, lets its
+    // fields hand their values back to it.
+    confirm ? dialog->accept() : dialog->reject();
+    QCOMPARE(art.percentToDraw(), 40.0f);
+    QVERIFY(art.showAnchor());
+    QVERIFY(art.greaseIt());
+    QTRY_VERIFY(!window->findChild<QPrintDialog*>());
+    QVERIFY(!window->findChild<QMessageBox*>());
+    // The dialog may hand the margins back in other units: the page itself must be the same.
+    QCOMPARE(delegate.printer().pageLayout().fullRect(QPageLayout::Point), layout.fullRect(QPageLayout::Point));
+    QCOMPARE(delegate.printer().pageLayout().paintRect(QPageLayout::Point), layout.paintRect(QPageLayout::Point));
+    if (!confirm) {
+        QVERIFY(!QFileInfo::exists(fileName));
+        return;
+    }
+
+    QString error;
+    const std::optional<PdfFacts> facts = pdfFacts(fileName, error);
+    QVERIFY2(facts, qPrintable(error));
+    QCOMPARE(facts->pages, 1);
+    const std::optional<QImage> page = rasterise(fileName, error);
+    QVERIFY2(page, qPrintable(error));
+    QCOMPARE(greyPixels(*page), 0);
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    const Agreement match = agreement(page->copy(pixelRect(printable)), expectedDrawing(expected, printable.size()));
+    QVERIFY2(match.printedExpected >= kMinInkAgreement && match.expectedPrinted >= kMinInkAgreement,
+             qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.printedExpected).arg(match.expectedPrinted)));
+}
+
+void TestPrinting::printFailureIsReported()
+{
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    delegate.mainWindow()->show();
+    const QString fileName = m_dir.filePath(QStringLiteral("missing-folder/design.pdf"));
+    setUpPdf(delegate.printer(), fileName, pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin));
+
+    delegate.printDesign();
+    QMessageBox* message = nullptr;
+    QTRY_VERIFY((message = delegate.mainWindow()->findChild<QMessageBox*>()) && message->isVisible());
+    QCOMPARE(message->icon(), QMessageBox::Warning);
+    QVERIFY(message->informativeText().contains(fileName));
+    QVERIFY(!QFileInfo::exists(fileName));
+    message->accept();
+    QTRY_VERIFY(!delegate.mainWindow()->findChild<QMessageBox*>());
+}
+
+void TestPrinting::pageSetupSharesThePrinter()
+{
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    QMainWindow* window = delegate.mainWindow();
+    window->show();
+    auto* action = window->findChild<QAction*>(QStringLiteral("actionPageSetup"));
+    QVERIFY(action);
+
+    // The dialog starts from the paper and margins chosen before, and confirming it keeps them.
+    const QPageLayout chosen = pageLayout(QPageSize::A4, QPageLayout::Landscape, kHalfInchMargin);
+    delegate.printer().setPageLayout(chosen);
+    action->trigger();
+    QPageSetupDialog* dialog = nullptr;
+    QTRY_VERIFY((dialog = window->findChild<QPageSetupDialog*>()) && dialog->isVisible());
+    QCOMPARE(dialog->printer(), &delegate.printer());
+    dialog->accept();
+    QTRY_VERIFY(!window->findChild<QPageSetupDialog*>());
+    QCOMPARE(delegate.printer().pageLayout().pageSize().id(), QPageSize::A4);
+    QCOMPARE(delegate.printer().pageLayout().orientation(), QPageLayout::Landscape);
+    QCOMPARE(delegate.printer().pageLayout().paintRect(QPageLayout::Point), chosen.paintRect(QPageLayout::Point));
+}
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"
