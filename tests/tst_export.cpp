@@ -10,17 +10,17 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <sys/resource.h>
 
-#include <csignal>
 #include <cmath>
+#include <csignal>
 
 // Every export here goes through the real dialog, as the user confirms it, and the file is read
 // back: its size, its transparency, and where the curve lies in it.
