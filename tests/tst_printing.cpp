@@ -21,7 +21,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -105,78 +104,61 @@ void setUpPdf(QPrinter& printer, const QString& fileName, const QPageLayout& lay
     printer.setPageLayout(layout);
 }
 
-// Runs one of the poppler tools. They are part of the project's install list: when one is
-// missing the test fails, with the reason.
-std::optional<QByteArray> runTool(const QString& program, const QStringList& arguments, QString& error)
+// Runs one of the poppler tools. They are on the project's install list (scripts/setup): a
+// missing tool fails the test.
+void runTool(const QString& program, const QStringList& arguments, QByteArray& output)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForStarted(kToolTimeoutMs)) {
-        error = QStringLiteral("%1 did not start (%2); scripts/setup installs poppler-utils")
-                    .arg(program, process.errorString());
-        return std::nullopt;
-    }
-    if (!process.waitForFinished(kToolTimeoutMs) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
-        error = QStringLiteral("%1 %2 failed: %3")
-                    .arg(program, arguments.join(u' '), QString::fromLocal8Bit(process.readAllStandardError()));
-        return std::nullopt;
-    }
-    return process.readAllStandardOutput();
+    QVERIFY2(process.waitForStarted(kToolTimeoutMs),
+             qPrintable(QStringLiteral("%1 did not start (%2); scripts/setup installs poppler-utils")
+                            .arg(program, process.errorString())));
+    QVERIFY2(process.waitForFinished(kToolTimeoutMs) && process.exitStatus() == QProcess::NormalExit
+                 && process.exitCode() == 0,
+             qPrintable(program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(process.readAllStandardError())));
+    output = process.readAllStandardOutput();
 }
 
-struct PdfFacts {
-    int pages = 0;
-    QSizeF pageSize;   // points
-    int images = 0;    // bitmaps on the pages: a design drawn in vectors has none
-};
-
-std::optional<PdfFacts> pdfFacts(const QString& fileName, QString& error)
+// Checks that a printed file is a PDF of one page of the layout's paper, drawn in vectors (it
+// holds no bitmap), and rasterises that page at kRasterDpi.
+void readPrintedPage(const QString& fileName, const QPageLayout& layout, QImage& page)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly) || !file.read(4).startsWith("%PDF")) {
-        error = QStringLiteral("%1 is not a PDF file").arg(fileName);
-        return std::nullopt;
-    }
-    const std::optional<QByteArray> info = runTool(QStringLiteral("pdfinfo"), {fileName}, error);
-    if (!info)
-        return std::nullopt;
-    const QString text = QString::fromUtf8(*info);
-    const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"),
-                                                             QRegularExpression::MultilineOption).match(text);
-    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
-                                                            QRegularExpression::MultilineOption).match(text);
-    if (!pages.hasMatch() || !size.hasMatch()) {
-        error = QStringLiteral("pdfinfo gave no page count or size:\n%1").arg(text);
-        return std::nullopt;
-    }
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(fileName + QStringLiteral(" was not written")));
+    QVERIFY(file.read(4).startsWith("%PDF"));
+
+    QByteArray output;
+    runTool(QStringLiteral("pdfinfo"), {fileName}, output);
+    if (QTest::currentTestFailed())
+        return;
+    const QString info = QString::fromUtf8(output);
+    const auto field = [&info](const char* pattern) {
+        return QRegularExpression(QLatin1String(pattern), QRegularExpression::MultilineOption).match(info);
+    };
+    const QRegularExpressionMatch pages = field("^Pages:\\s+(\\d+)");
+    const QRegularExpressionMatch size = field("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts");
+    QVERIFY2(pages.hasMatch() && size.hasMatch(), qPrintable(info));
+    QCOMPARE(pages.captured(1).toInt(), 1);
+    QCOMPARE(QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()), layout.fullRect(QPageLayout::Point).size());
+
     // pdfimages lists one image a line, under two lines of headings.
     constexpr int kImageListHeadingLines = 2;
-    const std::optional<QByteArray> images = runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), fileName}, error);
-    if (!images)
-        return std::nullopt;
-    const int imageLines = int(images->trimmed().split('\n').size()) - kImageListHeadingLines;
-    return PdfFacts{pages.captured(1).toInt(), QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()),
-                    std::max(0, imageLines)};
-}
+    runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), fileName}, output);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(output.trimmed().split('\n').size(), kImageListHeadingLines);
 
-// The first page at kRasterDpi.
-std::optional<QImage> rasterise(const QString& fileName, QString& error)
-{
-    const QString prefix = QFileInfo(fileName).dir().filePath(QFileInfo(fileName).completeBaseName());
     // Without antialiasing every pixel is the paper or a colour the design paints: a faint
     // antialiased edge of a coloured line can come out close to grey.
-    const QStringList arguments{QStringLiteral("-r"), QString::number(kRasterDpi), QStringLiteral("-aaVector"),
-                                QStringLiteral("no"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
-                                fileName, prefix};
-    if (!runTool(QStringLiteral("pdftoppm"), arguments, error))
-        return std::nullopt;
-    QImage image(prefix + QStringLiteral(".png"));
-    if (image.isNull()) {
-        error = QStringLiteral("pdftoppm wrote no readable PNG for %1").arg(fileName);
-        return std::nullopt;
-    }
-    return image.convertToFormat(QImage::Format_RGB32);
+    const QString prefix = QFileInfo(fileName).dir().filePath(QFileInfo(fileName).completeBaseName());
+    runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QString::number(kRasterDpi), QStringLiteral("-aaVector"), QStringLiteral("no"),
+             QStringLiteral("-png"), QStringLiteral("-singlefile"), fileName, prefix},
+            output);
+    if (QTest::currentTestFailed())
+        return;
+    page = QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    QVERIFY2(!page.isNull(), qPrintable(QStringLiteral("pdftoppm wrote no readable PNG for ") + fileName));
 }
 
 int darkness(QRgb pixel)
@@ -307,6 +289,17 @@ QRect pixelRect(const QRectF& points)
     return QRectF(points.topLeft() * kPixelsPerPoint, points.size() * kPixelsPerPoint).toRect();
 }
 
+// Checks that a printed page shows no wheel overlay and, in its printable area, the whole design.
+void verifyWholeDesign(const QImage& page, const QPageLayout& layout, const Design& design)
+{
+    QCOMPARE(greyPixels(page), 0);
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    const Agreement match = agreement(page.copy(pixelRect(printable)), expectedDrawing(design, printable.size()));
+    QVERIFY2(match.printedExpected >= kMinInkAgreement && match.expectedPrinted >= kMinInkAgreement,
+             qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.printedExpected).arg(match.expectedPrinted)));
+    QVERIFY2(match.colour >= kMinColourAgreement, qPrintable(QStringLiteral("colour agreement %1").arg(match.colour)));
+}
+
 }
 
 Q_DECLARE_METATYPE(Design)
@@ -377,16 +370,12 @@ void TestPrinting::fitsThePrintableArea()
     setUpPdf(printer, fileName, layout);
     QVERIFY(printArt(source, printer));
 
-    QString error;
-    const std::optional<PdfFacts> facts = pdfFacts(fileName, error);
-    QVERIFY2(facts, qPrintable(error));
-    QCOMPARE(facts->pages, 1);
-    QCOMPARE(facts->pageSize, layout.fullRect(QPageLayout::Point).size());
-    QCOMPARE(facts->images, 0);
-    const std::optional<QImage> page = rasterise(fileName, error);
-    QVERIFY2(page, qPrintable(error));
+    QImage page;
+    readPrintedPage(fileName, layout, page);
+    if (QTest::currentTestFailed())
+        return;
 
-    const QRectF ink = inkBounds(*page);
+    const QRectF ink = inkBounds(page);
     QVERIFY2(std::abs(ink.width() - extent) <= kExtentTolerance && std::abs(ink.height() - extent) <= kExtentTolerance,
              qPrintable(QStringLiteral("ink spans %1 × %2 pt, expected %3").arg(ink.width()).arg(ink.height()).arg(extent)));
     QVERIFY2(QLineF(ink.center(), centre).length() <= kCentreTolerance,
@@ -438,20 +427,10 @@ void TestPrinting::printsTheWholeDesignOnly()
     QCOMPARE(source.showAnchor(), showAnchor);
     QCOMPARE(source.drawMode(), int32_t(ScreenMode));
 
-    QString error;
-    const std::optional<PdfFacts> facts = pdfFacts(fileName, error);
-    QVERIFY2(facts, qPrintable(error));
-    QCOMPARE(facts->pages, 1);
-    const std::optional<QImage> page = rasterise(fileName, error);
-    QVERIFY2(page, qPrintable(error));
-
-    QCOMPARE(greyPixels(*page), 0);
-    const QRectF printable = layout.paintRect(QPageLayout::Point);
-    const QImage printed = page->copy(pixelRect(printable));
-    const Agreement match = agreement(printed, expectedDrawing(design, printable.size()));
-    QVERIFY2(match.printedExpected >= kMinInkAgreement && match.expectedPrinted >= kMinInkAgreement,
-             qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.printedExpected).arg(match.expectedPrinted)));
-    QVERIFY2(match.colour >= kMinColourAgreement, qPrintable(QStringLiteral("colour agreement %1").arg(match.colour)));
+    QImage page;
+    readPrintedPage(fileName, layout, page);
+    if (!QTest::currentTestFailed())
+        verifyWholeDesign(page, layout, design);
 }
 
 void TestPrinting::printFromTheMenu_data()
@@ -511,17 +490,10 @@ void TestPrinting::printFromTheMenu()
         return;
     }
 
-    QString error;
-    const std::optional<PdfFacts> facts = pdfFacts(fileName, error);
-    QVERIFY2(facts, qPrintable(error));
-    QCOMPARE(facts->pages, 1);
-    const std::optional<QImage> page = rasterise(fileName, error);
-    QVERIFY2(page, qPrintable(error));
-    QCOMPARE(greyPixels(*page), 0);
-    const QRectF printable = layout.paintRect(QPageLayout::Point);
-    const Agreement match = agreement(page->copy(pixelRect(printable)), expectedDrawing(expected, printable.size()));
-    QVERIFY2(match.printedExpected >= kMinInkAgreement && match.expectedPrinted >= kMinInkAgreement,
-             qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.printedExpected).arg(match.expectedPrinted)));
+    QImage page;
+    readPrintedPage(fileName, layout, page);
+    if (!QTest::currentTestFailed())
+        verifyWholeDesign(page, layout, expected);
 }
 
 void TestPrinting::printFailureIsReported()
