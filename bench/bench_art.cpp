@@ -1,0 +1,113 @@
+// What one drawing costs: the trace alone, and the trace with the rendering that every redraw
+// and every frame of slow drawing repeats.
+
+#include "art/CurveTrace.h"
+#include "art/Rotagraph.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Design {
+    float anchor, runner, pen, revolutions;
+};
+
+// The default design: 1260 points.
+constexpr Design kDefault{160, 72, 53, 9};
+// An anchor 100+ times the runner takes the smallest step: about 375,000 points.
+constexpr Design kHeavy{500, 3, 2, 60};
+
+const Design& designAt(int64_t index) { return index == 0 ? kDefault : kHeavy; }
+
+CurveParameters curveParameters(const Design& d)
+{
+    CurveParameters p;
+    p.anchorRadius = d.anchor;
+    p.runnerRadius = d.runner;
+    p.penHoleRadius = d.pen;
+    p.rotationsToMake = d.revolutions;
+    return p;
+}
+
+void setPointCounter(benchmark::State& state, std::size_t points)
+{
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * points));
+    // Seconds per point, shown with an SI prefix ("22n" is 22 ns).
+    state.counters["per_point"] = benchmark::Counter(static_cast<double>(points),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Qt's AVX2 routines, run while the application starts, can leave the upper halves of the vector
+// registers in use, which makes every SSE instruction after them several times slower until a
+// vzeroupper. The view clears that state before it traces; so does this benchmark, or it would
+// time Qt's leftovers instead of the trace.
+void clearUpperVectorState()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (__builtin_cpu_supports("avx"))
+        __asm__ volatile("vzeroupper" ::: "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6",
+                         "xmm7", "xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
+#endif
+}
+
+void traceOnly(benchmark::State& state)
+{
+    const CurveParameters p = curveParameters(designAt(state.range(0)));
+    std::size_t points = 0;
+    clearUpperVectorState();
+    for (auto _ : state) {
+        const TracedCurve curve = traceCurve(p);
+        points = curve.fillPath.size() - 1;
+        benchmark::DoNotOptimize(curve.fillPath.data());
+    }
+    setPointCounter(state, points);
+}
+
+// A redraw of the on-screen view at 1000 by 1000, antialiased, as its paint event runs it.
+void traceAndRender(benchmark::State& state)
+{
+    const Design& d = designAt(state.range(0));
+    Rotagraph view;
+    view.resize(1000, 1000);
+    view.setAnchorRadius(d.anchor);
+    view.setRunnerRadius(d.runner);
+    view.setPenHoleRadius(d.pen);
+    view.setRotationsToMake(d.revolutions);
+    view.setPenColor(Qt::red);
+    view.setNumberOfColors(1);
+    view.setPenDrawSize(static_cast<float>(state.range(1)));
+    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+    // Cleared once: an opaque pen costs the same over its own earlier strokes as over nothing.
+    image.fill(Qt::transparent);
+    for (auto _ : state) {
+        view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    setPointCounter(state, view.lastDrawingPointCount());
+}
+
+}
+
+// Wall-clock time: a long trace runs on two threads.
+BENCHMARK(traceOnly)->ArgName("design")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(traceAndRender)
+    ->ArgNames({"design", "width"})
+    ->ArgsProduct({{0, 1}, {1, 3}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,606 @@
+#include "art/CurveTrace.h"
+#include "art/Rotagraph.h"
+
+#include <QImage>
+#include <QPaintEvent>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <vector>
+
+// The art view is checked by what it paints: it is rendered into a transparent image and the
+// pixels are read for position, extent, colour and coverage.
+
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+QImage paint(Rotagraph& view)
+{
+    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+void setDesign(Rotagraph& view, float anchor, float runner, float pen, float revolutions)
+{
+    view.setAnchorRadius(anchor);
+    view.setRunnerRadius(runner);
+    view.setPenHoleRadius(pen);
+    view.setRotationsToMake(revolutions);
+    view.setPenColor(Qt::red);
+    view.setNumberOfColors(1);
+    view.setPenDrawSize(1);
+}
+
+void setDefaultDesign(Rotagraph& view) { setDesign(view, 160, 72, 53, 9); }
+
+// With no anchor the runner turns once per orbit and the pen runs on a circle of radius
+// runner + pen about the centre: a design whose extent is known.
+void setCircle(Rotagraph& view, float radius, float revolutions = 1)
+{
+    setDesign(view, 0, radius * 0.6f, radius * 0.4f, revolutions);
+}
+
+CurveParameters traceParameters(const Rotagraph& view)
+{
+    CurveParameters p;
+    p.anchorRadius = view.anchorRadius();
+    p.runnerRadius = view.runnerRadius();
+    p.penHoleRadius = view.penHoleRadius();
+    p.rotationsToMake = view.rotationsToMake();
+    p.percentToDraw = view.percentToDraw();
+    p.greaseIt = view.greaseIt();
+    p.numberOfColors = view.numberOfColors();
+    p.closeCurve = view.closeCurve();
+    return p;
+}
+
+// Where a curve point lands on screen: one unit per pixel, y up, origin at the centre.
+QPointF onScreen(const CurvePoint& p, const QSize& size)
+{
+    return {size.width() / 2.0 + p.x, size.height() / 2.0 - p.y};
+}
+
+QRgb pixelAt(const QImage& image, const QPointF& p)
+{
+    const QPoint at(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
+    return image.rect().contains(at) ? image.pixel(at) : 0;
+}
+
+// The most opaque pixel within one pixel of a point: a line one unit wide that runs along a
+// pixel boundary covers the pixels on both sides by half.
+QRgb strongestNear(const QImage& image, const QPointF& p)
+{
+    QRgb best = 0;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const QRgb c = pixelAt(image, p + QPointF(dx, dy));
+            if (qAlpha(c) > qAlpha(best))
+                best = c;
+        }
+    return best;
+}
+
+// The overlays' 50 % grey; premultiplication keeps the channels equal.
+bool isGrey(QRgb c)
+{
+    if (qAlpha(c) == 0 || qRed(c) != qGreen(c) || qGreen(c) != qBlue(c))
+        return false;
+    return std::abs(qRed(qUnpremultiply(c)) - 128) <= 4;
+}
+
+bool isRed(QRgb c) { return qAlpha(c) > 0 && qGreen(c) == 0 && qBlue(c) == 0; }
+
+int countPixels(const QImage& image, const std::function<bool(QRgb)>& matches)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += matches(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+QRect paintedBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+// How much of a row of pixels is covered, in pixels: the width of a line crossing it.
+double coverageAlongRow(const QImage& image, int y, int fromX, int toX)
+{
+    double sum = 0;
+    for (int x = fromX; x < toX; ++x)
+        sum += qAlpha(image.pixel(x, y)) / 255.0;
+    return sum;
+}
+
+// Draws as an export of a 200 by 200 rectangle placed at (10, 10), whatever is repainted.
+class OffsetExportView : public Rotagraph
+{
+protected:
+    void paintEvent(QPaintEvent*) override { drawRect(QRectF(10, 10, 200, 200)); }
+};
+
+}
+
+class TestRotagraph : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newViewAndUncheckedSetters()
+    {
+        Rotagraph view;
+        QCOMPARE(view.percentToDraw(), 100.0f);
+        QCOMPARE(view.drawMode(), int32_t(ScreenMode));
+        QVERIFY(!view.allowScaleUp());
+        for (float value : {view.anchorRadius(), view.runnerRadius(), view.penHoleRadius(),
+                            view.penDrawSize(), view.rotationsToMake()})
+            QCOMPARE(value, 0.0f);
+        QCOMPARE(view.numberOfColors(), 0);
+        QVERIFY(!view.showAnchor() && !view.closeCurve() && !view.fillShape() && !view.greaseIt());
+        for (const QColor& c : {view.penColor(), view.pen2Color(), view.pen3Color(), view.fillColor()})
+            QVERIFY(!c.isValid());
+
+        view.setPenHoleRadius(-40);
+        view.setNumberOfColors(7);
+        view.setPercentToDraw(250);
+        view.setDrawMode(5);
+        QCOMPARE(view.penHoleRadius(), -40.0f);
+        QCOMPARE(view.numberOfColors(), 7);
+        QCOMPARE(view.percentToDraw(), 250.0f);
+        QCOMPARE(view.drawMode(), 5);
+    }
+
+    void nothingOutsideTheArt_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("fill");
+        QTest::addColumn<double>("radiusOnImage");
+        QTest::addRow("screen, stroke") << int(ScreenMode) << false << 100.0;
+        QTest::addRow("screen, filled") << int(ScreenMode) << true << 100.0;
+        QTest::addRow("export enlarged, stroke") << int(ImageExportMode) << false << 400 / 2.05;
+        QTest::addRow("export enlarged, filled") << int(ImageExportMode) << true << 400 / 2.05;
+    }
+
+    void nothingOutsideTheArt()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, fill);
+        QFETCH(double, radiusOnImage);
+        constexpr double kHalfPen = 1;
+        constexpr double kSlack = 1.5;   // antialiasing, and the circle drawn as a 63-gon
+        Rotagraph view;
+        view.resize(400, 400);
+        setCircle(view, 100);
+        view.setPenDrawSize(2 * kHalfPen);
+        view.setDrawMode(mode);
+        view.setAllowScaleUp(true);
+        view.setFillShape(fill);
+        view.setFillColor(Qt::yellow);
+        const QImage image = paint(view);
+
+        int ringPixels = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb c = image.pixel(x, y);
+                const double d = std::hypot(x + 0.5 - 200, y + 0.5 - 200) - radiusOnImage;
+                if (d > kHalfPen + kSlack || (!fill && d < -kHalfPen - kSlack))
+                    QCOMPARE(qAlpha(c), 0);
+                else if (fill && d < -kHalfPen - kSlack)
+                    QCOMPARE(c, qRgba(255, 255, 0, 255));
+                else if (!fill && qAlpha(c) > 0) {
+                    QVERIFY(isRed(c));
+                    ++ringPixels;
+                }
+            }
+        if (!fill)   // about the ring's area, 2π r × the pen's width
+            QVERIFY(ringPixels > 2 * M_PI * radiusOnImage * 2 * kHalfPen * 0.9);
+    }
+
+    void screenIsCentredAtOneUnitPerPixel_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addRow("view larger than the design") << QSize(700, 600);
+        QTest::addRow("design cut off at the edges") << QSize(600, 400);
+    }
+
+    void screenIsCentredAtOneUnitPerPixel()
+    {
+        QFETCH(QSize, size);
+        Rotagraph view;
+        view.resize(size);
+        setDefaultDesign(view);
+        view.setPenDrawSize(3);
+        view.setPercentToDraw(5);   // an arc above the x axis: it shows which way y runs
+        const QImage image = paint(view);
+
+        const TracedCurve curve = traceCurve(traceParameters(view));
+        int checked = 0;
+        // The ends are left out: a butt end covers only half of the pixel it stops in.
+        for (std::size_t i = 2; i + 1 < curve.fillPath.size(); ++i) {
+            const CurvePoint& p = curve.fillPath[i];
+            const QPointF at = onScreen(p, size);
+            if (p.y < 5 || !QRectF(image.rect()).adjusted(2, 2, -2, -2).contains(at))
+                continue;
+            const QRgb c = pixelAt(image, at);
+            QVERIFY2(isRed(c) && qAlpha(c) > 200, qPrintable(QString("at %1, %2").arg(at.x()).arg(at.y())));
+            QCOMPARE(qAlpha(pixelAt(image, onScreen({p.x, -p.y}, size))), 0);
+            ++checked;
+        }
+        QVERIFY(checked > 10);
+    }
+
+    void fitFactor_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("enlarge");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<float>("radius");
+        QTest::addColumn<double>("extent");   // the circle's diameter on the image
+        const QSize page(468, 612);
+        QTest::addRow("export 1000, radius 100") << int(ImageExportMode) << false << QSize(1000, 1000) << 100.0f << 200.0;
+        QTest::addRow("export 1000, radius 100, enlarged") << int(ImageExportMode) << true << QSize(1000, 1000) << 100.0f << 200 * 1000 / 205.0;
+        QTest::addRow("export 500, radius 300") << int(ImageExportMode) << false << QSize(500, 500) << 300.0f << 600 * 500 / 615.0;
+        QTest::addRow("export 500, radius 300, enlarged") << int(ImageExportMode) << true << QSize(500, 500) << 300.0f << 600 * 500 / 615.0;
+        QTest::addRow("print 468 by 612, radius 300") << int(PrintMode) << false << page << 300.0f << 600 * 468 / 615.0;
+        QTest::addRow("print never enlarges") << int(PrintMode) << true << page << 150.0f << 300.0;
+    }
+
+    void fitFactor()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, enlarge);
+        QFETCH(QSize, area);
+        QFETCH(float, radius);
+        QFETCH(double, extent);
+        Rotagraph view;
+        // A printed view is centred in the printable area, not in its own size.
+        view.resize(mode == PrintMode ? area + QSize(100, 60) : area);
+        view.setPrintableArea(area);
+        setCircle(view, radius);
+        view.setDrawMode(mode);
+        view.setAllowScaleUp(enlarge);
+        const QRect bounds = paintedBounds(paint(view));
+
+        constexpr double kPenWidth = 1;
+        QVERIFY2(std::abs(bounds.width() - (extent + kPenWidth)) <= 2.5, qPrintable(QString::number(bounds.width())));
+        QVERIFY2(std::abs(bounds.height() - (extent + kPenWidth)) <= 2.5, qPrintable(QString::number(bounds.height())));
+        QVERIFY(std::abs(QRectF(bounds).center().x() - area.width() / 2.0) <= 1.5);
+        QVERIFY(std::abs(QRectF(bounds).center().y() - area.height() / 2.0) <= 1.5);
+    }
+
+    void printWithoutAPageShowsNothing()
+    {
+        Rotagraph view;
+        view.resize(400, 400);
+        setCircle(view, 100);
+        view.setPenDrawSize(3);
+        view.setDrawMode(PrintMode);
+        QVERIFY(paintedBounds(paint(view)).isEmpty());   // fitted to no area: scale 0
+    }
+
+    void exportCountsOnlyTheSizeOfTheRect()
+    {
+        OffsetExportView view;
+        view.resize(300, 300);
+        setCircle(view, 50);
+        view.setDrawMode(ImageExportMode);
+        const QRect bounds = paintedBounds(paint(view));
+        QVERIFY(std::abs(bounds.width() - 101) <= 2);
+        QVERIFY(std::abs(QRectF(bounds).center().x() - 100) <= 1);
+        QVERIFY(std::abs(QRectF(bounds).center().y() - 100) <= 1);
+    }
+
+    void penWidthIsNotScaled_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("enlarge");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<double>("scale");   // the fit that the area gives a circle of radius 100 or 200
+        QTest::addColumn<float>("width");
+        QTest::addColumn<double>("expectedWidth");
+        QTest::addRow("screen, width 3") << int(ScreenMode) << false << QSize(400, 400) << 1.0 << 3.0f << 3.0;
+        QTest::addRow("print at half size, width 2") << int(PrintMode) << false << QSize(410, 205) << 0.5 << 2.0f << 2.0;
+        QTest::addRow("export at half size, width 6") << int(ImageExportMode) << false << QSize(410, 205) << 0.5 << 6.0f << 6.0;
+        QTest::addRow("export enlarged four times, width 4") << int(ImageExportMode) << true << QSize(820, 820) << 4.0 << 4.0f << 4.0;
+        QTest::addRow("export enlarged four times, width 1") << int(ImageExportMode) << true << QSize(820, 820) << 4.0 << 1.0f << 1.0;
+        QTest::addRow("width 0: the thinnest line") << int(ImageExportMode) << true << QSize(820, 820) << 4.0 << 0.0f << 1.0;
+    }
+
+    void penWidthIsNotScaled()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, enlarge);
+        QFETCH(QSize, area);
+        QFETCH(double, scale);
+        QFETCH(float, width);
+        QFETCH(double, expectedWidth);
+        const float radius = scale < 1 ? 200 : 100;
+        Rotagraph view;
+        view.resize(area);
+        view.setPrintableArea(area);
+        setCircle(view, radius);
+        view.setPenDrawSize(width);
+        view.setDrawMode(mode);
+        view.setAllowScaleUp(enlarge);
+        const QImage image = paint(view);
+        // Rows near the centre cross the circle's left side where it runs nearly upright. The
+        // median leaves out the few rows where a wide pen's pieces overlap by a segment.
+        const int rows = static_cast<int>(radius * scale / 5);
+        std::vector<double> widths;
+        for (int dy = -rows; dy <= rows; ++dy)
+            widths.push_back(coverageAlongRow(image, area.height() / 2 + dy, 0, area.width() / 2));
+        std::nth_element(widths.begin(), widths.begin() + rows, widths.end());
+        const double measured = widths[static_cast<std::size_t>(rows)];
+        QVERIFY2(std::abs(measured - expectedWidth) <= 0.25, qPrintable(QString::number(measured)));
+    }
+
+    void sharpTurnsAreBevelled()
+    {
+        // A runner a quarter of the anchor rolling inside, the pen on its rim: four cusps on the
+        // anchor circle, where the line turns back on itself. Past the mitre limit of 10 widths a
+        // join is bevelled; a mitre there would stick out 10 widths beyond the cusp.
+        Rotagraph view;
+        view.resize(500, 500);
+        setDesign(view, 100, -25, 25, 1);
+        view.setPenDrawSize(6);
+        const QImage image = paint(view);
+        constexpr double kReach = 100 + 3 + 1.5;   // the cusps, half the pen, antialiasing
+        int outside = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (std::hypot(x + 0.5 - 250, y + 0.5 - 250) > kReach && qAlpha(image.pixel(x, y)) > 0)
+                    ++outside;
+        QCOMPARE(outside, 0);
+    }
+
+    void widePenCoversEverySegment_data()
+    {
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<int>("minimumAlpha");
+        QTest::addRow("opaque pen") << QColor(Qt::red) << 250;
+        QTest::addRow("translucent pen") << QColor(255, 0, 0, 128) << 125;
+    }
+
+    void widePenCoversEverySegment()
+    {
+        QFETCH(QColor, color);
+        QFETCH(int, minimumAlpha);
+        Rotagraph view;
+        view.resize(640, 640);
+        setDefaultDesign(view);
+        view.setPenColor(color);
+        view.setPenDrawSize(4);
+        const QImage image = paint(view);
+        const Polyline& points = traceCurve(traceParameters(view)).penPath;
+        // From the second point on: the first segment joins the start point to itself.
+        for (std::size_t i = 2; i < points.size(); ++i) {
+            const CurvePoint mid{(points[i - 1].x + points[i].x) / 2, (points[i - 1].y + points[i].y) / 2};
+            const QRgb c = pixelAt(image, onScreen(mid, view.size()));
+            QVERIFY2(isRed(c) && qAlpha(c) >= minimumAlpha, qPrintable(QString("segment %1").arg(i)));
+        }
+    }
+
+    void penColours_data()
+    {
+        QTest::addColumn<int>("numberOfColors");
+        QTest::addColumn<QColor>("first");
+        QTest::addColumn<QColor>("second");
+        QTest::addColumn<QString>("seen");   // r, g, b: the pure pen colours in the image
+        const QColor red(Qt::red);
+        const QColor green(Qt::green);
+        QTest::addRow("0 colours: the first pen only") << 0 << red << green << "r";
+        QTest::addRow("1 colour") << 1 << red << green << "r";
+        QTest::addRow("2 colours") << 2 << red << green << "rg";
+        QTest::addRow("3 colours") << 3 << red << green << "rgb";
+        QTest::addRow("7 colours: the first pen only") << 7 << red << green << "r";
+        QTest::addRow("second pen without a colour") << 2 << red << QColor() << "r";
+        QTest::addRow("first pen without a colour") << 1 << QColor() << green << "";
+    }
+
+    void penColours()
+    {
+        QFETCH(int, numberOfColors);
+        QFETCH(QColor, first);
+        QFETCH(QColor, second);
+        QFETCH(QString, seen);
+        Rotagraph view;
+        view.resize(640, 640);
+        setDefaultDesign(view);
+        view.setPenDrawSize(2);
+        view.setNumberOfColors(numberOfColors);
+        view.setPenColor(first);
+        view.setPen2Color(second);
+        view.setPen3Color(Qt::blue);
+        const QImage image = paint(view);
+        constexpr int kEnough = 100;   // pixels
+        const auto only = [](int r, int g, int b) {
+            return [=](QRgb c) { return qAlpha(c) > 0 && (qRed(c) > 0) == r && (qGreen(c) > 0) == g && (qBlue(c) > 0) == b; };
+        };
+        QCOMPARE(countPixels(image, only(1, 0, 0)) > kEnough, seen.contains('r'));
+        QCOMPARE(countPixels(image, only(0, 1, 0)) > kEnough, seen.contains('g'));
+        QCOMPARE(countPixels(image, only(0, 0, 1)) > kEnough, seen.contains('b'));
+        if (seen.isEmpty())
+            QVERIFY(paintedBounds(image).isEmpty());
+    }
+
+    void fillWindsNonZero_data()
+    {
+        QTest::addColumn<bool>("fillShape");
+        QTest::addColumn<QColor>("fillColor");
+        QTest::addColumn<float>("percent");
+        QTest::addColumn<bool>("filled");
+        const QColor yellow(Qt::yellow);
+        QTest::addRow("complete") << true << yellow << 100.0f << true;
+        QTest::addRow("beyond complete") << true << yellow << 250.0f << true;
+        QTest::addRow("partial") << true << yellow << 99.0f << false;
+        QTest::addRow("percent not a number") << true << yellow << kNaN << false;
+        QTest::addRow("fill off") << false << yellow << 100.0f << false;
+        QTest::addRow("no fill colour") << true << QColor() << 100.0f << false;
+    }
+
+    void fillWindsNonZero()
+    {
+        QFETCH(bool, fillShape);
+        QFETCH(QColor, fillColor);
+        QFETCH(float, percent);
+        QFETCH(bool, filled);
+        Rotagraph view;
+        view.resize(400, 400);
+        setCircle(view, 100, 2);   // the inside is wound round twice: even-odd would leave it empty
+        view.setPenColor(QColor());
+        view.setFillShape(fillShape);
+        view.setFillColor(fillColor);
+        view.setPercentToDraw(percent);
+        const QImage image = paint(view);
+        QCOMPARE(image.pixel(200, 200), filled ? qRgba(255, 255, 0, 255) : qRgba(0, 0, 0, 0));
+        if (!filled)
+            QVERIFY(paintedBounds(image).isEmpty());
+    }
+
+    void overlays_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<float>("percent");
+        QTest::addColumn<bool>("anchorShown");
+        QTest::addColumn<bool>("runnerShown");
+        QTest::addRow("screen, complete") << int(ScreenMode) << 100.0f << true << false;
+        QTest::addRow("screen, partial") << int(ScreenMode) << 40.0f << true << true;
+        QTest::addRow("screen, beyond complete") << int(ScreenMode) << 250.0f << true << false;
+        QTest::addRow("print, partial") << int(PrintMode) << 40.0f << false << false;
+        QTest::addRow("export, partial") << int(ImageExportMode) << 40.0f << false << false;
+    }
+
+    void overlays()
+    {
+        QFETCH(int, mode);
+        QFETCH(float, percent);
+        QFETCH(bool, anchorShown);
+        QFETCH(bool, runnerShown);
+        Rotagraph view;
+        view.resize(640, 640);
+        view.setPrintableArea(view.size());
+        setDefaultDesign(view);
+        view.setPenColor(QColor());   // the overlays alone
+        view.setShowAnchor(true);
+        view.setDrawMode(mode);
+        view.setPercentToDraw(percent);
+        const QImage image = paint(view);
+        if (!anchorShown) {
+            QVERIFY(paintedBounds(image).isEmpty());
+            return;
+        }
+        QVERIFY(isGrey(strongestNear(image, onScreen({160, 0}, view.size()))));
+        QVERIFY(isGrey(strongestNear(image, onScreen({0, -160}, view.size()))));
+
+        // The runner's arm runs from its centre to the last traced point.
+        const TracedCurve curve = traceCurve(traceParameters(view));
+        const CurvePoint centre = curve.lastRunnerCenter;
+        const CurvePoint pen = curve.fillPath.back();
+        const CurvePoint alongArm{(centre.x + pen.x) / 2, (centre.y + pen.y) / 2};
+        QCOMPARE(isGrey(strongestNear(image, onScreen(alongArm, view.size()))), runnerShown);
+        if (runnerShown)
+            QVERIFY(isGrey(strongestNear(image, onScreen(pen, view.size()))));
+    }
+
+    void runnerArmEndsAtTheCentreAndThePen()
+    {
+        // Nothing traced beyond the start: the arm lies on the x axis from (150, 0) to (180, 0),
+        // along the boundary between two pixel rows.
+        Rotagraph view;
+        view.resize(500, 400);
+        setDesign(view, 100, 50, 30, 1);
+        view.setPenColor(QColor());
+        view.setShowAnchor(true);
+        view.setPercentToDraw(0);
+        const QImage image = paint(view);
+        for (int row : {199, 200}) {
+            QVERIFY(isGrey(image.pixel(250 + 150, row)));
+            QVERIFY(isGrey(image.pixel(250 + 179, row)));
+            QCOMPARE(qAlpha(image.pixel(250 + 149, row)), 0);   // butt ends: nothing beyond
+            QCOMPARE(qAlpha(image.pixel(250 + 180, row)), 0);
+        }
+    }
+
+    void zeroRunnerDrawsWithoutNaN()
+    {
+        Rotagraph view;
+        view.resize(400, 400);
+        setDesign(view, 100, 0, 30, 1);
+        view.setShowAnchor(true);
+        view.setPercentToDraw(50);
+        const QImage image = paint(view);
+        QCOMPARE(view.lastDrawingPointCount(), std::size_t(1));
+        // The runner, unturned, stands at (100, 0) with its arm out to the pen at (130, 0).
+        QVERIFY(isGrey(strongestNear(image, onScreen({115, 0}, view.size()))));
+        QVERIFY(isGrey(strongestNear(image, onScreen({0, 100}, view.size()))));
+    }
+
+    void nonFinitePointsAreLeftOut_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<float>("penHole");
+        QTest::addRow("screen, infinite pen hole") << int(ScreenMode) << kInfinity;
+        QTest::addRow("screen, pen hole not a number") << int(ScreenMode) << kNaN;
+        QTest::addRow("export, infinite pen hole") << int(ImageExportMode) << kInfinity;
+    }
+
+    void nonFinitePointsAreLeftOut()
+    {
+        QFETCH(int, mode);
+        QFETCH(float, penHole);
+        Rotagraph view;
+        view.resize(400, 400);
+        setDesign(view, 100, 50, penHole, 3);
+        view.setPenDrawSize(3);
+        view.setCloseCurve(true);
+        view.setFillShape(true);
+        view.setFillColor(Qt::yellow);
+        view.setShowAnchor(true);
+        view.setDrawMode(mode);
+        const QImage image = paint(view);
+        // Every point of the curve is unusable; what is finite, the anchor overlay, is drawn.
+        const auto coloured = [](QRgb c) { return qRed(c) != qGreen(c) || qGreen(c) != qBlue(c); };
+        QCOMPARE(countPixels(image, coloured), 0);
+        QCOMPARE(isGrey(strongestNear(image, onScreen({100, 0}, view.size()))), mode == ScreenMode);
+    }
+
+    void enlargingWithZeroBoundingRadiusDrawsAtScaleOne_data()
+    {
+        QTest::addColumn<bool>("enlarge");
+        QTest::addRow("enlarge") << true;
+        QTest::addRow("do not enlarge") << false;
+    }
+
+    void enlargingWithZeroBoundingRadiusDrawsAtScaleOne()
+    {
+        QFETCH(bool, enlarge);
+        // 100 + (-50) + (-50) = 0: the runner, half the anchor, rolls inside it and the pen runs
+        // up and down a diameter, from (0, -100) to (0, 100).
+        Rotagraph view;
+        view.resize(400, 400);
+        setDesign(view, 100, -50, -50, 1);
+        view.setDrawMode(ImageExportMode);
+        view.setAllowScaleUp(enlarge);
+        const QRect bounds = paintedBounds(paint(view));
+        QVERIFY2(std::abs(bounds.height() - 201) <= 3, qPrintable(QString::number(bounds.height())));
+        QVERIFY(bounds.width() <= 3);
+        QVERIFY(std::abs(QRectF(bounds).center().x() - 200) <= 1.5);
+        QVERIFY(std::abs(QRectF(bounds).center().y() - 200) <= 1.5);
+    }
+};
+
+QTEST_MAIN(TestRotagraph)
+#include "tst_rotagraph.moc"
