@@ -50,7 +50,18 @@ bool isOn(const QCheckBox* checkbox)
 NumberField::NumberField(QWidget* parent)
     : QLineEdit(parent)
 {
-    connect(this, &QLineEdit::editingFinished, this, &NumberField::numberEdited);
+    // Return always commits; leaving the field commits only an edit, so that focus moving
+    // around (a dialog opening, say) does not redraw from the controls.
+    connect(this, &QLineEdit::returnPressed, this, [this] {
+        setModified(false);
+        emit numberEdited();
+    });
+    connect(this, &QLineEdit::editingFinished, this, [this] {
+        if (isModified()) {
+            setModified(false);
+            emit numberEdited();
+        }
+    });
 }
 
 Stepper::Stepper(QWidget* parent)

@@ -166,6 +166,22 @@ private slots:
         QCOMPARE(art->penHoleRadius(), -3.7f);
     }
 
+    void leavingAFieldCommitsOnlyAnEdit()
+    {
+        app->mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app->mainWindow()));
+        NumberField* anchor = app->anchorRadiusInput();
+        anchor->setFocus();
+        art->setAnchorRadius(10);
+        app->runnerRadiusInput()->setFocus();
+        QCOMPARE(art->anchorRadius(), 10.0f);   // nothing edited: nothing copied
+
+        anchor->setFocus();
+        QTest::keyClicks(anchor, "5");
+        app->runnerRadiusInput()->setFocus();
+        QCOMPARE(art->anchorRadius(), 1605.0f);
+    }
+
     void textThatHoldsNoNumber_data()
     {
         QTest::addColumn<QString>("text");
