@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -38,13 +39,14 @@ float fitFactor(float width, float height, float boundingRadius, bool mayEnlarge
     return std::isfinite(s) ? s : 1.0f;
 }
 
-// A polyline mapped into view coordinates; a point that is not finite is left out.
-QPolygonF mapped(const Polyline& polyline, const QTransform& transform)
+// A polyline, from its point `first` on, mapped into view coordinates; a point that is not
+// finite is left out.
+QPolygonF mapped(const Polyline& polyline, const QTransform& transform, std::size_t first = 0)
 {
     QPolygonF points;
-    points.reserve(static_cast<qsizetype>(polyline.size()));
-    for (const CurvePoint& p : polyline) {
-        const QPointF q = transform.map(QPointF(p.x, p.y));
+    points.reserve(static_cast<qsizetype>(polyline.size() - std::min(first, polyline.size())));
+    for (std::size_t i = first; i < polyline.size(); ++i) {
+        const QPointF q = transform.map(QPointF(polyline[i].x, polyline[i].y));
         if (std::isfinite(q.x()) && std::isfinite(q.y()))
             points.append(q);
     }
@@ -97,7 +99,9 @@ QPainterPath circle(qreal r)
     return path;
 }
 
-void strokePolyline(QPainter& painter, const QPolygonF& points, const QColor& color, float width)
+// Strokes a polyline whose first point is point `offset` of its whole line.
+void strokePolyline(QPainter& painter, const QPolygonF& points, const QColor& color, float width,
+                    std::size_t offset = 0)
 {
     if (!color.isValid() || points.isEmpty())
         return;
@@ -111,14 +115,35 @@ void strokePolyline(QPainter& painter, const QPolygonF& points, const QColor& co
         painter.drawPolyline(points);
         return;
     }
-    // Each run starts one segment back, so that every join of the whole line is still drawn.
+    // The runs end at every kStrokeRunLength-th point of the whole line, so that a line stroked
+    // piece by piece, as a growing curve is, is cut where the whole line would be. Each run
+    // starts one segment back, so that every join of the whole line is still drawn.
     const qsizetype count = points.size();
-    for (qsizetype first = 0; first + 1 < count; first += kStrokeRunLength) {
+    const auto runLength = static_cast<std::size_t>(kStrokeRunLength);
+    for (qsizetype first = 0; first + 1 < count;) {
+        const auto toRunEnd = static_cast<qsizetype>(runLength - (offset + std::size_t(first)) % runLength);
         const qsizetype begin = first == 0 ? 0 : first - 1;
-        const qsizetype end = std::min(count, first + kStrokeRunLength + 1);
+        const qsizetype end = std::min(count, first + toRunEnd + 1);
         clearUpperVectorState();
         painter.drawPolyline(points.constData() + begin, static_cast<int>(end - begin));
+        first = end - 1;
     }
+}
+
+// Everything of a design that its strokes depend on: all but how much of it is drawn and the
+// overlays.
+auto strokedDesign(const ArtParameters& a)
+{
+    return std::tie(a.anchorRadius, a.runnerRadius, a.penHoleRadius, a.penDrawSize, a.penColor,
+                    a.pen2Color, a.pen3Color, a.numberOfColors, a.rotationsToMake, a.closeCurve,
+                    a.drawMode, a.greaseIt);
+}
+
+bool pensAreOpaque(const ArtParameters& art)
+{
+    const QColor pens[] = {art.penColor, art.pen2Color, art.pen3Color};
+    return std::all_of(pens, pens + std::min(std::max(art.numberOfColors, 1), 3),
+                       [](const QColor& c) { return !c.isValid() || c.alpha() == 255; });
 }
 
 }
@@ -209,14 +234,56 @@ void Rotagraph::drawRect(const QRectF& rect)
         fillIn(outline);
     }
 
-    strokePolyline(painter, mapped(curve.penPath, drawing), art.penColor, art.penDrawSize);
-    if (art.numberOfColors >= 2)
-        strokePolyline(painter, mapped(curve.pen2Path, drawing), art.pen2Color, art.penDrawSize);
-    if (art.numberOfColors >= 3)
-        strokePolyline(painter, mapped(curve.pen3Path, drawing), art.pen3Color, art.penDrawSize);
+    // A curve growing on screen, frame by frame in a slow drawing, is stroked onto a layer that
+    // keeps the strokes of the frames before: each frame costs its new stretch, not the whole
+    // curve so far. Translucent pens are always stroked whole, as one line each.
+    if (onScreen && percent < 100 && pensAreOpaque(art)) {
+        strokeGrowingCurve(curve, drawing);
+        painter.drawImage(QPointF(0, 0), m_growingStrokes);
+    } else {
+        m_growingStrokes = QImage();
+        const Polyline* const paths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
+        const QColor colors[] = {art.penColor, art.pen2Color, art.pen3Color};
+        for (int pen = 0; pen < 3 && (pen == 0 || pen < art.numberOfColors); ++pen)
+            strokePolyline(painter, mapped(*paths[pen], drawing), colors[pen], art.penDrawSize);
+    }
 
     m_painter = nullptr;
     emit drawn();
+}
+
+void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& drawing)
+{
+    const qreal pixelRatio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * pixelRatio).toSize();
+    // A partial curve is an exact prefix of a longer one of the same design: what the layer
+    // holds stays right as long as the design is the same and the curve has not shrunk.
+    const Polyline* const paths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
+    bool layerHolds = m_growingStrokes.size() == pixels
+        && m_growingStrokes.devicePixelRatio() == pixelRatio
+        && strokedDesign(m_growingDesign) == strokedDesign(m_art);
+    for (int pen = 0; pen < 3; ++pen)
+        layerHolds = layerHolds && paths[pen]->size() >= m_growingStrokedPoints[pen];
+    if (!layerHolds) {
+        m_growingStrokes = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_growingStrokes.setDevicePixelRatio(pixelRatio);
+        m_growingStrokes.fill(Qt::transparent);
+        m_growingDesign = m_art;
+        m_growingStrokedPoints = {};
+    }
+
+    QPainter layer(&m_growingStrokes);
+    layer.setRenderHint(QPainter::Antialiasing);
+    const QColor colors[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
+    for (int pen = 0; pen < 3 && (pen == 0 || pen < m_art.numberOfColors); ++pen) {
+        // From one segment back, so that the join with the strokes already there is drawn.
+        const std::size_t stroked = m_growingStrokedPoints[pen];
+        const std::size_t first = stroked >= 2 ? stroked - 2 : 0;
+        if (paths[pen]->size() > stroked)
+            strokePolyline(layer, mapped(*paths[pen], drawing, first), colors[pen], m_art.penDrawSize,
+                           first);
+        m_growingStrokedPoints[pen] = paths[pen]->size();
+    }
 }
 
 void Rotagraph::fillIn(const QPainterPath& path)

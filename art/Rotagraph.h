@@ -2,11 +2,17 @@
 
 #include "art/ArtParameters.h"
 
+#include <array>
+#include <cstddef>
+
+#include <QImage>
 #include <QSizeF>
 #include <QWidget>
 
 class QPainter;
 class QPainterPath;
+class QTransform;
+struct TracedCurve;
 
 // The art view: holds one design and draws it, on screen, on a printed page or into an image.
 // Setters only store; whoever changes a parameter calls update(). Every drawing traces the
@@ -79,9 +85,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void strokeGrowingCurve(const TracedCurve& curve, const QTransform& drawing);
+
     ArtParameters m_art;
     QSizeF m_printableArea;
     QPainter* m_painter = nullptr;   // the painter of the drawing under way
     bool m_lastDrawingTruncated = false;
     std::size_t m_lastDrawingPointCount = 0;
+    // The strokes of a curve growing frame by frame, the design they belong to, and how many
+    // points of each pen path they hold.
+    QImage m_growingStrokes;
+    ArtParameters m_growingDesign;
+    std::array<std::size_t, 3> m_growingStrokedPoints{};
 };

@@ -600,6 +600,80 @@ private slots:
         QVERIFY(std::abs(QRectF(bounds).center().x() - 200) <= 1.5);
         QVERIFY(std::abs(QRectF(bounds).center().y() - 200) <= 1.5);
     }
+
+    void growingCurveLooksLikeAWholeRedraw_data()
+    {
+        QTest::addColumn<float>("width");
+        QTest::addColumn<std::vector<float>>("frames");   // the last is compared with a fresh view
+        QTest::addRow("thin pen, growing") << 1.0f << std::vector<float>{10, 20, 35, 50, 70, 90};
+        QTest::addRow("wide pen, growing") << 4.0f << std::vector<float>{10, 20, 35, 50, 70, 90};
+        QTest::addRow("wide pen, shrinking") << 4.0f << std::vector<float>{20, 70, 30};
+        QTest::addRow("one frame") << 4.0f << std::vector<float>{60};
+    }
+
+    void growingCurveLooksLikeAWholeRedraw()
+    {
+        QFETCH(float, width);
+        QFETCH(std::vector<float>, frames);
+        const auto setUp = [width](Rotagraph& view) {
+            view.resize(640, 640);
+            setDefaultDesign(view);
+            view.setNumberOfColors(3);
+            view.setPen2Color(Qt::blue);
+            view.setPen3Color(Qt::darkGreen);
+            view.setPenDrawSize(width);
+        };
+        Rotagraph growing;
+        setUp(growing);
+        QImage shown;
+        for (float percent : frames) {
+            growing.setPercentToDraw(percent);
+            shown = paint(growing);
+        }
+        Rotagraph fresh;
+        setUp(fresh);
+        fresh.setPercentToDraw(frames.back());
+        const QImage expected = paint(fresh);
+
+        // Where a stretch meets the one before, one segment is blended twice: its antialiased
+        // edge may come out a shade darker, nothing more.
+        int painted = 0;
+        int shaded = 0;
+        for (int y = 0; y < expected.height(); ++y) {
+            for (int x = 0; x < expected.width(); ++x) {
+                const QRgb a = shown.pixel(x, y);
+                const QRgb b = expected.pixel(x, y);
+                painted += qAlpha(b) != 0;
+                const int difference = std::max({std::abs(qAlpha(a) - qAlpha(b)), std::abs(qRed(a) - qRed(b)),
+                                                 std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+                QVERIFY2(difference <= 96, qPrintable(QString("at (%1, %2)").arg(x).arg(y)));
+                shaded += difference > 8;
+            }
+        }
+        QVERIFY(painted > 1000);
+        QVERIFY2(shaded * 100 < painted, qPrintable(QString("%1 of %2").arg(shaded).arg(painted)));
+    }
+
+    void designChangedWhileGrowing()
+    {
+        Rotagraph view;
+        view.resize(640, 640);
+        setDefaultDesign(view);
+        view.setPenDrawSize(3);
+        view.setPercentToDraw(40);
+        paint(view);
+        view.setRunnerRadius(50);   // the strokes so far belong to another curve now
+        view.setPercentToDraw(50);
+        const QImage shown = paint(view);
+
+        Rotagraph fresh;
+        fresh.resize(640, 640);
+        setDefaultDesign(fresh);
+        fresh.setPenDrawSize(3);
+        fresh.setRunnerRadius(50);
+        fresh.setPercentToDraw(50);
+        QCOMPARE(shown, paint(fresh));
+    }
 };
 
 QTEST_MAIN(TestRotagraph)
