@@ -168,6 +168,9 @@ void AppDelegate::connectActions()
     connect(ui.penWidthSlider, &QSlider::valueChanged, this, [this] {
         m_ui->penWidthValue->setText(tr("%1 pt").arg(double(floatValueOf(m_penWidthSlider))));
     });
+    connect(ui.drawSpeedControl, &QSlider::valueChanged, this, [this] {
+        m_ui->drawSpeedValue->setText(QString::number(double(floatValueOf(m_drawSpeedControl))));
+    });
 
     ui.actionNewDesign->setShortcut(QKeySequence::New);
     connect(ui.actionNewDesign, &QAction::triggered, this,
