@@ -325,25 +325,25 @@ void AppDelegate::confinePenToRunner()
 
 void AppDelegate::toggleShowAnchor(QObject* sender)
 {
-    if (!m_artView)
-        return;
-    m_artView->setShowAnchor(isOn(qobject_cast<QCheckBox*>(sender)));
-    m_artView->update();
+    setArtOption(&Rotagraph::setShowAnchor, sender);
 }
 
 void AppDelegate::toggleCloseCurve(QObject* sender)
 {
-    if (!m_artView)
-        return;
-    m_artView->setCloseCurve(isOn(qobject_cast<QCheckBox*>(sender)));
-    m_artView->update();
+    setArtOption(&Rotagraph::setCloseCurve, sender);
 }
 
 void AppDelegate::fillBoxToggle(QObject* sender)
 {
+    setArtOption(&Rotagraph::setFillShape, sender);
+}
+
+void AppDelegate::setArtOption(void (Rotagraph::*setOption)(bool), QObject* checkbox)
+{
+    // Only this option changes: the other controls reach the art view at the next drawNow.
     if (!m_artView)
         return;
-    m_artView->setFillShape(isOn(qobject_cast<QCheckBox*>(sender)));
+    (m_artView->*setOption)(isOn(qobject_cast<QCheckBox*>(checkbox)));
     m_artView->update();
 }
 

@@ -116,6 +116,7 @@ private:
     void bindControls();
     void connectActions();
     void confinePenToRunner();
+    void setArtOption(void (Rotagraph::*setOption)(bool), QObject* checkbox);
     void showDrawingStatus();
     void postToMainThread(std::function<void()> change);
 

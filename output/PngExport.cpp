@@ -42,24 +42,6 @@ QString tr(const char* text)
     return QCoreApplication::translate("PngExport", text);
 }
 
-// The private view copies the design, not how the screen shows it: showAnchor and
-// percentToDraw keep their initial values, so the file holds the whole curve and no overlay.
-void copyDesign(const Rotagraph& from, Rotagraph& to)
-{
-    to.setAnchorRadius(from.anchorRadius());
-    to.setRunnerRadius(from.runnerRadius());
-    to.setPenHoleRadius(from.penHoleRadius());
-    to.setPenDrawSize(from.penDrawSize());
-    to.setPenColor(from.penColor());
-    to.setPen2Color(from.pen2Color());
-    to.setPen3Color(from.pen3Color());
-    to.setNumberOfColors(from.numberOfColors());
-    to.setRotationsToMake(from.rotationsToMake());
-    to.setCloseCurve(from.closeCurve());
-    to.setFillShape(from.fillShape());
-    to.setFillColor(from.fillColor());
-}
-
 // A message box blocks only the window it belongs to; exec() returns when it is answered.
 int askWindowModal(QMessageBox& box)
 {
@@ -156,7 +138,8 @@ QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool grea
     Rotagraph view;
     view.setDrawMode(ImageExportMode);
     view.setAllowScaleUp(enlarge);
-    copyDesign(art, view);
+    // The whole curve with no overlay: showAnchor and percentToDraw keep their initial values.
+    view.copyDesignFrom(art);
     view.setGreaseIt(greaseIt);
     view.resize(edge, edge);
 

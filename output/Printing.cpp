@@ -22,18 +22,9 @@ std::unique_ptr<Rotagraph> makePrintView(const Rotagraph& source)
     auto view = std::make_unique<Rotagraph>();
     view->setGeometry(0, 0, kPrintViewWidth, kPrintViewHeight);
     view->setDrawMode(PrintMode);
-    view->setAnchorRadius(source.anchorRadius());
-    view->setRunnerRadius(source.runnerRadius());
-    view->setPenHoleRadius(source.penHoleRadius());
-    view->setPenDrawSize(source.penDrawSize());
-    view->setPenColor(source.penColor());
-    view->setPen2Color(source.pen2Color());
-    view->setPen3Color(source.pen3Color());
-    view->setNumberOfColors(source.numberOfColors());
-    view->setRotationsToMake(source.rotationsToMake());
-    view->setCloseCurve(source.closeCurve());
-    view->setFillShape(source.fillShape());
-    view->setFillColor(source.fillColor());
+    // The whole curve with no overlay, never enlarged: showAnchor, percentToDraw and
+    // allowScaleUp keep their initial values.
+    view->copyDesignFrom(source);
     view->setGreaseIt(source.greaseIt());
     return view;
 }
