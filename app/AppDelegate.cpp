@@ -31,8 +31,15 @@ const QString kStopDrawingTitle = QStringLiteral("Stop Drawing");
 constexpr std::chrono::milliseconds kFramePause{50};
 constexpr float kFinalPercent = 100;
 constexpr int kInsideTag = 1;   // the runnerPosition button that puts the runner inside
-// Save As where the platform has no binding for it: the keys the desktops that have one use.
-const QKeySequence kSaveAsFallback(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+
+// A standard command's keys. Some platforms bind none to Save As (Windows, X11 without a
+// desktop) or to Quit (Windows): then the keys that the desktops that have one use.
+void setStandardShortcut(QAction* action, QKeySequence::StandardKey key, const QKeySequence& fallback)
+{
+    action->setShortcuts(key);
+    if (action->shortcuts().isEmpty())
+        action->setShortcut(fallback);
+}
 
 template <typename Control>
 float floatValueOf(const QPointer<Control>& control)
@@ -172,19 +179,16 @@ void AppDelegate::connectActions()
         m_ui->drawSpeedValue->setText(QString::number(double(floatValueOf(m_drawSpeedControl))));
     });
 
-    ui.actionNewDesign->setShortcut(QKeySequence::New);
+    setStandardShortcut(ui.actionNewDesign, QKeySequence::New, Qt::CTRL | Qt::Key_N);
     connect(ui.actionNewDesign, &QAction::triggered, this,
             [this] { newMenuSelected(m_ui->actionNewDesign); });
-    ui.actionExport->setShortcuts(QKeySequence::SaveAs);
-    // Some platforms (Windows, X11 without a desktop) bind nothing to Save As.
-    if (ui.actionExport->shortcuts().isEmpty())
-        ui.actionExport->setShortcut(kSaveAsFallback);
+    setStandardShortcut(ui.actionExport, QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S);
     connect(ui.actionExport, &QAction::triggered, this, [this] { save(m_ui->actionExport); });
-    ui.actionQuit->setShortcut(QKeySequence::Quit);
+    setStandardShortcut(ui.actionQuit, QKeySequence::Quit, Qt::CTRL | Qt::Key_Q);
     ui.actionQuit->setMenuRole(QAction::QuitRole);
     connect(ui.actionQuit, &QAction::triggered, m_window.get(), &QMainWindow::close);
 #if QT_CONFIG(printdialog)
-    ui.actionPrint->setShortcut(QKeySequence::Print);
+    setStandardShortcut(ui.actionPrint, QKeySequence::Print, Qt::CTRL | Qt::Key_P);
     connect(ui.actionPrint, &QAction::triggered, this, [this] { print(m_ui->actionPrint); });
     connect(ui.actionPageSetup, &QAction::triggered, this, [this] { pageSetup(m_ui->actionPageSetup); });
 #else

@@ -100,6 +100,15 @@ private slots:
         QTRY_VERIFY(app->mainWindow()->statusBar()->currentMessage().contains("1,260"));
     }
 
+    void quitClosesTheWindow()
+    {
+        QAction* quit = control<QAction>("actionQuit");
+        QVERIFY(!quit->shortcut().isEmpty());
+        QVERIFY(QApplication::quitOnLastWindowClosed());
+        QTest::keySequence(app->mainWindow(), quit->shortcut());
+        QTRY_VERIFY(!app->mainWindow()->isVisible());
+    }
+
     void newDesignRestoresTheDefault()
     {
         app->useSecondColorCheck()->click();
