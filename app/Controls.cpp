@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <locale.h>
 
 namespace {
 
@@ -26,8 +27,10 @@ float leadingNumber(const QString& text)
     const QRegularExpressionMatch match = number.match(text);
     if (!match.hasMatch())
         return 0;
-    // strtof rounds once, to the nearest float; out of range it gives an infinity.
-    return std::strtof(match.captured().toLatin1().constData(), nullptr);
+    // strtof rounds once, to the nearest float, and gives an infinity out of range. The C
+    // locale, whatever the user's: the decimal point is a point here, as it is when writing.
+    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+    return strtof_l(match.captured().toLatin1().constData(), nullptr, cLocale);
 }
 
 QString formatNumber(float value)

@@ -122,7 +122,7 @@ CurvePoint runnerCentre(const PenGeometry& g, float orbitAngle)
 // Where each point goes: fillPath[1 + i], and the slot of point i in its colour path.
 struct PointSinks {
     CurvePoint* fill;
-    CurvePoint* colorSlot[3];   // colorSlot[range] + i is point i's place in that colour's path
+    CurvePoint* colorRun[3];    // where the run of each colour range begins in its path
 };
 
 void tracePoints(const PenGeometry& g, const PointPlan& plan, const Angles& increment,
@@ -137,7 +137,7 @@ void tracePoints(const PenGeometry& g, const PointPlan& plan, const Angles& incr
         const CurvePoint point{static_cast<float>(c.x + g.penHoleRadius * std::cos(r)),
                                static_cast<float>(c.y + g.penHoleRadius * std::sin(r))};
         sinks.fill[1 + i] = point;
-        sinks.colorSlot[range][i] = point;
+        sinks.colorRun[range][i - plan.colorStart[range]] = point;
         a.orbit += increment.orbit;
         a.runner += increment.runner;
     }
@@ -201,7 +201,7 @@ TracedCurve traceCurve(const CurveParameters& p)
             continue;
         reservePoints(path, 1 + count + (closing && range == lastRange));
         path.resize(1 + count);
-        sinks.colorSlot[range] = path.data() + 1 - plan.colorStart[range];
+        sinks.colorRun[range] = path.data() + 1;
     }
 
     if (plan.count >= kParallelThreshold && std::thread::hardware_concurrency() >= 2) {

@@ -99,18 +99,27 @@ QPainterPath circle(qreal r)
     return path;
 }
 
+qreal penWidthOf(float width)
+{
+    return std::isfinite(width) && width > 0 ? width : 0;   // 0: the thinnest line
+}
+
+// Thin pens take the fast path of the rasteriser, and a translucent pen must be one outline or
+// its overlaps would darken: both are stroked whole, wide opaque pens in runs.
+bool isStrokedInRuns(const QColor& color, float width)
+{
+    return penWidthOf(width) > 1 && color.alpha() == 255;
+}
+
 // Strokes a polyline whose first point is point `offset` of its whole line.
 void strokePolyline(QPainter& painter, const QPolygonF& points, const QColor& color, float width,
                     std::size_t offset = 0)
 {
     if (!color.isValid() || points.isEmpty())
         return;
-    const qreal penWidth = std::isfinite(width) && width > 0 ? width : 0;   // 0: the thinnest line
-    painter.setPen(linePen(color, penWidth));
+    painter.setPen(linePen(color, penWidthOf(width)));
     painter.setBrush(Qt::NoBrush);
-    // Thin pens take the fast path of the rasteriser, and a translucent pen must be one outline
-    // or its overlaps would darken: both are drawn whole.
-    if (penWidth <= 1 || color.alpha() != 255) {
+    if (!isStrokedInRuns(color, width)) {
         clearUpperVectorState();
         painter.drawPolyline(points);
         return;
@@ -292,9 +301,11 @@ void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& d
     layer.setRenderHint(QPainter::Antialiasing);
     const QColor colors[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
     for (int pen = 0; pen < 3 && (pen == 0 || pen < m_art.numberOfColors); ++pen) {
-        // From one segment back, so that the join with the strokes already there is drawn.
+        // From the last point stroked; a wide pen from one segment back, so that the join with
+        // the strokes already there is drawn.
         const std::size_t stroked = m_growingStrokedPoints[pen];
-        const std::size_t first = stroked >= 2 ? stroked - 2 : 0;
+        const std::size_t back = isStrokedInRuns(colors[pen], m_art.penDrawSize) ? 2 : 1;
+        const std::size_t first = stroked >= back ? stroked - back : 0;
         if (paths[pen]->size() > stroked)
             strokePolyline(layer, mapped(*paths[pen], drawing, first), colors[pen], m_art.penDrawSize,
                            first);

@@ -7,8 +7,10 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -387,6 +389,18 @@ private slots:
         QFETCH(float, value);
         QFETCH(int, expected);
         QCOMPARE(truncatedToInt(value), expected);
+    }
+
+    void numbersReadAlikeInEveryLocale()
+    {
+        const std::string previous = setlocale(LC_NUMERIC, nullptr);
+        if (!setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+            QSKIP("no locale with a decimal comma on this machine (scripts/setup makes de_DE.UTF-8)");
+        const float read = leadingNumber("72.9");
+        const QString written = formatNumber(160.5f);
+        setlocale(LC_NUMERIC, previous.c_str());
+        QCOMPARE(read, 72.9f);
+        QCOMPARE(written, QString("160.5"));
     }
 
     void numbersReadBackUnchanged()
