@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <system_error>
 #include <thread>
 
 #if defined(__linux__)
@@ -42,7 +43,6 @@ ColorRange colorRangeAt(float orbitAngle, double fullAngle, int32_t numberOfColo
         return t < 0.5 * fullAngle ? FirstColor : SecondColor;
     return FirstColor;
 }
-
 
 // Where one point stands in the accumulation: the angles are summed, never computed as
 // index × step, because the point count and the colour of a point on a colour boundary depend
@@ -204,16 +204,20 @@ TracedCurve traceCurve(const CurveParameters& p)
         sinks.colorRun[range] = path.data() + 1;
     }
 
+    // The sines and cosines are nearly all the cost, and once its angles are known each point
+    // stands alone: a long curve's second half goes to another thread, when one can be had.
+    std::thread worker;
     if (plan.count >= kParallelThreshold && std::thread::hardware_concurrency() >= 2) {
-        // The sines and cosines are nearly all the cost, and once its angles are known each point
-        // stands alone: the second half goes to another thread.
-        std::thread worker(tracePoints, std::cref(geometry), std::cref(plan), std::cref(increment),
-                           plan.resumeAt, plan.resumeIndex, plan.count, std::cref(sinks));
-        tracePoints(geometry, plan, increment, Angles{}, 0, plan.resumeIndex, sinks);
-        worker.join();
-    } else {
-        tracePoints(geometry, plan, increment, Angles{}, 0, plan.count, sinks);
+        try {
+            worker = std::thread(tracePoints, std::cref(geometry), std::cref(plan), std::cref(increment),
+                                 plan.resumeAt, plan.resumeIndex, plan.count, std::cref(sinks));
+        } catch (const std::system_error&) {
+            // No thread to be had: this one traces every point.
+        }
     }
+    tracePoints(geometry, plan, increment, Angles{}, 0, worker.joinable() ? plan.resumeIndex : plan.count, sinks);
+    if (worker.joinable())
+        worker.join();
 
     for (int range = FirstColor; range <= ThirdColor; ++range) {
         Polyline& path = *colorPaths[range];
