@@ -4,7 +4,6 @@
 #include "art/CurveTrace.h"
 #include "art/Rotagraph.h"
 
-#include <QApplication>
 #include <QImage>
 
 #include <benchmark/benchmark.h>
@@ -98,16 +97,3 @@ BENCHMARK(traceAndRender)
     ->ArgsProduct({{0, 1}, {1, 3}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,7 +6,6 @@
 #include "output/PngExport.h"
 #include "output/SaveOptions2.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -104,16 +103,3 @@ BENCHMARK(render)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(encode)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(write)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(exportFromDialog)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,7 +5,6 @@
 
 #include "app/AppDelegate.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTest>
@@ -64,14 +63,3 @@ void slowDrawingOfHeavyDesign(benchmark::State& state)
 }
 
 BENCHMARK(slowDrawingOfHeavyDesign)->Arg(1)->Arg(3)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
