@@ -6,6 +6,8 @@
 #include "output/PngExport.h"
 #include "output/SaveOptions2.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
