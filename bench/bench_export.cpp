@@ -6,10 +6,10 @@
 #include "output/PngExport.h"
 #include "output/SaveOptions2.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QMainWindow>
