@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 
-#include "app/Controls.h"
+#include "widgets/Controls.h"
 #include "output/PngExport.h"
 #include "output/Printing.h"
 #include "ui_MainWindow.h"

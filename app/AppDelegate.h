@@ -8,7 +8,7 @@
 // (syncAllControlsToArt). A slow drawing runs on the controller's thread pool: the worker only
 // paces and reads the cancel flag; every change it makes is posted to the main thread in order.
 
-#include "app/Controls.h"
+#include "widgets/Controls.h"
 #include "art/Rotagraph.h"
 
 #include <QButtonGroup>

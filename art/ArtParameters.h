@@ -36,6 +36,20 @@ struct ArtParameters {
     bool allowScaleUp = false;
 };
 
+// How far from the anchor's centre the curve can reach: the runner's centre travels at
+// |anchor + runner| and the pen stands |pen hole| from it. Whatever fits a design into an area
+// (the window, a page, an image) and the suggested image edge go by it. For a runner outside and
+// a pen hole that is not negative it is the start point's distance, (anchor + runner) + pen hole.
+inline float boundingRadius(float anchorRadius, float runnerRadius, float penHoleRadius)
+{
+    return std::fabs(anchorRadius + runnerRadius) + std::fabs(penHoleRadius);
+}
+
+inline float boundingRadius(const ArtParameters& art)
+{
+    return boundingRadius(art.anchorRadius, art.runnerRadius, art.penHoleRadius);
+}
+
 // A float truncated toward zero to a 32-bit integer. A plain cast is undefined for NaN, the
 // infinities and values beyond the range; here NaN gives 0 and the rest saturate.
 inline int32_t truncatedToInt(float value)

@@ -27,9 +27,9 @@ QColor overlayGrey() { return QColor::fromRgbF(0.5f, 0.5f, 0.5f); }
 
 // The uniform scale from curve units to the drawing area: the smaller of the two fits, never
 // above 1 unless enlarging is allowed. A bounding radius of 0 gives no finite fit: scale 1.
-float fitFactor(float width, float height, float boundingRadius, bool mayEnlarge)
+float fitFactor(float width, float height, float radius, bool mayEnlarge)
 {
-    const double span = static_cast<double>(boundingRadius) * kFitMargin;
+    const double span = static_cast<double>(radius) * kFitMargin;
     const auto fx = static_cast<float>(static_cast<double>(width) / span);
     const auto fy = static_cast<float>(static_cast<double>(height) / span);
     const auto clamped = [](float f) { return std::isnan(f) ? 1.0f : std::min(f, 1.0f); };
@@ -217,9 +217,8 @@ void Rotagraph::drawRect(const QRectF& rect)
     const QSizeF frame = width + height != 0 ? QSizeF(width, height) : QSizeF(size());
 
     // Curve space has y up; the transform centres the design and flips it into Qt's y down.
-    const float boundingRadius = (art.anchorRadius + art.runnerRadius) + art.penHoleRadius;
     const qreal scale = onScreen ? 1.0
-        : fitFactor(width, height, boundingRadius, art.allowScaleUp && art.drawMode == ImageExportMode);
+        : fitFactor(width, height, boundingRadius(art), art.allowScaleUp && art.drawMode == ImageExportMode);
     const QTransform drawing(scale, 0, 0, -scale, frame.width() / 2, frame.height() / 2);
 
     if (art.showAnchor && onScreen)

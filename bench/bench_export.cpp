@@ -4,6 +4,7 @@
 
 #include "app/AppDelegate.h"
 #include "output/PngExport.h"
+#include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
 
 #include <QComboBox>
@@ -70,7 +71,7 @@ void write(benchmark::State& state)
     const QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("art.png"));
     for (auto _ : state)
-        if (!writeWhole(path, png, &error))
+        if (!writeFileSafely(path, png, &error))
             state.SkipWithError(qPrintable(error));
 }
 

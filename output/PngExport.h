@@ -3,8 +3,8 @@
 // Exporting the design as a square PNG with a transparent background.
 //   save action → openPngExportDialog: a save dialog as a sheet on the main window, with the
 //   suggested name and, below, SaveOptions2 with the suggested edge → the user confirms →
-//   completePngExport: the options become PngExportSettings → exportPng renders a private art
-//   view in image-export mode into an image, encodes it and writes it through QSaveFile.
+//   the options become PngExportSettings → exportPng renders a private art
+//   view in image-export mode into an image, encodes it and writes it safely (SafeWrite.h).
 // The view on screen is only read; the controls are only read.
 
 #include <QImage>
@@ -14,7 +14,6 @@ class QCheckBox;
 class QFileDialog;
 class QWidget;
 class Rotagraph;
-class SaveOptions2;
 
 // The range of the image's edge, in pixels.
 constexpr int kMinimumImageEdge = 16;
@@ -22,12 +21,6 @@ constexpr int kMaximumImageEdge = 5000;
 
 // The edge the dialog proposes: the diameter of the design's bounding circle plus a margin.
 int suggestedImageEdge(const Rotagraph& art);
-// The file name the dialog proposes, built from the design, e.g. "Rotagram 160a•o72r•53p×9.png".
-QString suggestedFileName(const Rotagraph& art);
-
-// The file that a chosen path is written to: ".png" is added when the path does not end with
-// "png" (exactly those three letters, in lower case, with or without a dot).
-QString pngTarget(const QString& chosenPath);
 // The edge that the size field's text asks for: its leading number, held within the range
 // (text that is no number gives the smallest edge), rounded to a whole pixel.
 int imageEdge(const QString& sizeText);
@@ -46,18 +39,10 @@ QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool grea
 // Encodes an image as PNG in memory, so that a failure of the encoder and one of the disk each
 // say what went wrong. Empty on failure, with the reason in `error`.
 QByteArray encodePng(const QImage& image, QString* error);
-// Writes bytes to `path` whole or not at all: a file already there is only ever replaced by a
-// complete one. On failure `error` says why.
-bool writeWhole(const QString& path, const QByteArray& bytes, QString* error);
 // Renders, encodes and writes one export.
 bool exportPng(const Rotagraph& art, const PngExportSettings& settings, QString* error);
 
-// Opens the export dialog as a window-modal sheet on `window` and returns it at once; when the
-// dialog finishes, completePngExport runs and the dialog is deleted. Reads the design from
-// `artView` and the grease from `wheelGrease` only when the user confirms.
+// Opens the export dialog as a window-modal sheet on `window` and returns it at once. When the
+// user confirms, reads the design from `artView`, the grease from `wheelGrease` and the options
+// from the dialog as they stand then, and exports; a failure is reported in a message.
 QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease);
-// The export completion. With any result but Accepted nothing happens. When ".png" had to be
-// added to the chosen name and a file of the new name exists, asks before replacing it; a
-// failed write is reported in a message naming the file and the reason.
-void completePngExport(int result, const QFileDialog& dialog, const SaveOptions2& options,
-                       const Rotagraph* artView, const QCheckBox* wheelGrease);

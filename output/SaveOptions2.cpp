@@ -1,6 +1,6 @@
 #include "output/SaveOptions2.h"
 
-#include "app/Controls.h"
+#include "widgets/Controls.h"
 #include "ui_SaveOptions.h"
 
 SaveOptions2::SaveOptions2(QWidget* parent)

@@ -1,12 +1,14 @@
 #include "app/AppDelegate.h"
 #include "output/PngExport.h"
 #include "output/SaveOptions2.h"
+#include "TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,12 +17,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <sys/resource.h>
 
 #include <cmath>
-#include <csignal>
+#include <optional>
 
 // Every export here goes through the real dialog, as the user confirms it, and the file is read
 // back: its size, its transparency, and where the curve lies in it.
@@ -31,43 +30,6 @@ constexpr int kNaturalTag = 1;                // the enlargeOption button that k
 constexpr float kDefaultBoundingRadius = 285;  // 160 + 72 + 53
 constexpr double kFitMargin = 2.05;            // a fitted design spans 2 / 2.05 of the image
 constexpr double kExtentTolerance = 2;         // pixels: half the pen and the antialiasing
-constexpr int kPollInterval = 10;              // ms between looks for a message box
-
-// Answers the message boxes that open while it lives, in order, and keeps what each said. A box
-// beyond the given answers is cancelled; it still shows up in `names`.
-class MessageBoxAnswerer : public QObject
-{
-public:
-    explicit MessageBoxAnswerer(QList<QMessageBox::StandardButton> answers = {})
-        : m_answers(std::move(answers))
-    {
-        connect(&m_timer, &QTimer::timeout, this, &MessageBoxAnswerer::answer);
-        m_timer.start(kPollInterval);
-    }
-
-    QStringList names;   // object names, in the order the boxes opened
-    QStringList texts;   // text and informative text of each
-
-private:
-    void answer()
-    {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(window);
-            if (!box || !box->isVisible())
-                continue;
-            names << box->objectName();
-            texts << box->text() + u'\n' + box->informativeText();
-            QAbstractButton* button = m_answers.isEmpty() ? nullptr : box->button(m_answers.takeFirst());
-            if (button)
-                button->click();
-            else
-                box->reject();
-        }
-    }
-
-    QList<QMessageBox::StandardButton> m_answers;
-    QTimer m_timer;
-};
 
 struct Session {
     AppDelegate app;
@@ -102,8 +64,8 @@ struct Session {
     {
         QFileDialog* dialog = openDialog();
         QVERIFY(dialog);
-        dialog->selectFile(file);
-        QCOMPARE(dialog->selectedFiles(), QStringList{file});
+        // Typed (here: pasted) into the name field, as a user gives a path.
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
         auto* size = dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"));
         if (!sizeText.isEmpty()) {
             size->lineEdit()->clear();
@@ -148,45 +110,6 @@ bool onlyPurePenRed(const QImage& image)
     return true;
 }
 
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// While it lives, no file of this process may grow beyond a few bytes: a write past them fails
-// (the signal that would end the process is ignored).
-class WriteLimit
-{
-public:
-    WriteLimit()
-    {
-        constexpr rlim_t kBytes = 4096;   // far less than any exported PNG here
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = kBytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~WriteLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedHandler);
-    }
-    WriteLimit(const WriteLimit&) = delete;
-    WriteLimit& operator=(const WriteLimit&) = delete;
-
-private:
-    rlimit m_saved{};
-    void (*m_savedHandler)(int) = nullptr;
-};
-
-bool writeContents(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
 }
 
 class TestExport : public QObject
@@ -228,8 +151,13 @@ private slots:
                                              << QStringLiteral("Rotagram 100a\u2022i30r\u202220p\u00D77.png");
         QTest::addRow("runner 0 reads inside") << QList<float>{160, 0, 53, 9} << false << "436"
                                                << QStringLiteral("Rotagram 160a\u2022i0r\u202253p\u00D79.png");
-        QTest::addRow("smaller than the smallest edge") << QList<float>{2, -3, 0.4f, 1} << false << "8"
+        // The runner inside and larger than the anchor: the centre still travels |2 - 3| out.
+        QTest::addRow("smaller than the smallest edge") << QList<float>{2, -3, 0.4f, 1} << false << "12"
                                                         << QStringLiteral("Rotagram 2a\u2022i3r\u20220p\u00D71.png");
+        QTest::addRow("runner inside, larger than the anchor") << QList<float>{72, -160, 53, 9} << false << "292"
+                                                               << QStringLiteral("Rotagram 72a\u2022i160r\u202253p\u00D79.png");
+        QTest::addRow("pen hole negative") << QList<float>{160, 72, -53, 9} << false << "580"
+                                           << QStringLiteral("Rotagram 160a\u2022o72r\u2022-53p\u00D79.png");
     }
 
     void suggestions()
@@ -330,6 +258,29 @@ private slots:
         QVERIFY(onlyPurePenRed(image));
     }
 
+    // Enlarged into the image, every design reaches 2 / 2.05 of the way to the image's edge,
+    // wherever its pen reaches farthest: not cut off, not lost in the middle.
+    void wholeDesignFitsTheImage_data()
+    {
+        QTest::addColumn<QList<float>>("design");   // anchor, runner, pen, revolutions
+        QTest::addRow("runner outside") << QList<float>{160, 72, 53, 9};
+        QTest::addRow("runner inside, larger than the anchor") << QList<float>{50, -72, 53, 5};
+        QTest::addRow("pen hole negative") << QList<float>{160, 80, -100, 1};
+    }
+
+    void wholeDesignFitsTheImage()
+    {
+        QFETCH(QList<float>, design);
+        constexpr int kEdge = 400;
+        Session s;
+        setDesign(*s.app.artView(), design[0], design[1], design[2], design[3]);
+        const QString path = s.path(QStringLiteral("art.png"));
+        s.exportAs(path, QString::number(kEdge), SaveOptions2::kEnlargeTag);
+        const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32);
+        const double reach = paintedRadius(image);
+        QVERIFY2(std::abs(reach - kEdge / kFitMargin) < kExtentTolerance, qPrintable(QString::number(reach)));
+    }
+
     void overlaysAndPartialDrawingNeverInTheFile()
     {
         Session s;
@@ -418,26 +369,50 @@ private slots:
         QCOMPARE(s.files(), before);
     }
 
-    // A write that fails part way (here: the process may write no more than a few bytes to a
-    // file) leaves the file that was there as it was, and no partial file beside it.
+    // A write that fails part way leaves the file that was there as it was, with no partial
+    // file beside it, and the user reads why. Small images fail in the last flush, large ones
+    // while they are written.
+    void failedWriteKeepsTheExistingFile_data()
+    {
+        QTest::addColumn<bool>("fullDisk");   // else the process may write only a few bytes
+        QTest::addColumn<QString>("sizeText");
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("size limit, small image") << false << "16" << "File too large";
+        QTest::addRow("size limit, large image") << false << "1000" << "File too large";
+        QTest::addRow("full disk, small image") << true << "16" << "No space left on device";
+        QTest::addRow("full disk, large image") << true << "1000" << "No space left on device";
+    }
+
     void failedWriteKeepsTheExistingFile()
     {
+        QFETCH(bool, fullDisk);
+        QFETCH(QString, sizeText);
+        QFETCH(QString, reason);
+        constexpr rlim_t kFewBytes = 100;   // less than any PNG
         Session s;
-        const QString path = s.path(QStringLiteral("art.png"));
+        SmallFileSystem disk;
+        if (fullDisk && !disk.isMounted())
+            QSKIP(qPrintable(disk.whyNotMounted()));
+        const QString path = fullDisk ? disk.path(QStringLiteral("art.png")) : s.path(QStringLiteral("art.png"));
         const QByteArray earlier("an earlier export");
         QVERIFY(writeContents(path, earlier));
+        if (fullDisk)
+            disk.fill();
+        const QStringList before = QFileInfo(path).dir().entryList(QDir::Files);
 
         {
-            const WriteLimit limit;
+            std::optional<WriteLimit> limit;
+            if (!fullDisk)
+                limit.emplace(kFewBytes);
             // The dialog asks about replacing the name it was given; then the write fails.
             const MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
-            s.exportAs(path, QStringLiteral("1000"));
+            s.exportAs(path, sizeText);
             QCOMPARE(answerer.names.size(), 2);
             QCOMPARE(answerer.names[1], QStringLiteral("exportFailure"));
-            QVERIFY2(answerer.texts[1].contains(QStringLiteral("File too large")), qPrintable(answerer.texts[1]));
+            QVERIFY2(answerer.texts[1].contains(reason), qPrintable(answerer.texts[1]));
         }
         QCOMPARE(contentsOf(path), earlier);
-        QCOMPARE(s.files(), QStringList{QStringLiteral("art.png")});
+        QCOMPARE(QFileInfo(path).dir().entryList(QDir::Files), before);
     }
 
     // ".png" added after the dialog gives a name the dialog never asked about.

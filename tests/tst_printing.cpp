@@ -314,6 +314,7 @@ private slots:
     void fitsThePrintableArea();
     void printsTheWholeDesignOnly_data();
     void printsTheWholeDesignOnly();
+    void negativePenHolePrintsWhole();
     void printFromTheMenu_data();
     void printFromTheMenu();
     void printFailureIsReported();
@@ -431,6 +432,29 @@ void TestPrinting::printsTheWholeDesignOnly()
     readPrintedPage(fileName, layout, page);
     if (!QTest::currentTestFailed())
         verifyWholeDesign(page, layout, design);
+}
+
+// The pen hole on the far side of the runner's centre: the pen reaches |160 + 80| + 100 = 340
+// points up and down, beyond the start point's 140. The fit must go by that reach: the ink
+// spans 2 × 340 × 468 / (340 × 2.05) plus the pen, inside the printable area.
+void TestPrinting::negativePenHolePrintsWhole()
+{
+    constexpr qreal kExpectedHeight = 2 * 468 / 2.05 + 1;
+    Rotagraph source;
+    setDesign(source, Design{160, 80, -100, 1, 1});
+    const QString fileName = m_dir.filePath(QStringLiteral("negative-pen.pdf"));
+    const QPageLayout layout = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, fileName, layout);
+    QVERIFY(printArt(source, printer));
+
+    QImage page;
+    readPrintedPage(fileName, layout, page);
+    if (QTest::currentTestFailed())
+        return;
+    const QRectF ink = inkBounds(page);
+    QVERIFY2(std::abs(ink.height() - kExpectedHeight) <= kExtentTolerance, qPrintable(QString::number(ink.height())));
+    QVERIFY(layout.paintRect(QPageLayout::Point).contains(ink));
 }
 
 void TestPrinting::printFromTheMenu_data()

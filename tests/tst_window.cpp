@@ -1,5 +1,5 @@
 #include "app/AppDelegate.h"
-#include "app/Controls.h"
+#include "widgets/Controls.h"
 
 #include <QAction>
 #include <QMainWindow>

@@ -1,0 +1,161 @@
+#include "output/ExportDialog.h"
+
+#include "art/Rotagraph.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <cstdlib>
+
+namespace {
+
+// Object names by which the export's message boxes can be told apart.
+const QString kReplaceQuestionName = QStringLiteral("replaceQuestion");
+const QString kExportFailureName = QStringLiteral("exportFailure");
+const QString kFileNameEditName = QStringLiteral("fileNameEdit");
+// Wide enough for the name column to show the suggested names whole beside size and type.
+constexpr int kDialogWidth = 860;
+constexpr int kDialogHeight = 560;
+constexpr int kNameColumnWidth = 420;
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("ExportDialog", text);
+}
+
+// A message box blocks only the window it belongs to; exec() returns when it is answered.
+int askWindowModal(QMessageBox& box)
+{
+    box.setWindowModality(Qt::WindowModal);
+    return box.exec();
+}
+
+bool confirmReplacing(QWidget* window, const ExportFormat& format, const QString& target)
+{
+    const QFileInfo file(target);
+    QMessageBox box(QMessageBox::Warning, format.title,
+                    tr("“%1” already exists. Do you want to replace it?").arg(file.fileName()),
+                    QMessageBox::Yes | QMessageBox::Cancel, window);
+    box.setObjectName(kReplaceQuestionName);
+    box.setInformativeText(tr("The file gets the extension .%1, and a file of that name is "
+                              "already in “%2”.")
+                               .arg(format.extension, QDir::toNativeSeparators(file.absolutePath())));
+    box.button(QMessageBox::Yes)->setText(tr("Replace"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    return askWindowModal(box) == QMessageBox::Yes;
+}
+
+// Puts a widget in a new row below everything the dialog shows, across its whole width.
+void addBelow(QFileDialog& dialog, QWidget* widget)
+{
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(widget, grid->rowCount(), 0, 1, grid->columnCount());
+    else if (dialog.layout())
+        dialog.layout()->addWidget(widget);
+}
+
+// The detail view's columns readable at the dialog's opening size: the name gets what the
+// size, type and date leave.
+void makeColumnsReadable(QFileDialog& dialog)
+{
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->setSectionResizeMode(QHeaderView::Interactive);
+        details->header()->resizeSection(0, kNameColumnWidth);
+        for (int column = 1; column < details->header()->count(); ++column)
+            details->resizeColumnToContents(column);
+    }
+}
+
+void completeExport(const QFileDialog& dialog, const ExportFormat& format,
+                    const std::function<bool(const QString& target, QString* error)>& write)
+{
+    const QString chosen = chosenPath(dialog);
+    if (chosen.isEmpty())
+        return;
+    const QString target = exportTarget(chosen, format.extension);
+    QWidget* window = dialog.parentWidget();
+    // The dialog asked about replacing the name it was given, not about the one with the
+    // extension added.
+    if (target != chosen && QFileInfo::exists(target) && !confirmReplacing(window, format, target))
+        return;
+    QString error;
+    if (!write(target, &error))
+        reportExportFailure(window, format, target, error);
+}
+
+}
+
+QString suggestedFileName(const Rotagraph& art, const QString& extension)
+{
+    const float runner = art.runnerRadius();
+    // Widened before the sign goes: the magnitude of the smallest int is no int.
+    const qint64 runnerMagnitude = std::llabs(qint64(truncatedToInt(runner)));
+    return QStringLiteral("Rotagram %1a\u2022%2%3%4r\u2022%5p\u00D7%6.%7")
+        .arg(QString::number(truncatedToInt(art.anchorRadius())),
+             runner > 0 ? QStringLiteral("o") : QStringLiteral("i"),
+             QString::number(runnerMagnitude),
+             art.greaseIt() ? QStringLiteral("t") : QString(),
+             QString::number(truncatedToInt(art.penHoleRadius())),
+             QString::number(truncatedToInt(art.rotationsToMake())),
+             extension);
+}
+
+QString exportTarget(const QString& chosenPath, const QString& extension)
+{
+    return chosenPath.endsWith(extension, Qt::CaseSensitive) ? chosenPath : chosenPath + u'.' + extension;
+}
+
+QString chosenPath(const QFileDialog& dialog)
+{
+    const auto* typed = dialog.findChild<QLineEdit*>(kFileNameEditName);
+    if (typed && QDir::isAbsolutePath(typed->text()))
+        return QDir::cleanPath(typed->text());
+    const QStringList selected = dialog.selectedFiles();
+    return selected.isEmpty() ? QString() : selected.first();
+}
+
+QFileDialog* openExportDialog(QWidget* window, const ExportFormat& format, const QString& suggestedName,
+                              QWidget* options,
+                              std::function<bool(const QString& target, QString* error)> write)
+{
+    auto* dialog = new QFileDialog(window, format.title);
+    // Qt's own dialog, so that the options can sit inside it.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters({format.filter, tr("All Files (*)")});
+    dialog->selectFile(suggestedName);
+    if (options)
+        addBelow(*dialog, options);
+    dialog->resize(kDialogWidth, kDialogHeight);
+    makeColumnsReadable(*dialog);
+
+    QObject::connect(dialog, &QFileDialog::finished, dialog,
+                     [dialog, format, write = std::move(write)](int result) {
+                         if (result == QDialog::Accepted)
+                             completeExport(*dialog, format, write);
+                         // Not before: a message above may run an event loop of its own.
+                         dialog->deleteLater();
+                     });
+    dialog->open();
+    return dialog;
+}
+
+void reportExportFailure(QWidget* window, const ExportFormat& format, const QString& target,
+                         const QString& reason)
+{
+    QMessageBox box(QMessageBox::Warning, format.title,
+                    tr("The art could not be saved as “%1”.").arg(QDir::toNativeSeparators(target)),
+                    QMessageBox::Ok, window);
+    box.setObjectName(kExportFailureName);
+    box.setInformativeText(reason);
+    askWindowModal(box);
+}
