@@ -577,25 +577,29 @@ private slots:
         QCOMPARE(isGrey(strongestNear(image, onScreen({100, 0}, view.size()))), mode == ScreenMode);
     }
 
-    void enlargingWithZeroBoundingRadiusDrawsAtScaleOne_data()
+    // The start point lies on the centre, (100 + (-50)) + (-50) = 0, yet the pen reaches 100
+    // out: the fit goes by that reach.
+    void fitGoesByThePensReach_data()
     {
         QTest::addColumn<bool>("enlarge");
-        QTest::addRow("enlarge") << true;
-        QTest::addRow("do not enlarge") << false;
+        QTest::addColumn<double>("height");
+        QTest::addRow("enlarge") << true << 200 * 400 / 205.0 + 1;
+        QTest::addRow("do not enlarge") << false << 201.0;
     }
 
-    void enlargingWithZeroBoundingRadiusDrawsAtScaleOne()
+    void fitGoesByThePensReach()
     {
         QFETCH(bool, enlarge);
-        // 100 + (-50) + (-50) = 0: the runner, half the anchor, rolls inside it and the pen runs
-        // up and down a diameter, from (0, -100) to (0, 100).
+        QFETCH(double, height);
+        // The runner, half the anchor, rolls inside it and the pen runs up and down a diameter,
+        // from (0, -100) to (0, 100).
         Rotagraph view;
         view.resize(400, 400);
         setDesign(view, 100, -50, -50, 1);
         view.setDrawMode(ImageExportMode);
         view.setAllowScaleUp(enlarge);
         const QRect bounds = paintedBounds(paint(view));
-        QVERIFY2(std::abs(bounds.height() - 201) <= 3, qPrintable(QString::number(bounds.height())));
+        QVERIFY2(std::abs(bounds.height() - height) <= 3, qPrintable(QString::number(bounds.height())));
         QVERIFY(bounds.width() <= 3);
         QVERIFY(std::abs(QRectF(bounds).center().x() - 200) <= 1.5);
         QVERIFY(std::abs(QRectF(bounds).center().y() - 200) <= 1.5);
