@@ -2,9 +2,11 @@
 
 #include "art/CurveTrace.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -160,6 +162,8 @@ bool pensAreOpaque(const ArtParameters& art)
 Rotagraph::Rotagraph(QWidget* parent)
     : QWidget(parent)
 {
+    // Clicking the drawing takes the focus, so that a number being typed is committed.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void Rotagraph::copyDesignFrom(const Rotagraph& other)
@@ -185,7 +189,102 @@ QSize Rotagraph::sizeHint() const
 
 QSize Rotagraph::minimumSizeHint() const
 {
-    return {240, 240};
+    return {160, 160};
+}
+
+double Rotagraph::screenScale() const
+{
+    return m_zoom.scale(size(), boundingRadius(m_art));
+}
+
+void Rotagraph::setZoom(const ViewZoom& zoom)
+{
+    const bool moved = zoom != m_zoom;
+    m_zoom = zoom;
+    setCursor(m_zoom.fitsToWindow() ? Qt::ArrowCursor : Qt::OpenHandCursor);
+    update();
+    if (moved)
+        emit zoomChanged();
+}
+
+void Rotagraph::fitToWindow()
+{
+    ViewZoom zoom = m_zoom;
+    zoom.setFitToWindow();
+    setZoom(zoom);
+}
+
+void Rotagraph::actualSize()
+{
+    ViewZoom zoom = m_zoom;
+    zoom.setActualSize();
+    setZoom(zoom);
+}
+
+void Rotagraph::zoomIn()
+{
+    ViewZoom zoom = m_zoom;
+    zoom.zoomIn(size(), boundingRadius(m_art));
+    setZoom(zoom);
+}
+
+void Rotagraph::zoomOut()
+{
+    ViewZoom zoom = m_zoom;
+    zoom.zoomOut(size(), boundingRadius(m_art));
+    setZoom(zoom);
+}
+
+QPointF Rotagraph::centreOffset(const QPointF& viewPoint) const
+{
+    return viewPoint - QPointF(width() / 2.0, height() / 2.0);
+}
+
+void Rotagraph::wheelEvent(QWheelEvent* event)
+{
+    // Ctrl and the wheel zoom about the pointer; the wheel alone is left to whoever holds the view.
+    const double notches = event->angleDelta().y() / double(QWheelEvent::DefaultDeltasPerStep);
+    if (!(event->modifiers() & Qt::ControlModifier) || notches == 0) {
+        event->ignore();
+        return;
+    }
+    ViewZoom zoom = m_zoom;
+    zoom.zoomAbout(centreOffset(event->position()), std::pow(ViewZoom::kStepFactor, notches), size(),
+                   boundingRadius(m_art));
+    setZoom(zoom);
+}
+
+void Rotagraph::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || m_zoom.fitsToWindow()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_dragFrom = event->position();
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void Rotagraph::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragFrom) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    ViewZoom zoom = m_zoom;
+    zoom.pan(event->position() - *m_dragFrom);
+    m_dragFrom = event->position();
+    setZoom(zoom);
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void Rotagraph::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_dragFrom || event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_dragFrom.reset();
+    setCursor(Qt::OpenHandCursor);
 }
 
 void Rotagraph::paintEvent(QPaintEvent* event)
@@ -216,10 +315,12 @@ void Rotagraph::drawRect(const QRectF& rect)
     }
     const QSizeF frame = width + height != 0 ? QSizeF(width, height) : QSizeF(size());
 
-    // Curve space has y up; the transform centres the design and flips it into Qt's y down.
-    const qreal scale = onScreen ? 1.0
+    // Curve space has y up; the transform centres the design and flips it into Qt's y down. On
+    // screen the zoom scales and places it; elsewhere it is fitted to the page or image.
+    const qreal scale = onScreen ? m_zoom.scale(frame, boundingRadius(art))
         : fitFactor(width, height, boundingRadius(art), art.allowScaleUp && art.drawMode == ImageExportMode);
-    const QTransform drawing(scale, 0, 0, -scale, frame.width() / 2, frame.height() / 2);
+    const QPointF centre = QPointF(frame.width() / 2, frame.height() / 2) + (onScreen ? m_zoom.offset() : QPointF());
+    const QTransform drawing(scale, 0, 0, -scale, centre.x(), centre.y());
 
     if (art.showAnchor && onScreen)
         strokeOverlay(painter, drawing.map(circle(art.anchorRadius)));
@@ -285,6 +386,7 @@ void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& d
     const Polyline* const paths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
     bool layerHolds = m_growingStrokes.size() == pixels
         && m_growingStrokes.devicePixelRatio() == pixelRatio
+        && m_growingTransform == drawing
         && strokedDesign(m_growingDesign) == strokedDesign(m_art);
     for (int pen = 0; pen < 3; ++pen)
         layerHolds = layerHolds && paths[pen]->size() >= m_growingStrokedPoints[pen];
@@ -293,6 +395,7 @@ void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& d
         m_growingStrokes.setDevicePixelRatio(pixelRatio);
         m_growingStrokes.fill(Qt::transparent);
         m_growingDesign = m_art;
+        m_growingTransform = drawing;
         m_growingStrokedPoints = {};
     }
 

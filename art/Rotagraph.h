@@ -1,17 +1,20 @@
 #pragma once
 
 #include "art/ArtParameters.h"
+#include "art/ViewZoom.h"
 
 #include <array>
 #include <cstddef>
 
 #include <QImage>
 #include <QSizeF>
+#include <QTransform>
 #include <QWidget>
+
+#include <optional>
 
 class QPainter;
 class QPainterPath;
-class QTransform;
 struct TracedCurve;
 
 // The art view: holds one design and draws it, on screen, on a printed page or into an image.
@@ -80,19 +83,39 @@ public:
     // Fills a path, already in view coordinates, with fillColor. Only valid while drawing.
     void fillIn(const QPainterPath& path);
 
+    // How the screen view scales and places the design. Print and export fit it themselves.
+    const ViewZoom& zoom() const { return m_zoom; }
+    // The scale at which the screen view shows the design now.
+    double screenScale() const;
+    // The zoom commands: each changes the view at once and says so with zoomChanged.
+    void fitToWindow();
+    void actualSize();
+    void zoomIn();
+    void zoomOut();
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 signals:
     void drawn();
+    void zoomChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void setZoom(const ViewZoom& zoom);
+    QPointF centreOffset(const QPointF& viewPoint) const;
+
     void strokeGrowingCurve(const TracedCurve& curve, const QTransform& drawing);
 
     ArtParameters m_art;
+    ViewZoom m_zoom;
+    std::optional<QPointF> m_dragFrom;   // where a drag that moves the design last stood
     QSizeF m_printableArea;
     QPainter* m_painter = nullptr;   // the painter of the drawing under way
     bool m_lastDrawingTruncated = false;
@@ -101,5 +124,6 @@ private:
     // points of each pen path they hold.
     QImage m_growingStrokes;
     ArtParameters m_growingDesign;
+    QTransform m_growingTransform;
     std::array<std::size_t, 3> m_growingStrokedPoints{};
 };

@@ -2,8 +2,10 @@
 #include "art/Rotagraph.h"
 
 #include <QImage>
+#include <QApplication>
 #include <QPaintEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -212,15 +214,20 @@ private slots:
     void screenIsCentredAtOneUnitPerPixel_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::addRow("view larger than the design") << QSize(700, 600);
-        QTest::addRow("design cut off at the edges") << QSize(600, 400);
+        QTest::addColumn<bool>("actualSize");
+        QTest::addRow("view larger than the design, fitted") << QSize(700, 600) << false;
+        QTest::addRow("view larger than the design, actual size") << QSize(700, 600) << true;
+        QTest::addRow("actual size: cut off at the edges") << QSize(600, 400) << true;
     }
 
     void screenIsCentredAtOneUnitPerPixel()
     {
         QFETCH(QSize, size);
+        QFETCH(bool, actualSize);
         Rotagraph view;
         view.resize(size);
+        if (actualSize)
+            view.actualSize();
         setDefaultDesign(view);
         view.setPenDrawSize(3);
         view.setPercentToDraw(5);   // an arc above the x axis: it shows which way y runs
@@ -240,6 +247,67 @@ private slots:
             ++checked;
         }
         QVERIFY(checked > 10);
+    }
+
+    // Fitted to the window, a design that would not fit is shrunk: its bounding circle spans
+    // 2 / 2.05 of the narrower side, centred. One that fits is drawn as at actual size.
+    void fitToWindow_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<float>("radius");
+        QTest::addColumn<double>("extent");   // the circle's diameter on screen
+        QTest::addRow("fits: one unit per point") << QSize(400, 300) << 100.0f << 200.0;
+        QTest::addRow("too tall: shrunk to the height") << QSize(600, 400) << 285.0f << 400 / 1.025;
+        QTest::addRow("far too large") << QSize(300, 300) << 3000.0f << 300 / 1.025;
+    }
+
+    void fitToWindow()
+    {
+        QFETCH(QSize, size);
+        QFETCH(float, radius);
+        QFETCH(double, extent);
+        Rotagraph view;
+        view.resize(size);
+        setCircle(view, radius);
+        view.setPenDrawSize(1);
+        QVERIFY(view.zoom().fitsToWindow());
+        const QImage fitted = paint(view);
+        const QRect bounds = paintedBounds(fitted);
+        QVERIFY2(std::abs(bounds.height() - (extent + 1)) <= 2.5, qPrintable(QString::number(bounds.height())));
+        QVERIFY(std::abs(QRectF(bounds).center().x() - size.width() / 2.0) <= 1.5);
+        QVERIFY(std::abs(QRectF(bounds).center().y() - size.height() / 2.0) <= 1.5);
+        view.actualSize();
+        QCOMPARE(paint(view) == fitted, extent == 2.0 * double(radius));
+    }
+
+    // Zooming in by the wheel keeps the design's point under the pointer where it is; dragging
+    // then moves the design with the pointer. The pen keeps its width.
+    void wheelZoomsAboutThePointerAndDragMoves()
+    {
+        Rotagraph view;
+        view.resize(400, 400);
+        setCircle(view, 100);
+        view.setPenDrawSize(1);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QPointF onCircle(300, 200);   // the circle's rightmost point
+        const double penCoverage = coverageAlongRow(paint(view), 200, 250, 350);
+        QWheelEvent wheel(onCircle, view.mapToGlobal(onCircle), {}, {0, 2 * QWheelEvent::DefaultDeltasPerStep},
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &wheel);
+        QCOMPARE(view.screenScale(), ViewZoom::kStepFactor * ViewZoom::kStepFactor);
+        QImage image = paint(view);
+        QVERIFY(isRed(strongestNear(image, onCircle)));
+        const double scaledRadius = 100 * view.screenScale();
+        QVERIFY(isRed(strongestNear(image, onCircle - QPointF(scaledRadius, scaledRadius))));   // its top
+        QVERIFY(std::abs(coverageAlongRow(image, 200, 250, 350) - penCoverage) < 0.25);
+
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(300, 200));
+        QTest::mouseMove(&view, QPoint(250, 150));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(250, 150));
+        image = paint(view);
+        QVERIFY(isRed(strongestNear(image, onCircle - QPointF(50, 50))));
+        QCOMPARE(qAlpha(pixelAt(image, onCircle)), 0);
     }
 
     void fitFactor_data()
