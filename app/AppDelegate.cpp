@@ -1,17 +1,19 @@
 #include "app/AppDelegate.h"
 
-#include "widgets/Controls.h"
+#include "app/AboutBox.h"
+#include "app/StatusLine.h"
 #include "output/PngExport.h"
 #include "output/Printing.h"
 #include "ui_MainWindow.h"
+#include "widgets/Controls.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QLocale>
-#include <QMainWindow>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QThreadPool>
 
@@ -30,6 +32,7 @@ const QString kDrawSlowlyTitle = QStringLiteral("Draw Slowly");
 const QString kStopDrawingTitle = QStringLiteral("Stop Drawing");
 constexpr std::chrono::milliseconds kFramePause{50};
 constexpr float kFinalPercent = 100;
+constexpr float kNoSlowDrawing = -1;
 constexpr int kInsideTag = 1;   // the runnerPosition button that puts the runner inside
 
 // A standard command's keys. Some platforms bind none to Save As (Windows, X11 without a
@@ -98,11 +101,16 @@ float revolutionLimit(float anchorRadius, float runnerRadius)
 AppDelegate::AppDelegate(QObject* parent)
     : QObject(parent)
     , m_ui(std::make_unique<Ui::MainWindow>())
-    , m_window(std::make_unique<QMainWindow>())
+    , m_window(std::make_unique<MainWindow>())
 {
+    Q_INIT_RESOURCE(rotagraph);
     m_ui->setupUi(m_window.get());
+    m_window->setWindowIcon(QIcon(QStringLiteral(":/icons/rotagraph.svg")));
+    m_statusLine = new StatusLine(m_window->statusBar());
     bindControls();
     connectActions();
+    connectMenus();
+    m_window->restorePlacement();
 }
 
 AppDelegate::~AppDelegate()
@@ -154,6 +162,8 @@ void AppDelegate::connectActions()
                 [this, stepper = numeric.stepper] { stepperChanged(stepper); });
         connect(numeric.input, &NumberField::numberEdited, this,
                 [this, input = numeric.input] { numberTyped(input); });
+        // The arrow keys in a field step it as its stepper's arrows do.
+        connect(numeric.input, &NumberField::stepRequested, numeric.stepper, &Stepper::stepBy);
     }
     const auto onClick = [this](QAbstractButton* button, void (AppDelegate::*action)(QObject*)) {
         connect(button, &QAbstractButton::clicked, this, [this, button, action] { (this->*action)(button); });
@@ -179,6 +189,22 @@ void AppDelegate::connectActions()
         m_ui->drawSpeedValue->setText(QString::number(double(floatValueOf(m_drawSpeedControl))));
     });
 
+    connect(ui.artView, &Rotagraph::drawn, this, &AppDelegate::showDrawingStatus);
+    connect(ui.artView, &Rotagraph::zoomChanged, this, [this] {
+        const QSignalBlocker quiet(m_ui->actionFitToWindow);
+        m_ui->actionFitToWindow->setChecked(m_artView && m_artView->zoom().fitsToWindow());
+    });
+    // Escape stops a slow drawing, as the button does.
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), m_window.get());
+    connect(stop, &QShortcut::activated, this, [this] {
+        if (m_drawSlowButton && m_drawSlowButton->text() == kStopDrawingTitle)
+            drawSlowButton(m_drawSlowButton);
+    });
+}
+
+void AppDelegate::connectMenus()
+{
+    Ui::MainWindow& ui = *m_ui;
     setStandardShortcut(ui.actionNewDesign, QKeySequence::New, Qt::CTRL | Qt::Key_N);
     connect(ui.actionNewDesign, &QAction::triggered, this,
             [this] { newMenuSelected(m_ui->actionNewDesign); });
@@ -196,7 +222,21 @@ void AppDelegate::connectActions()
     ui.actionPageSetup->setVisible(false);
 #endif
 
-    connect(ui.artView, &Rotagraph::drawn, this, &AppDelegate::showDrawingStatus);
+    ui.actionFitToWindow->setShortcut(Qt::CTRL | Qt::Key_F);
+    ui.actionActualSize->setShortcut(Qt::CTRL | Qt::Key_0);
+    setStandardShortcut(ui.actionZoomIn, QKeySequence::ZoomIn, Qt::CTRL | Qt::Key_Plus);
+    setStandardShortcut(ui.actionZoomOut, QKeySequence::ZoomOut, Qt::CTRL | Qt::Key_Minus);
+    Rotagraph* art = ui.artView;
+    connect(ui.actionFitToWindow, &QAction::toggled, art,
+            [art](bool fit) { fit ? art->fitToWindow() : art->actualSize(); });
+    connect(ui.actionActualSize, &QAction::triggered, art, &Rotagraph::actualSize);
+    connect(ui.actionZoomIn, &QAction::triggered, art, &Rotagraph::zoomIn);
+    connect(ui.actionZoomOut, &QAction::triggered, art, &Rotagraph::zoomOut);
+
+    ui.actionAbout->setMenuRole(QAction::AboutRole);
+    connect(ui.actionAbout, &QAction::triggered, this, [this] { showAboutRotagraph(m_window.get()); });
+    ui.actionAboutQt->setMenuRole(QAction::AboutQtRole);
+    connect(ui.actionAboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -384,12 +424,8 @@ void AppDelegate::showDrawingStatus()
 {
     if (!m_artView)
         return;
-    const QLocale locale;
-    const QString message = m_artView->lastDrawingTruncated()
-        ? tr("This design is too long to draw whole: it stops after %1 points.")
-              .arg(locale.toString(qulonglong(m_artView->lastDrawingPointCount())))
-        : tr("%1 points").arg(locale.toString(qulonglong(m_artView->lastDrawingPointCount())));
-    m_window->statusBar()->showMessage(message);
+    m_statusLine->showPointCount(m_artView->lastDrawingPointCount(), m_artView->lastDrawingTruncated());
+    m_statusLine->showZoom(m_artView->screenScale());
 }
 
 void AppDelegate::drawSlowButton(QObject* sender)
@@ -416,6 +452,7 @@ void AppDelegate::slowDrawing()
                 m_artView->setPercentToDraw(percent);
                 m_artView->update();
             }
+            m_statusLine->showSlowDrawing(percent);
         });
     };
     // A step of 0 or less never reaches the bound: such a drawing runs until it is stopped.
@@ -430,6 +467,7 @@ void AppDelegate::slowDrawing()
         if (m_drawSlowButton)
             m_drawSlowButton->setText(kDrawSlowlyTitle);
         setEnabledOf(m_drawSpeedControl, true);
+        m_statusLine->showSlowDrawing(kNoSlowDrawing);
     });
 }
 
@@ -462,9 +500,11 @@ void AppDelegate::print(QObject* /*sender*/)
 void AppDelegate::pageSetup(QObject* /*sender*/)
 {
 #if QT_CONFIG(printdialog)
-    auto* dialog = new QPageSetupDialog(&printer(), m_window.get());
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+    // Qt's own page setup dialog hands its choices to the printer only from exec(), not when
+    // opened with open(): so it runs here until answered, blocking only this window.
+    QPageSetupDialog dialog(&printer(), m_window.get());
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.exec();
 #endif
 }
 

@@ -8,8 +8,9 @@
 // (syncAllControlsToArt). A slow drawing runs on the controller's thread pool: the worker only
 // paces and reads the cancel flag; every change it makes is posted to the main thread in order.
 
-#include "widgets/Controls.h"
+#include "app/MainWindow.h"
 #include "art/Rotagraph.h"
+#include "widgets/Controls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -22,8 +23,8 @@
 #include <functional>
 #include <memory>
 
-class QMainWindow;
 class QPrinter;
+class StatusLine;
 class QThreadPool;
 namespace Ui { class MainWindow; }
 
@@ -38,7 +39,8 @@ public:
     explicit AppDelegate(QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    QMainWindow* mainWindow() const { return m_window.get(); }
+    MainWindow* mainWindow() const { return m_window.get(); }
+    StatusLine* statusLine() const { return m_statusLine; }
     Rotagraph* artView() const { return m_artView; }
 
     QPointer<NumberField> anchorRadiusInput() const { return m_numeric[AnchorRadiusTag - 1].input; }
@@ -96,7 +98,8 @@ public:
     void save(QObject* sender);
     // Opens the print dialog over the main window; confirming it prints (printDesign).
     void print(QObject* sender);
-    // Opens the page setup dialog for the shared printer.
+    // Opens the page setup dialog for the shared printer; what is chosen there holds for the
+    // following prints.
     void pageSetup(QObject* sender);
 
     // Prints the design on the shared printer as its settings stand; when the printer cannot
@@ -115,6 +118,7 @@ private:
 
     void bindControls();
     void connectActions();
+    void connectMenus();
     void confinePenToRunner();
     void setArtOption(void (Rotagraph::*setOption)(bool), QObject* checkbox);
     void showDrawingStatus();
@@ -122,7 +126,8 @@ private:
 
     std::unique_ptr<QPrinter> m_printer;   // first, so that it outlives the dialogs that use it
     std::unique_ptr<Ui::MainWindow> m_ui;
-    std::unique_ptr<QMainWindow> m_window;
+    std::unique_ptr<MainWindow> m_window;
+    StatusLine* m_statusLine = nullptr;   // owned by the window's status bar
     QPointer<Rotagraph> m_artView;
 
     std::array<NumericControls, 4> m_numeric;   // by tag - 1

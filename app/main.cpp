@@ -1,11 +1,14 @@
 #include "app/AppDelegate.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Rotagraph"));
+    QApplication::setOrganizationName(QStringLiteral("Rotagraph"));
+    QApplication::setApplicationVersion(QStringLiteral(ROTAGRAPH_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.rotagraph.Rotagraph"));
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
     delegate.mainWindow()->show();

@@ -88,6 +88,32 @@ void traceAndRender(benchmark::State& state)
     setPointCounter(state, view.lastDrawingPointCount());
 }
 
+// A repaint after the user zoomed: the same design at another scale. Alternates between zooming
+// in and out, so that no two repaints in a row are at the same scale.
+void repaintAtChangedZoom(benchmark::State& state)
+{
+    const Design& d = designAt(state.range(0));
+    Rotagraph view;
+    view.resize(1000, 1000);
+    view.setAnchorRadius(d.anchor);
+    view.setRunnerRadius(d.runner);
+    view.setPenHoleRadius(d.pen);
+    view.setRotationsToMake(d.revolutions);
+    view.setPenColor(Qt::red);
+    view.setNumberOfColors(1);
+    view.setPenDrawSize(1);
+    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    bool zoomIn = true;
+    for (auto _ : state) {
+        zoomIn ? view.zoomIn() : view.zoomOut();
+        zoomIn = !zoomIn;
+        view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    setPointCounter(state, view.lastDrawingPointCount());
+}
+
 }
 
 // Wall-clock time: a long trace runs on two threads.
@@ -97,3 +123,4 @@ BENCHMARK(traceAndRender)
     ->ArgsProduct({{0, 1}, {1, 3}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(repaintAtChangedZoom)->ArgName("design")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);

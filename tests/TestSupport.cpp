@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -51,6 +52,13 @@ void MessageBoxAnswerer::answer()
         else
             box->reject();
     }
+}
+
+void useFreshSettings()
+{
+    static QTemporaryDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    QSettings().clear();
 }
 
 QByteArray contentsOf(const QString& path)

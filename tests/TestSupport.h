@@ -30,6 +30,10 @@ private:
     QTimer m_timer;
 };
 
+// Points this process's settings at a folder of its own, empty, so that no run of the tests
+// reads what an earlier one left (nor a user's own settings).
+void useFreshSettings();
+
 QByteArray contentsOf(const QString& path);
 bool writeContents(const QString& path, const QByteArray& contents);
 

@@ -7,6 +7,10 @@
 #include "output/Printing.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QMainWindow>
@@ -318,7 +322,7 @@ private slots:
     void printFromTheMenu_data();
     void printFromTheMenu();
     void printFailureIsReported();
-    void pageSetupSharesThePrinter();
+    void pageSetupChangesTheFollowingPrints();
 
 private:
     QTemporaryDir m_dir;
@@ -538,7 +542,47 @@ void TestPrinting::printFailureIsReported()
     QTRY_VERIFY(!delegate.mainWindow()->findChild<QMessageBox*>());
 }
 
-void TestPrinting::pageSetupSharesThePrinter()
+// Answers the page setup dialog, once it shows, through its own widgets: picks an orientation
+// by its radio button (or only looks which one is picked), then confirms or cancels.
+class PageSetupAnswerer : public QObject
+{
+public:
+    PageSetupAnswerer(QWidget* window, const QString& pick, bool confirm)
+        : m_window(window)
+        , m_pick(pick)
+        , m_confirm(confirm)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &PageSetupAnswerer::answer);
+        m_timer.start(kPollInterval);
+    }
+
+    QString checkedWhenShown;   // the orientation button that was on when the dialog opened
+
+private:
+    static constexpr int kPollInterval = 10;
+
+    void answer()
+    {
+        auto* dialog = m_window->findChild<QPageSetupDialog*>();
+        if (!dialog || !dialog->isVisible())
+            return;
+        m_timer.stop();
+        for (auto* button : dialog->findChildren<QRadioButton*>())
+            if (button->isChecked())
+                checkedWhenShown = button->objectName();
+        if (auto* choice = dialog->findChild<QRadioButton*>(m_pick))
+            choice->click();
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        buttons->button(m_confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+    }
+
+    QWidget* m_window;
+    QString m_pick;
+    bool m_confirm;
+    QTimer m_timer;
+};
+
+void TestPrinting::pageSetupChangesTheFollowingPrints()
 {
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
@@ -546,19 +590,25 @@ void TestPrinting::pageSetupSharesThePrinter()
     window->show();
     auto* action = window->findChild<QAction*>(QStringLiteral("actionPageSetup"));
     QVERIFY(action);
+    const QString fileName = m_dir.filePath(QStringLiteral("page-setup.pdf"));
+    setUpPdf(delegate.printer(), fileName, pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin));
 
-    // The dialog starts from the paper and margins chosen before, and confirming it keeps them.
-    const QPageLayout chosen = pageLayout(QPageSize::A4, QPageLayout::Landscape, kHalfInchMargin);
-    delegate.printer().setPageLayout(chosen);
-    action->trigger();
-    QPageSetupDialog* dialog = nullptr;
-    QTRY_VERIFY((dialog = window->findChild<QPageSetupDialog*>()) && dialog->isVisible());
-    QCOMPARE(dialog->printer(), &delegate.printer());
-    dialog->accept();
-    QTRY_VERIFY(!window->findChild<QPageSetupDialog*>());
-    QCOMPARE(delegate.printer().pageLayout().pageSize().id(), QPageSize::A4);
+    {
+        const PageSetupAnswerer landscape(window, QStringLiteral("landscape"), true);
+        action->trigger();   // returns once the dialog is answered
+        QCOMPARE(landscape.checkedWhenShown, QStringLiteral("portrait"));
+    }
     QCOMPARE(delegate.printer().pageLayout().orientation(), QPageLayout::Landscape);
-    QCOMPARE(delegate.printer().pageLayout().paintRect(QPageLayout::Point), chosen.paintRect(QPageLayout::Point));
+    delegate.printDesign();
+    QImage page;
+    readPrintedPage(fileName, pageLayout(QPageSize::Letter, QPageLayout::Landscape, kInchMargin), page);
+    QVERIFY(page.width() > page.height());
+
+    // The dialog opens again with what was chosen; cancelling it changes nothing.
+    const PageSetupAnswerer look(window, QString(), false);
+    action->trigger();
+    QCOMPARE(look.checkedWhenShown, QStringLiteral("landscape"));
+    QCOMPARE(delegate.printer().pageLayout().orientation(), QPageLayout::Landscape);
 }
 
 QTEST_MAIN(TestPrinting)

@@ -1,10 +1,15 @@
 #include "app/AppDelegate.h"
 #include "widgets/Controls.h"
 
+#include "TestSupport.h"
+#include "app/StatusLine.h"
+
 #include <QAction>
+#include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QRadioButton>
-#include <QStatusBar>
+#include <QScrollArea>
 #include <QTest>
 
 #include <clocale>
@@ -13,6 +18,9 @@
 #include <string>
 
 namespace {
+
+// What a desktop keeps of a screen for its own panel and the window's title bar.
+constexpr int kScreenFurniture = 64;
 
 void type(NumberField* field, const QString& text)
 {
@@ -82,6 +90,7 @@ private:
 private slots:
     void init()
     {
+        useFreshSettings();
         app = std::make_unique<AppDelegate>();
         app->applicationDidFinishLaunching();
         app->mainWindow()->show();
@@ -99,7 +108,7 @@ private slots:
         QCOMPARE(app->anchorRadiusInput()->objectName(), QString("anchorRadiusInput"));
         QCOMPARE(app->drawSpeedControl()->objectName(), QString("drawSpeedControl"));
         QCOMPARE(art->objectName(), QString("artView"));
-        QTRY_VERIFY(app->mainWindow()->statusBar()->currentMessage().contains("1,260"));
+        QTRY_COMPARE(app->statusLine()->drawingText(), QString("1,260 points"));
     }
 
     void quitClosesTheWindow()
@@ -358,11 +367,161 @@ private slots:
     void truncatedDesignsSaySo()
     {
         type(app->revolutionsInput(), "1e7");
-        QTRY_VERIFY(app->mainWindow()->statusBar()->currentMessage().contains("4,194,304"));
+        QTRY_VERIFY(app->statusLine()->drawingText().contains("4,194,304"));
         QVERIFY(art->lastDrawingTruncated());
-        type(app->revolutionsInput(), "9");
-        QTRY_COMPARE(app->mainWindow()->statusBar()->currentMessage(), QString("1,260 points"));
+        type(app->revolutionsInput(), "0");
+        QTRY_COMPARE(app->statusLine()->drawingText(), QString("1 point"));
     }
+
+    // Hovering a menu sends the window empty tips, which once wiped the status line.
+    void statusLineSurvivesAMenu()
+    {
+        QTRY_COMPARE(app->statusLine()->drawingText(), QString("1,260 points"));
+        auto* file = control<QMenu>("menuFile");
+        file->popup(app->mainWindow()->mapToGlobal(QPoint(10, 10)));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        for (QAction* action : file->actions())
+            file->setActiveAction(action);
+        file->close();
+        auto* label = control<QLabel>("drawingStatus");
+        QVERIFY(label->isVisible());
+        QCOMPARE(label->text(), QString("1,260 points"));
+    }
+
+    // The View menu: the drawing fits the window by default; its commands and keys zoom.
+    void zoomCommands()
+    {
+        auto* fit = control<QAction>("actionFitToWindow");
+        QVERIFY(fit->isChecked() && art->zoom().fitsToWindow());
+        type(app->anchorRadiusInput(), "500");
+        type(app->runnerRadiusInput(), "3");
+        // The design, 1000 across, shrinks into the view with a margin.
+        QVERIFY(art->screenScale() < 1);
+        const double fitted = art->screenScale();
+        QCOMPARE(fitted, ViewZoom::fitScale(art->size(), boundingRadius(art->anchorRadius(), art->runnerRadius(), art->penHoleRadius())));
+
+        QTest::keySequence(app->mainWindow(), QKeySequence::ZoomIn);
+        QVERIFY(!fit->isChecked());
+        QCOMPARE(art->screenScale(), fitted * ViewZoom::kStepFactor);
+        QTest::keySequence(app->mainWindow(), QKeySequence::ZoomOut);
+        QTest::keySequence(app->mainWindow(), QKeySequence::ZoomOut);
+        QCOMPARE(art->screenScale(), fitted / ViewZoom::kStepFactor);
+        control<QAction>("actionActualSize")->trigger();
+        QCOMPARE(art->screenScale(), 1.0);
+        QTRY_COMPARE(app->statusLine()->zoomText(), QString("Zoom 100 %"));
+        fit->trigger();
+        QVERIFY(art->zoom().fitsToWindow());
+        QCOMPARE(art->screenScale(), fitted);
+    }
+
+    // Up and Down in a field step it as its stepper's arrows do, after taking what was typed.
+    void arrowKeysInAField()
+    {
+        app->confinePen()->click();   // off: keep the pen out of it
+        NumberField* runner = app->runnerRadiusInput();
+        runner->setFocus();
+        QTest::keyClick(runner, Qt::Key_Up);
+        QCOMPARE(runner->text(), QString("73"));
+        QCOMPARE(app->runnerRadiusStepper()->floatValue(), 73.0f);
+        QCOMPARE(art->runnerRadius(), 73.0f);
+        runner->clear();
+        QTest::keyClicks(runner, "80");
+        QTest::keyClick(runner, Qt::Key_Down);
+        QCOMPARE(runner->text(), QString("79"));
+        QCOMPARE(art->runnerRadius(), 79.0f);
+        // The steppers leave the Tab chain to their fields.
+        QCOMPARE(app->runnerRadiusStepper()->focusPolicy(), Qt::NoFocus);
+    }
+
+    // Text that is not wholly a number is marked, with what is used, until it is one again.
+    void textThatIsNoNumberIsMarked_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("used");
+        QTest::addRow("letters") << "abc" << "0 is used";
+        QTest::addRow("empty") << "" << "0 is used";
+        QTest::addRow("inf") << "inf" << "0 is used";
+        QTest::addRow("number, then letters") << "200abc" << "200 is used";
+    }
+
+    void textThatIsNoNumberIsMarked()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, used);
+        NumberField* anchor = app->anchorRadiusInput();
+        const QString tip = anchor->toolTip();
+        type(anchor, text);
+        QVERIFY(anchor->isMarkedInvalid());
+        QVERIFY2(anchor->toolTip().contains(used), qPrintable(anchor->toolTip()));
+        QVERIFY(anchor->palette().color(QPalette::Base) != app->penRadiusInput()->palette().color(QPalette::Base));
+        anchor->setText("120");
+        QVERIFY(!anchor->isMarkedInvalid());
+        QCOMPARE(anchor->toolTip(), tip);
+    }
+
+    // Clicking the drawing takes the focus, and so commits a number being typed.
+    void clickingTheDrawingCommitsAField()
+    {
+        app->mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app->mainWindow()));
+        NumberField* anchor = app->anchorRadiusInput();
+        anchor->setFocus();
+        anchor->selectAll();
+        QTest::keyClicks(anchor, "120");
+        QCOMPARE(art->anchorRadius(), 160.0f);
+        QTest::mouseClick(art, Qt::LeftButton);
+        QCOMPARE(art->anchorRadius(), 120.0f);
+    }
+
+    // Escape stops a slow drawing; while it runs, the status line says how far it has come.
+    void escapeStopsASlowDrawing()
+    {
+        app->drawSpeedControl()->setFloatValue(1);
+        app->drawSlowButton()->click();
+        auto* progress = control<QLabel>("progressStatus");
+        QTRY_VERIFY(progress->isVisible() && progress->text().contains("%"));
+        QTest::keyClick(app->mainWindow(), Qt::Key_Escape);
+        QTRY_COMPARE(app->drawSlowButton()->text(), QString("Draw Slowly"));
+        QVERIFY(!progress->isVisible());
+        QCOMPARE(art->percentToDraw(), 100.0f);
+    }
+
+    // The window comes back where and as large as it was left.
+    void windowPlacementIsRemembered()
+    {
+        const QRect left(QPoint(40, 30), app->mainWindow()->minimumSizeHint() + QSize(100, 80));
+        app->mainWindow()->setGeometry(left);
+        QTRY_COMPARE(app->mainWindow()->geometry(), left);
+        app->mainWindow()->close();
+        app = std::make_unique<AppDelegate>();
+        QCOMPARE(app->mainWindow()->geometry(), left);
+    }
+
+    // The window fits a 1280 × 720 screen, and a 1600 × 1000 one at twice the scale, with room
+    // for a title bar and a panel; every control can be reached by scrolling the panel.
+    void windowFitsSmallScreens_data()
+    {
+        QTest::addColumn<QSize>("available");
+        QTest::addRow("1280 x 720") << QSize(1280, 720 - kScreenFurniture);
+        QTest::addRow("1600 x 1000 at scale 2") << QSize(800, 500 - kScreenFurniture);
+    }
+
+    void windowFitsSmallScreens()
+    {
+        QFETCH(QSize, available);
+        QMainWindow* window = app->mainWindow();
+        const QSize smallest = window->minimumSizeHint();
+        QVERIFY2(smallest.width() <= available.width() && smallest.height() <= available.height(),
+                 qPrintable(QString("%1 x %2").arg(smallest.width()).arg(smallest.height())));
+        window->resize(smallest);
+        QTRY_COMPARE(window->size(), smallest);
+        auto* panel = control<QScrollArea>("controlScroll");
+        panel->ensureWidgetVisible(app->drawSlowButton());
+        const QRect button(app->drawSlowButton()->mapTo(window, QPoint()), app->drawSlowButton()->size());
+        QVERIFY(window->rect().contains(button));
+        QVERIFY(art->width() > 0 && art->height() > 0);
+    }
+
 };
 
 class TestNumbers : public QObject

@@ -1,11 +1,13 @@
 #include "widgets/Controls.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <QVBoxLayout>
 
 #include <charconv>
@@ -18,13 +20,40 @@ namespace {
 // Two arrows together stand as high as a text field.
 constexpr QSize kArrowSize{18, 13};
 
+const QString kNumberPattern = QStringLiteral(R"([+-]?(?:\d+(?:\.\d*)?|\.\d+)(?:[eE][+-]?\d+)?)");
+// The tint that marks a field whose text is not wholly a number.
+const QColor kInvalidTint(255, 224, 224);
+
+const QRegularExpression& leadingNumberPattern()
+{
+    static const QRegularExpression number(QStringLiteral(R"(^\s*)") + kNumberPattern);
+    return number;
+}
+
+// What a field whose text is not wholly a number reads as, and why.
+QString whatIsRead(const QString& text)
+{
+    const QString used = formatNumber(leadingNumber(text));
+    if (text.trimmed().isEmpty())
+        return NumberField::tr("The field is empty: %1 is used.").arg(used);
+    if (!leadingNumberPattern().match(text).hasMatch())
+        return NumberField::tr("“%1” is not a number: %2 is used.").arg(text, used);
+    if (!std::isfinite(leadingNumber(text)))
+        return NumberField::tr("The number is too large: %1 is used.").arg(used);
+    return NumberField::tr("Only the number at the start is read: %1 is used.").arg(used);
+}
+
+}
+
+bool holdsOnlyANumber(const QString& text)
+{
+    static const QRegularExpression whole(QStringLiteral(R"(^\s*)") + kNumberPattern + QStringLiteral(R"(\s*$)"));
+    return whole.match(text).hasMatch() && std::isfinite(leadingNumber(text));
 }
 
 float leadingNumber(const QString& text)
 {
-    static const QRegularExpression number(
-        QStringLiteral(R"(^\s*[+-]?(?:\d+(?:\.\d*)?|\.\d+)(?:[eE][+-]?\d+)?)"));
-    const QRegularExpressionMatch match = number.match(text);
+    const QRegularExpressionMatch match = leadingNumberPattern().match(text);
     if (!match.hasMatch())
         return 0;
     // strtof rounds once, to the nearest float, and gives an infinity out of range. The C
@@ -55,16 +84,75 @@ NumberField::NumberField(QWidget* parent)
 {
     // Return always commits; leaving the field commits only an edit, so that focus moving
     // around (a dialog opening, say) does not redraw from the controls.
-    connect(this, &QLineEdit::returnPressed, this, [this] {
-        setModified(false);
-        emit numberEdited();
-    });
+    connect(this, &QLineEdit::returnPressed, this, &NumberField::commit);
     connect(this, &QLineEdit::editingFinished, this, [this] {
-        if (isModified()) {
-            setModified(false);
-            emit numberEdited();
-        }
+        if (isModified())
+            commit();
     });
+    // A mark goes as soon as the text is a number again; it comes only with a commit, not
+    // half way through typing one.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (m_markedInvalid && holdsOnlyANumber(text()))
+            markWhetherANumber();
+    });
+}
+
+void NumberField::commit()
+{
+    setModified(false);
+    markWhetherANumber();
+    emit numberEdited();
+}
+
+void NumberField::commitEditThenStep(int steps)
+{
+    if (isModified())
+        commit();
+    emit stepRequested(steps);
+}
+
+void NumberField::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        commitEditThenStep(1);
+        break;
+    case Qt::Key_Down:
+        commitEditThenStep(-1);
+        break;
+    default:
+        QLineEdit::keyPressEvent(event);
+    }
+}
+
+void NumberField::wheelEvent(QWheelEvent* event)
+{
+    // Only a field being worked in: the wheel over the others scrolls what holds them.
+    const int notches = event->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
+    if (!hasFocus() || notches == 0) {
+        event->ignore();
+        return;
+    }
+    commitEditThenStep(notches);
+}
+
+void NumberField::markWhetherANumber()
+{
+    const bool invalid = !holdsOnlyANumber(text());
+    if (invalid == m_markedInvalid && !invalid)
+        return;
+    if (!m_markedInvalid)
+        m_plainToolTip = toolTip();
+    m_markedInvalid = invalid;
+    QPalette tinted = QApplication::palette(this);
+    if (invalid)
+        tinted.setColor(QPalette::Base, kInvalidTint);
+    setPalette(tinted);
+    if (!invalid) {
+        setToolTip(m_plainToolTip);
+        return;
+    }
+    setToolTip(whatIsRead(text()));
 }
 
 Stepper::Stepper(QWidget* parent)
@@ -72,7 +160,7 @@ Stepper::Stepper(QWidget* parent)
     , m_up(new QToolButton(this))
     , m_down(new QToolButton(this))
 {
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::NoFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -114,15 +202,20 @@ void Stepper::setValue(double value)
 
 void Stepper::stepUp()
 {
-    stepBy(m_increment);
+    moveBy(m_increment);
 }
 
 void Stepper::stepDown()
 {
-    stepBy(-m_increment);
+    moveBy(-m_increment);
 }
 
-void Stepper::stepBy(double delta)
+void Stepper::stepBy(int steps)
+{
+    moveBy(steps * m_increment);
+}
+
+void Stepper::moveBy(double delta)
 {
     setValue(m_value + delta);
     emit valueStepped();
@@ -149,7 +242,7 @@ void Stepper::wheelEvent(QWheelEvent* event)
         event->ignore();
         return;
     }
-    stepBy(notches * m_increment);
+    stepBy(notches);
 }
 
 FloatSlider::FloatSlider(QWidget* parent)

@@ -17,6 +17,9 @@ class QToolButton;
 float leadingNumber(const QString& text);
 // The shortest text that reads back as the same float.
 QString formatNumber(float value);
+// Whether a text is one finite number and nothing else (blanks around it aside): what it shows
+// is then what it reads as.
+bool holdsOnlyANumber(const QString& text);
 
 // A control's tag: 0 for a control without one.
 int tagOf(const QObject* control);
@@ -24,7 +27,9 @@ int tagOf(const QObject* control);
 bool isOn(const QCheckBox* checkbox);
 
 // A text field for one number. Sends numberEdited when the user commits a change (Return, or
-// leaving the field after editing it).
+// leaving the field after editing it). Up and Down, and the wheel while it has the focus, ask for
+// a step (stepRequested), after committing an edit. Text that is not wholly a number is marked
+// once committed, with a tooltip saying which value is used, until it holds a number again.
 class NumberField : public QLineEdit
 {
     Q_OBJECT
@@ -35,11 +40,28 @@ public:
     float floatValue() const { return leadingNumber(text()); }
     void setFloatValue(float value) { setText(formatNumber(value)); }
 
+    // Whether the field is marked as holding text that is not wholly a number.
+    bool isMarkedInvalid() const { return m_markedInvalid; }
+
 signals:
     void numberEdited();
+    void stepRequested(int steps);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void commit();
+    void commitEditThenStep(int steps);
+    void markWhetherANumber();
+
+    bool m_markedInvalid = false;
+    QString m_plainToolTip;
 };
 
-// Up and down arrows that step a float value within a range. The arrow keys step it too.
+// Up and down arrows that step a float value within a range. It takes no focus of its own: the
+// number field beside it steps it with the arrow keys.
 class Stepper : public QWidget
 {
     Q_OBJECT
@@ -66,6 +88,8 @@ public:
     // As a click on an arrow: moves by one increment and sends valueStepped.
     void stepUp();
     void stepDown();
+    // As that many clicks at once (down for a negative count).
+    void stepBy(int steps);
 
     QSize sizeHint() const override;
 
@@ -77,7 +101,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    void stepBy(double delta);
+    void moveBy(double delta);
 
     QToolButton* m_up;
     QToolButton* m_down;

@@ -1,0 +1,59 @@
+#include "app/StatusLine.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QStatusBar>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPercent = 100;
+
+}
+
+StatusLine::StatusLine(QStatusBar* bar)
+    : QObject(bar)
+    , m_drawing(new QLabel(bar))
+    , m_progress(new QLabel(bar))
+    , m_zoom(new QLabel(bar))
+{
+    m_drawing->setObjectName(QStringLiteral("drawingStatus"));
+    m_progress->setObjectName(QStringLiteral("progressStatus"));
+    m_zoom->setObjectName(QStringLiteral("zoomStatus"));
+    bar->addWidget(m_drawing, 1);
+    bar->addPermanentWidget(m_progress);
+    bar->addPermanentWidget(m_zoom);
+    m_progress->hide();
+}
+
+void StatusLine::showPointCount(std::size_t points, bool truncated)
+{
+    const QString count = QLocale().toString(qulonglong(points));
+    if (truncated)
+        m_drawing->setText(tr("This design is too long to draw whole: it stops after %1 points.").arg(count));
+    else
+        m_drawing->setText(points == 1 ? tr("1 point") : tr("%1 points").arg(count));
+}
+
+void StatusLine::showSlowDrawing(float percent)
+{
+    m_progress->setVisible(percent >= 0);
+    if (percent >= 0)
+        m_progress->setText(tr("Drawing slowly: %1 %").arg(std::min(std::floor(double(percent)), kPercent)));
+}
+
+void StatusLine::showZoom(double scale)
+{
+    m_zoom->setText(tr("Zoom %1 %").arg(QLocale().toString(scale * kPercent, 'f', scale < 0.1 ? 1 : 0)));
+}
+
+QString StatusLine::drawingText() const
+{
+    return m_drawing->text();
+}
+
+QString StatusLine::zoomText() const
+{
+    return m_zoom->text();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+// The window's status line: what the drawing holds, how far a slow drawing has come, and the
+// zoom. Permanent labels, so that a menu's tips passing over it take nothing away.
+
+#include <QObject>
+
+#include <cstddef>
+
+class QLabel;
+class QStatusBar;
+
+class StatusLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit StatusLine(QStatusBar* bar);
+
+    // "1,260 points", or that a design too long to draw whole stops after that many.
+    void showPointCount(std::size_t points, bool truncated);
+    // While a slow drawing runs: how far it has come. A negative percentage takes it away.
+    void showSlowDrawing(float percent);
+    void showZoom(double scale);
+
+    QString drawingText() const;
+    QString zoomText() const;
+
+private:
+    QLabel* m_drawing;
+    QLabel* m_progress;
+    QLabel* m_zoom;
+};

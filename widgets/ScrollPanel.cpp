@@ -1,0 +1,33 @@
+#include "widgets/ScrollPanel.h"
+
+#include <QScrollBar>
+#include <QStyle>
+
+namespace {
+
+// How little of the column may show: a few rows of controls.
+constexpr int kMinimumHeight = 120;
+
+}
+
+ScrollPanel::ScrollPanel(QWidget* parent)
+    : QScrollArea(parent)
+{
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+}
+
+QSize ScrollPanel::sizeHint() const
+{
+    const QSize content = widget() ? widget()->sizeHint() : QSize();
+    return {minimumSizeHint().width(), content.height() + 2 * frameWidth()};
+}
+
+QSize ScrollPanel::minimumSizeHint() const
+{
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int content = widget() ? std::max(widget()->minimumSizeHint().width(), widget()->sizeHint().width()) : 0;
+    return {content + scrollBar + 2 * frameWidth(), kMinimumHeight};
+}
