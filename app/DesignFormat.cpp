@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -254,7 +255,7 @@ void DesignReader::readVersion()
     if (version > kDesignFormatVersion)
         return fail(tr("It was made by a newer version of Rotagraph."));
     if (version != kDesignFormatVersion)
-        return fail(tr("Its format version, %1, is unknown.").arg(version));
+        return fail(tr("Its format version, %1, is unknown.").arg(version, 0, 'g', QLocale::FloatingPointShortest));
 }
 
 void DesignReader::readTypedNumber(const Field<QString>& field)

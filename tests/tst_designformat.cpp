@@ -184,8 +184,8 @@ private slots:
         QTest::addRow("JSON of another kind") << QByteArray(R"({"anchorRadius": "160"})") << "JSON of another kind.";
         QTest::addRow("newer version") << QByteArray(R"({"format": "rotagraph-design", "version": 2})")
                                        << "It was made by a newer version of Rotagraph.";
-        QTest::addRow("unknown version") << QByteArray(R"({"format": "rotagraph-design", "version": 0.5})")
-                                         << "Its format version, 0.5, is unknown.";
+        QTest::addRow("unknown version") << QByteArray(R"({"format": "rotagraph-design", "version": 0.999999999})")
+                                         << "Its format version, 0.999999999, is unknown.";
         QTest::addRow("version as text") << QByteArray(R"({"format": "rotagraph-design", "version": "1"})")
                                          << "The format version is not a number.";
         QTest::addRow("no design value") << designFile(R"("comment": "empty")") << "It holds none of a design’s values.";
