@@ -323,7 +323,6 @@ private slots:
         QTest::addRow("greased: k = 320 / 72") << 160.0f << 72.0f << 53.0f << true << 1000 << 9;
         QTest::addRow("k = 5 / 2") << 3.0f << 2.0f << 1.0f << false << 1000 << 2;
         QTest::addRow("greased, k = 6 / 2") << 3.0f << 2.0f << 1.0f << true << 1000 << 1;
-        QTest::addRow("negative anchor: k = -88 / 72") << -160.0f << 72.0f << 53.0f << false << 1000 << 9;
         QTest::addRow("fractional runner: k = 93 / 29") << 160.0f << 72.5f << 53.0f << false << 1000 << 29;
         QTest::addRow("radii as typed: k = 2329 / 729") << 160.0f << 72.9f << 53.0f << false << 1000 << 729;
         QTest::addRow("fractional anchor: k = 87 / 20") << 100.5f << 30.0f << 20.0f << false << 1000 << 20;
@@ -337,7 +336,6 @@ private slots:
         QTest::addRow("runner centred, greased: k = -2") << 72.5f << -72.5f << 53.0f << true << 1000 << 1;
         QTest::addRow("no runner") << 160.0f << 0.0f << 53.0f << false << 1000 << 0;
         QTest::addRow("pen hole not a number") << 160.0f << 72.0f << std::numeric_limits<float>::quiet_NaN() << false << 1000 << 0;
-        QTest::addRow("infinite anchor") << std::numeric_limits<float>::infinity() << 72.0f << 53.0f << false << 1000 << 0;
         QTest::addRow("no revolution allowed") << 160.0f << 72.0f << 53.0f << false << 0 << 0;
     }
 

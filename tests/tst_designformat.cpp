@@ -58,7 +58,7 @@ QByteArray withTextAfterPixels(const QByteArray& png)
 {
     constexpr qsizetype kSignatureSize = 8;
     constexpr qsizetype kChunkFraming = 12;
-    QByteArray before = png.left(kSignatureSize);
+    QByteArray moved = png.left(kSignatureSize);
     QByteArray text;
     for (qsizetype at = kSignatureSize; at < png.size();) {
         const QByteArray chunk = png.mid(at, kChunkFraming + qFromBigEndian<quint32>(png.constData() + at));
@@ -66,10 +66,10 @@ QByteArray withTextAfterPixels(const QByteArray& png)
         if (type == "tEXt" || type == "zTXt" || type == "iTXt")
             text = chunk;
         else
-            before += (type == "IEND" ? text : QByteArray()) + chunk;
+            moved += (type == "IEND" ? text : QByteArray()) + chunk;
         at += chunk.size();
     }
-    return before;
+    return moved;
 }
 
 }
@@ -134,32 +134,19 @@ private slots:
                                                           << changed([](Design& d) { d.closeCurve = true; });
         QTest::addRow("numbers for typed fields, as shortest text")
             << QByteArray(R"("anchorRadius": 72.50, "runnerRadius": 1e21, "revolutions": -0.1)")
-            << changed([](Design& d) {
-                   d.anchorRadius = "72.5";
-                   d.runnerRadius = "1e+21";
-                   d.revolutions = "-0.1";
-               });
-        QTest::addRow("pen width above the slider") << QByteArray(R"("penWidth": 1e300)")
-                                                    << changed([](Design& d) { d.penWidth = 20; });
-        QTest::addRow("pen width below the slider") << QByteArray(R"("penWidth": -3)")
-                                                    << changed([](Design& d) { d.penWidth = 0; });
-        QTest::addRow("pen width between steps") << QByteArray(R"("penWidth": 1.3)")
-                                                 << changed([](Design& d) { d.penWidth = 1.5f; });
-        QTest::addRow("speed above the slider, colours below")
-            << QByteArray(R"("drawSpeed": 250, "colorsInUse": 0)")
-            << changed([](Design& d) {
-                   d.drawSpeed = 100;
-                   d.colorsInUse = 1;
-               });
-        QTest::addRow("more colours than wells") << QByteArray(R"("colorsInUse": 7)")
-                                                 << changed([](Design& d) { d.colorsInUse = 3; });
+            << changed([](Design& d) { d.anchorRadius = "72.5"; d.runnerRadius = "1e+21"; d.revolutions = "-0.1"; });
+        QTest::addRow("above the controls' ranges")
+            << QByteArray(R"("penWidth": 1e300, "drawSpeed": 250, "colorsInUse": 7)")
+            << changed([](Design& d) { d.penWidth = 20; d.drawSpeed = 100; d.colorsInUse = 3; });
+        QTest::addRow("below the controls' ranges")
+            << QByteArray(R"("penWidth": -3, "drawSpeed": -1, "colorsInUse": 0)")
+            << changed([](Design& d) { d.penWidth = 0; d.drawSpeed = 0; d.colorsInUse = 1; });
+        QTest::addRow("between the slider's steps") << QByteArray(R"("penWidth": 1.3, "drawSpeed": 10.6)")
+                                                    << changed([](Design& d) { d.penWidth = 1.5f; d.drawSpeed = 11; });
         // Not a raw string: moc takes the '#' in one for a directive and skips the class.
         QTest::addRow("colours by name and without alpha")
             << QByteArray("\"penColor\": \"blue\", \"fillColor\": \"#00ff00\"")
-            << changed([](Design& d) {
-                   d.penColor = Qt::blue;
-                   d.fillColor = Qt::green;
-               });
+            << changed([](Design& d) { d.penColor = Qt::blue; d.fillColor = Qt::green; });
     }
 
     void readsValuesAsControlsHoldThem()
@@ -179,15 +166,12 @@ private slots:
         QTest::addRow("empty") << QByteArray(" \n") << "It is not a design file: it is empty.";
         QTest::addRow("not JSON") << QByteArray("PK\3\4") << "It is not a design file: the JSON is malformed at byte 1 (";
         QTest::addRow("cut short") << whole.left(120) << "the JSON ends too early (at byte 120).";
-        QTest::addRow("cut inside a string") << whole.left(whole.indexOf("72") + 1) << "the JSON ends too early";
         QTest::addRow("an array") << QByteArray("[1]") << "it holds no JSON object.";
         QTest::addRow("JSON of another kind") << QByteArray(R"({"anchorRadius": "160"})") << "JSON of another kind.";
         QTest::addRow("newer version") << QByteArray(R"({"format": "rotagraph-design", "version": 2})")
                                        << "It was made by a newer version of Rotagraph.";
         QTest::addRow("unknown version") << QByteArray(R"({"format": "rotagraph-design", "version": 0.999999999})")
                                          << "Its format version, 0.999999999, is unknown.";
-        QTest::addRow("version as text") << QByteArray(R"({"format": "rotagraph-design", "version": "1"})")
-                                         << "The format version is not a number.";
         QTest::addRow("no design value") << designFile(R"("comment": "empty")") << "It holds none of a design’s values.";
         QTest::addRow("pen width as text") << designFile(R"("penWidth": "1")") << "The pen width is not a number.";
         QTest::addRow("pen width beyond a double") << designFile(R"("fill": true, "penWidth": 1e999)")
@@ -202,7 +186,6 @@ private slots:
         QTest::addRow("switch as a number") << designFile(R"("fill": 1)") << "The setting “Fill” is neither on nor off.";
         QTest::addRow("colour that does not parse") << designFile("\"fillColor\": \"#12345\"")
                                                     << "The fill colour is not a colour.";
-        QTest::addRow("colour as a number") << designFile(R"("penColor": 255)") << "The first colour is not a colour.";
         QTest::addRow("colours in use, a fraction") << designFile(R"("colorsInUse": 2.5)")
                                                     << "The number of colours in use is not a whole number.";
         QTest::addRow("runner side unknown") << designFile(R"("runnerSide": "left")")
