@@ -1,3 +1,4 @@
+#include "art/CurveClosure.h"
 #include "art/CurveTrace.h"
 
 #include <QTest>
@@ -306,6 +307,47 @@ private slots:
             QCOMPARE(c.penPath.size(), kTracePointBudget + 1);
         }
         QVERIFY(!traceCurve(design(500, 3, 2, 60)).truncated);
+    }
+
+    void closingRevolutions_data()
+    {
+        QTest::addColumn<float>("anchor");
+        QTest::addColumn<float>("runner");
+        QTest::addColumn<float>("penHole");
+        QTest::addColumn<bool>("grease");
+        QTest::addColumn<int>("maxRevolutions");
+        QTest::addColumn<int>("revolutions");   // 0: does not close
+        const float third = 1.0f / 3;
+        QTest::addRow("default design: 72 / gcd(160, 72)") << 160.0f << 72.0f << 53.0f << false << 1000 << 9;
+        QTest::addRow("runner inside") << 160.0f << -72.0f << 53.0f << false << 1000 << 9;
+        QTest::addRow("greased: k = 320 / 72") << 160.0f << 72.0f << 53.0f << true << 1000 << 9;
+        QTest::addRow("k = 5 / 2") << 3.0f << 2.0f << 1.0f << false << 1000 << 2;
+        QTest::addRow("greased, k = 6 / 2") << 3.0f << 2.0f << 1.0f << true << 1000 << 1;
+        QTest::addRow("fractional runner: k = 93 / 29") << 160.0f << 72.5f << 53.0f << false << 1000 << 29;
+        QTest::addRow("radii as typed: k = 2329 / 729") << 160.0f << 72.9f << 53.0f << false << 1000 << 729;
+        QTest::addRow("fractional anchor: k = 87 / 20") << 100.5f << 30.0f << 20.0f << false << 1000 << 20;
+        QTest::addRow("exactly the maximum") << 160.0f << 72.0f << 53.0f << false << 9 << 9;
+        QTest::addRow("beyond the maximum") << 160.0f << 72.9f << 53.0f << false << 728 << 0;
+        QTest::addRow("a third has no decimal") << 100.0f << third << 0.2f << false << 1'000'000 << 0;
+        QTest::addRow("pen at the runner's centre: a circle") << 160.0f << third << 0.0f << false << 1000 << 1;
+        QTest::addRow("no anchor: a circle") << 0.0f << 72.5f << 53.0f << false << 1000 << 1;
+        QTest::addRow("no anchor, greased: the runner does not turn") << 0.0f << 72.5f << 53.0f << true << 1000 << 1;
+        QTest::addRow("runner centred on the anchor") << 72.5f << -72.5f << 53.0f << false << 1000 << 1;
+        QTest::addRow("runner centred, greased: k = -2") << 72.5f << -72.5f << 53.0f << true << 1000 << 1;
+        QTest::addRow("no runner") << 160.0f << 0.0f << 53.0f << false << 1000 << 0;
+        QTest::addRow("pen hole not a number") << 160.0f << 72.0f << std::numeric_limits<float>::quiet_NaN() << false << 1000 << 0;
+        QTest::addRow("no revolution allowed") << 160.0f << 72.0f << 53.0f << false << 0 << 0;
+    }
+
+    void closingRevolutions()
+    {
+        QFETCH(float, anchor);
+        QFETCH(float, runner);
+        QFETCH(float, penHole);
+        QFETCH(bool, grease);
+        QFETCH(int, maxRevolutions);
+        QFETCH(int, revolutions);
+        QCOMPARE(::closingRevolutions(anchor, runner, penHole, grease, maxRevolutions).value_or(0), revolutions);
     }
 };
 

@@ -1,0 +1,357 @@
+#include "app/DesignFormat.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr QLatin1String kFormatKey("format");
+constexpr QLatin1String kFormatName("rotagraph-design");
+constexpr QLatin1String kVersionKey("version");
+constexpr QLatin1String kRunnerSideKey("runnerSide");
+constexpr QLatin1String kOutside("outside");
+constexpr QLatin1String kInside("inside");
+constexpr QLatin1String kColorsInUseKey("colorsInUse");
+constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
+
+// One value of a design, by its key in the file and its name in a message.
+template <typename Value>
+struct Field {
+    QLatin1String key;
+    const char* name;
+    Value Design::*member;
+};
+
+struct SliderField {
+    QLatin1String key;
+    const char* name;
+    float Design::*member;
+    SliderRange range;
+};
+
+// The writer and the reader both go by these tables, so that neither can leave a value out.
+constexpr Field<QString> kTypedNumbers[] = {
+    {QLatin1String("anchorRadius"), QT_TRANSLATE_NOOP("DesignReader", "anchor radius"), &Design::anchorRadius},
+    {QLatin1String("runnerRadius"), QT_TRANSLATE_NOOP("DesignReader", "runner radius"), &Design::runnerRadius},
+    {QLatin1String("penHoleRadius"), QT_TRANSLATE_NOOP("DesignReader", "pen hole"), &Design::penHoleRadius},
+    {QLatin1String("revolutions"), QT_TRANSLATE_NOOP("DesignReader", "number of revolutions"), &Design::revolutions},
+};
+
+constexpr Field<QColor> kColors[] = {
+    {QLatin1String("penColor"), QT_TRANSLATE_NOOP("DesignReader", "first colour"), &Design::penColor},
+    {QLatin1String("pen2Color"), QT_TRANSLATE_NOOP("DesignReader", "second colour"), &Design::pen2Color},
+    {QLatin1String("pen3Color"), QT_TRANSLATE_NOOP("DesignReader", "third colour"), &Design::pen3Color},
+    {QLatin1String("fillColor"), QT_TRANSLATE_NOOP("DesignReader", "fill colour"), &Design::fillColor},
+};
+
+// Named as their checkboxes are labelled.
+constexpr Field<bool> kSwitches[] = {
+    {QLatin1String("closeCurve"), QT_TRANSLATE_NOOP("DesignReader", "Close the curve"), &Design::closeCurve},
+    {QLatin1String("fill"), QT_TRANSLATE_NOOP("DesignReader", "Fill"), &Design::fillShape},
+    {QLatin1String("grease"), QT_TRANSLATE_NOOP("DesignReader", "Grease the wheels"), &Design::greaseIt},
+    {QLatin1String("showWheels"), QT_TRANSLATE_NOOP("DesignReader", "Show the wheels"), &Design::showWheels},
+    {QLatin1String("limitRevolutions"), QT_TRANSLATE_NOOP("DesignReader", "Limit the revolutions"),
+     &Design::limitRevolutions},
+    {QLatin1String("confinePen"), QT_TRANSLATE_NOOP("DesignReader", "Keep the pen inside the runner"),
+     &Design::confinePen},
+};
+
+constexpr SliderField kSliders[] = {
+    {QLatin1String("penWidth"), QT_TRANSLATE_NOOP("DesignReader", "pen width"), &Design::penWidth, kPenWidthRange},
+    {QLatin1String("drawSpeed"), QT_TRANSLATE_NOOP("DesignReader", "slow-drawing speed"), &Design::drawSpeed,
+     kDrawSpeedRange},
+};
+
+const char* const kColorsInUseName = QT_TRANSLATE_NOOP("DesignReader", "number of colours in use");
+const char* const kVersionName = QT_TRANSLATE_NOOP("DesignReader", "format version");
+
+// The name of a value that the file gives as a number, for a message about it; null for any
+// other key.
+const char* nameOfNumber(QStringView key)
+{
+    for (const Field<QString>& field : kTypedNumbers)
+        if (key == field.key)
+            return field.name;
+    for (const SliderField& field : kSliders)
+        if (key == field.key)
+            return field.name;
+    if (key == kColorsInUseKey)
+        return kColorsInUseName;
+    return key == kVersionKey ? kVersionName : nullptr;
+}
+
+// Reads designs from bytes, from a JSON object, from a file. Every value is checked; the first
+// fault is the one told.
+class DesignReader
+{
+    Q_DECLARE_TR_FUNCTIONS(DesignReader)
+
+public:
+    static DesignReadResult fromBytes(const QByteArray& bytes);
+    static DesignReadResult fromFile(const QString& path);
+
+private:
+    explicit DesignReader(const QJsonObject& object) : m_object(object) {}
+
+    static DesignReadResult failure(const QString& error) { return {std::nullopt, error}; }
+    static DesignReadResult fromImage(QFile& file);
+    static QString tooLarge();
+    static QString notADesign(const QString& why);
+    static QString syntaxFault(const QByteArray& bytes, const QJsonParseError& error);
+
+    DesignReadResult fromObject();
+    QJsonValue valueOf(QLatin1String key);
+    void fail(const QString& error);
+    void readVersion();
+    void readTypedNumber(const Field<QString>& field);
+    void readColor(const Field<QColor>& field);
+    void readSwitch(const Field<bool>& field);
+    void readSlider(const SliderField& field);
+    void readColorsInUse();
+    void readRunnerSide();
+
+    QJsonObject m_object;
+    Design m_design;
+    QString m_error;
+    bool m_holdsAnyValue = false;
+};
+
+DesignReadResult DesignReader::fromBytes(const QByteArray& bytes)
+{
+    if (bytes.size() > kMaximumDesignFileSize)
+        return failure(tooLarge());
+    if (bytes.trimmed().isEmpty())
+        return failure(notADesign(tr("it is empty")));
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return failure(syntaxFault(bytes, parseError));
+    if (!document.isObject())
+        return failure(notADesign(tr("it holds no JSON object")));
+    return DesignReader(document.object()).fromObject();
+}
+
+DesignReadResult DesignReader::fromFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return failure(tr("There is no such file."));
+    if (info.isDir())
+        return failure(tr("It is a folder, not a file."));
+    if (!info.isFile())   // a pipe or a device: opening one may wait for ever, reading it may not end
+        return failure(tr("It is not an ordinary file."));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(tr("It could not be read (%1).").arg(file.errorString()));
+    if (file.peek(sizeof kPngSignature - 1) == kPngSignature)
+        return fromImage(file);
+    if (file.size() > kMaximumDesignFileSize)
+        return failure(tooLarge());
+    // One byte beyond the limit, so that a file that grew since its size was read is refused too.
+    const QByteArray bytes = file.read(kMaximumDesignFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return failure(tr("It could not be read (%1).").arg(file.errorString()));
+    return fromBytes(bytes);
+}
+
+// Qt reads the text chunks before the image data without decoding a pixel; one that a tool moved
+// after the image data is found only by decoding the image.
+DesignReadResult DesignReader::fromImage(QFile& file)
+{
+    if (file.size() > kMaximumDesignImageSize)
+        return failure(tr("This image is too large to open (over %1 MiB).").arg(kMaximumDesignImageSize >> 20));
+    QImageReader reader(&file, "png");
+    QString text = reader.text(kDesignTextKey);
+    if (text.isEmpty()) {
+        const QImage image = reader.read();
+        if (image.isNull())
+            return failure(tr("This image could not be read (%1).").arg(reader.errorString()));
+        text = image.text(kDesignTextKey);
+    }
+    if (text.isEmpty())
+        return failure(tr("This image holds no Rotagraph design."));
+    return fromBytes(text.toUtf8());
+}
+
+QString DesignReader::tooLarge()
+{
+    return tr("It is too large for a design file (over %1 MiB).").arg(kMaximumDesignFileSize >> 20);
+}
+
+QString DesignReader::notADesign(const QString& why)
+{
+    return tr("It is not a design file: %1.").arg(why);
+}
+
+QString DesignReader::syntaxFault(const QByteArray& bytes, const QJsonParseError& error)
+{
+    // The parser refuses a number beyond a double's range, NaN and the infinities without
+    // saying whose: the key just before it tells.
+    constexpr int kKeySearchWindow = 256;
+    if (error.error == QJsonParseError::IllegalNumber) {
+        static const QRegularExpression keyBefore(QStringLiteral(R"re("(\w+)"\s*:\s*[-+.\w]*\z)re"));
+        const qsizetype from = std::max<qsizetype>(0, error.offset - kKeySearchWindow);
+        const QString before = QString::fromUtf8(bytes.mid(from, error.offset - from));
+        if (const char* name = nameOfNumber(keyBefore.match(before).captured(1)))
+            return tr("The %1 is not a finite number.").arg(tr(name));
+    }
+    if (error.offset >= bytes.size())
+        return notADesign(tr("the JSON ends too early (at byte %1)").arg(error.offset));
+    return notADesign(tr("the JSON is malformed at byte %1 (%2)").arg(error.offset).arg(error.errorString()));
+}
+
+DesignReadResult DesignReader::fromObject()
+{
+    if (m_object.value(kFormatKey) != QJsonValue(kFormatName))
+        return failure(notADesign(tr("it is JSON of another kind")));
+    readVersion();
+    if (!m_error.isEmpty())
+        return failure(m_error);
+    for (const Field<QString>& field : kTypedNumbers)
+        readTypedNumber(field);
+    readRunnerSide();
+    for (const Field<QColor>& field : kColors)
+        readColor(field);
+    readColorsInUse();
+    for (const SliderField& field : kSliders)
+        readSlider(field);
+    for (const Field<bool>& field : kSwitches)
+        readSwitch(field);
+    if (!m_error.isEmpty())
+        return failure(m_error);
+    if (!m_holdsAnyValue)
+        return failure(tr("It holds none of a design’s values."));
+    return {m_design, {}};
+}
+
+QJsonValue DesignReader::valueOf(QLatin1String key)
+{
+    const QJsonValue value = m_object.value(key);
+    m_holdsAnyValue = m_holdsAnyValue || !value.isUndefined();
+    return value;
+}
+
+void DesignReader::fail(const QString& error)
+{
+    if (m_error.isEmpty())
+        m_error = error;
+}
+
+void DesignReader::readVersion()
+{
+    const QJsonValue value = m_object.value(kVersionKey);
+    if (!value.isDouble())
+        return fail(tr("The format version is not a number."));
+    const double version = value.toDouble();
+    if (version > kDesignFormatVersion)
+        return fail(tr("It was made by a newer version of Rotagraph."));
+    if (version != kDesignFormatVersion)
+        return fail(tr("Its format version, %1, is unknown.").arg(version, 0, 'g', QLocale::FloatingPointShortest));
+}
+
+void DesignReader::readTypedNumber(const Field<QString>& field)
+{
+    const QJsonValue value = valueOf(field.key);
+    if (value.isUndefined())
+        return;
+    if (!value.isString() && !value.isDouble())
+        return fail(tr("The %1 is neither text nor a number.").arg(tr(field.name)));
+    // A number written by hand becomes the text a person would type for it.
+    QString text = value.isString() ? value.toString()
+                                    : QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    if (text.size() > kMaximumTypedLength)
+        return fail(tr("The %1 is longer than its field can hold.").arg(tr(field.name)));
+    m_design.*field.member = std::move(text);
+}
+
+void DesignReader::readColor(const Field<QColor>& field)
+{
+    const QJsonValue value = valueOf(field.key);
+    if (value.isUndefined())
+        return;
+    const QColor color = QColor::fromString(value.toString());   // not a string: no colour
+    if (!color.isValid())
+        return fail(tr("The %1 is not a colour.").arg(tr(field.name)));
+    m_design.*field.member = color;
+}
+
+void DesignReader::readSwitch(const Field<bool>& field)
+{
+    const QJsonValue value = valueOf(field.key);
+    if (value.isUndefined())
+        return;
+    if (!value.isBool())
+        return fail(tr("The setting “%1” is neither on nor off.").arg(tr(field.name)));
+    m_design.*field.member = value.toBool();
+}
+
+void DesignReader::readSlider(const SliderField& field)
+{
+    const QJsonValue value = valueOf(field.key);
+    if (value.isUndefined())
+        return;
+    if (!value.isDouble() || !std::isfinite(value.toDouble()))
+        return fail(tr("The %1 is not a number.").arg(tr(field.name)));
+    m_design.*field.member = field.range.held(value.toDouble());
+}
+
+void DesignReader::readColorsInUse()
+{
+    const QJsonValue value = valueOf(kColorsInUseKey);
+    if (value.isUndefined())
+        return;
+    const double count = value.toDouble(std::nan(""));
+    if (std::floor(count) != count)   // not a number at all, or a fraction
+        return fail(tr("The %1 is not a whole number.").arg(tr(kColorsInUseName)));
+    m_design.colorsInUse = static_cast<int>(std::clamp<double>(count, kMinimumColorsInUse, kMaximumColorsInUse));
+}
+
+void DesignReader::readRunnerSide()
+{
+    const QJsonValue value = valueOf(kRunnerSideKey);
+    if (value.isUndefined())
+        return;
+    if (value == QJsonValue(kOutside))
+        m_design.runnerSide = RunnerSide::Outside;
+    else if (value == QJsonValue(kInside))
+        m_design.runnerSide = RunnerSide::Inside;
+    else
+        fail(tr("The runner side is neither “%1” nor “%2”.").arg(kInside, kOutside));
+}
+
+}
+
+QByteArray designToJson(const Design& design)
+{
+    QJsonObject object{{kFormatKey, kFormatName}, {kVersionKey, kDesignFormatVersion}};
+    for (const Field<QString>& field : kTypedNumbers)
+        object.insert(field.key, design.*field.member);
+    object.insert(kRunnerSideKey, design.runnerSide == RunnerSide::Inside ? kInside : kOutside);
+    for (const Field<QColor>& field : kColors)
+        object.insert(field.key, (design.*field.member).name(QColor::HexArgb));
+    object.insert(kColorsInUseKey, design.colorsInUse);
+    for (const SliderField& field : kSliders)
+        object.insert(field.key, double(design.*field.member));
+    for (const Field<bool>& field : kSwitches)
+        object.insert(field.key, design.*field.member);
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
+DesignReadResult readDesign(const QByteArray& bytes)
+{
+    return DesignReader::fromBytes(bytes);
+}
+
+DesignReadResult loadDesignFile(const QString& path)
+{
+    return DesignReader::fromFile(path);
+}
