@@ -30,11 +30,14 @@ bool writePdf(QIODevice& device, Rotagraph& design, const VectorExportSettings& 
     QPdfWriter writer(&device);
     writer.setTitle(settings.title);
     writer.setCreator(QCoreApplication::applicationName());
-    const double pageMm = settings.sizeMm + 2 * settings.marginMm;
-    const QPageLayout page(QPageSize(QSizeF(pageMm, pageMm), QPageSize::Millimeter), QPageLayout::Portrait,
-                           QMarginsF(), QPageLayout::Millimeter);
+    // Qt's PDF writer gives every page a whole number of points: the page is the nearest such
+    // size, and the drawing is centred on it, each margin within a quarter point of the one
+    // chosen. An exact match, or a size near a standard paper would become that paper.
+    const auto pagePoints = static_cast<int>(std::lround((settings.sizeMm + 2 * settings.marginMm) / kMillimetresPerPoint));
+    const QPageLayout page(QPageSize(QSize(pagePoints, pagePoints), QString(), QPageSize::ExactMatch),
+                           QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
     if (!writer.setPageLayout(page)) {
-        *error = tr("A page of %1 mm is more than a PDF can hold.").arg(pageMm);
+        *error = tr("A page of %1 points is more than a PDF can hold.").arg(pagePoints);
         return false;
     }
 
@@ -49,7 +52,7 @@ bool writePdf(QIODevice& device, Rotagraph& design, const VectorExportSettings& 
     }
     const double deviceUnitsPerMillimetre = writer.resolution() / kMillimetresPerInch;
     painter.scale(deviceUnitsPerMillimetre / kViewUnitsPerMillimetre, deviceUnitsPerMillimetre / kViewUnitsPerMillimetre);
-    const double margin = settings.marginMm * kViewUnitsPerMillimetre;
+    const double margin = (pagePoints * kMillimetresPerPoint - settings.sizeMm) / 2 * kViewUnitsPerMillimetre;
     painter.translate(margin, margin);
     paintAsVectors(design, painter);
     return painter.end();
