@@ -2,6 +2,7 @@
 
 #include "art/CurveTrace.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -102,7 +103,11 @@ void strokePolyline(QPainter& painter, const QPolygonF& points, const QColor& co
         return;
     painter.setPen(linePen(color, penWidthOf(width)));
     painter.setBrush(Qt::NoBrush);
-    if (!isStrokedInRuns(color, width)) {
+    // Runs pay off only where the painter rasterises. A printer, a PDF or a picture keeps each
+    // pen one line: a plotter would draw the segment where two runs overlap twice.
+    const QPaintEngine* engine = painter.paintEngine();
+    const bool rasterised = engine && engine->type() == QPaintEngine::Raster;
+    if (!rasterised || !isStrokedInRuns(color, width)) {
         clearUpperVectorState();
         painter.drawPolyline(points);
         return;

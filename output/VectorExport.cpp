@@ -104,7 +104,7 @@ QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckB
     auto* message = new QLabel(dialogMessage(format));
     message->setObjectName(QStringLiteral("exportMessage"));
     layout->addWidget(message);
-    auto* options = new VectorExportOptions;
+    auto* options = new VectorExportOptions(format);
     options->showOptions(initialVectorOptions(artView->penDrawSize()));
     layout->addWidget(options);
 

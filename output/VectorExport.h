@@ -27,7 +27,7 @@ struct VectorExportSettings {
     double sizeMm = 200;                 // the side of the square the design is fitted into
     double marginMm = 10;                // around it on every side: the page is size + 2 margins
     double penWidthMm = 0.35;            // every pen's stroke width on paper
-    double simplifyToleranceMm = 0.05;   // points closer than this to the last one kept are left out; 0 keeps all
+    double simplifyToleranceMm = 0.05;   // SVG: points closer than this to the last one kept are left out; 0 keeps all
     bool greaseIt = false;               // from the wheelGrease checkbox, not from the view
     QString title;                       // the document's title
     QString designText;                  // the design as text, kept in the SVG's metadata

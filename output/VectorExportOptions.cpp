@@ -22,11 +22,12 @@ std::optional<RememberedOptions>& remembered()
 
 }
 
-VectorExportOptions::VectorExportOptions(QWidget* parent)
+VectorExportOptions::VectorExportOptions(VectorFormat format, QWidget* parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::VectorExportOptions>())
 {
     m_ui->setupUi(this);
+    m_ui->vectorOptionsLayout->setRowVisible(m_ui->simplifyToleranceLayout, format == VectorFormat::Svg);
     // Numbers read and show as in the window's own fields, with a decimal point in every locale.
     setLocale(QLocale::c());
     connect(m_ui->drawingSize, &QDoubleSpinBox::valueChanged, this, &VectorExportOptions::showPageSize);

@@ -18,7 +18,8 @@ class VectorExportOptions : public QWidget
     Q_OBJECT
 
 public:
-    explicit VectorExportOptions(QWidget* parent = nullptr);
+    // The simplification is shown for SVG only: the PDF is the view's own drawing, every point.
+    explicit VectorExportOptions(VectorFormat format, QWidget* parent = nullptr);
     ~VectorExportOptions() override;
 
     // Shows the options of `settings`; a value beyond a field's range is held within it.

@@ -5,7 +5,9 @@
 #include "app/AppDelegate.h"
 #include "art/CurveTrace.h"
 #include "art/Rotagraph.h"
+#include "output/ExportDialog.h"
 #include "output/PngExport.h"
+#include "output/Printing.h"
 #include "output/VectorExport.h"
 #include "output/VectorExportOptions.h"
 #include "TestSupport.h"
@@ -16,6 +18,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -220,6 +223,43 @@ QImage renderedSvg(const QString& fileName)
     return page;
 }
 
+// A device that counts the lines drawn on it and rasterises nothing, as a PDF or a printer.
+class LineCounter : public QPaintDevice
+{
+public:
+    int polylines() const { return m_engine.polylines; }
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        constexpr int kSide = 1000;
+        constexpr int kPointsPerInch = 72;
+        switch (metric) {
+        case PdmWidth: case PdmHeight: return kSide;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return kPointsPerInch;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine
+    {
+    public:
+        int polylines = 0;
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode mode) override { polylines += mode == PolylineMode ? 1 : 0; }
+        Type type() const override { return User; }
+    };
+    mutable Engine m_engine;
+};
+
 struct Session {
     AppDelegate app;
     QTemporaryDir folder;
@@ -384,13 +424,13 @@ private slots:
         QTest::addColumn<Design>("design");
         Design greased;
         greased.greaseIt = true;
-        Design twoWide{120, 45, 60, 6, 6, 2};
+        Design twoWideOpen{120, 45, 60, 2.5f, 6, 2};   // not symmetric about either axis
         for (const VectorFormat format : {VectorFormat::Svg, VectorFormat::Pdf}) {
             const char* name = format == VectorFormat::Svg ? "SVG" : "PDF";
             QTest::addRow("%s, default design", name) << format << Design();
             QTest::addRow("%s, three pens, filled, closed, inside", name) << format << threeColoursFilled();
             QTest::addRow("%s, grease", name) << format << greased;
-            QTest::addRow("%s, two wide pens", name) << format << twoWide;
+            QTest::addRow("%s, two wide pens, open curve", name) << format << twoWideOpen;
         }
     }
 
@@ -429,6 +469,21 @@ private slots:
         QImage blank(page.width(), margin, QImage::Format_RGB32);
         blank.fill(Qt::white);
         QCOMPARE(page.copy(0, 0, page.width(), margin), blank);
+    }
+
+    // A wide opaque pen is stroked on screen in short runs that overlap by a segment; on a
+    // device that does not rasterise, which a plotter may take its lines from, each pen is one line.
+    void vectorDevicesGetEachPenAsOneLine()
+    {
+        Rotagraph art;
+        setDesign(art, threeColoursFilled());
+        const std::unique_ptr<Rotagraph> view = makeExportView(art, true, false);
+        view->resize(kEdge, kEdge);
+        LineCounter device;
+        QPainter painter(&device);
+        paintAsVectors(*view, painter);
+        painter.end();
+        QCOMPARE(device.polylines(), 3);
     }
 
     void invalidSettingsAreRefused_data()
@@ -492,6 +547,8 @@ private slots:
         QCOMPARE(field(dialog, "pageMargin")->value(), 10.0);
         QCOMPARE(field(dialog, "penWidth")->value(), 0.706);   // 2 points
         QCOMPARE(field(dialog, "simplifyTolerance")->value(), 0.05);
+        // The PDF is the view's own drawing, every point of it.
+        QCOMPARE(field(dialog, "simplifyTolerance")->isVisibleTo(dialog), format == VectorFormat::Svg);
         field(dialog, "drawingSize")->setValue(150);
         field(dialog, "pageMargin")->setValue(5);
         field(dialog, "penWidth")->setValue(0.3);
