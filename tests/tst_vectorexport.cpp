@@ -587,6 +587,37 @@ private slots:
         dialog->reject();
     }
 
+    // A write that fails part way, in the first chunk or a later one, leaves the file that was
+    // there as it was, and says why.
+    void failedWriteKeepsTheExistingFile_data()
+    {
+        QTest::addColumn<VectorFormat>("format");
+        QTest::addColumn<int>("limit");   // bytes the process may write to a file
+        QTest::addRow("SVG, first chunk") << VectorFormat::Svg << 100;
+        QTest::addRow("SVG, later chunk") << VectorFormat::Svg << 3'000'000;
+        QTest::addRow("PDF") << VectorFormat::Pdf << 100;
+    }
+
+    void failedWriteKeepsTheExistingFile()
+    {
+        QFETCH(VectorFormat, format);
+        QFETCH(int, limit);
+        Rotagraph art;
+        setDesign(art, Design{500, 3, 2, 60, 1});   // over 5 MB of SVG
+        const QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("art"));
+        const QByteArray earlier("an earlier export");
+        QVERIFY(writeContents(file, earlier));
+        QString error;
+        {
+            const WriteLimit writeLimit{static_cast<rlim_t>(limit)};
+            QVERIFY(!exportVector(art, format, settingsFor(Design(), file), &error));
+        }
+        QVERIFY2(error.contains(QStringLiteral("File too large")), qPrintable(error));
+        QCOMPARE(contentsOf(file), earlier);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("art")});
+    }
+
     void unwritableLocationIsReported()
     {
         Session s;
