@@ -193,14 +193,14 @@ public:
 protected:
     int metric(PaintDeviceMetric metric) const override
     {
-        constexpr int kPointsPerInch = 72;
+        constexpr int kDotsPerInch = 72;
         constexpr int kDepth = 32;
         switch (metric) {
         case PdmWidth: case PdmHeight: return kEdge;
         case PdmDepth: return kDepth;
         case PdmDevicePixelRatio: return 1;
         case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        default: return kPointsPerInch;
+        default: return kDotsPerInch;
         }
     }
 };
