@@ -5,6 +5,7 @@
 
 #include <QColor>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -48,6 +49,27 @@ inline float boundingRadius(float anchorRadius, float runnerRadius, float penHol
 inline float boundingRadius(const ArtParameters& art)
 {
     return boundingRadius(art.anchorRadius, art.runnerRadius, art.penHoleRadius);
+}
+
+// Every line is joined with mitres up to 10 widths long and bevelled past them: the view, and
+// the vector export that must look the same.
+constexpr double kMiterLimit = 10;
+
+// The uniform scale from curve units to a drawing area of width × height: a circle of the
+// bounding radius spans 2 / 2.05 of the narrower side. Never above 1 unless `mayEnlarge`. A
+// bounding radius of 0 gives no finite fit: scale 1. Every drawing and export that fits a design
+// goes by it, so that they all place each point alike.
+inline float fitFactor(float width, float height, float radius, bool mayEnlarge)
+{
+    constexpr double kFitMargin = 2.05;
+    const double span = static_cast<double>(radius) * kFitMargin;
+    const auto fx = static_cast<float>(static_cast<double>(width) / span);
+    const auto fy = static_cast<float>(static_cast<double>(height) / span);
+    const auto clamped = [](float f) { return std::isnan(f) ? 1.0f : std::min(f, 1.0f); };
+    const float x = mayEnlarge ? fx : clamped(fx);
+    const float y = mayEnlarge ? fy : clamped(fy);
+    const float s = std::isnan(x) ? y : std::isnan(y) ? x : std::min(x, y);
+    return std::isfinite(s) ? s : 1.0f;
 }
 
 // A float truncated toward zero to a 32-bit integer. A plain cast is undefined for NaN, the

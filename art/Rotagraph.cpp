@@ -3,6 +3,7 @@
 #include "art/CurveTrace.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -14,10 +15,7 @@
 
 namespace {
 
-// The margin the fit leaves: a circle of the bounding radius spans 2 / 2.05 of the narrower side.
-constexpr double kFitMargin = 2.05;
 constexpr qreal kOverlayLineWidth = 1;
-constexpr qreal kMiterLimit = 10;
 // Wide antialiased pens are stroked in runs of this many segments. Qt's rasteriser renders an
 // outline in bands of rows and goes over every edge of the outline again for each band, so one
 // outline for the whole curve costs several times more than short pieces of it. Measured at
@@ -26,20 +24,6 @@ constexpr qreal kMiterLimit = 10;
 constexpr int kStrokeRunLength = 32;
 
 QColor overlayGrey() { return QColor::fromRgbF(0.5f, 0.5f, 0.5f); }
-
-// The uniform scale from curve units to the drawing area: the smaller of the two fits, never
-// above 1 unless enlarging is allowed. A bounding radius of 0 gives no finite fit: scale 1.
-float fitFactor(float width, float height, float radius, bool mayEnlarge)
-{
-    const double span = static_cast<double>(radius) * kFitMargin;
-    const auto fx = static_cast<float>(static_cast<double>(width) / span);
-    const auto fy = static_cast<float>(static_cast<double>(height) / span);
-    const auto clamped = [](float f) { return std::isnan(f) ? 1.0f : std::min(f, 1.0f); };
-    const float x = mayEnlarge ? fx : clamped(fx);
-    const float y = mayEnlarge ? fy : clamped(fy);
-    const float s = std::isnan(x) ? y : std::isnan(y) ? x : std::min(x, y);
-    return std::isfinite(s) ? s : 1.0f;
-}
 
 // A polyline, from its point `first` on, mapped into view coordinates; a point that is not
 // finite is left out.
@@ -121,7 +105,11 @@ void strokePolyline(QPainter& painter, const QPolygonF& points, const QColor& co
         return;
     painter.setPen(linePen(color, penWidthOf(width)));
     painter.setBrush(Qt::NoBrush);
-    if (!isStrokedInRuns(color, width)) {
+    // Runs pay off only where the painter rasterises. A printer, a PDF or a picture keeps each
+    // pen one line: a plotter would draw the segment where two runs overlap twice.
+    const QPaintEngine* engine = painter.paintEngine();
+    const bool rasterised = engine && engine->type() == QPaintEngine::Raster;
+    if (!rasterised || !isStrokedInRuns(color, width)) {
         clearUpperVectorState();
         painter.drawPolyline(points);
         return;

@@ -93,6 +93,17 @@ void completeExport(const QFileDialog& dialog, const ExportFormat& format,
 
 }
 
+std::unique_ptr<Rotagraph> makeExportView(const Rotagraph& source, bool enlarge, bool greaseIt)
+{
+    auto view = std::make_unique<Rotagraph>();
+    view->setDrawMode(ImageExportMode);
+    view->setAllowScaleUp(enlarge);
+    // showAnchor and percentToDraw keep their initial values: no overlay, the whole curve.
+    view->copyDesignFrom(source);
+    view->setGreaseIt(greaseIt);
+    return view;
+}
+
 QString suggestedFileName(const Rotagraph& art, const QString& extension)
 {
     const float runner = art.runnerRadius();

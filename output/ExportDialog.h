@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QFileDialog;
 class QWidget;
@@ -18,6 +19,12 @@ struct ExportFormat {
     QString extension;   // without the dot, lower case, e.g. "png"
     QString filter;      // the dialog's file type filter, e.g. "PNG image (*.png)"
 };
+
+// A private view in image-export mode holding what every export takes of the design: the
+// wheels, pen, colours, revolutions, closing and fill, with the grease given here (the export
+// follows the grease checkbox, not the view). What belongs to the screen stays behind: the view
+// keeps the overlays off and draws the whole curve. Enlarged to fill its frame when `enlarge`.
+std::unique_ptr<Rotagraph> makeExportView(const Rotagraph& source, bool enlarge, bool greaseIt);
 
 // The name the dialog proposes, built from the design: "Rotagram 160a•o72r•53p×9." + extension.
 QString suggestedFileName(const Rotagraph& art, const QString& extension);

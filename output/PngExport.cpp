@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -54,20 +55,15 @@ int imageEdge(const QString& sizeText)
 
 QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool greaseIt)
 {
-    Rotagraph view;
-    view.setDrawMode(ImageExportMode);
-    view.setAllowScaleUp(enlarge);
-    // The whole curve with no overlay: showAnchor and percentToDraw keep their initial values.
-    view.copyDesignFrom(art);
-    view.setGreaseIt(greaseIt);
-    view.resize(edge, edge);
+    const std::unique_ptr<Rotagraph> view = makeExportView(art, enlarge, greaseIt);
+    view->resize(edge, edge);
 
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())   // no memory for it
         return image;
     image.fill(Qt::transparent);
     // Children only: the view paints no background, so untouched pixels stay transparent.
-    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
 }
 

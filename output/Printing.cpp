@@ -38,14 +38,6 @@ bool printArt(const Rotagraph& source, QPrinter& printer)
     view->setPrintableArea(printable.size());
     view->resize(static_cast<int>(std::ceil(printable.width())), static_cast<int>(std::ceil(printable.height())));
 
-    // Recorded first and played onto the page: a widget rendered straight onto a printer goes
-    // through a bitmap, whereas a picture keeps every curve a vector path. No background is
-    // recorded: the paper shows wherever the design does not paint.
-    QPicture picture;
-    QPainter recorder(&picture);
-    view->render(&recorder, QPoint(), QRegion(), QWidget::DrawChildren);
-    recorder.end();
-
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
@@ -53,9 +45,24 @@ bool printArt(const Rotagraph& source, QPrinter& printer)
     // origin is the printable area's top-left corner (the paper's in full-page mode, where the
     // printable area is the whole paper).
     painter.scale(printer.logicalDpiX() / kPointsPerInch, printer.logicalDpiY() / kPointsPerInch);
-    // A picture plays back scaled from its own resolution to the device's; undone here, so that
-    // one point recorded stays one point on paper.
-    painter.scale(qreal(picture.logicalDpiX()) / printer.logicalDpiX(), qreal(picture.logicalDpiY()) / printer.logicalDpiY());
-    painter.drawPicture(0, 0, picture);
+    paintAsVectors(*view, painter);
     return painter.end();
+}
+
+void paintAsVectors(Rotagraph& view, QPainter& painter)
+{
+    // Recorded first and played onto the painter: a picture keeps every curve a vector path. No
+    // background is recorded: the paper shows wherever the design does not paint.
+    QPicture picture;
+    QPainter recorder(&picture);
+    view.render(&recorder, QPoint(), QRegion(), QWidget::DrawChildren);
+    recorder.end();
+
+    // A picture plays back scaled from its own resolution to the device's; undone here, so that
+    // one unit recorded stays one unit of the painter.
+    const QPaintDevice& device = *painter.device();
+    painter.save();
+    painter.scale(qreal(picture.logicalDpiX()) / device.logicalDpiX(), qreal(picture.logicalDpiY()) / device.logicalDpiY());
+    painter.drawPicture(0, 0, picture);
+    painter.restore();
 }

@@ -5,8 +5,14 @@
 
 #include <memory>
 
+class QPainter;
 class QPrinter;
 class Rotagraph;
+
+// Paints the view's drawing onto `painter` as vector paths, one view unit to one unit of the
+// painter's coordinates as they stand. Printing and the PDF export go through it: a widget
+// rendered straight onto a printer or a PDF goes through a bitmap.
+void paintAsVectors(Rotagraph& view, QPainter& painter);
 
 // A print-mode view holding the source's design: the wheels, pen, colours, revolutions, closing,
 // fill and grease. What belongs to the screen stays behind: the view keeps the overlays off,

@@ -4,12 +4,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -17,6 +22,8 @@ constexpr int kPollInterval = 10;        // ms between looks for a message box
 constexpr int kMountTimeout = 10'000;    // ms
 const QString kSmallFileSystemSize = QStringLiteral("size=64k");
 constexpr qint64 kFillChunk = 4096;
+constexpr int kToolTimeoutMs = 60'000;
+constexpr int kInkDarkness = 128;
 
 bool runQuietly(const QString& program, const QStringList& arguments, QString* error = nullptr)
 {
@@ -128,4 +135,123 @@ void SmallFileSystem::fill()
     // What is left is less than a chunk: byte by byte.
     while (filler.write("x", 1) == 1) {
     }
+}
+
+void runTool(const QString& program, const QStringList& arguments, QByteArray& output)
+{
+    QProcess process;
+    process.start(program, arguments);
+    QVERIFY2(process.waitForStarted(kToolTimeoutMs),
+             qPrintable(QStringLiteral("%1 did not start (%2); scripts/setup installs poppler-utils")
+                            .arg(program, process.errorString())));
+    QVERIFY2(process.waitForFinished(kToolTimeoutMs) && process.exitStatus() == QProcess::NormalExit
+                 && process.exitCode() == 0,
+             qPrintable(program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(process.readAllStandardError())));
+    output = process.readAllStandardOutput();
+}
+
+void readPdfPage(const QString& fileName, const QSizeF& pagePoints, int dpi, QImage& page, QString* info)
+{
+    QFile file(fileName);
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(fileName + QStringLiteral(" was not written")));
+    QVERIFY(file.read(4).startsWith("%PDF"));
+
+    QByteArray output;
+    runTool(QStringLiteral("pdfinfo"), {fileName}, output);
+    if (QTest::currentTestFailed())
+        return;
+    const QString said = QString::fromUtf8(output);
+    if (info)
+        *info = said;
+    const auto field = [&said](const char* pattern) {
+        return QRegularExpression(QLatin1String(pattern), QRegularExpression::MultilineOption).match(said);
+    };
+    const QRegularExpressionMatch pages = field("^Pages:\\s+(\\d+)");
+    const QRegularExpressionMatch size = field("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts");
+    QVERIFY2(pages.hasMatch() && size.hasMatch(), qPrintable(said));
+    QCOMPARE(pages.captured(1).toInt(), 1);
+    QCOMPARE(QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()), pagePoints);
+
+    // pdfimages lists one image a line, under two lines of headings.
+    constexpr int kImageListHeadingLines = 2;
+    runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), fileName}, output);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(output.trimmed().split('\n').size(), kImageListHeadingLines);
+
+    // Without antialiasing every pixel is the paper or a colour the design paints: a faint
+    // antialiased edge of a coloured line can come out close to grey.
+    const QString prefix = QFileInfo(fileName).dir().filePath(QFileInfo(fileName).completeBaseName());
+    runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-aaVector"), QStringLiteral("no"),
+             QStringLiteral("-png"), QStringLiteral("-singlefile"), fileName, prefix},
+            output);
+    if (QTest::currentTestFailed())
+        return;
+    page = QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    QVERIFY2(!page.isNull(), qPrintable(QStringLiteral("pdftoppm wrote no readable PNG for ") + fileName));
+}
+
+int darkness(QRgb pixel)
+{
+    return 255 - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+}
+
+bool isInk(QRgb pixel)
+{
+    return darkness(pixel) >= kInkDarkness;
+}
+
+namespace {
+
+bool inkNear(const QImage& image, int x, int y)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.valid(x + dx, y + dy) && isInk(image.pixel(x + dx, y + dy)))
+                return true;
+    return false;
+}
+
+bool sameColour(QRgb a, QRgb b, int tolerance)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
+        && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+bool isInterior(const QImage& image, int x, int y, int tolerance)
+{
+    const QRgb centre = image.pixel(x, y);
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (!image.valid(x + dx, y + dy) || !sameColour(image.pixel(x + dx, y + dy), centre, tolerance))
+                return false;
+    return true;
+}
+
+}
+
+InkAgreement inkAgreement(const QImage& actual, const QImage& expected, int colourTolerance)
+{
+    int actualInk = 0, actualMatched = 0, expectedInk = 0, expectedMatched = 0, interior = 0, sameInterior = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb a = actual.pixel(x, y);
+            const QRgb e = expected.pixel(x, y);
+            if (isInk(a)) {
+                ++actualInk;
+                actualMatched += inkNear(expected, x, y) ? 1 : 0;
+            }
+            if (isInk(e)) {
+                ++expectedInk;
+                expectedMatched += inkNear(actual, x, y) ? 1 : 0;
+            }
+            if (isInk(e) && isInterior(expected, x, y, colourTolerance)) {
+                ++interior;
+                sameInterior += sameColour(a, e, colourTolerance) ? 1 : 0;
+            }
+        }
+    }
+    const auto share = [](int part, int whole) { return whole ? double(part) / whole : 0.0; };
+    return {share(actualMatched, actualInk), share(expectedMatched, expectedInk), share(sameInterior, interior)};
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 // What several test programs share: answering message boxes, reading and writing whole files,
-// and making writes fail for real (a file size limit, a full file system).
+// making writes fail for real (a file size limit, a full file system), reading a PDF back with
+// poppler's tools, and comparing two drawings pixel by pixel.
 
 #include <QByteArray>
 #include <QList>
+#include <QImage>
 #include <QMessageBox>
 #include <QObject>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -73,3 +76,28 @@ private:
     bool m_mounted = false;
     QString m_whyNot;
 };
+
+// Runs a command-line tool (poppler's are on the install list, scripts/setup) and gives its
+// standard output. A missing or failing tool fails the current test.
+void runTool(const QString& program, const QStringList& arguments, QByteArray& output);
+
+// Checks that a file is a PDF of one page of `pagePoints`, drawn in vectors (it holds no
+// bitmap), and rasterises that page at `dpi` without antialiasing, on white. `info`, when given,
+// receives what pdfinfo says of the file.
+void readPdfPage(const QString& fileName, const QSizeF& pagePoints, int dpi, QImage& page,
+                 QString* info = nullptr);
+
+// Darkness is 255 less the darkest channel: 255 for any saturated pen or fill colour on white.
+int darkness(QRgb pixel);
+// At least half covered.
+bool isInk(QRgb pixel);
+
+// How far a drawing on white agrees with the one expected, of the same size.
+struct InkAgreement {
+    double actualNearExpected = 0;   // share of the actual ink with expected ink within a pixel
+    double expectedNearActual = 0;   // share of the expected ink with actual ink within a pixel
+    double colour = 0;               // share of the expected ink's interior shown in its colour
+};
+// Interior pixels are those amid others of their own colour, off the antialiased edges; colours
+// count as the same within `colourTolerance` on each channel (0: exactly).
+InkAgreement inkAgreement(const QImage& actual, const QImage& expected, int colourTolerance);

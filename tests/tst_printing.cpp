@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 #include "art/Rotagraph.h"
 #include "output/Printing.h"
+#include "TestSupport.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -19,8 +20,6 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,19 +27,16 @@
 
 namespace {
 
-constexpr int kToolTimeoutMs = 60'000;
 constexpr qreal kPointsPerInch = 72;
 constexpr int kRasterDpi = 144;
 constexpr qreal kPixelsPerPoint = kRasterDpi / kPointsPerInch;
 constexpr qreal kInchMargin = 72;
 constexpr qreal kHalfInchMargin = 36;
 
-// Darkness is 255 less the darkest channel: 255 for any saturated pen or fill colour on white.
-constexpr int kInkDarkness = 128;     // at least half covered
 // A colourless pixel this dark can only come from the grey wheel overlays.
 constexpr int kGreyDarkness = 32;
 constexpr int kGreyChannelSpread = 12;
-constexpr int kColourTolerance = 48;
+constexpr int kColourTolerance = 48;   // the printed raster is not antialiased, the expected one is
 // How much of the printed ink must lie within a pixel of the expected ink, and the reverse.
 constexpr double kMinInkAgreement = 0.97;
 constexpr double kMinColourAgreement = 0.97;
@@ -108,73 +104,6 @@ void setUpPdf(QPrinter& printer, const QString& fileName, const QPageLayout& lay
     printer.setPageLayout(layout);
 }
 
-// Runs one of the poppler tools. They are on the project's install list (scripts/setup): a
-// missing tool fails the test.
-void runTool(const QString& program, const QStringList& arguments, QByteArray& output)
-{
-    QProcess process;
-    process.start(program, arguments);
-    QVERIFY2(process.waitForStarted(kToolTimeoutMs),
-             qPrintable(QStringLiteral("%1 did not start (%2); scripts/setup installs poppler-utils")
-                            .arg(program, process.errorString())));
-    QVERIFY2(process.waitForFinished(kToolTimeoutMs) && process.exitStatus() == QProcess::NormalExit
-                 && process.exitCode() == 0,
-             qPrintable(program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(process.readAllStandardError())));
-    output = process.readAllStandardOutput();
-}
-
-// Checks that a printed file is a PDF of one page of the layout's paper, drawn in vectors (it
-// holds no bitmap), and rasterises that page at kRasterDpi.
-void readPrintedPage(const QString& fileName, const QPageLayout& layout, QImage& page)
-{
-    QFile file(fileName);
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(fileName + QStringLiteral(" was not written")));
-    QVERIFY(file.read(4).startsWith("%PDF"));
-
-    QByteArray output;
-    runTool(QStringLiteral("pdfinfo"), {fileName}, output);
-    if (QTest::currentTestFailed())
-        return;
-    const QString info = QString::fromUtf8(output);
-    const auto field = [&info](const char* pattern) {
-        return QRegularExpression(QLatin1String(pattern), QRegularExpression::MultilineOption).match(info);
-    };
-    const QRegularExpressionMatch pages = field("^Pages:\\s+(\\d+)");
-    const QRegularExpressionMatch size = field("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts");
-    QVERIFY2(pages.hasMatch() && size.hasMatch(), qPrintable(info));
-    QCOMPARE(pages.captured(1).toInt(), 1);
-    QCOMPARE(QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()), layout.fullRect(QPageLayout::Point).size());
-
-    // pdfimages lists one image a line, under two lines of headings.
-    constexpr int kImageListHeadingLines = 2;
-    runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), fileName}, output);
-    if (QTest::currentTestFailed())
-        return;
-    QCOMPARE(output.trimmed().split('\n').size(), kImageListHeadingLines);
-
-    // Without antialiasing every pixel is the paper or a colour the design paints: a faint
-    // antialiased edge of a coloured line can come out close to grey.
-    const QString prefix = QFileInfo(fileName).dir().filePath(QFileInfo(fileName).completeBaseName());
-    runTool(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QString::number(kRasterDpi), QStringLiteral("-aaVector"), QStringLiteral("no"),
-             QStringLiteral("-png"), QStringLiteral("-singlefile"), fileName, prefix},
-            output);
-    if (QTest::currentTestFailed())
-        return;
-    page = QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
-    QVERIFY2(!page.isNull(), qPrintable(QStringLiteral("pdftoppm wrote no readable PNG for ") + fileName));
-}
-
-int darkness(QRgb pixel)
-{
-    return 255 - std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
-}
-
-bool isInk(QRgb pixel)
-{
-    return darkness(pixel) >= kInkDarkness;
-}
-
 bool isGrey(QRgb pixel)
 {
     const int spread = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)})
@@ -211,65 +140,6 @@ int greyPixels(const QImage& image)
     return count;
 }
 
-bool inkNear(const QImage& image, int x, int y)
-{
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (image.valid(x + dx, y + dy) && isInk(image.pixel(x + dx, y + dy)))
-                return true;
-    return false;
-}
-
-bool sameColour(QRgb a, QRgb b)
-{
-    return std::abs(qRed(a) - qRed(b)) <= kColourTolerance && std::abs(qGreen(a) - qGreen(b)) <= kColourTolerance
-        && std::abs(qBlue(a) - qBlue(b)) <= kColourTolerance;
-}
-
-// A pixel amid others of its own colour: not on the edge of a stroke or fill, where the
-// antialiased expected drawing mixes colours and the printed raster does not.
-bool isInterior(const QImage& image, int x, int y)
-{
-    const QRgb centre = image.pixel(x, y);
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (!image.valid(x + dx, y + dy) || !sameColour(image.pixel(x + dx, y + dy), centre))
-                return false;
-    return true;
-}
-
-struct Agreement {
-    double printedExpected = 0;    // share of the printed ink with expected ink within a pixel
-    double expectedPrinted = 0;    // share of the expected ink with printed ink within a pixel
-    double colour = 0;             // share of the expected ink's interior printed in its colour
-};
-
-// Compares a printed area with the expected drawing of the same size.
-Agreement agreement(const QImage& printed, const QImage& expected)
-{
-    int printedInk = 0, printedMatched = 0, expectedInk = 0, expectedMatched = 0, interior = 0, sameInterior = 0;
-    for (int y = 0; y < expected.height(); ++y) {
-        for (int x = 0; x < expected.width(); ++x) {
-            const QRgb p = printed.pixel(x, y);
-            const QRgb e = expected.pixel(x, y);
-            if (isInk(p)) {
-                ++printedInk;
-                printedMatched += inkNear(expected, x, y) ? 1 : 0;
-            }
-            if (isInk(e)) {
-                ++expectedInk;
-                expectedMatched += inkNear(printed, x, y) ? 1 : 0;
-            }
-            if (isInk(e) && isInterior(expected, x, y)) {
-                ++interior;
-                sameInterior += sameColour(p, e) ? 1 : 0;
-            }
-        }
-    }
-    const auto share = [](int part, int whole) { return whole ? double(part) / whole : 0.0; };
-    return {share(printedMatched, printedInk), share(expectedMatched, expectedInk), share(sameInterior, interior)};
-}
-
 // The whole design, without overlays, fitted to an area of `area` points as the page should
 // show it, drawn by a view set up here rather than by the printing code.
 QImage expectedDrawing(const Design& design, const QSizeF& area)
@@ -298,9 +168,9 @@ void verifyWholeDesign(const QImage& page, const QPageLayout& layout, const Desi
 {
     QCOMPARE(greyPixels(page), 0);
     const QRectF printable = layout.paintRect(QPageLayout::Point);
-    const Agreement match = agreement(page.copy(pixelRect(printable)), expectedDrawing(design, printable.size()));
-    QVERIFY2(match.printedExpected >= kMinInkAgreement && match.expectedPrinted >= kMinInkAgreement,
-             qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.printedExpected).arg(match.expectedPrinted)));
+    const InkAgreement match = inkAgreement(page.copy(pixelRect(printable)), expectedDrawing(design, printable.size()), kColourTolerance);
+    QVERIFY2(match.actualNearExpected >= kMinInkAgreement && match.expectedNearActual >= kMinInkAgreement,
+             qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.actualNearExpected).arg(match.expectedNearActual)));
     QVERIFY2(match.colour >= kMinColourAgreement, qPrintable(QStringLiteral("colour agreement %1").arg(match.colour)));
 }
 
@@ -376,7 +246,7 @@ void TestPrinting::fitsThePrintableArea()
     QVERIFY(printArt(source, printer));
 
     QImage page;
-    readPrintedPage(fileName, layout, page);
+    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
     if (QTest::currentTestFailed())
         return;
 
@@ -433,7 +303,7 @@ void TestPrinting::printsTheWholeDesignOnly()
     QCOMPARE(source.drawMode(), int32_t(ScreenMode));
 
     QImage page;
-    readPrintedPage(fileName, layout, page);
+    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
     if (!QTest::currentTestFailed())
         verifyWholeDesign(page, layout, design);
 }
@@ -453,7 +323,7 @@ void TestPrinting::negativePenHolePrintsWhole()
     QVERIFY(printArt(source, printer));
 
     QImage page;
-    readPrintedPage(fileName, layout, page);
+    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
     if (QTest::currentTestFailed())
         return;
     const QRectF ink = inkBounds(page);
@@ -519,7 +389,7 @@ void TestPrinting::printFromTheMenu()
     }
 
     QImage page;
-    readPrintedPage(fileName, layout, page);
+    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
     if (!QTest::currentTestFailed())
         verifyWholeDesign(page, layout, expected);
 }
@@ -601,7 +471,7 @@ void TestPrinting::pageSetupChangesTheFollowingPrints()
     QCOMPARE(delegate.printer().pageLayout().orientation(), QPageLayout::Landscape);
     delegate.printDesign();
     QImage page;
-    readPrintedPage(fileName, pageLayout(QPageSize::Letter, QPageLayout::Landscape, kInchMargin), page);
+    readPdfPage(fileName, pageLayout(QPageSize::Letter, QPageLayout::Landscape, kInchMargin).fullRect(QPageLayout::Point).size(), kRasterDpi, page);
     QVERIFY(page.width() > page.height());
 
     // The dialog opens again with what was chosen; cancelling it changes nothing.

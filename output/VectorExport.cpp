@@ -1,0 +1,131 @@
+#include "output/VectorExport.h"
+
+#include "art/Rotagraph.h"
+#include "output/ExportDialog.h"
+#include "output/PdfExport.h"
+#include "output/SafeWrite.h"
+#include "output/SvgExport.h"
+#include "output/VectorExportOptions.h"
+#include "widgets/Controls.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// A design drawn with the thinnest line the screen shows (width 0) gets a fine plotter pen.
+constexpr double kFinePenWidthMm = 0.1;
+// PDF readers take pages up to 200 inches a side; SVG files are held to the same page.
+constexpr double kLargestPageMm = 5000;
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("VectorExport", text);
+}
+
+bool isPositive(double value)
+{
+    return std::isfinite(value) && value > 0;
+}
+
+bool isNotNegative(double value)
+{
+    return std::isfinite(value) && value >= 0;
+}
+
+ExportFormat dialogFormat(VectorFormat format)
+{
+    if (format == VectorFormat::Svg)
+        return {tr("Export as SVG"), QStringLiteral("svg"), tr("SVG drawing (*.svg)")};
+    return {tr("Export as PDF"), QStringLiteral("pdf"), tr("PDF document (*.pdf)")};
+}
+
+QString dialogMessage(VectorFormat format)
+{
+    return format == VectorFormat::Svg
+        ? tr("The art will be saved as an SVG drawing in millimetres, one layer for each pen")
+        : tr("The art will be saved as a one-page PDF of vector paths");
+}
+
+}
+
+double penWidthInMillimetres(float designPenWidth)
+{
+    return isPositive(designPenWidth) ? designPenWidth * kMillimetresPerPoint : kFinePenWidthMm;
+}
+
+QString invalidSettingsReason(const VectorExportSettings& settings)
+{
+    if (!isPositive(settings.sizeMm))
+        return tr("The drawing size must be more than 0 mm.");
+    if (!isNotNegative(settings.marginMm))
+        return tr("The margin must be 0 mm or more.");
+    if (!(settings.sizeMm + 2 * settings.marginMm <= kLargestPageMm))
+        return tr("The page, the drawing size and twice the margin, must be at most %1 mm.").arg(kLargestPageMm);
+    if (!isPositive(settings.penWidthMm))
+        return tr("The pen width must be more than 0 mm.");
+    if (!isNotNegative(settings.simplifyToleranceMm))
+        return tr("The simplification tolerance must be 0 mm or more.");
+    return {};
+}
+
+bool exportVector(const Rotagraph& art, VectorFormat format, const VectorExportSettings& settings,
+                  QString* error)
+{
+    QString reason = invalidSettingsReason(settings);
+    if (reason.isEmpty()) {
+        const std::unique_ptr<Rotagraph> design = makeExportView(art, true, settings.greaseIt);
+        const auto writeContent = [&](QIODevice& device) {
+            return format == VectorFormat::Svg ? writeSvg(device, *design, settings)
+                                               : writePdf(device, *design, settings, &reason);
+        };
+        if (writeFileSafely(settings.target, writeContent, &reason))
+            return true;
+    }
+    if (error)
+        *error = reason;
+    return false;
+}
+
+QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease,
+                                    VectorFormat format, QString designText)
+{
+    if (!artView)
+        return nullptr;
+    auto* below = new QWidget;
+    auto* layout = new QVBoxLayout(below);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* message = new QLabel(dialogMessage(format));
+    message->setObjectName(QStringLiteral("exportMessage"));
+    layout->addWidget(message);
+    auto* options = new VectorExportOptions(format);
+    options->showOptions(initialVectorOptions(artView->penDrawSize()));
+    layout->addWidget(options);
+
+    const ExportFormat shown = dialogFormat(format);
+    const QString suggestedName = suggestedFileName(*artView, shown.extension);
+    // The design and the options are read when the user confirms, as they stand then.
+    return openExportDialog(
+        window, shown, suggestedName, below,
+        [options, format, suggestedName, designText = std::move(designText), art = QPointer<Rotagraph>(artView),
+         grease = QPointer<QCheckBox>(wheelGrease)](const QString& target, QString* error) {
+            if (!art) {
+                *error = tr("The design was closed before it could be saved.");
+                return false;
+            }
+            VectorExportSettings settings;
+            settings.target = target;
+            options->readOptions(settings);
+            settings.greaseIt = isOn(grease);
+            settings.title = suggestedName;
+            settings.designText = designText;
+            rememberVectorOptions(settings, art->penDrawSize());
+            return exportVector(*art, format, settings, error);
+        });
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+// Exporting the design as vectors for pen plotters: an SVG drawing or a one-page PDF.
+//   File menu → openVectorExportDialog: the save dialog as a sheet on the main window, with the
+//   suggested name and, below, VectorExportOptions (size, margin, pen width, simplification) →
+//   the user confirms → the options become VectorExportSettings → exportVector makes a private
+//   art view of the design (ExportDialog.h) and writes it safely (SafeWrite.h): the SVG from the
+//   traced curve (SvgExport.h), the PDF through the view's own drawing (PdfExport.h).
+// Both draw exactly what the PNG export draws: the whole curve, no overlay, the grease from the
+// checkbox, fitted into the drawing size by the same rule; pen widths are the chosen width.
+
+#include <QString>
+
+class QCheckBox;
+class QFileDialog;
+class QWidget;
+class Rotagraph;
+
+enum class VectorFormat { Svg, Pdf };
+
+constexpr double kMillimetresPerInch = 25.4;
+constexpr double kPointsPerInch = 72;
+constexpr double kMillimetresPerPoint = kMillimetresPerInch / kPointsPerInch;
+
+struct VectorExportSettings {
+    QString target;                      // the file to write
+    double sizeMm = 200;                 // the side of the square the design is fitted into
+    double marginMm = 10;                // around it on every side: the page is size + 2 margins
+    double penWidthMm = 0.35;            // every pen's stroke width on paper
+    double simplifyToleranceMm = 0.05;   // SVG: points closer than this to the last one kept are left out; 0 keeps all
+    bool greaseIt = false;               // from the wheelGrease checkbox, not from the view
+    QString title;                       // the document's title
+    QString designText;                  // the design as text, kept in the SVG's metadata
+};
+
+// The pen width that matches the design's on paper: one point of the view is 1/72 inch.
+double penWidthInMillimetres(float designPenWidth);
+
+// Why the settings cannot be exported (a size or width that is not a positive number, say), or
+// an empty string when they can.
+QString invalidSettingsReason(const VectorExportSettings& settings);
+
+// Writes the design of `art` in `format` to settings.target. False, with the reason in `error`,
+// when the settings are invalid or the file cannot be written; the target is then unchanged.
+bool exportVector(const Rotagraph& art, VectorFormat format, const VectorExportSettings& settings,
+                  QString* error);
+
+// Opens the export dialog as a window-modal sheet on `window` and returns it at once (null
+// without an art view). When the user confirms, reads the design from `artView`, the grease from
+// `wheelGrease` and the options as they stand then, remembers the options for the rest of the
+// run, and exports; a failure is reported in a message. `designText` goes into the SVG as it is.
+QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease,
+                                    VectorFormat format, QString designText);

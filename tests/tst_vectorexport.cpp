@@ -1,0 +1,495 @@
+// Vector export, end to end: the SVG is read back as XML and rendered by Qt's SVG renderer, the
+// PDF by poppler, and each drawing is compared pixel by pixel with the PNG export of the same
+// design at the same scale. The dialogs are the real ones.
+
+#include "app/AppDelegate.h"
+#include "art/CurveTrace.h"
+#include "art/Rotagraph.h"
+#include "output/ExportDialog.h"
+#include "output/PngExport.h"
+#include "output/Printing.h"
+#include "output/VectorExport.h"
+#include "output/VectorExportOptions.h"
+#include "TestSupport.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// The PNG export's image of kEdge pixels is the vector drawing's square of kSizeMm: poppler
+// rasterises at kDpi to match.
+constexpr int kEdge = 1000;
+constexpr double kSizeMm = 200;
+constexpr double kMarginMm = 10;
+constexpr double kPixelsPerMm = kEdge / kSizeMm;
+constexpr int kDpi = 127;   // kPixelsPerMm × 25.4
+constexpr int kPageEdge = kEdge + 2 * int(kMarginMm * kPixelsPerMm);
+constexpr double kMinInkAgreement = 0.97;
+constexpr double kMinColourAgreement = 0.99;
+constexpr double kRounding = 0.0015;   // mm: coordinates are written to the micrometre
+const QString kDesignText = QStringLiteral("{\"note\": \"<a & b> \\\"c\\\"\", \"name\": \"\u00E9t\u00E9 \U0001F300\"}");
+
+struct Design {
+    float anchorRadius = 160, runnerRadius = 72, penHoleRadius = 53, rotations = 9;
+    float penWidth = 3;   // pixels of the PNG export
+    int32_t colors = 1;
+    bool closeCurve = false, fillShape = false, greaseIt = false;
+    QColor secondPen = QColor(0, 102, 204);
+};
+const Design kThreePensFilled{160, -72, 53, 9, 3, 3, true, true};
+const Design kDense{500, 3, 2, 2, 1};   // points closer than the tolerances tried
+
+void setDesign(Rotagraph& view, const Design& design)
+{
+    view.setAnchorRadius(design.anchorRadius);
+    view.setRunnerRadius(design.runnerRadius);
+    view.setPenHoleRadius(design.penHoleRadius);
+    view.setRotationsToMake(design.rotations);
+    view.setPenDrawSize(design.penWidth);
+    view.setPenColor(Qt::red);
+    view.setPen2Color(design.secondPen);
+    view.setPen3Color(QColor(0, 153, 51));
+    view.setNumberOfColors(design.colors);
+    view.setCloseCurve(design.closeCurve);
+    view.setFillShape(design.fillShape);
+    view.setFillColor(Qt::yellow);
+}
+
+VectorExportSettings settingsFor(const Design& design, const QString& target, double simplifyMm = 0)
+{
+    VectorExportSettings settings;
+    settings.target = target;
+    settings.sizeMm = kSizeMm;
+    settings.marginMm = kMarginMm;
+    settings.penWidthMm = design.penWidth / kPixelsPerMm;
+    settings.simplifyToleranceMm = simplifyMm;
+    settings.greaseIt = design.greaseIt;
+    settings.title = QStringLiteral("Rotagram test");
+    settings.designText = kDesignText;
+    return settings;
+}
+
+void exportDesign(const Design& design, VectorFormat format, const VectorExportSettings& settings)
+{
+    Rotagraph art;
+    setDesign(art, design);
+    QString error;
+    QVERIFY2(exportVector(art, format, settings, &error), qPrintable(error));
+}
+
+using Attributes = QMap<QString, QString>;   // by qualified name
+
+struct SvgLayer {
+    QString label;
+    Attributes path;   // of its one path
+    QList<QPointF> points;
+};
+
+struct SvgDocument {
+    Attributes root;
+    QString title, metadata;
+    QList<SvgLayer> layers;
+};
+
+Attributes attributesOf(const QXmlStreamReader& xml)
+{
+    Attributes attributes;
+    for (const QXmlStreamAttribute& attribute : xml.attributes())
+        attributes.insert(attribute.qualifiedName().toString(), attribute.value().toString());
+    return attributes;
+}
+
+void readSvg(const QString& fileName, SvgDocument& svg)
+{
+    static const QRegularExpression separators(QStringLiteral("[MLZ\\s]+"));
+    QXmlStreamReader xml(contentsOf(fileName));
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"svg") {
+            svg.root = attributesOf(xml);
+        } else if (xml.name() == u"title") {
+            svg.title = xml.readElementText();
+        } else if (xml.name() == u"metadata") {
+            svg.metadata = xml.readElementText();
+        } else if (xml.name() == u"g") {
+            const Attributes group = attributesOf(xml);
+            QCOMPARE(group.value(QStringLiteral("inkscape:groupmode")), QStringLiteral("layer"));
+            SvgLayer layer{group.value(QStringLiteral("inkscape:label")), {}, {}};
+            QVERIFY(xml.readNextStartElement());
+            layer.path = attributesOf(xml);
+            const QStringList numbers = layer.path.value(QStringLiteral("d")).split(separators, Qt::SkipEmptyParts);
+            for (qsizetype i = 0; i + 1 < numbers.size(); i += 2)
+                layer.points << QPointF(numbers[i].toDouble(), numbers[i + 1].toDouble());
+            svg.layers << layer;
+            xml.skipCurrentElement();
+            xml.skipCurrentElement();
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+}
+
+// The traced points of each layer the design shows, in painting order.
+QList<qsizetype> tracedPointCounts(const Design& design)
+{
+    CurveParameters parameters;
+    parameters.anchorRadius = design.anchorRadius;
+    parameters.runnerRadius = design.runnerRadius;
+    parameters.penHoleRadius = design.penHoleRadius;
+    parameters.rotationsToMake = design.rotations;
+    parameters.numberOfColors = design.colors;
+    parameters.closeCurve = design.closeCurve;
+    const TracedCurve curve = traceCurve(parameters);
+    QList<qsizetype> counts;
+    if (design.fillShape)
+        counts << qsizetype(curve.fillPath.size());
+    const Polyline* const pens[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
+    for (int pen = 0; pen < std::max(design.colors, 1); ++pen)
+        if (pen != 1 || design.secondPen.isValid())   // a pen without a colour draws nothing
+            counts << qsizetype(pens[pen]->size());
+    return counts;
+}
+
+// The PNG export of the design on white paper: what the vector drawing must show.
+QImage expectedDrawing(const Design& design)
+{
+    Rotagraph art;
+    setDesign(art, design);
+    QImage image(kEdge, kEdge, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter(&image).drawImage(0, 0, renderExportImage(art, kEdge, true, design.greaseIt));
+    return image;
+}
+
+// A device that counts the lines drawn on it and rasterises nothing, as a PDF or a printer.
+class LineCounter : public QPaintDevice, public QPaintEngine
+{
+public:
+    int polylines = 0;
+    QPaintEngine* paintEngine() const override { return const_cast<LineCounter*>(this); }
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode mode) override { polylines += mode == PolylineMode ? 1 : 0; }
+    Type type() const override { return User; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        constexpr int kDotsPerInch = 72;
+        constexpr int kDepth = 32;
+        switch (metric) {
+        case PdmWidth: case PdmHeight: return kEdge;
+        case PdmDepth: return kDepth;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return kDotsPerInch;
+        }
+    }
+};
+
+QDoubleSpinBox* field(QFileDialog* dialog, const char* name)
+{
+    return dialog->findChild<QDoubleSpinBox*>(QLatin1String(name));
+}
+
+void confirm(QFileDialog* dialog, const QString& file)
+{
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
+    dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}
+
+Q_DECLARE_METATYPE(Design)
+Q_DECLARE_METATYPE(VectorFormat)
+
+class TestVectorExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { forgetVectorOptions(); }
+
+    // The document's units, layers and styles; every traced point written, or, simplified, a
+    // point left out only within the tolerance of the last one kept, each stretch keeping its ends.
+    void svgDocument_data()
+    {
+        QTest::addColumn<Design>("design");
+        QTest::addColumn<double>("simplifyMm");
+        QTest::addColumn<QStringList>("labels");
+        Design translucent = kThreePensFilled;
+        translucent.secondPen.setAlpha(128);
+        translucent.fillShape = false;
+        Design uncoloured = translucent;
+        uncoloured.secondPen = QColor();
+        const QStringList threePens{"1 pen #ff0000", "2 pen #0066cc", "3 pen #009933"};
+        QTest::addRow("one pen") << Design() << 0.0 << QStringList{"1 pen #ff0000"};
+        QTest::addRow("three pens, filled, closed") << kThreePensFilled << 0.0 << QStringList{"0 fill"} + threePens;
+        QTest::addRow("translucent second pen") << translucent << 0.0 << threePens;
+        QTest::addRow("second pen without a colour") << uncoloured << 0.0 << QStringList{threePens[0], threePens[2]};
+        QTest::addRow("dense, simplified 0.2 mm") << kDense << 0.2 << QStringList{"1 pen #ff0000"};
+        QTest::addRow("three pens, filled, simplified 5 mm") << kThreePensFilled << 5.0 << QStringList{"0 fill"} + threePens;
+    }
+
+    void svgDocument()
+    {
+        QFETCH(Design, design);
+        QFETCH(double, simplifyMm);
+        QFETCH(QStringList, labels);
+        const QTemporaryDir folder;
+        const QString whole = folder.filePath(QStringLiteral("whole.svg"));
+        const QString simplified = folder.filePath(QStringLiteral("simplified.svg"));
+        exportDesign(design, VectorFormat::Svg, settingsFor(design, whole));
+        exportDesign(design, VectorFormat::Svg, settingsFor(design, simplified, simplifyMm));
+        SvgDocument all, svg;
+        readSvg(whole, all);
+        readSvg(simplified, svg);
+        QCOMPARE(svg.root.value(QStringLiteral("width")), QStringLiteral("220mm"));
+        QCOMPARE(svg.root.value(QStringLiteral("height")), QStringLiteral("220mm"));
+        QCOMPARE(svg.root.value(QStringLiteral("viewBox")), QStringLiteral("0 0 220 220"));
+        QCOMPARE(svg.title, QStringLiteral("Rotagram test"));
+        QCOMPARE(svg.metadata, kDesignText);
+
+        QStringList shown;
+        for (const SvgLayer& layer : svg.layers) {
+            shown << layer.label;
+            const bool fill = layer.label == u"0 fill";
+            const QString colour = layer.label.section(u' ', 2);
+            const Attributes expected = fill
+                ? Attributes{{"fill", "#ffff00"}, {"fill-rule", "nonzero"}, {"stroke", "none"}}
+                : Attributes{{"fill", "none"}, {"stroke", colour}, {"stroke-width", QString::number(design.penWidth / kPixelsPerMm, 'f', 3)}, {"stroke-linecap", "butt"},
+                             {"stroke-linejoin", "miter"}, {"stroke-miterlimit", "10"}};
+            for (auto attribute = expected.begin(); attribute != expected.end(); ++attribute)
+                QCOMPARE(layer.path.value(attribute.key()), attribute.value());
+            const bool translucent = !fill && QColor(colour).rgb() == design.secondPen.rgb() && design.secondPen.alpha() < 255;
+            QCOMPARE(layer.path.value(QStringLiteral("stroke-opacity")), translucent ? QStringLiteral("0.502") : QString());
+            QCOMPARE(layer.path.value(QStringLiteral("d")).endsWith(u'Z'), fill);
+        }
+        QCOMPARE(shown, labels);
+        if (design.closeCurve)   // the last pen returns to where the first began
+            QCOMPARE(svg.layers.last().points.last(), svg.layers[design.fillShape ? 1 : 0].points.first());
+
+        const QList<qsizetype> traced = tracedPointCounts(design);
+        QCOMPARE(svg.layers.size(), traced.size());
+        for (qsizetype i = 0; i < traced.size(); ++i) {
+            const QList<QPointF>& points = all.layers[i].points;
+            const QList<QPointF>& kept = svg.layers[i].points;
+            QCOMPARE(points.size(), traced[i]);
+            QVERIFY(simplifyMm == 0 ? kept == points : kept.size() < points.size());
+            QCOMPARE(kept.first(), points.first());
+            QCOMPARE(kept.last(), points.last());
+            qsizetype next = 0;
+            for (const QPointF& point : points) {
+                if (next < kept.size() && point == kept[next])
+                    ++next;
+                else
+                    QVERIFY2(QLineF(point, kept[next - 1]).length() < simplifyMm + kRounding,
+                             qPrintable(QStringLiteral("(%1, %2) left out").arg(point.x()).arg(point.y())));
+            }
+            QCOMPARE(next, kept.size());
+        }
+    }
+
+    // Rendered back to pixels, each format shows what the PNG export shows at the same scale.
+    void drawingMatchesThePngExport_data()
+    {
+        QTest::addColumn<VectorFormat>("format");
+        QTest::addColumn<Design>("design");
+        Design greased;
+        greased.greaseIt = true;
+        const Design twoWideOpen{120, 45, 60, 2.5f, 6, 2};   // not symmetric about either axis
+        for (const VectorFormat format : {VectorFormat::Svg, VectorFormat::Pdf}) {
+            const char* name = format == VectorFormat::Svg ? "SVG" : "PDF";
+            QTest::addRow("%s, default design", name) << format << Design();
+            QTest::addRow("%s, three pens, filled, closed, inside", name) << format << kThreePensFilled;
+            QTest::addRow("%s, grease", name) << format << greased;
+            QTest::addRow("%s, two wide pens, open curve", name) << format << twoWideOpen;
+        }
+    }
+
+    void drawingMatchesThePngExport()
+    {
+        QFETCH(VectorFormat, format);
+        QFETCH(Design, design);
+        const QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("art"));
+        exportDesign(design, format, settingsFor(design, file));
+        QImage page(kPageEdge, kPageEdge, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        if (format == VectorFormat::Svg) {
+            QPainter painter(&page);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QSvgRenderer(file).render(&painter, page.rect());
+        } else {
+            // Qt's PDF writer makes pages of whole points.
+            const double pagePoints = std::round((kSizeMm + 2 * kMarginMm) / kMillimetresPerPoint);
+            QString info;
+            readPdfPage(file, QSizeF(pagePoints, pagePoints), kDpi, page, &info);
+            QVERIFY2(info.contains(QStringLiteral("Title:           Rotagram test")), qPrintable(info));
+            QVERIFY(std::abs(page.width() - kPageEdge) <= 1 && page.height() == page.width());
+        }
+        const int margin = (page.width() - kEdge) / 2;
+        const InkAgreement match = inkAgreement(page.copy(margin, margin, kEdge, kEdge), expectedDrawing(design), 0);
+        QVERIFY2(match.actualNearExpected >= kMinInkAgreement && match.expectedNearActual >= kMinInkAgreement,
+                 qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.actualNearExpected).arg(match.expectedNearActual)));
+        QVERIFY2(match.colour >= kMinColourAgreement, qPrintable(QStringLiteral("colour agreement %1").arg(match.colour)));
+        QImage blank(page.width(), margin, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QCOMPARE(page.copy(0, 0, page.width(), margin), blank);
+    }
+
+    // On screen a wide opaque pen is stroked in short runs that overlap by a segment; a device
+    // that does not rasterise, which a plotter may take its lines from, gets each pen as one line.
+    void vectorDevicesGetEachPenAsOneLine()
+    {
+        Rotagraph art;
+        setDesign(art, kThreePensFilled);
+        const std::unique_ptr<Rotagraph> view = makeExportView(art, true, false);
+        view->resize(kEdge, kEdge);
+        LineCounter device;
+        QPainter painter(&device);
+        paintAsVectors(*view, painter);
+        painter.end();
+        QCOMPARE(device.polylines, 3);
+    }
+
+    // Settings that cannot be drawn, or a write that fails part way, leave the file that was
+    // there as it was, and say why.
+    void failedExportKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<VectorFormat>("format");
+        QTest::addColumn<double>("sizeMm");
+        QTest::addColumn<double>("penWidthMm");
+        QTest::addColumn<int>("writeLimit");   // bytes, 0: none
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("size not a number") << VectorFormat::Pdf << qQNaN() << 0.3 << 0 << "size";
+        QTest::addRow("page too large") << VectorFormat::Svg << 4999.0 << 0.3 << 0 << "page";
+        QTest::addRow("pen width 0") << VectorFormat::Svg << kSizeMm << 0.0 << 0 << "pen width";
+        QTest::addRow("SVG, later chunk") << VectorFormat::Svg << kSizeMm << 0.3 << 3'000'000 << "File too large";
+        QTest::addRow("PDF") << VectorFormat::Pdf << kSizeMm << 0.3 << 100 << "File too large";
+    }
+
+    void failedExportKeepsTheEarlierFile()
+    {
+        QFETCH(VectorFormat, format);
+        QFETCH(double, sizeMm);
+        QFETCH(double, penWidthMm);
+        QFETCH(int, writeLimit);
+        QFETCH(QString, reason);
+        const Design heavy{500, 3, 2, 60, 1};   // over 5 MB of SVG
+        Rotagraph art;
+        setDesign(art, heavy);
+        const QTemporaryDir folder;
+        VectorExportSettings settings = settingsFor(heavy, folder.filePath(QStringLiteral("art")));
+        settings.sizeMm = sizeMm;
+        settings.penWidthMm = penWidthMm;
+        QVERIFY(writeContents(settings.target, "an earlier export"));
+        QString error;
+        {
+            std::optional<WriteLimit> limit;
+            if (writeLimit > 0)
+                limit.emplace(static_cast<rlim_t>(writeLimit));
+            QVERIFY(!exportVector(art, format, settings, &error));
+        }
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QCOMPARE(contentsOf(settings.target), QByteArray("an earlier export"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("art")});
+    }
+
+    // The dialog opens with the defaults and the design's pen width on paper; what the user
+    // confirms is written as exportVector writes it, with the grease of the checkbox; the next
+    // export opens with the same choices, the pen width following a changed design.
+    void exportThroughTheDialog_data()
+    {
+        QTest::addColumn<VectorFormat>("format");
+        QTest::addRow("SVG") << VectorFormat::Svg;
+        QTest::addRow("PDF") << VectorFormat::Pdf;
+    }
+
+    void exportThroughTheDialog()
+    {
+        QFETCH(VectorFormat, format);
+        const bool svg = format == VectorFormat::Svg;
+        const QString name = QStringLiteral("Rotagram 160a\u2022o72r\u202253p\u00D79.") + (svg ? "svg" : "pdf");
+        AppDelegate app;
+        app.applicationDidFinishLaunching();
+        app.mainWindow()->show();
+        const QTemporaryDir folder;
+        Rotagraph& art = *app.artView();
+        art.setPenDrawSize(2);
+        app.wheelGrease()->setChecked(true);
+        const auto open = [&] { return openVectorExportDialog(app.mainWindow(), &art, app.wheelGrease(), format, kDesignText); };
+
+        QFileDialog* dialog = open();
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), name);
+        QCOMPARE(field(dialog, "drawingSize")->value(), 200.0);
+        QCOMPARE(field(dialog, "pageMargin")->value(), 10.0);
+        QCOMPARE(field(dialog, "penWidth")->value(), 0.706);   // 2 points
+        QCOMPARE(field(dialog, "simplifyTolerance")->value(), 0.05);
+        // The PDF is the view's own drawing, every point of it.
+        QCOMPARE(field(dialog, "simplifyTolerance")->isVisibleTo(dialog), svg);
+        field(dialog, "drawingSize")->setValue(150);
+        field(dialog, "pageMargin")->setValue(5);
+        field(dialog, "penWidth")->setValue(0.3);
+        confirm(dialog, folder.filePath(QStringLiteral("art")));
+
+        VectorExportSettings expected{folder.filePath(QStringLiteral("expected")), 150, 5, 0.3, 0.05, true, name, kDesignText};
+        QString error;
+        QVERIFY(exportVector(art, format, expected, &error));
+        const QString written = folder.filePath(QStringLiteral("art.") + (svg ? "svg" : "pdf"));
+        if (svg) {
+            QCOMPARE(contentsOf(written), contentsOf(expected.target));
+        } else {   // a PDF holds the time it was made: its pages are compared
+            const double pagePoints = std::round(160 / kMillimetresPerPoint);
+            QImage page, expectedPage;
+            QString info;
+            readPdfPage(written, QSizeF(pagePoints, pagePoints), kDpi, page, &info);
+            readPdfPage(expected.target, QSizeF(pagePoints, pagePoints), kDpi, expectedPage);
+            QVERIFY2(info.contains(name), qPrintable(info));
+            QCOMPARE(page, expectedPage);
+        }
+
+        art.setPenDrawSize(4);
+        dialog = open();
+        QCOMPARE(field(dialog, "drawingSize")->value(), 150.0);
+        QCOMPARE(field(dialog, "pageMargin")->value(), 5.0);
+        QCOMPARE(field(dialog, "penWidth")->value(), 1.411);   // the design's 4 points now
+        dialog->reject();
+    }
+
+    void unwritableLocationIsReported()
+    {
+        AppDelegate app;
+        app.applicationDidFinishLaunching();
+        const QTemporaryDir folder;
+        const QString target = folder.filePath(QStringLiteral("missing/art.svg"));
+        const MessageBoxAnswerer answerer({QMessageBox::Ok});
+        confirm(openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), VectorFormat::Svg, {}), target);
+        QCOMPARE(answerer.names, QStringList{QStringLiteral("exportFailure")});
+        QVERIFY2(answerer.texts[0].contains(target), qPrintable(answerer.texts[0]));
+        QVERIFY2(answerer.texts[0].contains(QStringLiteral("No such file or directory")), qPrintable(answerer.texts[0]));
+    }
+};
+
+QTEST_MAIN(TestVectorExport)
+#include "tst_vectorexport.moc"
