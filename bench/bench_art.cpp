@@ -59,8 +59,8 @@ void traceOnly(benchmark::State& state)
     clearUpperVectorState();
     for (auto _ : state) {
         const TracedCurve curve = traceCurve(p);
-        points = curve.fillPath.size() - 1;
-        benchmark::DoNotOptimize(curve.fillPath.data());
+        points = curve.pointCount();
+        benchmark::DoNotOptimize(curve.fillPath().data());
     }
     setPointCounter(state, points);
 }
