@@ -175,6 +175,10 @@ struct Rounded8 {
     constexpr std::size_t kLanes = 4;
     alignas(32) double orbit[kBatchPoints];
     alignas(32) double runner[kBatchPoints];
+    alignas(32) double orbitCos[kBatchPoints];
+    alignas(32) double orbitSin[kBatchPoints];
+    alignas(32) double runnerCos[kBatchPoints];
+    alignas(32) double runnerSin[kBatchPoints];
     const __m256d centreDistance = _mm256_set1_pd(g.centreDistance);
     const __m256d penHoleRadius = _mm256_set1_pd(g.penHoleRadius);
     const __m256d none = _mm256_setzero_pd();
@@ -184,15 +188,23 @@ struct Rounded8 {
     for (std::size_t done = 0; done < count;) {
         const std::size_t batch = std::min(kBatchPoints, count - done);
         a = gatherAngles(a, g.increment, batch, roundedUp(batch, kLanes), orbit, runner);
+        // The library calls first, then the arithmetic without calls: nothing is kept in
+        // registers across a call, which would have to be saved and restored around it.
         for (std::size_t i = 0; i < batch; i += kLanes) {
             const __m256d orbitAngle = _mm256_load_pd(orbit + i);
             const __m256d runnerAngle = _mm256_load_pd(runner + i);
-            const __m256d centreX = _mm256_mul_pd(centreDistance, _ZGVdN4v_cos(orbitAngle));
-            const __m256d centreY = _mm256_mul_pd(centreDistance, _ZGVdN4v_sin(orbitAngle));
+            _mm256_store_pd(orbitCos + i, _ZGVdN4v_cos(orbitAngle));
+            _mm256_store_pd(orbitSin + i, _ZGVdN4v_sin(orbitAngle));
+            _mm256_store_pd(runnerCos + i, _ZGVdN4v_cos(runnerAngle));
+            _mm256_store_pd(runnerSin + i, _ZGVdN4v_sin(runnerAngle));
+        }
+        for (std::size_t i = 0; i < batch; i += kLanes) {
+            const __m256d centreX = _mm256_mul_pd(centreDistance, _mm256_load_pd(orbitCos + i));
+            const __m256d centreY = _mm256_mul_pd(centreDistance, _mm256_load_pd(orbitSin + i));
             const Rounded4 cx = roundedToFloat(centreX, errorBound(centreX, none));
             const Rounded4 cy = roundedToFloat(centreY, errorBound(centreY, none));
-            const __m256d armX = _mm256_mul_pd(penHoleRadius, _ZGVdN4v_cos(runnerAngle));
-            const __m256d armY = _mm256_mul_pd(penHoleRadius, _ZGVdN4v_sin(runnerAngle));
+            const __m256d armX = _mm256_mul_pd(penHoleRadius, _mm256_load_pd(runnerCos + i));
+            const __m256d armY = _mm256_mul_pd(penHoleRadius, _mm256_load_pd(runnerSin + i));
             const __m256d sumX = _mm256_add_pd(_mm256_cvtps_pd(cx.value), armX);
             const __m256d sumY = _mm256_add_pd(_mm256_cvtps_pd(cy.value), armY);
             const Rounded4 x = roundedToFloat(sumX, errorBound(armX, sumX));
@@ -231,6 +243,10 @@ struct Rounded8 {
     constexpr std::size_t kLanes = 8;
     alignas(64) double orbit[kBatchPoints];
     alignas(64) double runner[kBatchPoints];
+    alignas(64) double orbitCos[kBatchPoints];
+    alignas(64) double orbitSin[kBatchPoints];
+    alignas(64) double runnerCos[kBatchPoints];
+    alignas(64) double runnerSin[kBatchPoints];
     const __m512d centreDistance = _mm512_set1_pd(g.centreDistance);
     const __m512d penHoleRadius = _mm512_set1_pd(g.penHoleRadius);
     const __m512d none = _mm512_setzero_pd();
@@ -243,12 +259,18 @@ struct Rounded8 {
         for (std::size_t i = 0; i < batch; i += kLanes) {
             const __m512d orbitAngle = _mm512_load_pd(orbit + i);
             const __m512d runnerAngle = _mm512_load_pd(runner + i);
-            const __m512d centreX = _mm512_mul_pd(centreDistance, _ZGVeN8v_cos(orbitAngle));
-            const __m512d centreY = _mm512_mul_pd(centreDistance, _ZGVeN8v_sin(orbitAngle));
+            _mm512_store_pd(orbitCos + i, _ZGVeN8v_cos(orbitAngle));
+            _mm512_store_pd(orbitSin + i, _ZGVeN8v_sin(orbitAngle));
+            _mm512_store_pd(runnerCos + i, _ZGVeN8v_cos(runnerAngle));
+            _mm512_store_pd(runnerSin + i, _ZGVeN8v_sin(runnerAngle));
+        }
+        for (std::size_t i = 0; i < batch; i += kLanes) {
+            const __m512d centreX = _mm512_mul_pd(centreDistance, _mm512_load_pd(orbitCos + i));
+            const __m512d centreY = _mm512_mul_pd(centreDistance, _mm512_load_pd(orbitSin + i));
             const Rounded8 cx = roundedToFloat(centreX, errorBound(centreX, none));
             const Rounded8 cy = roundedToFloat(centreY, errorBound(centreY, none));
-            const __m512d armX = _mm512_mul_pd(penHoleRadius, _ZGVeN8v_cos(runnerAngle));
-            const __m512d armY = _mm512_mul_pd(penHoleRadius, _ZGVeN8v_sin(runnerAngle));
+            const __m512d armX = _mm512_mul_pd(penHoleRadius, _mm512_load_pd(runnerCos + i));
+            const __m512d armY = _mm512_mul_pd(penHoleRadius, _mm512_load_pd(runnerSin + i));
             const __m512d sumX = _mm512_add_pd(widened(cx.value), armX);
             const __m512d sumY = _mm512_add_pd(widened(cy.value), armY);
             const Rounded8 x = roundedToFloat(sumX, errorBound(armX, sumX));
