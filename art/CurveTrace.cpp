@@ -80,6 +80,21 @@ struct PointPlan {
     bool cancelled = false;
 };
 
+// The orbit angle from which the colour range may differ from the one at `t`: the lowest range
+// boundary not yet passed (0.33 and 0.66, or 0.5, of the full angle; a NaN one is never reached).
+// Before it the range cannot change, so it is not looked up.
+double nextColorBoundary(double t, double fullAngle, int32_t numberOfColors)
+{
+    double next = std::numeric_limits<double>::infinity();
+    const double boundaries[] = {0.33 * fullAngle, 0.66 * fullAngle, 0.5 * fullAngle};
+    const int first = numberOfColors == 2 ? 2 : 0;
+    const int end = numberOfColors == 3 ? 2 : numberOfColors == 2 ? 3 : 0;
+    for (int i = first; i < end; ++i)
+        if (boundaries[i] >= t)
+            next = std::min(next, boundaries[i]);
+    return next;
+}
+
 // The first pass: counts the points and the colour runs without computing a coordinate, and
 // keeps the angles at the midpoint so that a second thread can start there.
 PointPlan planPoints(const Angles& increment, float totalAngle, double fullAngle,
@@ -89,39 +104,56 @@ PointPlan planPoints(const Angles& increment, float totalAngle, double fullAngle
     if (!(totalAngle >= 0))   // negative or NaN: no point at all
         return plan;
     ColorRange range = colorRangeAt(0, fullAngle, numberOfColors);
+    double recheckColorFrom = nextColorBoundary(0, fullAngle, numberOfColors);
     const double expectedCount = static_cast<double>(totalAngle) / increment.orbit + 1;
     const auto halfway = static_cast<std::size_t>(std::min(expectedCount, double(kTracePointBudget)) / 2);
     Angles a;
-    while (true) {
-        if (plan.count % kCancelCheckInterval == 0 && isSet(cancel)) {
+    std::size_t count = 0;
+    for (bool ended = false; !ended;) {
+        // Runs of points between looks at the cancel flag, one of them ending at halfway.
+        if (isSet(cancel)) {
             plan.cancelled = true;
             return plan;
         }
-        if (plan.count == halfway) {
+        if (count == halfway) {
             plan.resumeAt = a;
             plan.resumeIndex = halfway;
         }
-        const ColorRange r = colorRangeAt(a.orbit, fullAngle, numberOfColors);
-        if (r != range) {
-            plan.colorCount[range] = plan.count - plan.colorStart[range];
-            range = r;
-            plan.colorStart[range] = plan.count;
+        const std::size_t stop = std::min(count + kCancelCheckInterval, count < halfway ? halfway : kTracePointBudget);
+        while (true) {
+            if (a.orbit >= recheckColorFrom) {
+                const ColorRange r = colorRangeAt(a.orbit, fullAngle, numberOfColors);
+                if (r != range) {
+                    plan.colorCount[range] = count - plan.colorStart[range];
+                    range = r;
+                    plan.colorStart[range] = count;
+                }
+                recheckColorFrom = nextColorBoundary(a.orbit, fullAngle, numberOfColors);
+            }
+            ++count;
+            // A zero runner turns infinitely fast: only the first point, taken before it turns, exists.
+            if (zeroRunner) {
+                ended = true;
+                break;
+            }
+            a.runner += increment.runner;
+            const float nextOrbit = a.orbit + increment.orbit;
+            if (!(nextOrbit <= totalAngle)) {
+                ended = true;
+                break;
+            }
+            if (count == kTracePointBudget || nextOrbit == a.orbit) {
+                plan.truncated = true;
+                ended = true;
+                break;
+            }
+            a.orbit = nextOrbit;
+            if (count == stop)
+                break;
         }
-        ++plan.count;
-        // A zero runner turns infinitely fast: only the first point, taken before it turns, exists.
-        if (zeroRunner)
-            break;
-        a.runner += increment.runner;
-        const float nextOrbit = a.orbit + increment.orbit;
-        if (!(nextOrbit <= totalAngle))
-            break;
-        if (plan.count == kTracePointBudget || nextOrbit == a.orbit) {
-            plan.truncated = true;
-            break;
-        }
-        a.orbit = nextOrbit;
     }
-    plan.colorCount[range] = plan.count - plan.colorStart[range];
+    plan.count = count;
+    plan.colorCount[range] = count - plan.colorStart[range];
     plan.last = a;
     plan.runnerAngleAfter = a.runner;
     return plan;
@@ -197,11 +229,8 @@ void CurveTracer::makeRoom(TracedCurve::Storage& storage, std::size_t points)
 
 void CurveTracer::clear(TracedCurve& curve)
 {
-    TracedCurve::Storage& storage = curve.m_storage;
-    storage.points.clear();
-    storage.fill = {};
-    for (TracedCurve::Range& pen : storage.pens)
-        pen = {};
+    curve.m_storage.points.clear();
+    curve.m_storage.layout = {};
     curve.startPoint = {0, 0};
     curve.lastRunnerCenter = {0, 0};
     curve.lastRunnerAngle = 0;
@@ -240,13 +269,14 @@ bool CurveTracer::trace(const CurveParameters& p, TracedCurve& curve, const Trac
     points[0] = start;
     if (closes)
         points[1 + plan.count] = start;
-    storage.fill = {0, 1 + plan.count};
+    TracedCurve::Layout& layout = storage.layout;
+    layout.fill = {0, 1 + plan.count};
     for (int range = FirstColor; range <= ThirdColor; ++range) {
         const std::size_t count = plan.colorCount[range];
         const std::size_t closing = closes && range == lastRange ? 1 : 0;
         // Point i is points[1 + i]: a run that starts at point k begins its path at points[k],
         // the point before it, or the start point for the very first.
-        storage.pens[range] = range == FirstColor || count > 0
+        layout.pens[range] = range == FirstColor || count > 0
             ? TracedCurve::Range{plan.colorStart[range], 1 + count + closing}
             : TracedCurve::Range{};
     }

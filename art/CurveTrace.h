@@ -77,16 +77,16 @@ public:
     // for the very first), so the colours join without a gap, and are empty when their colour
     // range received no point. fillPath is the start point and every traced point, never closed.
     // A view must not outlive its curve: a temporary curve hands out none.
-    PolylineView penPath() const& { return view(m_storage.pens[0]); }
-    PolylineView pen2Path() const& { return view(m_storage.pens[1]); }
-    PolylineView pen3Path() const& { return view(m_storage.pens[2]); }
-    PolylineView fillPath() const& { return view(m_storage.fill); }
+    PolylineView penPath() const& { return view(m_storage.layout.pens[0]); }
+    PolylineView pen2Path() const& { return view(m_storage.layout.pens[1]); }
+    PolylineView pen3Path() const& { return view(m_storage.layout.pens[2]); }
+    PolylineView fillPath() const& { return view(m_storage.layout.fill); }
     PolylineView penPath() const&& = delete;
     PolylineView pen2Path() const&& = delete;
     PolylineView pen3Path() const&& = delete;
     PolylineView fillPath() const&& = delete;
     // The points traced, the start point not counted.
-    std::size_t pointCount() const { return m_storage.fill.size == 0 ? 0 : m_storage.fill.size - 1; }
+    std::size_t pointCount() const { return m_storage.layout.fill.size == 0 ? 0 : m_storage.layout.fill.size - 1; }
 
     CurvePoint startPoint{0, 0};
     CurvePoint lastRunnerCenter{0, 0};
@@ -117,28 +117,29 @@ private:
         void construct(U* p, Args&&... args) { ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...); }
     };
 
-    // The points and where each path lies in them. A moved-from curve keeps no range into the
-    // array it gave away.
+    // Where each path lies in the array.
+    struct Layout {
+        Range fill;
+        Range pens[3];
+    };
+
+    // The points and their layout. A moved-from curve keeps no range into the array it gave away.
     struct Storage {
         std::vector<TracedPoint, UninitialisedAllocator<TracedPoint>> points;
-        Range fill, pens[3];
+        Layout layout;
 
         Storage() = default;
         Storage(const Storage&) = default;
         Storage& operator=(const Storage&) = default;
         Storage(Storage&& other) noexcept
-            : points(std::move(other.points)), fill(std::exchange(other.fill, {})),
-              pens{std::exchange(other.pens[0], {}), std::exchange(other.pens[1], {}),
-                   std::exchange(other.pens[2], {})}
+            : points(std::move(other.points)), layout(std::exchange(other.layout, {}))
         {
         }
         Storage& operator=(Storage&& other) noexcept
         {
             if (this != &other) {
                 points = std::move(other.points);
-                fill = std::exchange(other.fill, {});
-                for (int i = 0; i < 3; ++i)
-                    pens[i] = std::exchange(other.pens[i], {});
+                layout = std::exchange(other.layout, {});
             }
             return *this;
         }

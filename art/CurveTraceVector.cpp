@@ -21,17 +21,18 @@
 // agreed, inherits the arm's difference and adds one rounding of 2^-53·|s| on each side:
 // |s_v - s_s| < ε·(|v| + |s|).
 //
-// The test. So the scalar double lies strictly between s_v - e and s_v + e, e the bound.
-// Rounding to float is monotonic: when both ends round to the same float, so does everything
-// between them, the scalar double included, and the vector float (rounded from s_v) is that
-// float. A rounding boundary (the midpoint between two floats) inside the interval makes the
-// ends round apart, and a midpoint on an end is settled by ties-to-even the way every point
-// short of it goes, or makes the ends differ. The ends are compared bit for bit, so -0 and +0
-// differ too. Their own rounding to double is below 2^-53 of their size, inside the slack in ε.
-// A lane whose float is not finite is recomputed as well: that is where a run learns whether
-// all its points are finite.
+// The test. The scalar double lies strictly inside (s_v - e, s_v + e), e the bound. Rounding to
+// float is monotonic, so when both ends of that interval round to the same float, every double
+// inside does, the scalar one included, and that float is the result (taken from an end). A
+// rounding boundary (the midpoint between two floats) inside the interval sends the ends to
+// different floats; one on an end either rounds that end the way of the inside (ties to even)
+// or sends them apart. The ends are compared bit for bit, so -0 and +0 differ too; their own
+// rounding to double, under 2^-53 of their size, lies within the slack in ε. A lane whose float
+// is not finite is recomputed as well: that is where a run learns whether all its points are
+// finite.
 //
-// About one coordinate in ten million fails the test. The angles are summed with the same
+// About three points in a million fail the test (measured over 7 million points of 60 random
+// designs), mostly where a coordinate nearly cancels to 0. The angles are summed with the same
 // 32-bit additions as the scalar loop and only widened for the vector functions. No fused
 // multiply-add: the target attributes below name no FMA, and the library is built with
 // -ffp-contract=off.
@@ -256,6 +257,7 @@ struct Rounded8 {
     for (std::size_t done = 0; done < count;) {
         const std::size_t batch = std::min(kBatchPoints, count - done);
         a = gatherAngles(a, g.increment, batch, roundedUp(batch, kLanes), orbit, runner);
+        // As in the AVX2 run: the calls first, then the arithmetic.
         for (std::size_t i = 0; i < batch; i += kLanes) {
             const __m512d orbitAngle = _mm512_load_pd(orbit + i);
             const __m512d runnerAngle = _mm512_load_pd(runner + i);

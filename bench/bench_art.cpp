@@ -96,25 +96,23 @@ void traceOnePath(benchmark::State& state)
     setPointCounter(state, curve.pointCount());
 }
 
-// A fresh curve every time against one reused: allocating, and the system's zeroing of fresh
-// pages, against none.
+// A fresh curve every time against one reused, on one thread: allocating, and the system's
+// zeroing of fresh pages, against neither.
 void traceColdOrWarm(benchmark::State& state)
 {
     const CurveParameters p = curveParameters(kBudget);
     const bool reuse = state.range(0) != 0;
+    TraceOptions options;
+    options.mayUseSecondThread = false;
     TracedCurve reused;
     std::size_t points = 0;
     clearUpperVectorState();
     for (auto _ : state) {
-        if (reuse) {
-            traceCurve(p, reused);
-            points = reused.pointCount();
-            benchmark::DoNotOptimize(reused.fillPath().data());
-        } else {
-            const TracedCurve curve = traceCurve(p);
-            points = curve.pointCount();
-            benchmark::DoNotOptimize(curve.fillPath().data());
-        }
+        TracedCurve fresh;
+        TracedCurve& curve = reuse ? reused : fresh;
+        traceCurve(p, curve, options);
+        points = curve.pointCount();
+        benchmark::DoNotOptimize(curve.fillPath().data());
     }
     setPointCounter(state, points);
 }
@@ -152,7 +150,7 @@ BENCHMARK(traceOnePath)
                    {static_cast<int64_t>(TracePath::Scalar), static_cast<int64_t>(TracePath::Avx2),
                     static_cast<int64_t>(TracePath::Avx512)}})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(traceColdOrWarm)->ArgName("reused")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(traceColdOrWarm)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(traceAndRender)
     ->ArgNames({"design", "width"})
     ->ArgsProduct({{0, 1}, {1, 3}})
