@@ -2,6 +2,14 @@
 
 namespace curvetrace {
 
+[[gnu::noinline]] TracedPoint penPoint(const PenGeometry& g, float orbitAngle, float runnerAngle)
+{
+    const TracedPoint centre = runnerCentre(g, orbitAngle);
+    const double r = runnerAngle;
+    return {static_cast<float>(centre.x + g.penHoleRadius * std::cos(r)),
+            static_cast<float>(centre.y + g.penHoleRadius * std::sin(r))};
+}
+
 PointRun traceRunScalar(const PenGeometry& g, Angles first, std::size_t count, TracedPoint* out)
 {
     PointRun run;

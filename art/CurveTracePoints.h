@@ -45,14 +45,11 @@ inline TracedPoint runnerCentre(const PenGeometry& g, float orbitAngle)
 
 // One pen point as the curve's arithmetic defines it: the centre widened, plus the pen's arm
 // from 64-bit cosine and sine, each sum rounded to 32 bits. The vector paths reproduce these
-// bits, and fall back on this function where they cannot be sure to.
-inline TracedPoint penPoint(const PenGeometry& g, float orbitAngle, float runnerAngle)
-{
-    const TracedPoint centre = runnerCentre(g, orbitAngle);
-    const double r = runnerAngle;
-    return {static_cast<float>(centre.x + g.penHoleRadius * std::cos(r)),
-            static_cast<float>(centre.y + g.penHoleRadius * std::sin(r))};
-}
+// bits, and fall back on this function where they cannot be sure to. It is never inlined, so
+// that the scalar loop and that fallback run the very same instructions: where both operands
+// of a product are NaN, which one the result copies depends on the order the compiler chose,
+// and even the sign of a NaN coordinate then agrees.
+TracedPoint penPoint(const PenGeometry& g, float orbitAngle, float runnerAngle);
 
 // Writes `count` consecutive points, the first at angles `first`, to out[0, count).
 using PointRunFunction = PointRun (*)(const PenGeometry& g, Angles first, std::size_t count,

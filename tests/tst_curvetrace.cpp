@@ -92,11 +92,17 @@ bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) ==
 QString pathDifference(const char* name, PolylineView a, PolylineView b)
 {
     if (a.size() != b.size())
-        return QString("%1 has %2 points, not %3").arg(name).arg(a.size()).arg(b.size());
+        return QString("%1 has %2 points, not %3; ").arg(name).arg(a.size()).arg(b.size());
+    const auto bits = [](const TracedPoint& p) {
+        quint64 word = 0;
+        std::memcpy(&word, &p, sizeof p);
+        return QString::number(word, 16);
+    };
     for (std::size_t i = 0; i < a.size(); ++i)
         if (!sameBits(a.data()[i], b.data()[i]))
-            return QString("%1[%2] is (%3, %4), not (%5, %6)").arg(name).arg(i)
-                .arg(a[i].x, 0, 'g', 9).arg(a[i].y, 0, 'g', 9).arg(b[i].x, 0, 'g', 9).arg(b[i].y, 0, 'g', 9);
+            return QString("%1[%2] is (%3, %4) = 0x%5, not (%6, %7) = 0x%8; ").arg(name).arg(i)
+                .arg(a[i].x, 0, 'g', 9).arg(a[i].y, 0, 'g', 9).arg(bits(a.data()[i]))
+                .arg(b[i].x, 0, 'g', 9).arg(b[i].y, 0, 'g', 9).arg(bits(b.data()[i]));
     return {};
 }
 
@@ -110,7 +116,7 @@ QString curveDifference(const TracedCurve& a, const TracedCurve& b)
     if (!sameBits(a.startPoint, b.startPoint) || !sameBits(a.lastRunnerCenter, b.lastRunnerCenter)
         || !sameBits(a.lastRunnerAngle, b.lastRunnerAngle) || a.truncated != b.truncated
         || a.allPointsFinite != b.allPointsFinite)
-        difference += " and the start, the runner or the flags differ";
+        difference += "the start, the runner or the flags differ";
     return difference;
 }
 
@@ -505,6 +511,8 @@ private slots:
             // The runner turns by 100,000 radians a step: angles up to 10^9.
             QTest::addRow("%s: huge turn ratio", name) << path << design(1e6f, 0.01f, 3, 2);
             QTest::addRow("%s: points that are not finite", name) << path << design(3e38f, 1e-38f, 1, 1);
+            QTest::addRow("%s: NaN pen, NaN turns", name)
+                << path << design(123, 1e-38f, std::numeric_limits<float>::quiet_NaN(), 1);
         }
     }
 
