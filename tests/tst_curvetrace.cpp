@@ -40,6 +40,7 @@ CurveParameters defaultDesign() { return design(160, 72, 53, 9); }
 CurveParameters heavyDesign() { return design(500, 3, 2, 60); }
 CurveParameters pastTheBudget() { return design(500, 3, 2, 1000); }
 
+// The design drawn to `percent`, in `colors` colours (closed when more than one), greased or not.
 CurveParameters with(CurveParameters p, float percent, int32_t colors = 1, bool grease = false)
 {
     p.percentToDraw = percent;
@@ -60,6 +61,7 @@ const char* pathName(TracePath path)
     return "?";
 }
 
+// Options that force a path.
 TraceOptions on(TracePath path, std::size_t* recomputedPoints = nullptr)
 {
     TraceOptions options;
