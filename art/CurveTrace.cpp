@@ -1,15 +1,21 @@
 #include "art/CurveTrace.h"
 
+#include "art/CurveTraceOptions.h"
+#include "art/CurveTracePoints.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <system_error>
 #include <thread>
 
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
+
+using namespace curvetrace;
 
 namespace {
 
@@ -28,10 +34,17 @@ float orbitStep(float anchorRadius, float runnerRadius)
     return kTwoPi / static_cast<float>(n);
 }
 
+// The orbit angle past which no point is traced: negative or NaN for none at all.
+float totalAngleOf(const CurveParameters& p)
+{
+    return ((p.rotationsToMake * kTwoPi) * p.percentToDraw) / 100.0f;
+}
+
 enum ColorRange { FirstColor, SecondColor, ThirdColor };
 
 // Written so that a full angle of 0 or NaN puts every point in the middle range, as the
-// comparisons fall.
+// comparisons fall. For any full angle the range only rises with the orbit angle, so each range
+// is one unbroken run of points.
 ColorRange colorRangeAt(float orbitAngle, double fullAngle, int32_t numberOfColors)
 {
     const double t = orbitAngle;
@@ -44,13 +57,16 @@ ColorRange colorRangeAt(float orbitAngle, double fullAngle, int32_t numberOfColo
     return FirstColor;
 }
 
-// Where one point stands in the accumulation: the angles are summed, never computed as
-// index × step, because the point count and the colour of a point on a colour boundary depend
-// on the 32-bit sums. Resuming from a saved position reproduces the same sums exactly.
-struct Angles {
-    float orbit = 0;
-    float runner = 0;
-};
+ColorRange lastColorRange(int32_t numberOfColors)
+{
+    return numberOfColors == 3 ? ThirdColor : numberOfColors == 2 ? SecondColor : FirstColor;
+}
+
+// Points traced between two looks at the cancel flag: well under a millisecond of work on any
+// path, and few enough looks to cost nothing.
+constexpr std::size_t kCancelCheckInterval = 4096;
+
+bool isSet(const std::atomic<bool>* flag) { return flag && flag->load(std::memory_order_relaxed); }
 
 struct PointPlan {
     std::size_t count = 0;              // points to trace
@@ -61,101 +77,126 @@ struct PointPlan {
     Angles last;                        // the angles of the last point
     float runnerAngleAfter = 0;         // already advanced past the last point
     bool truncated = false;
+    bool cancelled = false;
 };
+
+// The orbit angle from which the colour range may differ from the one at `t`: the lowest range
+// boundary not yet passed (0.33 and 0.66, or 0.5, of the full angle; a NaN one is never reached).
+// Before it the range cannot change, so it is not looked up.
+double nextColorBoundary(double t, double fullAngle, int32_t numberOfColors)
+{
+    double next = std::numeric_limits<double>::infinity();
+    const double boundaries[] = {0.33 * fullAngle, 0.66 * fullAngle, 0.5 * fullAngle};
+    const int first = numberOfColors == 2 ? 2 : 0;
+    const int end = numberOfColors == 3 ? 2 : numberOfColors == 2 ? 3 : 0;
+    for (int i = first; i < end; ++i)
+        if (boundaries[i] >= t)
+            next = std::min(next, boundaries[i]);
+    return next;
+}
 
 // The first pass: counts the points and the colour runs without computing a coordinate, and
 // keeps the angles at the midpoint so that a second thread can start there.
 PointPlan planPoints(const Angles& increment, float totalAngle, double fullAngle,
-                     int32_t numberOfColors, bool zeroRunner)
+                     int32_t numberOfColors, bool zeroRunner, const std::atomic<bool>* cancel)
 {
     PointPlan plan;
     if (!(totalAngle >= 0))   // negative or NaN: no point at all
         return plan;
-    // The orbit angle only grows, so each colour range is one unbroken run of points.
     ColorRange range = colorRangeAt(0, fullAngle, numberOfColors);
+    double recheckColorFrom = nextColorBoundary(0, fullAngle, numberOfColors);
     const double expectedCount = static_cast<double>(totalAngle) / increment.orbit + 1;
     const auto halfway = static_cast<std::size_t>(std::min(expectedCount, double(kTracePointBudget)) / 2);
     Angles a;
-    while (true) {
-        if (plan.count == halfway) {
+    std::size_t count = 0;
+    for (bool ended = false; !ended;) {
+        // Runs of points between looks at the cancel flag, one of them ending at halfway.
+        if (isSet(cancel)) {
+            plan.cancelled = true;
+            return plan;
+        }
+        if (count == halfway) {
             plan.resumeAt = a;
             plan.resumeIndex = halfway;
         }
-        const ColorRange r = colorRangeAt(a.orbit, fullAngle, numberOfColors);
-        if (r != range) {
-            plan.colorCount[range] = plan.count - plan.colorStart[range];
-            range = r;
-            plan.colorStart[range] = plan.count;
+        const std::size_t stop = std::min(count + kCancelCheckInterval, count < halfway ? halfway : kTracePointBudget);
+        while (true) {
+            if (a.orbit >= recheckColorFrom) {
+                const ColorRange r = colorRangeAt(a.orbit, fullAngle, numberOfColors);
+                if (r != range) {
+                    plan.colorCount[range] = count - plan.colorStart[range];
+                    range = r;
+                    plan.colorStart[range] = count;
+                }
+                recheckColorFrom = nextColorBoundary(a.orbit, fullAngle, numberOfColors);
+            }
+            ++count;
+            // A zero runner turns infinitely fast: only the first point, taken before it turns, exists.
+            if (zeroRunner) {
+                ended = true;
+                break;
+            }
+            a.runner += increment.runner;
+            const float nextOrbit = a.orbit + increment.orbit;
+            if (!(nextOrbit <= totalAngle)) {
+                ended = true;
+                break;
+            }
+            if (count == kTracePointBudget || nextOrbit == a.orbit) {
+                plan.truncated = true;
+                ended = true;
+                break;
+            }
+            a.orbit = nextOrbit;
+            if (count == stop)
+                break;
         }
-        ++plan.count;
-        // A zero runner turns infinitely fast: only the first point, taken before it turns, exists.
-        if (zeroRunner)
-            break;
-        a.runner += increment.runner;
-        const float nextOrbit = a.orbit + increment.orbit;
-        if (!(nextOrbit <= totalAngle))
-            break;
-        if (plan.count == kTracePointBudget || nextOrbit == a.orbit) {
-            plan.truncated = true;
-            break;
-        }
-        a.orbit = nextOrbit;
     }
-    plan.colorCount[range] = plan.count - plan.colorStart[range];
+    plan.count = count;
+    plan.colorCount[range] = count - plan.colorStart[range];
     plan.last = a;
     plan.runnerAngleAfter = a.runner;
     return plan;
 }
 
-struct PenGeometry {
-    double centreDistance;
-    double penHoleRadius;
+struct RangeResult {
+    std::size_t recomputed = 0;
+    bool allFinite = true;
+    bool cancelled = false;
 };
 
-CurvePoint runnerCentre(const PenGeometry& g, float orbitAngle)
+// The second pass over points [first, end), from the angles of point `first`; point i goes to
+// out[i]. Runs of a few thousand points, with a look at the cancel flag before each.
+void tracePointRange(PointRunFunction traceRun, const PenGeometry& geometry, Angles a,
+                     std::size_t first, std::size_t end, TracedPoint* out,
+                     const std::atomic<bool>* cancel, RangeResult& result)
 {
-    const double t = orbitAngle;
-    return {static_cast<float>(g.centreDistance * std::cos(t)),
-            static_cast<float>(g.centreDistance * std::sin(t))};
-}
-
-// Where each point goes: fillPath[1 + i], and the slot of point i in its colour path.
-struct PointSinks {
-    CurvePoint* fill;
-    CurvePoint* colorRun[3];    // where the run of each colour range begins in its path
-};
-
-void tracePoints(const PenGeometry& g, const PointPlan& plan, const Angles& increment,
-                 Angles a, std::size_t first, std::size_t end, const PointSinks& sinks)
-{
-    int range = FirstColor;
-    for (std::size_t i = first; i < end; ++i) {
-        while (i >= plan.colorStart[range] + plan.colorCount[range])
-            ++range;
-        const CurvePoint c = runnerCentre(g, a.orbit);
-        const double r = a.runner;
-        const CurvePoint point{static_cast<float>(c.x + g.penHoleRadius * std::cos(r)),
-                               static_cast<float>(c.y + g.penHoleRadius * std::sin(r))};
-        sinks.fill[1 + i] = point;
-        sinks.colorRun[range][i - plan.colorStart[range]] = point;
-        a.orbit += increment.orbit;
-        a.runner += increment.runner;
+    for (std::size_t i = first; i < end; i += kCancelCheckInterval) {
+        if (isSet(cancel)) {
+            result.cancelled = true;
+            return;
+        }
+        const PointRun run = traceRun(geometry, a, std::min(kCancelCheckInterval, end - i), out + i);
+        a = run.next;
+        result.recomputed += run.recomputed;
+        result.allFinite &= run.allFinite;
     }
 }
 
-// Makes room for `count` points. For a long curve, first touching the memory is a large share
-// of the work: a page fault for every 4 KiB. Huge pages, where the system offers them on
-// request, take one fault for 2 MiB.
-void reservePoints(Polyline& path, std::size_t count)
+// For a long curve, first touching the memory is a large share of the work: a page fault for
+// every 4 KiB. Huge pages, where the system offers them on request, take one fault for 2 MiB.
+void adviseHugePages(const void* data, std::size_t bytes)
 {
-    path.reserve(count);
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     constexpr std::uintptr_t kHugePage = std::uintptr_t(2) << 20;
-    const auto first = reinterpret_cast<std::uintptr_t>(path.data());
+    const auto first = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t begin = (first + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t end = (first + count * sizeof(CurvePoint)) & ~(kHugePage - 1);
+    const std::uintptr_t end = (first + bytes) & ~(kHugePage - 1);
     if (end > begin)
         madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);   // only advice
+#else
+    (void)data;
+    (void)bytes;
 #endif
 }
 
@@ -164,73 +205,185 @@ constexpr std::size_t kParallelThreshold = 16'384;
 
 }
 
-TracedCurve traceCurve(const CurveParameters& p)
+// Fills a TracedCurve; the one place that sees its storage.
+class CurveTracer
 {
-    TracedCurve curve;
+public:
+    static bool trace(const CurveParameters& p, TracedCurve& curve, const TraceOptions& options);
+
+private:
+    static void makeRoom(TracedCurve::Storage& storage, std::size_t points);
+    static void clear(TracedCurve& curve);
+};
+
+void CurveTracer::makeRoom(TracedCurve::Storage& storage, std::size_t points)
+{
+    auto& array = storage.points;
+    if (points > array.capacity()) {
+        decltype(storage.points)().swap(array);   // the old array goes before a larger one comes
+        array.reserve(points);
+        adviseHugePages(array.data(), points * sizeof(TracedPoint));
+    }
+    array.resize(points);   // within the capacity: no allocation, and no point is written
+}
+
+void CurveTracer::clear(TracedCurve& curve)
+{
+    curve.m_storage.points.clear();
+    curve.m_storage.layout = {};
+    curve.startPoint = {0, 0};
+    curve.lastRunnerCenter = {0, 0};
+    curve.lastRunnerAngle = 0;
+    curve.truncated = false;
+    curve.allPointsFinite = true;
+}
+
+bool CurveTracer::trace(const CurveParameters& p, TracedCurve& curve, const TraceOptions& options)
+{
     const float centreDistance = p.anchorRadius + p.runnerRadius;
     const float turnRatio = p.greaseIt ? (p.anchorRadius + p.anchorRadius) / p.runnerRadius
                                        : centreDistance / p.runnerRadius;
     const double fullAngle = p.rotationsToMake * kTwoPi;
-    const float totalAngle = ((p.rotationsToMake * kTwoPi) * p.percentToDraw) / 100.0f;
     const float step = orbitStep(p.anchorRadius, p.runnerRadius);
     const Angles increment{step, turnRatio * step};
-    const PenGeometry geometry{centreDistance, p.penHoleRadius};
+    const PenGeometry geometry{centreDistance, p.penHoleRadius, increment};
     const bool zeroRunner = p.runnerRadius == 0;
 
-    curve.startPoint = {centreDistance + p.penHoleRadius, 0};
-    curve.lastRunnerCenter = {0, 0};
+    const PointPlan plan = planPoints(increment, totalAngleOf(p), fullAngle, p.numberOfColors,
+                                      zeroRunner, options.cancel);
+    if (plan.cancelled) {
+        clear(curve);
+        return false;
+    }
 
-    const PointPlan plan = planPoints(increment, totalAngle, fullAngle, p.numberOfColors, zeroRunner);
-    curve.truncated = plan.truncated;
-    // The angle of the last point, where the overlay draws the runner. A zero runner never turns.
-    curve.lastRunnerAngle = zeroRunner ? 0.0f : plan.runnerAngleAfter - increment.runner;
+    // The closing segment goes to the last colour range's path; one that received no point has
+    // no path to close, except penPath, which always begins at the start point.
+    const int lastRange = lastColorRange(p.numberOfColors);
+    const bool closes = p.closeCurve && p.percentToDraw >= 100
+        && (lastRange == FirstColor || plan.colorCount[lastRange] > 0);
+    const TracedPoint start{centreDistance + p.penHoleRadius, 0};
 
-    const int lastRange = p.numberOfColors == 3 ? ThirdColor : p.numberOfColors == 2 ? SecondColor : FirstColor;
-    const bool closing = p.closeCurve && p.percentToDraw >= 100;
-    Polyline* const colorPaths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
-    reservePoints(curve.fillPath, plan.count + 1);
-    curve.fillPath.resize(plan.count + 1);
-    curve.fillPath[0] = curve.startPoint;
-    PointSinks sinks{curve.fillPath.data(), {}};
+    TracedCurve::Storage& storage = curve.m_storage;
+    makeRoom(storage, 1 + plan.count + (closes ? 1 : 0));
+    TracedPoint* const points = storage.points.data();
+    points[0] = start;
+    if (closes)
+        points[1 + plan.count] = start;
+    TracedCurve::Layout& layout = storage.layout;
+    layout.fill = {0, 1 + plan.count};
     for (int range = FirstColor; range <= ThirdColor; ++range) {
-        Polyline& path = *colorPaths[range];
         const std::size_t count = plan.colorCount[range];
-        // penPath always begins at the start point; another colour path begins at the point
-        // before its first one, so the colours join without a gap.
-        if (range != FirstColor && count == 0)
-            continue;
-        reservePoints(path, 1 + count + (closing && range == lastRange));
-        path.resize(1 + count);
-        sinks.colorRun[range] = path.data() + 1;
+        const std::size_t closing = closes && range == lastRange ? 1 : 0;
+        // Point i is points[1 + i]: a run that starts at point k begins its path at points[k],
+        // the point before it, or the start point for the very first.
+        layout.pens[range] = range == FirstColor || count > 0
+            ? TracedCurve::Range{plan.colorStart[range], 1 + count + closing}
+            : TracedCurve::Range{};
     }
 
     // The sines and cosines are nearly all the cost, and once its angles are known each point
     // stands alone: a long curve's second half goes to another thread, when one can be had.
+    const PointRunFunction traceRun = pointRunFunction(options.path);
+    TracedPoint* const tracedPoints = points + 1;
+    RangeResult firstHalf, secondHalf;
     std::thread worker;
-    if (plan.count >= kParallelThreshold && std::thread::hardware_concurrency() >= 2) {
+    if (options.mayUseSecondThread && plan.count >= kParallelThreshold
+        && std::thread::hardware_concurrency() >= 2) {
         try {
-            worker = std::thread(tracePoints, std::cref(geometry), std::cref(plan), std::cref(increment),
-                                 plan.resumeAt, plan.resumeIndex, plan.count, std::cref(sinks));
+            worker = std::thread(tracePointRange, traceRun, std::cref(geometry), plan.resumeAt,
+                                 plan.resumeIndex, plan.count, tracedPoints, options.cancel,
+                                 std::ref(secondHalf));
         } catch (const std::system_error&) {
             // No thread to be had: this one traces every point.
         }
     }
-    tracePoints(geometry, plan, increment, Angles{}, 0, worker.joinable() ? plan.resumeIndex : plan.count, sinks);
+    tracePointRange(traceRun, geometry, Angles{}, 0, worker.joinable() ? plan.resumeIndex : plan.count,
+                    tracedPoints, options.cancel, firstHalf);
     if (worker.joinable())
         worker.join();
+    if (firstHalf.cancelled || secondHalf.cancelled) {
+        clear(curve);
+        return false;
+    }
+    if (options.recomputedPoints)
+        *options.recomputedPoints = firstHalf.recomputed + secondHalf.recomputed;
 
-    for (int range = FirstColor; range <= ThirdColor; ++range) {
-        Polyline& path = *colorPaths[range];
-        if (!path.empty())   // the point before the run; the start point for the very first one
-            path[0] = curve.fillPath[plan.colorStart[range]];
+    curve.startPoint = {start.x, start.y};
+    curve.lastRunnerCenter = {0, 0};
+    if (plan.count > 0) {
+        const TracedPoint centre = runnerCentre(geometry, plan.last.orbit);
+        curve.lastRunnerCenter = {centre.x, centre.y};
     }
-    if (plan.count > 0)
-        curve.lastRunnerCenter = runnerCentre(geometry, plan.last.orbit);
-    if (closing) {
-        Polyline& last = *colorPaths[lastRange];
-        // A colour range that received no point has nothing to close from.
-        if (!last.empty())
-            last.push_back(curve.startPoint);
-    }
+    // The angle of the last point, where the overlay draws the runner. A zero runner never turns.
+    curve.lastRunnerAngle = zeroRunner ? 0.0f : plan.runnerAngleAfter - increment.runner;
+    curve.truncated = plan.truncated;
+    curve.allPointsFinite = isFinite(start) && firstHalf.allFinite && secondHalf.allFinite;
+    return true;
+}
+
+TracedCurve traceCurve(const CurveParameters& p)
+{
+    TracedCurve curve;
+    traceCurve(p, curve);
     return curve;
+}
+
+bool traceCurve(const CurveParameters& p, TracedCurve& into, const std::atomic<bool>* cancel)
+{
+    TraceOptions options;
+    options.cancel = cancel;
+    return CurveTracer::trace(p, into, options);
+}
+
+bool traceCurve(const CurveParameters& p, TracedCurve& into, const TraceOptions& options)
+{
+    return CurveTracer::trace(p, into, options);
+}
+
+std::size_t estimatedPointCount(const CurveParameters& p)
+{
+    const float total = totalAngleOf(p);
+    if (!(total >= 0))
+        return 0;
+    if (p.runnerRadius == 0)
+        return 1;
+    const float step = orbitStep(p.anchorRadius, p.runnerRadius);
+    // Follows the loop's sums 0, 0 + step, (0 + step) + step, ... In one binade [2^e, 2^(e+1))
+    // all floats are multiples of one gap u, and a sum x + step that stays in it is x plus step
+    // rounded to a multiple of u: the same advance every time, so a run of them is counted at
+    // once. (Where step lies halfway between two multiples of u, ties to even may change the
+    // advance once before it settles: two equal advances in a row within the binade show that
+    // it has.) So the loop below takes a few turns per binade, not one per point.
+    std::size_t count = 1;   // the point at angle 0
+    float x = 0;
+    constexpr int kNoBinade = std::numeric_limits<int>::min();
+    float settledAdvance = 0;
+    int settledBinade = kNoBinade;
+    while (count < kTracePointBudget) {
+        const float next = x + step;
+        if (!(next <= total) || next == x)
+            break;
+        const float advance = next - x;   // exact: next is at most twice x, or x is 0
+        const int binade = x > 0 && std::ilogb(x) == std::ilogb(next) ? std::ilogb(x) : kNoBinade;
+        x = next;
+        ++count;
+        if (binade == kNoBinade || binade != settledBinade || advance != settledAdvance) {
+            settledBinade = binade;
+            settledAdvance = advance;
+            continue;
+        }
+        // Jump over the sums that stay below the binade's top (and one more short of it, so
+        // that the sum that leaves the binade is taken by the loop above).
+        const double gap = std::ldexp(1.0, binade - 23);
+        const double top = std::ldexp(1.0, binade + 1);
+        const auto advanceGaps = static_cast<std::size_t>(advance / gap);
+        const auto gapsToTop = static_cast<std::size_t>((top - x) / gap);
+        std::size_t jump = gapsToTop > 2 * advanceGaps ? (gapsToTop - 1) / advanceGaps - 1 : 0;
+        if (total < top)   // then in this binade: a multiple of the gap
+            jump = std::min(jump, static_cast<std::size_t>((total - x) / gap) / advanceGaps);
+        jump = std::min(jump, kTracePointBudget - count);
+        x = static_cast<float>(x + static_cast<double>(jump) * advance);   // exact: a float of this binade
+        count += jump;
+    }
+    return count;
 }

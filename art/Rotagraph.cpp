@@ -27,7 +27,7 @@ QColor overlayGrey() { return QColor::fromRgbF(0.5f, 0.5f, 0.5f); }
 
 // A polyline, from its point `first` on, mapped into view coordinates; a point that is not
 // finite is left out.
-QPolygonF mapped(const Polyline& polyline, const QTransform& transform, std::size_t first = 0)
+QPolygonF mapped(PolylineView polyline, const QTransform& transform, std::size_t first = 0)
 {
     QPolygonF points;
     points.reserve(static_cast<qsizetype>(polyline.size() - std::min(first, polyline.size())));
@@ -325,7 +325,7 @@ void Rotagraph::drawRect(const QRectF& rect)
     clearUpperVectorState();
     const TracedCurve curve = traceCurve(parameters);
     m_lastDrawingTruncated = curve.truncated;
-    m_lastDrawingPointCount = curve.fillPath.size() - 1;
+    m_lastDrawingPointCount = curve.pointCount();
 
     if (art.showAnchor && percent < 100 && onScreen) {
         // The runner where the trace left it, with its arm from the centre to the pen.
@@ -341,7 +341,7 @@ void Rotagraph::drawRect(const QRectF& rect)
     if (art.fillShape && percent >= 100) {
         // The outline begins at the start point, so closing it returns there.
         QPainterPath outline;
-        outline.addPolygon(mapped(curve.fillPath, drawing));
+        outline.addPolygon(mapped(curve.fillPath(), drawing));
         outline.closeSubpath();
         outline.setFillRule(Qt::WindingFill);
         fillIn(outline);
@@ -355,10 +355,10 @@ void Rotagraph::drawRect(const QRectF& rect)
         painter.drawImage(QPointF(0, 0), m_growingStrokes);
     } else {
         m_growingStrokes = QImage();
-        const Polyline* const paths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
+        const PolylineView paths[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
         const QColor colors[] = {art.penColor, art.pen2Color, art.pen3Color};
         for (int pen = 0; pen < 3 && (pen == 0 || pen < art.numberOfColors); ++pen)
-            strokePolyline(painter, mapped(*paths[pen], drawing), colors[pen], art.penDrawSize);
+            strokePolyline(painter, mapped(paths[pen], drawing), colors[pen], art.penDrawSize);
     }
 
     m_painter = nullptr;
@@ -371,13 +371,13 @@ void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& d
     const QSize pixels = (QSizeF(size()) * pixelRatio).toSize();
     // A partial curve is an exact prefix of a longer one of the same design: what the layer
     // holds stays right as long as the design is the same and the curve has not shrunk.
-    const Polyline* const paths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
+    const PolylineView paths[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
     bool layerHolds = m_growingStrokes.size() == pixels
         && m_growingStrokes.devicePixelRatio() == pixelRatio
         && m_growingTransform == drawing
         && strokedDesign(m_growingDesign) == strokedDesign(m_art);
     for (int pen = 0; pen < 3; ++pen)
-        layerHolds = layerHolds && paths[pen]->size() >= m_growingStrokedPoints[pen];
+        layerHolds = layerHolds && paths[pen].size() >= m_growingStrokedPoints[pen];
     if (!layerHolds) {
         m_growingStrokes = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         m_growingStrokes.setDevicePixelRatio(pixelRatio);
@@ -396,10 +396,10 @@ void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& d
         const std::size_t stroked = m_growingStrokedPoints[pen];
         const std::size_t back = isStrokedInRuns(colors[pen], m_art.penDrawSize) ? 2 : 1;
         const std::size_t first = stroked >= back ? stroked - back : 0;
-        if (paths[pen]->size() > stroked)
-            strokePolyline(layer, mapped(*paths[pen], drawing, first), colors[pen], m_art.penDrawSize,
+        if (paths[pen].size() > stroked)
+            strokePolyline(layer, mapped(paths[pen], drawing, first), colors[pen], m_art.penDrawSize,
                            first);
-        m_growingStrokedPoints[pen] = paths[pen]->size();
+        m_growingStrokedPoints[pen] = paths[pen].size();
     }
 }
 

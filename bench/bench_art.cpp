@@ -2,6 +2,7 @@
 // and every frame of slow drawing repeats.
 
 #include "art/CurveTrace.h"
+#include "art/CurveTraceOptions.h"
 #include "art/Rotagraph.h"
 
 #include <QImage>
@@ -18,8 +19,14 @@ struct Design {
 constexpr Design kDefault{160, 72, 53, 9};
 // An anchor 100+ times the runner takes the smallest step: about 375,000 points.
 constexpr Design kHeavy{500, 3, 2, 60};
+// Past the point budget: 4,194,304 points.
+constexpr Design kBudget{500, 3, 2, 1000};
 
-const Design& designAt(int64_t index) { return index == 0 ? kDefault : kHeavy; }
+const Design& designAt(int64_t index)
+{
+    const Design* const designs[] = {&kDefault, &kHeavy, &kBudget};
+    return *designs[index];
+}
 
 CurveParameters curveParameters(const Design& d)
 {
@@ -59,8 +66,53 @@ void traceOnly(benchmark::State& state)
     clearUpperVectorState();
     for (auto _ : state) {
         const TracedCurve curve = traceCurve(p);
-        points = curve.fillPath.size() - 1;
-        benchmark::DoNotOptimize(curve.fillPath.data());
+        points = curve.pointCount();
+        benchmark::DoNotOptimize(curve.fillPath().data());
+    }
+    setPointCounter(state, points);
+}
+
+// One thread, one path: what the vectorised sines and cosines gain over the scalar loop. The
+// curve is traced into the same TracedCurve each time, as a redraw reusing its buffer does.
+void traceOnePath(benchmark::State& state)
+{
+    const CurveParameters p = curveParameters(designAt(state.range(0)));
+    TraceOptions options;
+    options.path = static_cast<TracePath>(state.range(1));
+    options.mayUseSecondThread = false;
+    if (!isTracePathAvailable(options.path)) {
+        state.SkipWithError("the processor lacks this path");
+        return;
+    }
+    std::size_t recomputed = 0;
+    options.recomputedPoints = &recomputed;
+    TracedCurve curve;
+    clearUpperVectorState();
+    for (auto _ : state) {
+        traceCurve(p, curve, options);
+        benchmark::DoNotOptimize(curve.fillPath().data());
+    }
+    state.counters["recomputed"] = static_cast<double>(recomputed);
+    setPointCounter(state, curve.pointCount());
+}
+
+// A fresh curve every time against one reused, on one thread: allocating, and the system's
+// zeroing of fresh pages, against neither.
+void traceColdOrWarm(benchmark::State& state)
+{
+    const CurveParameters p = curveParameters(kBudget);
+    const bool reuse = state.range(0) != 0;
+    TraceOptions options;
+    options.mayUseSecondThread = false;
+    TracedCurve reused;
+    std::size_t points = 0;
+    clearUpperVectorState();
+    for (auto _ : state) {
+        TracedCurve fresh;
+        TracedCurve& curve = reuse ? reused : fresh;
+        traceCurve(p, curve, options);
+        points = curve.pointCount();
+        benchmark::DoNotOptimize(curve.fillPath().data());
     }
     setPointCounter(state, points);
 }
@@ -117,7 +169,14 @@ void repaintAtChangedZoom(benchmark::State& state)
 }
 
 // Wall-clock time: a long trace runs on two threads.
-BENCHMARK(traceOnly)->ArgName("design")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(traceOnly)->ArgName("design")->Arg(0)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(traceOnePath)
+    ->ArgNames({"design", "path"})
+    ->ArgsProduct({{1, 2},
+                   {static_cast<int64_t>(TracePath::Scalar), static_cast<int64_t>(TracePath::Avx2),
+                    static_cast<int64_t>(TracePath::Avx512)}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(traceColdOrWarm)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(traceAndRender)
     ->ArgNames({"design", "width"})
     ->ArgsProduct({{0, 1}, {1, 3}})

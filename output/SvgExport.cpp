@@ -166,21 +166,14 @@ struct PageMapping {
     }
 };
 
-struct PointRun {
-    const CurvePoint* first = nullptr;
-    std::size_t count = 0;
-};
-
-PointRun runOf(const Polyline& polyline)
-{
-    return {polyline.data(), polyline.size()};
-}
+// One stretch of the curve: a pen's path or the fill's outline.
+using PointRun = PolylineView;
 
 std::size_t firstFinite(const PointRun& run, const PageMapping& page)
 {
     double x = 0, y = 0;
     std::size_t i = 0;
-    while (i < run.count && !page.map(run.first[i], x, y))
+    while (i < run.size() && !page.map(run[i], x, y))
         ++i;
     return i;
 }
@@ -193,9 +186,9 @@ void writePathData(ChunkedText& out, const PointRun& run, const PageMapping& pag
     double keptX = 0, keptY = 0, leftOutX = 0, leftOutY = 0;
     bool lastLeftOut = false;
     std::size_t written = 0;
-    for (std::size_t i = 0; i < run.count; ++i) {
+    for (std::size_t i = 0; i < run.size(); ++i) {
         double x = 0, y = 0;
-        if (!page.map(run.first[i], x, y))
+        if (!page.map(run[i], x, y))
             continue;
         if (written > 0) {
             const double dx = x - keptX, dy = y - keptY;
@@ -247,7 +240,7 @@ void openLayer(ChunkedText& out, int number, const QByteArray& label)
 void writeFillLayer(ChunkedText& out, const PointRun& outline, const QColor& colour, const PageMapping& page,
                     double tolerance)
 {
-    if (!colour.isValid() || firstFinite(outline, page) == outline.count)
+    if (!colour.isValid() || firstFinite(outline, page) == outline.size())
         return;
     openLayer(out, 0, QByteArrayLiteral("fill"));
     out.append("<path stroke=\"none\"");
@@ -260,7 +253,7 @@ void writeFillLayer(ChunkedText& out, const PointRun& outline, const QColor& col
 void writePenLayer(ChunkedText& out, int number, const PointRun& stretch, const QColor& colour,
                    const PageMapping& page, const VectorExportSettings& settings)
 {
-    if (!colour.isValid() || firstFinite(stretch, page) == stretch.count)
+    if (!colour.isValid() || firstFinite(stretch, page) == stretch.size())
         return;
     openLayer(out, number, "pen " + colour.name(QColor::HexRgb).toLatin1());
     out.append("<path fill=\"none\"");
@@ -316,8 +309,8 @@ bool writeSvg(QIODevice& device, const Rotagraph& design, const VectorExportSett
     const TracedCurve curve = traceDesign(design);
     // Painted in the view's order: the fill, then each pen over the ones before.
     if (design.fillShape())
-        writeFillLayer(out, runOf(curve.fillPath), design.fillColor(), page, settings.simplifyToleranceMm);
-    const PointRun stretches[] = {runOf(curve.penPath), runOf(curve.pen2Path), runOf(curve.pen3Path)};
+        writeFillLayer(out, curve.fillPath(), design.fillColor(), page, settings.simplifyToleranceMm);
+    const PointRun stretches[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
     const QColor colours[] = {design.penColor(), design.pen2Color(), design.pen3Color()};
     for (int pen = 0; pen < 3 && (pen == 0 || pen < design.numberOfColors()); ++pen)
         writePenLayer(out, pen + 1, stretches[pen], colours[pen], page, settings);

@@ -1,10 +1,17 @@
 #include "art/CurveClosure.h"
 #include "art/CurveTrace.h"
+#include "art/CurveTraceOptions.h"
 
 #include <QTest>
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <utility>
+
+Q_DECLARE_METATYPE(TracePath)
+Q_DECLARE_METATYPE(CurveParameters)
 
 // Traced coordinates are 32-bit results widened to double: they are compared exactly, never
 // within a tolerance.
@@ -30,8 +37,48 @@ CurveParameters design(float anchor, float runner, float pen, float revolutions)
 }
 
 CurveParameters defaultDesign() { return design(160, 72, 53, 9); }
+// An anchor 100+ times the runner takes the smallest step: 375,308 points.
+CurveParameters heavyDesign() { return design(500, 3, 2, 60); }
+CurveParameters pastTheBudget() { return design(500, 3, 2, 1000); }
 
-bool sameCurve(const Polyline& a, const Polyline& b, std::size_t count)
+// The design drawn to `percent`, in `colors` colours (closed when more than one), greased or not.
+CurveParameters with(CurveParameters p, float percent, int32_t colors = 1, bool grease = false)
+{
+    p.percentToDraw = percent;
+    p.numberOfColors = colors;
+    p.closeCurve = colors > 1;
+    p.greaseIt = grease;
+    return p;
+}
+
+const char* pathName(TracePath path)
+{
+    switch (path) {
+    case TracePath::Automatic: return "automatic";
+    case TracePath::Scalar: return "scalar";
+    case TracePath::Avx2: return "AVX2";
+    case TracePath::Avx512: return "AVX-512";
+    }
+    return "?";
+}
+
+// Options that force a path.
+TraceOptions on(TracePath path, std::size_t* recomputedPoints = nullptr)
+{
+    TraceOptions options;
+    options.path = path;
+    options.recomputedPoints = recomputedPoints;
+    return options;
+}
+
+TracedCurve traced(const CurveParameters& p, TracePath path, std::size_t* recomputedPoints = nullptr)
+{
+    TracedCurve curve;
+    traceCurve(p, curve, on(path, recomputedPoints));
+    return curve;
+}
+
+bool sameCurve(PolylineView a, PolylineView b, std::size_t count)
 {
     if (a.size() < count || b.size() < count)
         return false;
@@ -41,68 +88,114 @@ bool sameCurve(const Polyline& a, const Polyline& b, std::size_t count)
     return true;
 }
 
+template <class T>
+bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+
+// Where two paths first differ, bit for bit (so 0 and -0 differ, and NaNs are compared too).
+QString pathDifference(const char* name, PolylineView a, PolylineView b)
+{
+    if (a.size() != b.size())
+        return QString("%1 has %2 points, not %3; ").arg(name).arg(a.size()).arg(b.size());
+    const auto bits = [](const TracedPoint& p) {
+        quint64 word = 0;
+        std::memcpy(&word, &p, sizeof p);
+        return QString::number(word, 16);
+    };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!sameBits(a.data()[i], b.data()[i]))
+            return QString("%1[%2] is (%3, %4) = 0x%5, not (%6, %7) = 0x%8; ").arg(name).arg(i)
+                .arg(a[i].x, 0, 'g', 9).arg(a[i].y, 0, 'g', 9).arg(bits(a.data()[i]))
+                .arg(b[i].x, 0, 'g', 9).arg(b[i].y, 0, 'g', 9).arg(bits(b.data()[i]));
+    return {};
 }
 
+// Empty when the curves are the same to the bit.
+QString curveDifference(const TracedCurve& a, const TracedCurve& b)
+{
+    QString difference = pathDifference("fillPath", a.fillPath(), b.fillPath());
+    difference += pathDifference("penPath", a.penPath(), b.penPath());
+    difference += pathDifference("pen2Path", a.pen2Path(), b.pen2Path());
+    difference += pathDifference("pen3Path", a.pen3Path(), b.pen3Path());
+    if (!sameBits(a.startPoint, b.startPoint) || !sameBits(a.lastRunnerCenter, b.lastRunnerCenter)
+        || !sameBits(a.lastRunnerAngle, b.lastRunnerAngle) || a.truncated != b.truncated
+        || a.allPointsFinite != b.allPointsFinite)
+        difference += "the start, the runner or the flags differ";
+    return difference;
+}
+
+}
+
+// The curve's behaviour, checked once for each path the processor runs.
 class TestCurveTrace : public QObject
 {
     Q_OBJECT
 
+public:
+    explicit TestCurveTrace(TracePath path) : m_path(path) {}
+
+private:
+    TracedCurve trace(const CurveParameters& p) const { return traced(p, m_path); }
+
+    const TracePath m_path;
+
 private slots:
+    void initTestCase() { qInfo("Tracing on the %s path", pathName(m_path)); }
+
     void defaultDesignPointForPoint()
     {
-        const TracedCurve c = traceCurve(defaultDesign());
-        QCOMPARE(c.fillPath.size(), std::size_t(1 + 1260));
-        QCOMPARE(c.penPath.size(), std::size_t(1 + 1260));
+        const TracedCurve c = trace(defaultDesign());
+        QCOMPARE(c.fillPath().size(), std::size_t(1 + 1260));
+        QCOMPARE(c.penPath().size(), std::size_t(1 + 1260));
         COMPARE_POINT(c.startPoint, 285.0f, 0.0f);
-        COMPARE_POINT(c.fillPath[0], 285.0f, 0.0f);
-        COMPARE_POINT(c.fillPath[1], 285.0f, 0.0f);   // point 0 is the start point
-        COMPARE_POINT(c.fillPath[2], 284.21317f, 18.046444f);
-        COMPARE_POINT(c.fillPath[3], 281.86469f, 35.912476f);
-        COMPARE_POINT(c.fillPath.back(), 284.20261f, -18.115435f);
+        COMPARE_POINT(c.fillPath()[0], 285.0f, 0.0f);
+        COMPARE_POINT(c.fillPath()[1], 285.0f, 0.0f);   // point 0 is the start point
+        COMPARE_POINT(c.fillPath()[2], 284.21317f, 18.046444f);
+        COMPARE_POINT(c.fillPath()[3], 281.86469f, 35.912476f);
+        COMPARE_POINT(c.fillPath().back(), 284.20261f, -18.115435f);
         COMPARE_POINT(c.lastRunnerCenter, 231.76659f, -10.404191f);
         QCOMPARE(c.lastRunnerAngle, 182.06636f);
         QVERIFY(c.lastRunnerAngle == 182.06636f);
-        QVERIFY(c.pen2Path.empty() && c.pen3Path.empty());
+        QVERIFY(c.pen2Path().empty() && c.pen3Path().empty());
         QVERIFY(!c.truncated);
-        QVERIFY(sameCurve(c.penPath, c.fillPath, c.fillPath.size()));
+        QVERIFY(sameCurve(c.penPath(), c.fillPath(), c.fillPath().size()));
     }
 
     void colorSplits()
     {
         CurveParameters p = defaultDesign();
         p.numberOfColors = 2;
-        TracedCurve c = traceCurve(p);
+        TracedCurve c = trace(p);
         // Points 0–629 and 630–1259; the second colour starts at point 629.
-        QCOMPARE(c.penPath.size(), std::size_t(1 + 630));
-        QCOMPARE(c.pen2Path.size(), std::size_t(1 + 630));
-        COMPARE_POINT(c.pen2Path.front(), -284.21390f, 18.039988f);
-        COMPARE_POINT(c.pen2Path.front(), c.penPath.back().x, c.penPath.back().y);
-        QVERIFY(c.pen3Path.empty());
+        QCOMPARE(c.penPath().size(), std::size_t(1 + 630));
+        QCOMPARE(c.pen2Path().size(), std::size_t(1 + 630));
+        COMPARE_POINT(c.pen2Path().front(), -284.21390f, 18.039988f);
+        COMPARE_POINT(c.pen2Path().front(), c.penPath().back().x, c.penPath().back().y);
+        QVERIFY(c.pen3Path().empty());
 
         p.numberOfColors = 3;
-        c = traceCurve(p);
-        QCOMPARE(c.penPath.size(), std::size_t(1 + 416));
-        QCOMPARE(c.pen2Path.size(), std::size_t(1 + 416));
-        QCOMPARE(c.pen3Path.size(), std::size_t(1 + 428));
-        COMPARE_POINT(c.pen2Path.front(), c.penPath.back().x, c.penPath.back().y);
-        COMPARE_POINT(c.pen3Path.front(), c.pen2Path.back().x, c.pen2Path.back().y);
-        COMPARE_POINT(c.pen3Path.back(), 284.20261f, -18.115435f);
-        QCOMPARE(c.fillPath.size(), std::size_t(1 + 1260));
+        c = trace(p);
+        QCOMPARE(c.penPath().size(), std::size_t(1 + 416));
+        QCOMPARE(c.pen2Path().size(), std::size_t(1 + 416));
+        QCOMPARE(c.pen3Path().size(), std::size_t(1 + 428));
+        COMPARE_POINT(c.pen2Path().front(), c.penPath().back().x, c.penPath().back().y);
+        COMPARE_POINT(c.pen3Path().front(), c.pen2Path().back().x, c.pen2Path().back().y);
+        COMPARE_POINT(c.pen3Path().back(), 284.20261f, -18.115435f);
+        QCOMPARE(c.fillPath().size(), std::size_t(1 + 1260));
     }
 
     void insideAndGreaseVariants()
     {
         CurveParameters inside = defaultDesign();
         inside.runnerRadius = -72;
-        TracedCurve c = traceCurve(inside);
+        TracedCurve c = trace(inside);
         COMPARE_POINT(c.startPoint, 141.0f, 0.0f);
-        COMPARE_POINT(c.fillPath[2], 140.83168f, 1.0423429f);
-        QCOMPARE(c.fillPath.size(), std::size_t(1 + 1260));   // same step as outside
+        COMPARE_POINT(c.fillPath()[2], 140.83168f, 1.0423429f);
+        QCOMPARE(c.fillPath().size(), std::size_t(1 + 1260));   // same step as outside
 
         CurveParameters greased = defaultDesign();
         greased.greaseIt = true;
-        c = traceCurve(greased);
-        COMPARE_POINT(c.fillPath[2], 283.71552f, 20.910387f);
+        c = trace(greased);
+        COMPARE_POINT(c.fillPath()[2], 283.71552f, 20.910387f);
     }
 
     void stepBounds_data()
@@ -121,21 +214,22 @@ private slots:
         QFETCH(float, anchor);
         QFETCH(float, runner);
         QFETCH(std::size_t, pointsPerTurn);
-        const TracedCurve c = traceCurve(design(anchor, runner, 10, 1));
+        const TracedCurve c = trace(design(anchor, runner, 10, 1));
         // 6284 steps overshoot one turn by rounding; 63 steps end within rounding of it.
-        QCOMPARE(c.fillPath.size() - 1, pointsPerTurn);
+        QCOMPARE(c.fillPath().size() - 1, pointsPerTurn);
     }
 
     void noAnchorRunsOnACircle()
     {
-        const TracedCurve plain = traceCurve(design(0, 50, 20, 1));
-        for (const CurvePoint& p : plain.fillPath)
+        const TracedCurve plain = trace(design(0, 50, 20, 1));
+        for (const CurvePoint p : plain.fillPath())
             QVERIFY(std::abs(std::hypot(p.x, p.y) - 70) < 1e-3);
-        QVERIFY(std::abs(plain.fillPath.back().x - 70) < 1e-3);
+        QVERIFY(std::abs(plain.fillPath().back().x - 70) < 1e-3);
 
         CurveParameters greased = design(0, 50, 20, 1);
         greased.greaseIt = true;   // turn ratio 0: the runner does not turn
-        for (const CurvePoint& p : traceCurve(greased).fillPath)
+        const TracedCurve greasedCurve = trace(greased);
+        for (const CurvePoint p : greasedCurve.fillPath())
             QVERIFY(std::abs(std::hypot(p.x - 20, p.y) - 50) < 1e-3);
     }
 
@@ -143,21 +237,21 @@ private slots:
     {
         CurveParameters p = defaultDesign();
         p.percentToDraw = 0;
-        TracedCurve c = traceCurve(p);
-        QCOMPARE(c.fillPath.size(), std::size_t(2));
-        QCOMPARE(c.penPath.size(), std::size_t(2));   // the start point, and point 0 on it
-        COMPARE_POINT(c.penPath[1], 285.0f, 0.0f);
+        TracedCurve c = trace(p);
+        QCOMPARE(c.fillPath().size(), std::size_t(2));
+        QCOMPARE(c.penPath().size(), std::size_t(2));   // the start point, and point 0 on it
+        COMPARE_POINT(c.penPath()[1], 285.0f, 0.0f);
 
         p.percentToDraw = -5;
-        c = traceCurve(p);
-        QCOMPARE(c.fillPath.size(), std::size_t(1));
-        QCOMPARE(c.penPath.size(), std::size_t(1));
+        c = trace(p);
+        QCOMPARE(c.fillPath().size(), std::size_t(1));
+        QCOMPARE(c.penPath().size(), std::size_t(1));
         COMPARE_POINT(c.lastRunnerCenter, 0.0f, 0.0f);
         QCOMPARE(c.lastRunnerAngle, -0.144613f);   // minus the runner increment
         QVERIFY(c.lastRunnerAngle == 0.0f - (232.0f / 72.0f) * (6.2831855f / 140.0f));
 
         p.percentToDraw = std::numeric_limits<float>::quiet_NaN();
-        QCOMPARE(traceCurve(p).fillPath.size(), std::size_t(1));
+        QCOMPARE(trace(p).pointCount(), std::size_t(0));
     }
 
     void firstPointInALaterColourStartsAtTheStart()
@@ -167,11 +261,11 @@ private slots:
         CurveParameters p = defaultDesign();
         p.rotationsToMake = 0;
         p.numberOfColors = 2;
-        const TracedCurve c = traceCurve(p);
-        QCOMPARE(c.penPath.size(), std::size_t(1));
-        QCOMPARE(c.pen2Path.size(), std::size_t(2));
-        COMPARE_POINT(c.pen2Path[0], 285.0f, 0.0f);
-        COMPARE_POINT(c.pen2Path[1], 285.0f, 0.0f);
+        const TracedCurve c = trace(p);
+        QCOMPARE(c.penPath().size(), std::size_t(1));
+        QCOMPARE(c.pen2Path().size(), std::size_t(2));
+        COMPARE_POINT(c.pen2Path()[0], 285.0f, 0.0f);
+        COMPARE_POINT(c.pen2Path()[1], 285.0f, 0.0f);
     }
 
     void colourBoundaryGoesByTheAccumulatedAngle()
@@ -179,8 +273,8 @@ private slots:
         // Point 630's orbit angle 28.274343 is just at or past half of 56.548668.
         CurveParameters p = defaultDesign();
         p.numberOfColors = 2;
-        const TracedCurve c = traceCurve(p);
-        COMPARE_POINT(c.pen2Path[1], c.fillPath[1 + 630].x, c.fillPath[1 + 630].y);
+        const TracedCurve c = trace(p);
+        COMPARE_POINT(c.pen2Path()[1], c.fillPath()[1 + 630].x, c.fillPath()[1 + 630].y);
     }
 
     void partialTraceIsAnExactPrefix_data()
@@ -203,17 +297,17 @@ private slots:
         CurveParameters p = design(anchor, runner, pen, revolutions);
         p.numberOfColors = 3;
         p.closeCurve = true;
-        const TracedCurve full = traceCurve(p);
+        const TracedCurve full = trace(p);
         for (float percent : {1.0f, 30.0f, 50.0f, 99.0f}) {
             p.percentToDraw = percent;
-            const TracedCurve part = traceCurve(p);
-            QVERIFY(part.fillPath.size() < full.fillPath.size());
-            QVERIFY(sameCurve(part.fillPath, full.fillPath, part.fillPath.size()));
-            QVERIFY(sameCurve(part.penPath, full.penPath, part.penPath.size()));
-            QVERIFY(sameCurve(part.pen2Path, full.pen2Path, part.pen2Path.size()));
+            const TracedCurve part = trace(p);
+            QVERIFY(part.fillPath().size() < full.fillPath().size());
+            QVERIFY(sameCurve(part.fillPath(), full.fillPath(), part.fillPath().size()));
+            QVERIFY(sameCurve(part.penPath(), full.penPath(), part.penPath().size()));
+            QVERIFY(sameCurve(part.pen2Path(), full.pen2Path(), part.pen2Path().size()));
             // No closing below 100 %.
-            if (!part.pen3Path.empty())
-                COMPARE_POINT(part.pen3Path.back(), part.fillPath.back().x, part.fillPath.back().y);
+            if (!part.pen3Path().empty())
+                COMPARE_POINT(part.pen3Path().back(), part.fillPath().back().x, part.fillPath().back().y);
         }
     }
 
@@ -222,10 +316,10 @@ private slots:
         CurveParameters p = defaultDesign();
         p.numberOfColors = 2;
         p.percentToDraw = 150;
-        const TracedCurve c = traceCurve(p);
-        QVERIFY(c.fillPath.size() > 1 + 1800);
-        QCOMPARE(c.penPath.size(), std::size_t(1 + 630));   // the extra points are the last colour's
-        QCOMPARE(c.pen2Path.size(), c.fillPath.size() - 630);
+        const TracedCurve c = trace(p);
+        QVERIFY(c.fillPath().size() > 1 + 1800);
+        QCOMPARE(c.penPath().size(), std::size_t(1 + 630));   // the extra points are the last colour's
+        QCOMPARE(c.pen2Path().size(), c.fillPath().size() - 630);
     }
 
     void closing_data()
@@ -250,19 +344,19 @@ private slots:
         p.numberOfColors = colors;
         p.percentToDraw = percent;
         p.closeCurve = true;
-        const TracedCurve closed = traceCurve(p);
+        const TracedCurve closed = trace(p);
         p.closeCurve = false;
-        const TracedCurve open = traceCurve(p);
-        const Polyline TracedCurve::*paths[] = {&TracedCurve::penPath, &TracedCurve::pen2Path,
-                                                &TracedCurve::pen3Path};
+        const TracedCurve open = trace(p);
+        PolylineView (TracedCurve::*paths[])() const& = {&TracedCurve::penPath, &TracedCurve::pen2Path,
+                                                         &TracedCurve::pen3Path};
         for (int i = 0; i < 3; ++i) {
-            const Polyline& c = closed.*paths[i];
-            const Polyline& o = open.*paths[i];
+            const PolylineView c = (closed.*paths[i])();
+            const PolylineView o = (open.*paths[i])();
             QCOMPARE(c.size(), o.size() + (i == closedPath ? 1 : 0));
             if (i == closedPath)
                 COMPARE_POINT(c.back(), 285.0f, 0.0f);
         }
-        QCOMPARE(closed.fillPath.size(), open.fillPath.size());   // the fill is never closed
+        QCOMPARE(closed.fillPath().size(), open.fillPath().size());   // the fill is never closed
     }
 
     void shortCurvesSkipColourRanges()
@@ -271,16 +365,16 @@ private slots:
         CurveParameters p = design(10, 10, 5, 0.02f);
         p.numberOfColors = 3;
         p.closeCurve = true;
-        TracedCurve c = traceCurve(p);
-        QVERIFY(c.pen2Path.empty());   // the second point lies past the middle range
-        QCOMPARE(c.pen3Path.size(), std::size_t(3));
-        COMPARE_POINT(c.pen3Path.front(), c.penPath.back().x, c.penPath.back().y);
-        COMPARE_POINT(c.pen3Path.back(), 25.0f, 0.0f);
+        TracedCurve c = trace(p);
+        QVERIFY(c.pen2Path().empty());   // the second point lies past the middle range
+        QCOMPARE(c.pen3Path().size(), std::size_t(3));
+        COMPARE_POINT(c.pen3Path().front(), c.penPath().back().x, c.penPath().back().y);
+        COMPARE_POINT(c.pen3Path().back(), 25.0f, 0.0f);
 
         p.rotationsToMake = 0.03f;   // now the second point is in the middle range
-        c = traceCurve(p);
-        QCOMPARE(c.pen2Path.size(), std::size_t(2));
-        QVERIFY(c.pen3Path.empty());   // and the closing has no path to start from
+        c = trace(p);
+        QCOMPARE(c.pen2Path().size(), std::size_t(2));
+        QVERIFY(c.pen3Path().empty());   // and the closing has no path to start from
     }
 
     void zeroRunnerTracesTheStartOnly()
@@ -289,10 +383,10 @@ private slots:
             CurveParameters p = design(anchor, 0, 53, 9);
             p.numberOfColors = 3;
             p.closeCurve = true;
-            const TracedCurve c = traceCurve(p);
-            QCOMPARE(c.fillPath.size(), std::size_t(2));
-            for (const Polyline* path : {&c.penPath, &c.pen2Path, &c.pen3Path, &c.fillPath})
-                for (const CurvePoint& point : *path)
+            const TracedCurve c = trace(p);
+            QCOMPARE(c.fillPath().size(), std::size_t(2));
+            for (const PolylineView& path : {c.penPath(), c.pen2Path(), c.pen3Path(), c.fillPath()})
+                for (const CurvePoint point : path)
                     QVERIFY(std::isfinite(point.x) && std::isfinite(point.y));
             QVERIFY(std::isfinite(c.lastRunnerAngle));
         }
@@ -301,12 +395,99 @@ private slots:
     void hugeDesignsStopAtTheBudget()
     {
         for (float revolutions : {1e7f, std::numeric_limits<float>::infinity()}) {
-            const TracedCurve c = traceCurve(design(500, 3, 2, revolutions));
+            const TracedCurve c = trace(design(500, 3, 2, revolutions));
             QVERIFY(c.truncated);
-            QCOMPARE(c.fillPath.size(), kTracePointBudget + 1);
-            QCOMPARE(c.penPath.size(), kTracePointBudget + 1);
+            QCOMPARE(c.fillPath().size(), kTracePointBudget + 1);
+            QCOMPARE(c.penPath().size(), kTracePointBudget + 1);
         }
-        QVERIFY(!traceCurve(design(500, 3, 2, 60)).truncated);
+        QVERIFY(!trace(design(500, 3, 2, 60)).truncated);
+    }
+
+    void allPointsFiniteSaysWhetherTheyAre_data()
+    {
+        QTest::addColumn<CurveParameters>("parameters");
+        QTest::addColumn<bool>("finite");
+        QTest::addRow("default design") << defaultDesign() << true;
+        QTest::addRow("zero runner") << design(160, 0, 53, 9) << true;
+        QTest::addRow("infinite pen") << design(160, 72, std::numeric_limits<float>::infinity(), 1) << false;
+        QTest::addRow("centre distance past the float range") << design(3e38f, 3e38f, 1, 1) << false;
+        // The start point is finite; every point after it turns the runner by infinity.
+        QTest::addRow("turn ratio past the float range") << design(3e38f, 1e-38f, 1, 1) << false;
+    }
+
+    void allPointsFiniteSaysWhetherTheyAre()
+    {
+        QFETCH(CurveParameters, parameters);
+        QFETCH(bool, finite);
+        const TracedCurve c = trace(with(parameters, 100, 3));
+        bool everyPointFinite = true;
+        for (const PolylineView& path : {c.penPath(), c.pen2Path(), c.pen3Path(), c.fillPath()})
+            for (const CurvePoint point : path)
+                everyPointFinite = everyPointFinite && std::isfinite(point.x) && std::isfinite(point.y);
+        QCOMPARE(everyPointFinite, finite);
+        QCOMPARE(c.allPointsFinite, finite);
+    }
+
+    void estimateIsThePointCount_data()
+    {
+        QTest::addColumn<CurveParameters>("parameters");
+        QTest::addRow("default design") << defaultDesign();
+        QTest::addRow("a third of it") << with(defaultDesign(), 33.3f);
+        QTest::addRow("inside runner") << design(160, -72, 53, 9);
+        QTest::addRow("no anchor") << design(0, 50, 20, 1);
+        QTest::addRow("heavy design") << heavyDesign();
+        // 630,000 points at angles up to 62,832, where the 32-bit sums drift furthest from i × step.
+        QTest::addRow("large angles") << design(10, 10, 5, 10000);
+        QTest::addRow("past the budget") << pastTheBudget();
+        QTest::addRow("endless") << design(500, 3, 2, std::numeric_limits<float>::infinity());
+        QTest::addRow("total angle 0") << with(defaultDesign(), 0);
+        QTest::addRow("negative total angle") << with(defaultDesign(), -5);
+        QTest::addRow("NaN total angle") << with(defaultDesign(), std::numeric_limits<float>::quiet_NaN());
+        QTest::addRow("zero runner") << design(160, 0, 53, 9);
+    }
+
+    void estimateIsThePointCount()
+    {
+        QFETCH(CurveParameters, parameters);
+        QCOMPARE(estimatedPointCount(parameters), trace(parameters).pointCount());
+    }
+
+    void tracingIntoACurveReusesItsMemory()
+    {
+        TracedCurve curve;
+        QVERIFY(traceCurve(heavyDesign(), curve, on(m_path)));
+        const TracedPoint* const memory = curve.fillPath().data();
+        QVERIFY(traceCurve(with(defaultDesign(), 100, 3), curve, on(m_path)));
+        QCOMPARE(curve.fillPath().data(), memory);
+        QCOMPARE(curveDifference(curve, trace(with(defaultDesign(), 100, 3))), QString());
+        QVERIFY(traceCurve(heavyDesign(), curve, on(m_path)));
+        QCOMPARE(curveDifference(curve, trace(heavyDesign())), QString());
+    }
+
+    void aCancelledTraceLeavesTheCurveEmpty()
+    {
+        const std::atomic<bool> cancelled{true};
+        TracedCurve curve = trace(defaultDesign());
+        TraceOptions options = on(m_path);
+        options.cancel = &cancelled;
+        QVERIFY(!traceCurve(heavyDesign(), curve, options));
+        QCOMPARE(curve.pointCount(), std::size_t(0));
+        for (const PolylineView& path : {curve.penPath(), curve.pen2Path(), curve.pen3Path(), curve.fillPath()})
+            QVERIFY(path.empty());
+        QVERIFY(traceCurve(defaultDesign(), curve, on(m_path)));
+        QCOMPARE(curveDifference(curve, trace(defaultDesign())), QString());
+    }
+
+    void copiesAndMovesKeepTheirOwnPoints()
+    {
+        TracedCurve original = trace(with(defaultDesign(), 100, 2));
+        const TracedCurve copy = original;
+        const TracedCurve moved = std::move(original);
+        // Moved from, it holds no path into the array it gave away.
+        QVERIFY(original.fillPath().empty() && original.penPath().empty() && original.pen2Path().empty());
+        original = trace(heavyDesign());
+        QCOMPARE(curveDifference(copy, moved), QString());
+        QCOMPARE(curveDifference(copy, trace(with(defaultDesign(), 100, 2))), QString());
     }
 
     void closingRevolutions_data()
@@ -351,5 +532,107 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestCurveTrace)
+// The vector paths against the scalar one: the same bits on every point.
+class TestTracePaths : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void vectorPathsGiveTheScalarBits_data()
+    {
+        QTest::addColumn<TracePath>("path");
+        QTest::addColumn<CurveParameters>("parameters");
+        for (TracePath path : {TracePath::Avx2, TracePath::Avx512}) {
+            const char* name = pathName(path);
+            QTest::addRow("%s: worked example", name) << path << defaultDesign();
+            QTest::addRow("%s: inside runner", name) << path << design(160, -72, 53, 9);
+            QTest::addRow("%s: grease", name) << path << with(defaultDesign(), 100, 1, true);
+            QTest::addRow("%s: two colours", name) << path << with(defaultDesign(), 100, 2);
+            QTest::addRow("%s: three colours", name) << path << with(defaultDesign(), 100, 3);
+            QTest::addRow("%s: partial", name) << path << with(defaultDesign(), 37, 3);
+            QTest::addRow("%s: heavy design", name) << path << heavyDesign();
+            QTest::addRow("%s: past the budget", name) << path << pastTheBudget();
+            // The runner turns by 100,000 radians a step: angles up to 10^9.
+            QTest::addRow("%s: huge turn ratio", name) << path << design(1e6f, 0.01f, 3, 2);
+            QTest::addRow("%s: points that are not finite", name) << path << design(3e38f, 1e-38f, 1, 1);
+            QTest::addRow("%s: NaN pen, NaN turns", name)
+                << path << design(123, 1e-38f, std::numeric_limits<float>::quiet_NaN(), 1);
+        }
+    }
+
+    void vectorPathsGiveTheScalarBits()
+    {
+        QFETCH(TracePath, path);
+        QFETCH(CurveParameters, parameters);
+        if (!isTracePathAvailable(path))
+            QSKIP("The processor lacks this path");
+        QCOMPARE(curveDifference(traced(parameters, path), traced(parameters, TracePath::Scalar)), QString());
+    }
+
+    void pointsNearARoundingBoundaryAreRecomputed_data()
+    {
+        QTest::addColumn<TracePath>("path");
+        for (TracePath path : {TracePath::Avx2, TracePath::Avx512})
+            QTest::addRow("%s", pathName(path)) << path;
+    }
+
+    void pointsNearARoundingBoundaryAreRecomputed()
+    {
+        QFETCH(TracePath, path);
+        if (!isTracePathAvailable(path))
+            QSKIP("The processor lacks this path");
+        // cos(2^-12) = 1 - 2^-25 + 2^-52.6: a hair from the midpoint between two floats. A
+        // runner turning by -2^-12 a step brings it into point 1. Greased with a runner of -4,
+        // the turn ratio is exactly -anchor / 2 and the step 2π / 63: the anchor is searched for
+        // whose product with the step rounds to -2^-12.
+        constexpr float kRunnerTurn = -0x1p-12f;
+        constexpr int kSearchLimit = 100;
+        CurveParameters p = with(design(0.0049f, -4, 1, 0.024f), 100, 1, true);   // points 0 and 1
+        TracedCurve probe = traced(p, TracePath::Scalar);
+        p.anchorRadius *= kRunnerTurn / probe.lastRunnerAngle;
+        for (int tries = 0; (probe = traced(p, TracePath::Scalar)).lastRunnerAngle != kRunnerTurn; ++tries) {
+            QVERIFY2(tries < kSearchLimit, "no anchor turns the runner by exactly -2^-12");
+            p.anchorRadius = std::nextafter(p.anchorRadius, probe.lastRunnerAngle < kRunnerTurn ? 0.0f : 1.0f);
+        }
+
+        // Then a pen radius P puts x = cx + P·cos(-2^-12) on a boundary. With |cx| / 2^e in
+        // (4i, 4i + 1) and P = (2i + 1)·2^(e+1), cx + P lies in [2^e, 2^(e+1)) on that binade's
+        // float grid, and P·2^-25 is an odd number of half steps of it.
+        const double centre = probe.lastRunnerCenter.x;
+        double pen = 0;
+        for (int e = std::ilogb(centre); pen == 0 && e > std::ilogb(centre) - 20; --e) {
+            const double quarters = std::fabs(centre) / std::ldexp(1.0, e + 2);
+            const double i = std::floor(quarters);
+            if (quarters - i > 0 && quarters - i < 0.25)
+                pen = (2 * i + 1) * std::ldexp(1.0, e + 1);
+        }
+        p.penHoleRadius = static_cast<float>(pen);
+        QCOMPARE(double(p.penHoleRadius), pen);
+        const double sum = centre + pen * std::cos(double(kRunnerTurn));
+        const auto x = static_cast<float>(sum);
+        const float neighbour = std::nextafter(x, sum > x ? 1.0f : -1.0f);
+        QVERIFY(std::fabs(sum - (double(x) + double(neighbour)) / 2) < 0x1p-50 * pen);
+
+        std::size_t recomputed = 0;
+        const TracedCurve curve = traced(p, path, &recomputed);
+        QCOMPARE(recomputed, std::size_t(1));
+        QCOMPARE(curve.fillPath()[2].x, double(x));
+        QCOMPARE(curveDifference(curve, traced(p, TracePath::Scalar)), QString());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    int failures = 0;
+    for (TracePath path : {TracePath::Scalar, TracePath::Avx2, TracePath::Avx512}) {
+        if (!isTracePathAvailable(path))
+            continue;
+        TestCurveTrace test(path);
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    TestTracePaths paths;
+    failures += QTest::qExec(&paths, argc, argv);
+    return failures;
+}
+
 #include "tst_curvetrace.moc"

@@ -236,8 +236,8 @@ private slots:
         const TracedCurve curve = traceCurve(traceParameters(view));
         int checked = 0;
         // The ends are left out: a butt end covers only half of the pixel it stops in.
-        for (std::size_t i = 2; i + 1 < curve.fillPath.size(); ++i) {
-            const CurvePoint& p = curve.fillPath[i];
+        for (std::size_t i = 2; i + 1 < curve.fillPath().size(); ++i) {
+            const CurvePoint p = curve.fillPath()[i];
             const QPointF at = onScreen(p, size);
             if (p.y < 5 || !QRectF(image.rect()).adjusted(2, 2, -2, -2).contains(at))
                 continue;
@@ -452,7 +452,8 @@ private slots:
         view.setPenColor(color);
         view.setPenDrawSize(4);
         const QImage image = paint(view);
-        const Polyline& points = traceCurve(traceParameters(view)).penPath;
+        const TracedCurve curve = traceCurve(traceParameters(view));
+        const PolylineView points = curve.penPath();
         // From the second point on: the first segment joins the start point to itself.
         for (std::size_t i = 2; i < points.size(); ++i) {
             const CurvePoint mid{(points[i - 1].x + points[i].x) / 2, (points[i - 1].y + points[i].y) / 2};
@@ -576,7 +577,7 @@ private slots:
         // The runner's arm runs from its centre to the last traced point.
         const TracedCurve curve = traceCurve(traceParameters(view));
         const CurvePoint centre = curve.lastRunnerCenter;
-        const CurvePoint pen = curve.fillPath.back();
+        const CurvePoint pen = curve.fillPath().back();
         const CurvePoint alongArm{(centre.x + pen.x) / 2, (centre.y + pen.y) / 2};
         QCOMPARE(isGrey(strongestNear(image, onScreen(alongArm, view.size()))), runnerShown);
         if (runnerShown)

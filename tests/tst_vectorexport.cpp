@@ -158,11 +158,11 @@ QList<qsizetype> tracedPointCounts(const Design& design)
     const TracedCurve curve = traceCurve(parameters);
     QList<qsizetype> counts;
     if (design.fillShape)
-        counts << qsizetype(curve.fillPath.size());
-    const Polyline* const pens[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
+        counts << qsizetype(curve.fillPath().size());
+    const PolylineView pens[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
     for (int pen = 0; pen < std::max(design.colors, 1); ++pen)
         if (pen != 1 || design.secondPen.isValid())   // a pen without a colour draws nothing
-            counts << qsizetype(pens[pen]->size());
+            counts << qsizetype(pens[pen].size());
     return counts;
 }
 
