@@ -190,6 +190,7 @@ void AppDelegate::connectActions()
     });
 
     connect(ui.artView, &Rotagraph::drawn, this, &AppDelegate::showDrawingStatus);
+    connect(ui.artView, &Rotagraph::drawingProgressed, m_statusLine, &StatusLine::showDrawingProgress);
     connect(ui.artView, &Rotagraph::zoomChanged, this, [this] {
         const QSignalBlocker quiet(m_ui->actionFitToWindow);
         m_ui->actionFitToWindow->setChecked(m_artView && m_artView->zoom().fitsToWindow());

@@ -36,6 +36,11 @@ void StatusLine::showPointCount(std::size_t points, bool truncated)
         m_drawing->setText(points == 1 ? tr("1 point") : tr("%1 points").arg(count));
 }
 
+void StatusLine::showDrawingProgress(int percent)
+{
+    m_drawing->setText(tr("Drawing… %1 %").arg(percent));
+}
+
 void StatusLine::showSlowDrawing(float percent)
 {
     m_progress->setVisible(percent >= 0);

@@ -19,6 +19,8 @@ public:
 
     // "1,260 points", or that a design too long to draw whole stops after that many.
     void showPointCount(std::size_t points, bool truncated);
+    // While a long drawing is under way: "Drawing… 40 %".
+    void showDrawingProgress(int percent);
     // While a slow drawing runs: how far it has come. A negative percentage takes it away.
     void showSlowDrawing(float percent);
     void showZoom(double scale);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 // Where an art view is drawing.
@@ -35,6 +36,22 @@ struct ArtParameters {
     int32_t drawMode = ScreenMode;
     bool greaseIt = false;
     bool allowScaleUp = false;
+
+    // The same design, value for value. Numbers compare by their bits, so that a design with a
+    // NaN in it is still the same as itself.
+    bool operator==(const ArtParameters& other) const
+    {
+        const auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+        return same(anchorRadius, other.anchorRadius) && same(runnerRadius, other.runnerRadius)
+            && same(penHoleRadius, other.penHoleRadius) && same(penDrawSize, other.penDrawSize)
+            && penColor == other.penColor && pen2Color == other.pen2Color && pen3Color == other.pen3Color
+            && numberOfColors == other.numberOfColors && same(rotationsToMake, other.rotationsToMake)
+            && showAnchor == other.showAnchor && closeCurve == other.closeCurve
+            && fillShape == other.fillShape && fillColor == other.fillColor
+            && same(percentToDraw, other.percentToDraw) && drawMode == other.drawMode
+            && greaseIt == other.greaseIt && allowScaleUp == other.allowScaleUp;
+    }
+    bool operator!=(const ArtParameters& other) const { return !(*this == other); }
 };
 
 // How far from the anchor's centre the curve can reach: the runner's centre travels at

@@ -1,151 +1,12 @@
 #include "art/Rotagraph.h"
 
-#include "art/CurveTrace.h"
-
 #include <QMouseEvent>
-#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWheelEvent>
 
-#include <algorithm>
 #include <cmath>
-#include <tuple>
-
-namespace {
-
-constexpr qreal kOverlayLineWidth = 1;
-// Wide antialiased pens are stroked in runs of this many segments. Qt's rasteriser renders an
-// outline in bands of rows and goes over every edge of the outline again for each band, so one
-// outline for the whole curve costs several times more than short pieces of it. Measured at
-// 1000 by 1000, width 3: 16 segments are best for long segments (1260 points: 2.7 ms, 32: 2.8,
-// 64: 3.2, whole: 16 ms), 32 for short ones (375,000 points: 16: 210 ms, 32: 180, 64: 210).
-constexpr int kStrokeRunLength = 32;
-
-QColor overlayGrey() { return QColor::fromRgbF(0.5f, 0.5f, 0.5f); }
-
-// A polyline, from its point `first` on, mapped into view coordinates; a point that is not
-// finite is left out.
-QPolygonF mapped(PolylineView polyline, const QTransform& transform, std::size_t first = 0)
-{
-    QPolygonF points;
-    points.reserve(static_cast<qsizetype>(polyline.size() - std::min(first, polyline.size())));
-    for (std::size_t i = first; i < polyline.size(); ++i) {
-        const QPointF q = transform.map(QPointF(polyline[i].x, polyline[i].y));
-        if (std::isfinite(q.x()) && std::isfinite(q.y()))
-            points.append(q);
-    }
-    return points;
-}
-
-// Qt's AVX2 fill and blend routines can return with the upper halves of the vector registers in
-// use. Until the next vzeroupper every SSE instruction pays for merging them, in the trace and in
-// Qt's own stroker alike: measured here, tracing ran ten times slower after the first drawing,
-// and a wide pen twice as slow. So the state is cleared before each of those stages.
-void clearUpperVectorState()
-{
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool hasAvx = __builtin_cpu_supports("avx");
-    if (hasAvx)
-        __asm__ volatile("vzeroupper" ::: "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6",
-                         "xmm7", "xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
-#endif
-}
-
-bool isFinitePath(const QPainterPath& path)
-{
-    const QRectF bounds = path.controlPointRect();
-    return std::isfinite(bounds.left()) && std::isfinite(bounds.top())
-        && std::isfinite(bounds.width()) && std::isfinite(bounds.height());
-}
-
-// Every line is drawn in one style: butt ends, mitred joins that turn to bevels past a mitre
-// length of 10 widths. Qt::MiterJoin cuts an over-long mitre off at 10 widths instead, which
-// leaves a spike that long wherever the line turns back on itself, as at a cusp of the curve.
-QPen linePen(const QColor& color, qreal width)
-{
-    QPen pen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
-    pen.setMiterLimit(kMiterLimit);
-    return pen;
-}
-
-void strokeOverlay(QPainter& painter, const QPainterPath& path)
-{
-    if (!isFinitePath(path))
-        return;
-    painter.strokePath(path, linePen(overlayGrey(), kOverlayLineWidth));
-}
-
-// A circle of radius |r| about the origin.
-QPainterPath circle(qreal r)
-{
-    QPainterPath path;
-    path.addEllipse(QRectF(-r, -r, 2 * r, 2 * r).normalized());
-    return path;
-}
-
-qreal penWidthOf(float width)
-{
-    return std::isfinite(width) && width > 0 ? width : 0;   // 0: the thinnest line
-}
-
-// Thin pens take the fast path of the rasteriser, and a translucent pen must be one outline or
-// its overlaps would darken: both are stroked whole, wide opaque pens in runs.
-bool isStrokedInRuns(const QColor& color, float width)
-{
-    return penWidthOf(width) > 1 && color.alpha() == 255;
-}
-
-// Strokes a polyline whose first point is point `offset` of its whole line.
-void strokePolyline(QPainter& painter, const QPolygonF& points, const QColor& color, float width,
-                    std::size_t offset = 0)
-{
-    if (!color.isValid() || points.isEmpty())
-        return;
-    painter.setPen(linePen(color, penWidthOf(width)));
-    painter.setBrush(Qt::NoBrush);
-    // Runs pay off only where the painter rasterises. A printer, a PDF or a picture keeps each
-    // pen one line: a plotter would draw the segment where two runs overlap twice.
-    const QPaintEngine* engine = painter.paintEngine();
-    const bool rasterised = engine && engine->type() == QPaintEngine::Raster;
-    if (!rasterised || !isStrokedInRuns(color, width)) {
-        clearUpperVectorState();
-        painter.drawPolyline(points);
-        return;
-    }
-    // The runs end at every kStrokeRunLength-th point of the whole line, so that a line stroked
-    // piece by piece, as a growing curve is, is cut where the whole line would be. Each run
-    // starts one segment back, so that every join of the whole line is still drawn.
-    const qsizetype count = points.size();
-    const auto runLength = static_cast<std::size_t>(kStrokeRunLength);
-    for (qsizetype first = 0; first + 1 < count;) {
-        const auto toRunEnd = static_cast<qsizetype>(runLength - (offset + std::size_t(first)) % runLength);
-        const qsizetype begin = first == 0 ? 0 : first - 1;
-        const qsizetype end = std::min(count, first + toRunEnd + 1);
-        clearUpperVectorState();
-        painter.drawPolyline(points.constData() + begin, static_cast<int>(end - begin));
-        first = end - 1;
-    }
-}
-
-// Everything of a design that its strokes depend on: all but how much of it is drawn and the
-// overlays.
-auto strokedDesign(const ArtParameters& a)
-{
-    return std::tie(a.anchorRadius, a.runnerRadius, a.penHoleRadius, a.penDrawSize, a.penColor,
-                    a.pen2Color, a.pen3Color, a.numberOfColors, a.rotationsToMake, a.closeCurve,
-                    a.drawMode, a.greaseIt);
-}
-
-bool pensAreOpaque(const ArtParameters& art)
-{
-    const QColor pens[] = {art.penColor, art.pen2Color, art.pen3Color};
-    return std::all_of(pens, pens + std::min(std::max(art.numberOfColors, 1), 3),
-                       [](const QColor& c) { return !c.isValid() || c.alpha() == 255; });
-}
-
-}
 
 Rotagraph::Rotagraph(QWidget* parent)
     : QWidget(parent)
@@ -277,7 +138,65 @@ void Rotagraph::mouseReleaseEvent(QMouseEvent* event)
 
 void Rotagraph::paintEvent(QPaintEvent* event)
 {
-    drawRect(event->rect());
+    if (m_art.drawMode == ScreenMode)
+        paintScreenPicture();
+    else
+        drawRect(event->rect());
+}
+
+DrawingScheduler& Rotagraph::scheduler()
+{
+    if (!m_scheduler) {
+        m_scheduler = std::make_unique<DrawingScheduler>();
+        connect(m_scheduler.get(), &DrawingScheduler::pictureReady, this, qOverload<>(&QWidget::update));
+        connect(m_scheduler.get(), &DrawingScheduler::progressed, this, &Rotagraph::drawingProgressed);
+    }
+    return *m_scheduler;
+}
+
+ScreenRequest Rotagraph::screenRequest() const
+{
+    ScreenRequest request;
+    request.art = m_art;
+    request.pixelRatio = devicePixelRatioF();
+    request.pixels = (QSizeF(size()) * request.pixelRatio).toSize();
+    request.scale = m_zoom.scale(size(), boundingRadius(m_art));
+    // The centre on a whole device pixel, so that a picture moved with it (the window grew by
+    // an odd number of pixels) stays the same picture.
+    const QPointF centre = QPointF(width() / 2.0, height() / 2.0) + m_zoom.offset();
+    request.centre = QPointF(std::floor(centre.x() * request.pixelRatio), std::floor(centre.y() * request.pixelRatio))
+        / request.pixelRatio;
+    return request;
+}
+
+void Rotagraph::paintScreenPicture()
+{
+    const ScreenRequest request = screenRequest();
+    const ScreenPicture* picture = scheduler().pictureFor(request);
+    const bool current = picture != nullptr;
+    if (!picture)
+        picture = scheduler().latest();   // until the drawing is done: as it was, not stretched
+    if (!picture)
+        return;
+    QPainter painter(this);
+    painter.drawImage(request.centre - picture->request.centre, picture->image);
+    if (current) {
+        m_lastOutcome = picture->outcome;
+        emit drawn();
+    }
+}
+
+void Rotagraph::finishDrawing()
+{
+    if (m_art.drawMode != ScreenMode)
+        return;
+    m_lastOutcome = scheduler().finish(screenRequest()).outcome;
+    update();
+}
+
+bool Rotagraph::isDrawing() const
+{
+    return m_scheduler && m_scheduler->isDrawing();
 }
 
 void Rotagraph::drawRect(const QRectF& rect)
@@ -286,7 +205,6 @@ void Rotagraph::drawRect(const QRectF& rect)
     painter.setRenderHint(QPainter::Antialiasing);
     m_painter = &painter;
     const ArtParameters& art = m_art;
-    const float percent = art.percentToDraw;   // read once: the trace, overlay and fill agree
     const bool onScreen = art.drawMode == ScreenMode;
 
     // The drawing area: the printable area of the page, or the rectangle being drawn.
@@ -308,99 +226,10 @@ void Rotagraph::drawRect(const QRectF& rect)
     const qreal scale = onScreen ? m_zoom.scale(frame, boundingRadius(art))
         : fitFactor(width, height, boundingRadius(art), art.allowScaleUp && art.drawMode == ImageExportMode);
     const QPointF centre = QPointF(frame.width() / 2, frame.height() / 2) + (onScreen ? m_zoom.offset() : QPointF());
-    const QTransform drawing(scale, 0, 0, -scale, centre.x(), centre.y());
-
-    if (art.showAnchor && onScreen)
-        strokeOverlay(painter, drawing.map(circle(art.anchorRadius)));
-
-    CurveParameters parameters;
-    parameters.anchorRadius = art.anchorRadius;
-    parameters.runnerRadius = art.runnerRadius;
-    parameters.penHoleRadius = art.penHoleRadius;
-    parameters.rotationsToMake = art.rotationsToMake;
-    parameters.percentToDraw = percent;
-    parameters.greaseIt = art.greaseIt;
-    parameters.numberOfColors = art.numberOfColors;
-    parameters.closeCurve = art.closeCurve;
-    clearUpperVectorState();
-    const TracedCurve curve = traceCurve(parameters);
-    m_lastDrawingTruncated = curve.truncated;
-    m_lastDrawingPointCount = curve.pointCount();
-
-    if (art.showAnchor && percent < 100 && onScreen) {
-        // The runner where the trace left it, with its arm from the centre to the pen.
-        QPainterPath runner = circle(art.runnerRadius);
-        runner.moveTo(0, 0);
-        runner.lineTo(art.penHoleRadius, 0);
-        QTransform atRunner = drawing;
-        atRunner.translate(curve.lastRunnerCenter.x, curve.lastRunnerCenter.y);
-        atRunner.rotateRadians(curve.lastRunnerAngle);
-        strokeOverlay(painter, atRunner.map(runner));
-    }
-
-    if (art.fillShape && percent >= 100) {
-        // The outline begins at the start point, so closing it returns there.
-        QPainterPath outline;
-        outline.addPolygon(mapped(curve.fillPath(), drawing));
-        outline.closeSubpath();
-        outline.setFillRule(Qt::WindingFill);
-        fillIn(outline);
-    }
-
-    // A curve growing on screen, frame by frame in a slow drawing, is stroked onto a layer that
-    // keeps the strokes of the frames before: each frame costs its new stretch, not the whole
-    // curve so far. Translucent pens are always stroked whole, as one line each.
-    if (onScreen && percent < 100 && pensAreOpaque(art)) {
-        strokeGrowingCurve(curve, drawing);
-        painter.drawImage(QPointF(0, 0), m_growingStrokes);
-    } else {
-        m_growingStrokes = QImage();
-        const PolylineView paths[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
-        const QColor colors[] = {art.penColor, art.pen2Color, art.pen3Color};
-        for (int pen = 0; pen < 3 && (pen == 0 || pen < art.numberOfColors); ++pen)
-            strokePolyline(painter, mapped(paths[pen], drawing), colors[pen], art.penDrawSize);
-    }
+    m_lastOutcome = paintDesign(painter, art, QTransform(scale, 0, 0, -scale, centre.x(), centre.y()));
 
     m_painter = nullptr;
     emit drawn();
-}
-
-void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& drawing)
-{
-    const qreal pixelRatio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * pixelRatio).toSize();
-    // A partial curve is an exact prefix of a longer one of the same design: what the layer
-    // holds stays right as long as the design is the same and the curve has not shrunk.
-    const PolylineView paths[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
-    bool layerHolds = m_growingStrokes.size() == pixels
-        && m_growingStrokes.devicePixelRatio() == pixelRatio
-        && m_growingTransform == drawing
-        && strokedDesign(m_growingDesign) == strokedDesign(m_art);
-    for (int pen = 0; pen < 3; ++pen)
-        layerHolds = layerHolds && paths[pen].size() >= m_growingStrokedPoints[pen];
-    if (!layerHolds) {
-        m_growingStrokes = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        m_growingStrokes.setDevicePixelRatio(pixelRatio);
-        m_growingStrokes.fill(Qt::transparent);
-        m_growingDesign = m_art;
-        m_growingTransform = drawing;
-        m_growingStrokedPoints = {};
-    }
-
-    QPainter layer(&m_growingStrokes);
-    layer.setRenderHint(QPainter::Antialiasing);
-    const QColor colors[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
-    for (int pen = 0; pen < 3 && (pen == 0 || pen < m_art.numberOfColors); ++pen) {
-        // From the last point stroked; a wide pen from one segment back, so that the join with
-        // the strokes already there is drawn.
-        const std::size_t stroked = m_growingStrokedPoints[pen];
-        const std::size_t back = isStrokedInRuns(colors[pen], m_art.penDrawSize) ? 2 : 1;
-        const std::size_t first = stroked >= back ? stroked - back : 0;
-        if (paths[pen].size() > stroked)
-            strokePolyline(layer, mapped(paths[pen], drawing, first), colors[pen], m_art.penDrawSize,
-                           first);
-        m_growingStrokedPoints[pen] = paths[pen].size();
-    }
 }
 
 void Rotagraph::fillIn(const QPainterPath& path)

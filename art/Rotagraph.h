@@ -1,10 +1,12 @@
 #pragma once
 
 #include "art/ArtParameters.h"
+#include "art/DesignPainter.h"
+#include "art/DrawingScheduler.h"
 #include "art/ViewZoom.h"
 
-#include <array>
 #include <cstddef>
+#include <memory>
 
 #include <QImage>
 #include <QSizeF>
@@ -15,11 +17,13 @@
 
 class QPainter;
 class QPainterPath;
-struct TracedCurve;
 
 // The art view: holds one design and draws it, on screen, on a printed page or into an image.
-// Setters only store; whoever changes a parameter calls update(). Every drawing traces the
-// curve afresh from the stored values: nothing is cached between drawings.
+// Setters only store; whoever changes a parameter calls update(). On a page or into an image,
+// every drawing traces and paints the design then and there (drawRect). On screen the view
+// shows pictures that a DrawingScheduler draws, off the main thread when the work is large:
+// an expose shows the finished picture again, and a change is answered at once while its
+// picture is drawn.
 class Rotagraph : public QWidget
 {
     Q_OBJECT
@@ -72,16 +76,23 @@ public:
     QSizeF printableArea() const { return m_printableArea; }
     void setPrintableArea(const QSizeF& area) { m_printableArea = area; }
 
-    // Whether the last drawing had to stop tracing at the point budget.
-    bool lastDrawingTruncated() const { return m_lastDrawingTruncated; }
-    // The number of curve points in the last drawing.
-    std::size_t lastDrawingPointCount() const { return m_lastDrawingPointCount; }
+    // Whether the last drawing shown had to stop tracing at the point budget.
+    bool lastDrawingTruncated() const { return m_lastOutcome.truncated; }
+    // The number of curve points in the last drawing shown.
+    std::size_t lastDrawingPointCount() const { return m_lastOutcome.pointCount; }
 
-    // Traces and paints the design. In image-export mode only the size of `rect` counts: the
-    // design is centred in, and fitted to, a rectangle of that size at the origin.
+    // Traces and paints the design, now, with a painter on this view. In image-export mode only
+    // the size of `rect` counts: the design is centred in, and fitted to, a rectangle of that
+    // size at the origin.
     void drawRect(const QRectF& rect);
     // Fills a path, already in view coordinates, with fillColor. Only valid while drawing.
     void fillIn(const QPainterPath& path);
+
+    // On screen: draws the picture of the design as it stands now, if it is not drawn yet, and
+    // shows it, without waiting for a worker. For whoever needs the picture at once.
+    void finishDrawing();
+    // Whether a worker is drawing the design's picture, the last one shown being older.
+    bool isDrawing() const;
 
     // How the screen view scales and places the design. Print and export fit it themselves.
     const ViewZoom& zoom() const { return m_zoom; }
@@ -97,8 +108,11 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
+    // A picture of the design as it stands was painted.
     void drawn();
     void zoomChanged();
+    // A drawing is taking a while: how far it has come, in percent.
+    void drawingProgressed(int percent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -110,20 +124,16 @@ protected:
 private:
     void setZoom(const ViewZoom& zoom);
     QPointF centreOffset(const QPointF& viewPoint) const;
-
-    void strokeGrowingCurve(const TracedCurve& curve, const QTransform& drawing);
+    // What the screen shows now: the design, scaled and placed by the zoom.
+    ScreenRequest screenRequest() const;
+    DrawingScheduler& scheduler();
+    void paintScreenPicture();
 
     ArtParameters m_art;
     ViewZoom m_zoom;
     std::optional<QPointF> m_dragFrom;   // where a drag that moves the design last stood
     QSizeF m_printableArea;
     QPainter* m_painter = nullptr;   // the painter of the drawing under way
-    bool m_lastDrawingTruncated = false;
-    std::size_t m_lastDrawingPointCount = 0;
-    // The strokes of a curve growing frame by frame, the design they belong to, and how many
-    // points of each pen path they hold.
-    QImage m_growingStrokes;
-    ArtParameters m_growingDesign;
-    QTransform m_growingTransform;
-    std::array<std::size_t, 3> m_growingStrokedPoints{};
+    DrawingOutcome m_lastOutcome;
+    std::unique_ptr<DrawingScheduler> m_scheduler;   // made when the view first shows on screen
 };

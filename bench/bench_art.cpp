@@ -3,7 +3,9 @@
 
 #include "art/CurveTrace.h"
 #include "art/CurveTraceOptions.h"
+#include "art/DesignPainter.h"
 #include "art/Rotagraph.h"
+#include "art/ViewZoom.h"
 
 #include <QImage>
 
@@ -117,7 +119,8 @@ void traceColdOrWarm(benchmark::State& state)
     setPointCounter(state, points);
 }
 
-// A redraw of the on-screen view at 1000 by 1000, antialiased, as its paint event runs it.
+// A redraw of the on-screen view at 1000 by 1000, antialiased, as the view draws a changed
+// design at once, on one thread (its pen colour changes every time, so nothing is kept).
 void traceAndRender(benchmark::State& state)
 {
     const Design& d = designAt(state.range(0));
@@ -130,12 +133,12 @@ void traceAndRender(benchmark::State& state)
     view.setPenColor(Qt::red);
     view.setNumberOfColors(1);
     view.setPenDrawSize(static_cast<float>(state.range(1)));
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    // Cleared once: an opaque pen costs the same over its own earlier strokes as over nothing.
-    image.fill(Qt::transparent);
+    view.actualSize();   // as the view drew before it could fit a design to the window
+    bool red = true;
     for (auto _ : state) {
-        view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        benchmark::DoNotOptimize(image.constBits());
+        red = !red;
+        view.setPenColor(red ? Qt::red : Qt::darkRed);
+        view.finishDrawing();
     }
     setPointCounter(state, view.lastDrawingPointCount());
 }
@@ -154,14 +157,11 @@ void repaintAtChangedZoom(benchmark::State& state)
     view.setPenColor(Qt::red);
     view.setNumberOfColors(1);
     view.setPenDrawSize(1);
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
     bool zoomIn = true;
     for (auto _ : state) {
         zoomIn ? view.zoomIn() : view.zoomOut();
         zoomIn = !zoomIn;
-        view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        benchmark::DoNotOptimize(image.constBits());
+        view.finishDrawing();
     }
     setPointCounter(state, view.lastDrawingPointCount());
 }
@@ -183,3 +183,48 @@ BENCHMARK(traceAndRender)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(repaintAtChangedZoom)->ArgName("design")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The on-screen picture of a design, drawn by the view's routine with its pens stroked by one
+// band or by one thread per processor.
+void pictureInBands(benchmark::State& state)
+{
+    const Design& d = designAt(state.range(0));
+    ArtParameters art;
+    art.anchorRadius = d.anchor;
+    art.runnerRadius = d.runner;
+    art.penHoleRadius = d.pen;
+    art.rotationsToMake = d.revolutions;
+    art.penColor = Qt::red;
+    art.numberOfColors = 1;
+    art.penDrawSize = static_cast<float>(state.range(1));
+    art.fillShape = state.range(3) != 0;
+    art.fillColor = Qt::yellow;
+    QImage image(1000, 800, QImage::Format_ARGB32_Premultiplied);
+    const double scale = ViewZoom::fitScale(QSizeF(1000, 800), boundingRadius(art));
+    const QTransform transform(scale, 0, 0, -scale, 500, 400);
+    DrawingBuffers buffers;
+    DrawingControl control;
+    control.buffers = &buffers;
+    std::size_t points = 0;
+    for (auto _ : state) {
+        image.fill(Qt::transparent);
+        points = paintDesignInBands(image, art, transform, static_cast<int>(state.range(2)), control).pointCount;
+    }
+    setPointCounter(state, points);
+}
+
+}
+
+BENCHMARK(pictureInBands)
+    ->ArgNames({"design", "width", "bands", "fill"})
+    ->Args({1, 3, 1, 0})
+    ->Args({1, 3, 2, 0})
+    ->Args({2, 1, 1, 0})
+    ->Args({2, 1, 2, 0})
+    ->Args({2, 3, 1, 0})
+    ->Args({2, 3, 2, 0})
+    ->Args({2, 1, 2, 1})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

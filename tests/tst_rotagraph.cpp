@@ -21,8 +21,10 @@ namespace {
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
+// The view's drawing, finished: on screen a large one is otherwise drawn by a worker.
 QImage paint(Rotagraph& view)
 {
+    view.finishDrawing();
     QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);

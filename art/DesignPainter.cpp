@@ -1,0 +1,578 @@
+#include "art/DesignPainter.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <tuple>
+
+namespace {
+
+constexpr qreal kOverlayLineWidth = 1;
+// Wide antialiased pens are stroked in runs of this many segments. Qt's rasteriser renders an
+// outline in bands of rows and goes over every edge of the outline again for each band, so one
+// outline for the whole curve costs several times more than short pieces of it. Measured at
+// 1000 by 1000, width 3: 16 segments are best for long segments (1260 points: 2.7 ms, 32: 2.8,
+// 64: 3.2, whole: 16 ms), 32 for short ones (375,000 points: 16: 210 ms, 32: 180, 64: 210).
+constexpr int kStrokeRunLength = 32;
+// How many runs go by between looks at whether the drawing is still wanted: a few thousand
+// points, a few milliseconds at most.
+constexpr std::size_t kRunsBetweenChecks = 64;
+// The share of a drawing's time that tracing, and filling when there is a fill, take: what the
+// progress reports before the strokes start.
+constexpr int kTracedPercent = 10;
+constexpr int kFilledPercent = 35;
+constexpr int kWholePercent = 100;
+// In drawingWork: a wide pen's runs and a fill cost about this many thin points per point.
+constexpr std::size_t kWidePenWork = 4;
+constexpr std::size_t kFillWork = 3;
+
+QColor overlayGrey() { return QColor::fromRgbF(0.5f, 0.5f, 0.5f); }
+
+// Qt's AVX2 fill and blend routines can return with the upper halves of the vector registers in
+// use. Until the next vzeroupper every SSE instruction pays for merging them, in the trace and in
+// Qt's own stroker alike: measured here, tracing ran ten times slower after the first drawing,
+// and a wide pen twice as slow. So the state is cleared before each of those stages.
+void clearUpperVectorState()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool hasAvx = __builtin_cpu_supports("avx");
+    if (hasAvx)
+        __asm__ volatile("vzeroupper" ::: "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6",
+                         "xmm7", "xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
+#endif
+}
+
+bool isFinitePath(const QPainterPath& path)
+{
+    const QRectF bounds = path.controlPointRect();
+    return std::isfinite(bounds.left()) && std::isfinite(bounds.top())
+        && std::isfinite(bounds.width()) && std::isfinite(bounds.height());
+}
+
+// Every line is drawn in one style: butt ends, mitred joins that turn to bevels past a mitre
+// length of 10 widths. Qt::MiterJoin cuts an over-long mitre off at 10 widths instead, which
+// leaves a spike that long wherever the line turns back on itself, as at a cusp of the curve.
+QPen linePen(const QColor& color, qreal width)
+{
+    QPen pen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
+    pen.setMiterLimit(kMiterLimit);
+    return pen;
+}
+
+void strokeOverlay(QPainter& painter, const QPainterPath& path)
+{
+    if (!isFinitePath(path))
+        return;
+    painter.strokePath(path, linePen(overlayGrey(), kOverlayLineWidth));
+}
+
+// A circle of radius |r| about the origin.
+QPainterPath circle(qreal r)
+{
+    QPainterPath path;
+    path.addEllipse(QRectF(-r, -r, 2 * r, 2 * r).normalized());
+    return path;
+}
+
+qreal penWidthOf(float width)
+{
+    return std::isfinite(width) && width > 0 ? width : 0;   // 0: the thinnest line
+}
+
+// Thin pens take the fast path of the rasteriser, and a translucent pen must be one outline or
+// its overlaps would darken: both are stroked whole, wide opaque pens in runs.
+bool isStrokedInRuns(const QColor& color, float width)
+{
+    return penWidthOf(width) > 1 && color.alpha() == 255;
+}
+
+// How far beyond its points a stroke can paint: half the width, as far again as the longest
+// mitre, and a pixel of antialiasing.
+qreal strokeReach(float width)
+{
+    return penWidthOf(width) / 2 * kMiterLimit + 1;
+}
+
+// Everything of a design that its strokes depend on: all but how much of it is drawn and the
+// overlays.
+auto strokedDesign(const ArtParameters& a)
+{
+    return std::tie(a.anchorRadius, a.runnerRadius, a.penHoleRadius, a.penDrawSize, a.penColor,
+                    a.pen2Color, a.pen3Color, a.numberOfColors, a.rotationsToMake, a.closeCurve,
+                    a.drawMode, a.greaseIt);
+}
+
+bool pensAreOpaque(const ArtParameters& art)
+{
+    const QColor pens[] = {art.penColor, art.pen2Color, art.pen3Color};
+    return std::all_of(pens, pens + std::min(std::max(art.numberOfColors, 1), 3),
+                       [](const QColor& c) { return !c.isValid() || c.alpha() == 255; });
+}
+
+int pensInUse(const ArtParameters& art)
+{
+    return std::clamp(art.numberOfColors, 1, 3);
+}
+
+CurveParameters curveParameters(const ArtParameters& art, float percent)
+{
+    CurveParameters p;
+    p.anchorRadius = art.anchorRadius;
+    p.runnerRadius = art.runnerRadius;
+    p.penHoleRadius = art.penHoleRadius;
+    p.rotationsToMake = art.rotationsToMake;
+    p.percentToDraw = percent;
+    p.greaseIt = art.greaseIt;
+    p.numberOfColors = art.numberOfColors;
+    p.closeCurve = art.closeCurve;
+    return p;
+}
+
+bool isCancelled(const DrawingControl& control)
+{
+    return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
+}
+
+void reportPercent(const DrawingControl& control, int percent)
+{
+    if (control.percentDone)
+        control.percentDone->store(percent, std::memory_order_relaxed);
+}
+
+// Some consecutive points of the picture.
+struct PointSpan {
+    const QPointF* first = nullptr;
+    std::size_t count = 0;
+};
+
+// The curve's paths mapped into the painter's coordinates. A curve whose points are all finite
+// is mapped once, as one array that every path is a stretch of; otherwise each path on its own,
+// the points that are not finite left out.
+class MappedCurve
+{
+public:
+    MappedCurve(const TracedCurve& curve, const QTransform& transform, std::vector<QPointF>& buffer)
+    {
+        const PolylineView paths[] = {curve.fillPath(), curve.penPath(), curve.pen2Path(), curve.pen3Path()};
+        if (curve.allPointsFinite) {
+            // The fill outline starts the array, and every pen path lies within it or, with the
+            // closing point, one past its end.
+            const TracedPoint* base = paths[0].data();
+            std::size_t end = 0;
+            for (const PolylineView& path : paths)
+                if (!path.empty())
+                    end = std::max(end, std::size_t(path.data() - base) + path.size());
+            mapPoints(base, end, transform, buffer);
+            for (int i = 0; i < 4; ++i)
+                m_spans[i] = {buffer.data() + (paths[i].empty() ? 0 : paths[i].data() - base), paths[i].size()};
+            return;
+        }
+        for (int i = 0; i < 4; ++i) {
+            for (std::size_t p = 0; p < paths[i].size(); ++p) {
+                const QPointF q = transform.map(QPointF(paths[i][p].x, paths[i][p].y));
+                if (std::isfinite(q.x()) && std::isfinite(q.y()))
+                    m_ownPoints[i].push_back(q);
+            }
+            m_spans[i] = {m_ownPoints[i].data(), m_ownPoints[i].size()};
+        }
+    }
+
+    PointSpan fill() const { return m_spans[0]; }
+    PointSpan pen(int index) const { return m_spans[1 + index]; }
+
+private:
+    static void mapPoints(const TracedPoint* points, std::size_t count, const QTransform& t,
+                          std::vector<QPointF>& into)
+    {
+        // Kept between drawings, so that a long curve does not take fresh pages each time.
+        into.clear();
+        into.reserve(count);
+        const qreal m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
+        for (std::size_t i = 0; i < count; ++i) {
+            const qreal x = points[i].x;
+            const qreal y = points[i].y;
+            into.emplace_back(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy);
+        }
+    }
+
+    PointSpan m_spans[4];
+    std::vector<QPointF> m_ownPoints[4];
+};
+
+// Where strokes go: a painter, and the part of its coordinates that shows, outside which a run
+// of a wide pen paints nothing and is left out.
+struct StrokeTarget {
+    QPainter* painter;
+    QRectF shown;
+};
+
+// Counts what has been stroked, across all the threads that stroke, for the progress.
+class StrokeProgress
+{
+public:
+    StrokeProgress(const DrawingControl& control, std::size_t total, int startPercent)
+        : m_control(control), m_total(std::max<std::size_t>(total, 1)), m_start(startPercent)
+    {
+    }
+
+    void add(std::size_t points)
+    {
+        const std::size_t done = m_done.fetch_add(points, std::memory_order_relaxed) + points;
+        reportPercent(m_control, m_start + int(double(kWholePercent - m_start) * double(std::min(done, m_total)) / double(m_total)));
+    }
+
+private:
+    const DrawingControl& m_control;
+    std::size_t m_total;
+    int m_start;
+    std::atomic<std::size_t> m_done{0};
+};
+
+// Strokes the points of a pen path whose first point is point `offset` of its whole line.
+// False when the drawing was cancelled part way.
+bool strokePolyline(const StrokeTarget& target, PointSpan points, const QColor& color, float width,
+                    std::size_t offset, const DrawingControl& control, StrokeProgress* progress)
+{
+    if (!color.isValid() || points.count == 0)
+        return true;
+    QPainter& painter = *target.painter;
+    painter.setPen(linePen(color, penWidthOf(width)));
+    painter.setBrush(Qt::NoBrush);
+    // Runs pay off only where the painter rasterises. A printer, a PDF or a picture keeps each
+    // pen one line: a plotter would draw the segment where two runs overlap twice.
+    const QPaintEngine* engine = painter.paintEngine();
+    const bool rasterised = engine && engine->type() == QPaintEngine::Raster;
+    if (!rasterised || !isStrokedInRuns(color, width)) {
+        clearUpperVectorState();
+        painter.drawPolyline(points.first, static_cast<int>(points.count));
+        if (progress)
+            progress->add(points.count);
+        return !isCancelled(control);
+    }
+    // The runs end at every kStrokeRunLength-th point of the whole line, so that a line stroked
+    // piece by piece, as a growing curve is, is cut where the whole line would be. Each run
+    // starts one segment back, so that every join of the whole line is still drawn.
+    const QRectF reached = target.shown.adjusted(-strokeReach(width), -strokeReach(width),
+                                                 strokeReach(width), strokeReach(width));
+    const std::size_t count = points.count;
+    const auto runLength = static_cast<std::size_t>(kStrokeRunLength);
+    std::size_t runs = 0;
+    clearUpperVectorState();
+    for (std::size_t first = 0; first + 1 < count;) {
+        const std::size_t toRunEnd = runLength - (offset + first) % runLength;
+        const std::size_t begin = first == 0 ? 0 : first - 1;
+        const std::size_t end = std::min(count, first + toRunEnd + 1);
+        const QPointF* run = points.first + begin;
+        const auto [left, right] = std::minmax_element(run, run + (end - begin),
+            [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+        const auto [top, bottom] = std::minmax_element(run, run + (end - begin),
+            [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+        if (right->x() >= reached.left() && left->x() <= reached.right() && bottom->y() >= reached.top()
+            && top->y() <= reached.bottom())
+            painter.drawPolyline(run, static_cast<int>(end - begin));
+        if (++runs % kRunsBetweenChecks == 0) {
+            if (progress)
+                progress->add(kRunsBetweenChecks * runLength);
+            if (isCancelled(control))
+                return false;
+            clearUpperVectorState();
+        }
+        first = end - 1;
+    }
+    return !isCancelled(control);
+}
+
+// The pen paths of a design with their colours, as they are stroked: the first always, the
+// second and third when that many colours are in use.
+struct PenStroke {
+    PointSpan points;
+    QColor color;
+    std::size_t offset;   // where the points begin in their whole path
+};
+
+bool strokePens(const StrokeTarget& target, const std::vector<PenStroke>& pens, float width,
+                const DrawingControl& control, StrokeProgress* progress)
+{
+    for (const PenStroke& pen : pens)
+        if (!strokePolyline(target, pen.points, pen.color, width, pen.offset, control, progress))
+            return false;
+    return true;
+}
+
+// Strokes the pens into an image, each of `bands` threads into its own rows. A band's painter
+// paints only its rows, so the pixels are those of one painter over the whole image.
+bool strokePensInBands(QImage& image, const std::vector<PenStroke>& pens, float width, int bands,
+                       const DrawingControl& control, StrokeProgress* progress)
+{
+    const qreal pixelRatio = image.devicePixelRatio();
+    const int rows = image.height();
+    bands = std::clamp(bands, 1, std::max(1, rows));
+    std::vector<QImage> bandImages;
+    std::vector<qreal> bandTops;
+    for (int band = 0; band < bands; ++band) {
+        const int top = rows * band / bands;
+        const int bottom = rows * (band + 1) / bands;
+        // The band's rows of the same memory, so that every band paints into the one picture.
+        QImage rowsOfBand(image.bits() + qsizetype(top) * image.bytesPerLine(), image.width(), bottom - top,
+                          image.bytesPerLine(), image.format());
+        rowsOfBand.setDevicePixelRatio(pixelRatio);
+        bandImages.push_back(rowsOfBand);
+        bandTops.push_back(top / pixelRatio);
+    }
+    std::vector<char> strokedWhole(std::size_t(bands), 1);
+    const auto strokeBand = [&](int band) {
+        QImage& rowsOfBand = bandImages[std::size_t(band)];
+        QPainter painter(&rowsOfBand);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(0, -bandTops[std::size_t(band)]);
+        const QRectF shown(0, bandTops[std::size_t(band)], rowsOfBand.width() / pixelRatio,
+                           rowsOfBand.height() / pixelRatio);
+        strokedWhole[std::size_t(band)] = strokePens({&painter, shown}, pens, width, control, progress);
+    };
+    std::vector<std::thread> helpers;
+    for (int band = 1; band < bands; ++band) {
+        try {
+            helpers.emplace_back(strokeBand, band);
+        } catch (const std::system_error&) {
+            strokeBand(band);   // no thread to be had: this one strokes the band
+        }
+    }
+    strokeBand(0);
+    for (std::thread& helper : helpers)
+        helper.join();
+    return std::all_of(strokedWhole.begin(), strokedWhole.end(), [](char whole) { return whole != 0; });
+}
+
+// The drawing of one design up to its pens: the wheels, the trace and the fill. Then its pens
+// are stroked by whichever way the caller paints.
+class DesignDrawing
+{
+public:
+    DesignDrawing(const ArtParameters& art, const QTransform& transform, const DrawingControl& control)
+        : m_art(art)
+        , m_transform(transform)
+        , m_control(control)
+        , m_percent(art.percentToDraw)   // read once: the trace, overlay and fill agree
+        , m_onScreen(art.drawMode == ScreenMode)
+        , m_buffers(control.buffers ? *control.buffers : m_ownBuffers)
+    {
+    }
+
+    // The wheels, the trace and the fill. False when cancelled.
+    bool paintUnderPens(QPainter& painter)
+    {
+        if (m_art.showAnchor && m_onScreen)
+            strokeOverlay(painter, m_transform.map(circle(m_art.anchorRadius)));
+
+        clearUpperVectorState();
+        if (!traceCurve(curveParameters(m_art, m_percent), m_buffers.curve, m_control.cancelled))
+            return false;
+        m_outcome.pointCount = curve().pointCount();
+        m_outcome.truncated = curve().truncated;
+        reportPercent(m_control, kTracedPercent);
+
+        if (m_art.showAnchor && m_percent < 100 && m_onScreen) {
+            // The runner where the trace left it, with its arm from the centre to the pen.
+            QPainterPath runner = circle(m_art.runnerRadius);
+            runner.moveTo(0, 0);
+            runner.lineTo(m_art.penHoleRadius, 0);
+            QTransform atRunner = m_transform;
+            atRunner.translate(curve().lastRunnerCenter.x, curve().lastRunnerCenter.y);
+            atRunner.rotateRadians(curve().lastRunnerAngle);
+            strokeOverlay(painter, atRunner.map(runner));
+        }
+
+        m_mapped.emplace(curve(), m_transform, m_buffers.mapped);
+        if (m_art.fillShape && m_percent >= 100) {
+            // The outline begins at the start point, so closing it returns there.
+            fillOutline(painter, m_art.fillColor, m_mapped->fill().first, m_mapped->fill().count);
+            if (isCancelled(m_control))
+                return false;
+        }
+        reportPercent(m_control, strokesStartAt());
+        return true;
+    }
+
+    int strokesStartAt() const { return m_art.fillShape && m_percent >= 100 ? kFilledPercent : kTracedPercent; }
+
+    // The pens of the whole curve so far, each from its first point.
+    std::vector<PenStroke> wholePens() const
+    {
+        std::vector<PenStroke> pens;
+        const QColor colors[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
+        for (int pen = 0; pen < pensInUse(m_art); ++pen)
+            pens.push_back({m_mapped->pen(pen), colors[pen], 0});
+        return pens;
+    }
+
+    std::size_t pointsToStroke(const std::vector<PenStroke>& pens) const
+    {
+        std::size_t points = 0;
+        for (const PenStroke& pen : pens)
+            points += pen.points.count;
+        return points;
+    }
+
+    // Whether the pens go onto a layer that keeps the strokes of the frames before: a curve
+    // growing on screen, frame by frame in a slow drawing. Translucent pens are always stroked
+    // whole, as one line each.
+    bool growsOnALayer() const
+    {
+        return m_control.growing && m_onScreen && m_percent < 100 && pensAreOpaque(m_art) && curve().allPointsFinite;
+    }
+
+    // Makes the growing layer hold what this frame continues from, and returns the stretches
+    // that are new since the frames before.
+    std::vector<PenStroke> newStretches(const QImage& picture)
+    {
+        GrowingStrokes& growing = *m_control.growing;
+        // A partial curve is an exact prefix of a longer one of the same design: what the layer
+        // holds stays right as long as the design is the same and the curve has not shrunk.
+        const PolylineView paths[] = {curve().penPath(), curve().pen2Path(), curve().pen3Path()};
+        bool layerHolds = growing.layer.size() == picture.size()
+            && growing.layer.devicePixelRatio() == picture.devicePixelRatio()
+            && growing.transform == m_transform
+            && strokedDesign(growing.design) == strokedDesign(m_art);
+        for (int pen = 0; pen < 3; ++pen)
+            layerHolds = layerHolds && paths[pen].size() >= growing.strokedPoints[pen];
+        if (!layerHolds) {
+            growing.layer = QImage(picture.size(), QImage::Format_ARGB32_Premultiplied);
+            growing.layer.setDevicePixelRatio(picture.devicePixelRatio());
+            growing.layer.fill(Qt::transparent);
+            growing.design = m_art;
+            growing.transform = m_transform;
+            growing.strokedPoints = {};
+        }
+        std::vector<PenStroke> stretches;
+        const QColor colors[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
+        for (int pen = 0; pen < pensInUse(m_art); ++pen) {
+            // From the last point stroked; a wide pen from one segment back, so that the join
+            // with the strokes already there is drawn.
+            const std::size_t stroked = growing.strokedPoints[pen];
+            const std::size_t back = isStrokedInRuns(colors[pen], m_art.penDrawSize) ? 2 : 1;
+            const std::size_t first = stroked >= back ? stroked - back : 0;
+            const PointSpan whole = m_mapped->pen(pen);
+            if (whole.count > stroked)
+                stretches.push_back({{whole.first + first, whole.count - first}, colors[pen], first});
+            growing.strokedPoints[pen] = whole.count;
+        }
+        return stretches;
+    }
+
+    // A layer cut short by a cancelled frame holds a stretch the next frame would skip.
+    void forgetGrowingLayer() { *m_control.growing = GrowingStrokes{}; }
+
+    DrawingOutcome finished() const
+    {
+        DrawingOutcome outcome = m_outcome;
+        outcome.finished = true;
+        reportPercent(m_control, kWholePercent);
+        return outcome;
+    }
+
+    const ArtParameters& art() const { return m_art; }
+    const DrawingControl& control() const { return m_control; }
+
+private:
+    const TracedCurve& curve() const { return m_buffers.curve; }
+
+    const ArtParameters& m_art;
+    QTransform m_transform;
+    const DrawingControl& m_control;
+    float m_percent;
+    bool m_onScreen;
+    DrawingBuffers m_ownBuffers;
+    DrawingBuffers& m_buffers;
+    std::optional<MappedCurve> m_mapped;
+    DrawingOutcome m_outcome;
+};
+
+// The part of a painter's coordinates that lands on its device: an image's or a widget's
+// rectangle. A printer or a picture reports no size worth trusting, and nothing is left out there.
+QRectF shownArea(const QPainter& painter)
+{
+    const QPaintDevice* device = painter.device();
+    QRectF area;
+    if (device && device->devType() == QInternal::Image)
+        area = QRectF(0, 0, device->width() / device->devicePixelRatio(), device->height() / device->devicePixelRatio());
+    else if (device && device->devType() == QInternal::Widget)
+        area = QRectF(0, 0, device->width(), device->height());
+    if (area.isEmpty())
+        return QRectF(QPointF(-qInf(), -qInf()), QPointF(qInf(), qInf()));
+    area = painter.worldTransform().inverted().mapRect(area);
+    return painter.hasClipping() ? area.intersected(painter.clipBoundingRect()) : area;
+}
+}
+
+void fillOutline(QPainter& painter, const QColor& color, const QPointF* points, std::size_t count)
+{
+    if (!color.isValid() || count == 0)
+        return;
+    QPainterPath outline;
+    outline.reserve(static_cast<int>(count) + 1);
+    outline.moveTo(points[0]);
+    for (std::size_t i = 1; i < count; ++i)
+        outline.lineTo(points[i]);
+    outline.closeSubpath();
+    outline.setFillRule(Qt::WindingFill);
+    clearUpperVectorState();
+    painter.fillPath(outline, color);
+}
+
+DrawingOutcome paintDesign(QPainter& painter, const ArtParameters& art, const QTransform& transform,
+                           const DrawingControl& control)
+{
+    DrawingControl withoutLayer = control;
+    withoutLayer.growing = nullptr;   // a layer belongs to a picture: paintDesignInBands
+    DesignDrawing drawing(art, transform, withoutLayer);
+    if (!drawing.paintUnderPens(painter))
+        return {};
+    const std::vector<PenStroke> pens = drawing.wholePens();
+    StrokeProgress progress(withoutLayer, drawing.pointsToStroke(pens), drawing.strokesStartAt());
+    if (!strokePens({&painter, shownArea(painter)}, pens, art.penDrawSize, withoutLayer, &progress))
+        return {};
+    return drawing.finished();
+}
+
+DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const QTransform& transform,
+                                  int bands, const DrawingControl& control)
+{
+    DesignDrawing drawing(art, transform, control);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (!drawing.paintUnderPens(painter))
+            return {};
+    }
+    if (!drawing.growsOnALayer()) {
+        const std::vector<PenStroke> pens = drawing.wholePens();
+        StrokeProgress progress(control, drawing.pointsToStroke(pens), drawing.strokesStartAt());
+        if (!strokePensInBands(image, pens, art.penDrawSize, bands, control, &progress))
+            return {};
+        return drawing.finished();
+    }
+    const std::vector<PenStroke> stretches = drawing.newStretches(image);
+    StrokeProgress progress(control, drawing.pointsToStroke(stretches), drawing.strokesStartAt());
+    if (!strokePensInBands(control.growing->layer, stretches, art.penDrawSize, bands, control, &progress)) {
+        drawing.forgetGrowingLayer();
+        return {};
+    }
+    QPainter painter(&image);
+    painter.drawImage(QPointF(0, 0), control.growing->layer);
+    return drawing.finished();
+}
+
+std::size_t drawingWork(const ArtParameters& art)
+{
+    const std::size_t points = estimatedPointCount(curveParameters(art, art.percentToDraw));
+    std::size_t perPoint = penWidthOf(art.penDrawSize) > 1 ? kWidePenWork : 1;
+    if (art.fillShape && art.percentToDraw >= 100)
+        perPoint += kFillWork;
+    return points * perPoint;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// Drawing one design: the grey wheels on screen, the fill, and the pens over it, through a
+// transform from curve space into a painter's coordinates. Every drawing of a design goes
+// through here, on screen, on a page and into an image, on the main thread or a worker. It
+// holds no state of its own: what a drawing may reuse (point buffers, a slow drawing's strokes
+// so far) is handed in, and so is what may stop it.
+
+#include "art/ArtParameters.h"
+#include "art/CurveTrace.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QTransform>
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <vector>
+
+class QPainter;
+
+// What a drawing keeps from one time to the next, for one caller at a time: the trace and its
+// points mapped onto the picture, so that a long curve does not take fresh memory every time.
+struct DrawingBuffers {
+    TracedCurve curve;
+    std::vector<QPointF> mapped;
+};
+
+// The strokes of a curve growing frame by frame, as a slow drawing shows it: each frame strokes
+// only its new stretch onto what the frames before left. Valid while the design, the transform
+// and the picture stay the same and the curve does not shrink.
+struct GrowingStrokes {
+    QImage layer;
+    ArtParameters design;
+    QTransform transform;
+    std::array<std::size_t, 3> strokedPoints{};
+};
+
+struct DrawingControl {
+    const std::atomic<bool>* cancelled = nullptr;   // checked between pieces of the work
+    std::atomic<int>* percentDone = nullptr;         // how far the drawing has come, 0 to 100
+    DrawingBuffers* buffers = nullptr;               // none: the drawing takes its own
+    GrowingStrokes* growing = nullptr;               // none: a partial curve is stroked whole
+};
+
+struct DrawingOutcome {
+    bool finished = false;         // false: cancelled part way, and what was painted is no picture
+    std::size_t pointCount = 0;    // of the curve, the start point not counted
+    bool truncated = false;        // the curve stopped at the point budget
+};
+
+// Draws a design with `painter`, through `transform` (curve space to the painter's coordinates),
+// in the order the view paints: the anchor overlay, the runner overlay, the fill, the pens.
+DrawingOutcome paintDesign(QPainter& painter, const ArtParameters& art, const QTransform& transform,
+                           const DrawingControl& control = {});
+
+// As paintDesign, onto an image of its own, with the pens stroked by `bands` threads, each into
+// its own rows of the picture: the same pixels as one painter gives, sooner.
+DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const QTransform& transform,
+                                  int bands, const DrawingControl& control = {});
+
+// Makes the drawing context's fill colour the art's and fills the outline, given in the
+// painter's coordinates, with the non-zero winding rule. Nothing without a fill colour.
+void fillOutline(QPainter& painter, const QColor& color, const QPointF* points, std::size_t count);
+
+// The work a drawing of these parameters takes, in points stroked: what decides whether it is
+// small enough to do at once, in the same frame.
+std::size_t drawingWork(const ArtParameters& art);

@@ -1,0 +1,237 @@
+// What the window costs its user while it draws, in the real window on the offscreen platform
+// with a 1000 × 800 view: how long the main thread stops answering during a drag of the width
+// slider, how long a repaint of an unchanged design takes, how long a change takes to show its
+// finished picture, and the memory a drawing at the point budget takes.
+//
+// It uses only what every version of the window has (the controller, its controls, the view
+// and its drawn signal), so that it measures an older build the same way.
+
+#include "app/AppDelegate.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QTest>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QSize kViewSize(1000, 800);
+constexpr int kHeartbeatMs = 2;
+constexpr int kDragSteps = 20;
+constexpr int kDragStepMs = 30;       // a slider moved by hand: a step every few frames
+constexpr int kPatienceMs = 120'000;  // the longest any drawing here may take
+
+struct Design {
+    const char* anchor;
+    const char* runner;
+    const char* pen;
+    const char* revolutions;
+};
+
+constexpr Design kDefault{"160", "72", "53", "9"};
+constexpr Design kHeavy{"500", "3", "2", "60"};             // 375,308 points
+constexpr Design kAtTheBudget{"500", "3", "2", "700"};     // 4,194,304 points
+
+const Design& designAt(int64_t index)
+{
+    switch (index) {
+    case 0: return kDefault;
+    case 1: return kHeavy;
+    default: return kAtTheBudget;
+    }
+}
+
+void setField(NumberField* field, const char* text)
+{
+    field->setText(QString::fromLatin1(text));
+    emit field->numberEdited();
+}
+
+// A window with the view at kViewSize, showing a design drawn in full.
+class Session
+{
+public:
+    Session(const Design& design, float penWidth, bool fill)
+    {
+        app.applicationDidFinishLaunching();
+        QMainWindow* window = app.mainWindow();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window))
+            qWarning("the window did not show");
+        window->resize(window->size() + kViewSize - app.artView()->size());
+        QTest::qWait(50);
+        if (app.confinePen()->isChecked())
+            app.confinePen()->click();
+        setField(app.anchorRadiusInput(), design.anchor);
+        setField(app.runnerRadiusInput(), design.runner);
+        setField(app.penRadiusInput(), design.pen);
+        setField(app.revolutionsInput(), design.revolutions);
+        if (fill != app.fillCheckbox()->isChecked())
+            app.fillCheckbox()->click();
+        app.penWidthSlider()->setFloatValue(penWidth);
+#if __has_include("art/ViewZoom.h")
+        // One unit per point, as every version of the view draws: the same work for each.
+        app.artView()->actualSize();
+#endif
+        app.drawNow();
+        waitForPicture();
+    }
+
+    // Waits for the picture of the design as it stands.
+    bool waitForPicture()
+    {
+        bool shown = false;
+        const QMetaObject::Connection c = QObject::connect(app.artView(), &Rotagraph::drawn, [&] { shown = true; });
+        app.artView()->update();
+        QElapsedTimer waited;
+        waited.start();
+        while (!shown && waited.elapsed() < kPatienceMs)
+            QTest::qWait(1);
+        QObject::disconnect(c);
+        return shown;
+    }
+
+    AppDelegate app;
+};
+
+// Peak resident memory since the last reset, and the reset: Linux keeps the peak in
+// /proc/self/status and lets a process clear it.
+double residentMegabytes(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toDouble() / 1024;
+    return 0;
+}
+
+void resetPeakMemory()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5");
+}
+
+// A drag of the pen width slider over a design at the budget, replayed as a hand moves: the
+// slider goes where the hand is when the window gets to it, so a window that is busy drawing
+// skips positions. Reports the event loop's longest stall, seen by a 2 ms heartbeat, and how many
+// of the positions were applied.
+void dragOverABudgetDesign(benchmark::State& state)
+{
+    const bool fill = state.range(0) != 0;
+    for (auto _ : state) {
+        Session session(kAtTheBudget, 3, fill);
+        FloatSlider* slider = session.app.penWidthSlider();
+        const int from = slider->value();
+
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastBeat = 0;
+        qint64 longestStall = 0;
+        QTimer heartbeat;
+        heartbeat.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            longestStall = std::max(longestStall, now - lastBeat);
+            lastBeat = now;
+        });
+        int applied = 0;
+        QTimer hand;
+        hand.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&hand, &QTimer::timeout, [&] {
+            const int step = std::min<int>(kDragSteps, int(clock.elapsed() / kDragStepMs) + 1);
+            if (from + step != slider->value()) {
+                slider->setValue(from + step);   // as a drag moves it: valueChanged, then drawn
+                ++applied;
+            }
+        });
+        heartbeat.start(kHeartbeatMs);
+        hand.start(kHeartbeatMs);
+        while (slider->value() != from + kDragSteps && clock.elapsed() < kPatienceMs)
+            QTest::qWait(1);
+        const qint64 dragEnded = clock.elapsed();
+        hand.stop();
+        session.waitForPicture();
+        const qint64 pictureShown = clock.elapsed();
+        heartbeat.stop();
+
+        state.SetIterationTime(double(pictureShown) / 1000);
+        state.counters["longestStallMs"] = double(longestStall);
+        state.counters["applied"] = applied;
+        state.counters["finalPictureAfterDragMs"] = double(pictureShown - dragEnded);
+    }
+}
+
+// A repaint of a design whose picture is finished: what an expose costs.
+void exposeRepaint(benchmark::State& state)
+{
+    Session session(designAt(state.range(0)), float(state.range(1)), false);
+    Rotagraph* view = session.app.artView();
+    for (auto _ : state)
+        view->repaint();
+}
+
+// From a change of the design (its pen colour, which needs a new trace nowhere but in this
+// view) to its finished picture on screen.
+void changeToFinishedPicture(benchmark::State& state)
+{
+    const bool fill = state.range(2) != 0;
+    Session session(designAt(state.range(0)), float(state.range(1)), fill);
+    Rotagraph* view = session.app.artView();
+    bool red = true;
+    for (auto _ : state) {
+        red = !red;
+        view->setPenColor(red ? Qt::red : Qt::darkRed);
+        QElapsedTimer clock;
+        clock.start();
+        if (!session.waitForPicture())
+            state.SkipWithError("no picture");
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
+}
+
+// The memory a drawing at the budget takes above the process before it, at its peak.
+void peakMemoryOfABudgetDrawing(benchmark::State& state)
+{
+    const bool fill = state.range(0) != 0;
+    for (auto _ : state) {
+        Session session(kDefault, 1, fill);
+        QTest::qWait(100);
+        const double idle = residentMegabytes("VmRSS:");
+        resetPeakMemory();
+        setField(session.app.revolutionsInput(), kAtTheBudget.revolutions);
+        setField(session.app.anchorRadiusInput(), kAtTheBudget.anchor);
+        setField(session.app.runnerRadiusInput(), kAtTheBudget.runner);
+        setField(session.app.penRadiusInput(), kAtTheBudget.pen);
+        QElapsedTimer clock;
+        clock.start();
+        session.waitForPicture();
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        state.counters["idleMB"] = idle;
+        state.counters["peakAboveIdleMB"] = residentMegabytes("VmHWM:") - idle;
+    }
+}
+
+}
+
+BENCHMARK(dragOverABudgetDesign)->ArgName("fill")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(exposeRepaint)->ArgNames({"design", "width"})->Args({0, 1})->Args({2, 3})->Unit(benchmark::kMillisecond);
+BENCHMARK(changeToFinishedPicture)
+    ->ArgNames({"design", "width", "fill"})
+    ->Args({0, 1, 0})
+    ->Args({1, 3, 0})
+    ->Args({2, 1, 0})
+    ->Args({2, 3, 0})
+    ->Args({2, 1, 1})
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(peakMemoryOfABudgetDrawing)->ArgName("fill")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
