@@ -305,35 +305,29 @@ bool strokePens(const StrokeTarget& target, const std::vector<PenStroke>& pens, 
     return true;
 }
 
-// Strokes the pens into an image, each of `bands` threads into its own rows. A band's painter
-// paints only its rows, so the pixels are those of one painter over the whole image.
+// Strokes the pens into an image, each of `bands` threads into its own rows. Every thread paints
+// the whole picture's memory through a painter of its own, clipped to its rows: a line that
+// crosses into another band is drawn as one painter over the whole picture draws it (a picture
+// cut into smaller images would cut such lines where they leave it, a shade differently).
 bool strokePensInBands(QImage& image, const std::vector<PenStroke>& pens, float width, int bands,
                        const DrawingControl& control, StrokeProgress* progress)
 {
     const qreal pixelRatio = image.devicePixelRatio();
     const int rows = image.height();
     bands = std::clamp(bands, 1, std::max(1, rows));
-    std::vector<QImage> bandImages;
-    std::vector<qreal> bandTops;
-    for (int band = 0; band < bands; ++band) {
-        const int top = rows * band / bands;
-        const int bottom = rows * (band + 1) / bands;
-        // The band's rows of the same memory, so that every band paints into the one picture.
-        QImage rowsOfBand(image.bits() + qsizetype(top) * image.bytesPerLine(), image.width(), bottom - top,
-                          image.bytesPerLine(), image.format());
-        rowsOfBand.setDevicePixelRatio(pixelRatio);
-        bandImages.push_back(rowsOfBand);
-        bandTops.push_back(top / pixelRatio);
-    }
     std::vector<char> strokedWhole(std::size_t(bands), 1);
     const auto strokeBand = [&](int band) {
-        QImage& rowsOfBand = bandImages[std::size_t(band)];
-        QPainter painter(&rowsOfBand);
+        // A picture of its own over the same memory: one painter per picture at a time.
+        QImage picture(image.bits(), image.width(), rows, image.bytesPerLine(), image.format());
+        picture.setDevicePixelRatio(pixelRatio);
+        const qreal top = rows * band / bands / pixelRatio;
+        const qreal bottom = rows * (band + 1) / bands / pixelRatio;
+        const QRectF bandRows(0, top, image.width() / pixelRatio, bottom - top);
+        QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.translate(0, -bandTops[std::size_t(band)]);
-        const QRectF shown(0, bandTops[std::size_t(band)], rowsOfBand.width() / pixelRatio,
-                           rowsOfBand.height() / pixelRatio);
-        strokedWhole[std::size_t(band)] = strokePens({&painter, shown}, pens, width, control, progress);
+        if (bands > 1)
+            painter.setClipRect(bandRows);
+        strokedWhole[std::size_t(band)] = strokePens({&painter, bandRows}, pens, width, control, progress);
     };
     std::vector<std::thread> helpers;
     for (int band = 1; band < bands; ++band) {

@@ -1,0 +1,187 @@
+// The on-screen view draws large designs on workers: every change is answered at once, the
+// picture shown is always that of the latest design, and a finished picture is shown again
+// without drawing it again.
+
+#include "art/DrawingScheduler.h"
+#include "art/Rotagraph.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+constexpr int kPatienceMs = 60'000;
+
+// Large enough to go to a worker, small enough to draw in a few milliseconds even under a
+// thread sanitizer.
+ArtParameters workerDesign(const QColor& pen = Qt::red)
+{
+    ArtParameters art;
+    art.anchorRadius = 500;
+    art.runnerRadius = 3;
+    art.penHoleRadius = 2;
+    art.rotationsToMake = 10;
+    art.penDrawSize = 1;
+    art.penColor = pen;
+    art.numberOfColors = 1;
+    return art;
+}
+
+void setDesign(Rotagraph& view, const ArtParameters& art)
+{
+    view.setAnchorRadius(art.anchorRadius);
+    view.setRunnerRadius(art.runnerRadius);
+    view.setPenHoleRadius(art.penHoleRadius);
+    view.setRotationsToMake(art.rotationsToMake);
+    view.setPenDrawSize(art.penDrawSize);
+    view.setPenColor(art.penColor);
+    view.setNumberOfColors(art.numberOfColors);
+}
+
+ScreenRequest requestFor(const ArtParameters& art)
+{
+    ScreenRequest request;
+    request.art = art;
+    request.scale = 0.5;
+    request.pixels = QSize(400, 300);
+    request.centre = QPointF(200, 150);
+    return request;
+}
+
+// What the view shows now, without waiting for anything.
+QImage shown(Rotagraph& view)
+{
+    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+QImage drawnAtOnce(const ArtParameters& art, const QSize& size)
+{
+    Rotagraph view;
+    view.resize(size);
+    setDesign(view, art);
+    view.finishDrawing();
+    return shown(view);
+}
+
+}
+
+class TestDrawingScheduler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void smallWorkIsDrawnInTheSameFrame()
+    {
+        DrawingScheduler scheduler;
+        ArtParameters art = workerDesign();
+        art.rotationsToMake = 1;
+        const ScreenPicture* picture = scheduler.pictureFor(requestFor(art));
+        QVERIFY(picture && picture->outcome.finished);
+        QVERIFY(!scheduler.isDrawing());
+    }
+
+    // A burst of changes: only the last is drawn to the end and shown, and a drawing made stale
+    // by a newer one never shows, not even when it finishes later.
+    void onlyTheLatestRequestIsShown()
+    {
+        DrawingScheduler scheduler;
+        QSignalSpy ready(&scheduler, &DrawingScheduler::pictureReady);
+        const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::cyan, Qt::magenta, Qt::darkYellow};
+        for (const QColor& colour : colours)
+            QVERIFY(!scheduler.pictureFor(requestFor(workerDesign(colour))));
+        const ScreenRequest last = requestFor(workerDesign(colours[std::size(colours) - 1]));
+        QVERIFY(ready.wait(kPatienceMs));
+        QCOMPARE(scheduler.latest()->request.art, last.art);
+        QVERIFY(scheduler.pictureFor(last) == scheduler.latest());
+        QTest::qWait(200);   // the stale drawings run out
+        QCOMPARE(ready.count(), 1);
+        QCOMPARE(scheduler.latest()->request.art, last.art);
+    }
+
+    // In the window: while a large design is drawn the view shows the picture before, placed
+    // as it was; then the new one, the same as a drawing made at once.
+    void theViewShowsTheLastFinishedPictureUntilTheNewOne()
+    {
+        Rotagraph view;
+        view.resize(400, 300);
+        setDesign(view, workerDesign(Qt::red));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
+        const QImage red = shown(view);
+        QVERIFY(red == drawnAtOnce(workerDesign(Qt::red), view.size()));
+
+        QSignalSpy drawn(&view, &Rotagraph::drawn);
+        view.setPenColor(Qt::blue);
+        view.repaint();
+        QVERIFY(view.isDrawing());
+        QCOMPARE(drawn.count(), 0);
+        QCOMPARE(shown(view), red);
+        QTRY_VERIFY_WITH_TIMEOUT(drawn.count() > 0, kPatienceMs);
+        QCOMPARE(shown(view), drawnAtOnce(workerDesign(Qt::blue), view.size()));
+    }
+
+    // An expose, and a resize that moves the design by whole pixels with nothing of it cut off,
+    // show the finished picture again: nothing is drawn anew.
+    void aFinishedPictureIsShownAgain()
+    {
+        Rotagraph view;
+        view.resize(400, 300);
+        ArtParameters small = workerDesign();   // 101 across, with room round it
+        small.anchorRadius = 100;
+        small.runnerRadius = 0.6f;
+        small.penHoleRadius = 0.4f;
+        setDesign(view, small);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
+        const QImage before = shown(view);
+
+        QSignalSpy drawn(&view, &Rotagraph::drawn);
+        view.repaint();
+        QCOMPARE(drawn.count(), 1);
+        view.resize(440, 340);
+        view.repaint();
+        QCOMPARE(drawn.count(), 2);
+        QVERIFY(!view.isDrawing());
+        QCOMPARE(shown(view).copy(20, 20, 400, 300), before);
+    }
+
+    // A drawing that takes a while says how far it has come.
+    void aLongDrawingReportsItsProgress()
+    {
+        DrawingScheduler scheduler;
+        QSignalSpy progress(&scheduler, &DrawingScheduler::progressed);
+        ArtParameters art = workerDesign();
+        art.rotationsToMake = 1000;   // to the point budget
+        art.penDrawSize = 3;
+        QVERIFY(!scheduler.pictureFor(requestFor(art)));
+        QVERIFY(progress.wait(kPatienceMs));
+        const int percent = progress.last().at(0).toInt();
+        QVERIFY(percent >= 0 && percent <= 100);
+    }
+
+    // Closing the view while a worker draws for it: the worker is told to stop and waited for.
+    void goingAwayDuringADrawingIsClean()
+    {
+        auto view = std::make_unique<Rotagraph>();
+        view->resize(400, 300);
+        ArtParameters art = workerDesign();
+        art.rotationsToMake = 1000;
+        art.fillShape = true;
+        art.fillColor = Qt::yellow;
+        setDesign(*view, art);
+        view->setFillShape(true);
+        view->setFillColor(Qt::yellow);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QVERIFY(view->isDrawing());
+        view.reset();
+    }
+};
+
+QTEST_MAIN(TestDrawingScheduler)
+#include "tst_drawingscheduler.moc"
