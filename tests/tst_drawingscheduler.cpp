@@ -158,7 +158,11 @@ private slots:
         ArtParameters art = workerDesign();
         art.rotationsToMake = 1000;   // to the point budget
         art.penDrawSize = 3;
-        QVERIFY(!scheduler.pictureFor(requestFor(art)));
+        art.fillShape = true;
+        art.fillColor = Qt::yellow;
+        ScreenRequest request = requestFor(art);
+        request.scale = 0.25;   // all of it in the picture: seconds of work
+        QVERIFY(!scheduler.pictureFor(request));
         QVERIFY(progress.wait(kPatienceMs));
         const int percent = progress.last().at(0).toInt();
         QVERIFY(percent >= 0 && percent <= 100);
