@@ -562,6 +562,14 @@ DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const
     return drawing.finished();
 }
 
+QTransform fittedTransform(const ArtParameters& art, float width, float height)
+{
+    // Curve space has y up; the transform centres the design and flips it into Qt's y down.
+    const qreal scale = fitFactor(width, height, boundingRadius(art),
+                                  art.allowScaleUp && art.drawMode == ImageExportMode);
+    return QTransform(scale, 0, 0, -scale, width / 2.0, height / 2.0);
+}
+
 std::size_t drawingWork(const ArtParameters& art)
 {
     const std::size_t points = estimatedPointCount(curveParameters(art, art.percentToDraw));

@@ -219,14 +219,17 @@ void Rotagraph::drawRect(const QRectF& rect)
         width = static_cast<float>(rect.width());
         height = static_cast<float>(rect.height());
     }
-    const QSizeF frame = width + height != 0 ? QSizeF(width, height) : QSizeF(size());
-
-    // Curve space has y up; the transform centres the design and flips it into Qt's y down. On
-    // screen the zoom scales and places it; elsewhere it is fitted to the page or image.
-    const qreal scale = onScreen ? m_zoom.scale(frame, boundingRadius(art))
-        : fitFactor(width, height, boundingRadius(art), art.allowScaleUp && art.drawMode == ImageExportMode);
-    const QPointF centre = QPointF(frame.width() / 2, frame.height() / 2) + (onScreen ? m_zoom.offset() : QPointF());
-    m_lastOutcome = paintDesign(painter, art, QTransform(scale, 0, 0, -scale, centre.x(), centre.y()));
+    QTransform transform;
+    if (width + height != 0) {
+        transform = fittedTransform(art, width, height);
+    } else {
+        // On screen, or printing without a page: centred in the view; on screen the zoom
+        // scales and places the design, elsewhere it stays at scale 0 (nothing shows).
+        const QPointF centre = QPointF(this->width() / 2.0, this->height() / 2.0) + (onScreen ? m_zoom.offset() : QPointF());
+        const qreal scale = onScreen ? m_zoom.scale(size(), boundingRadius(art)) : fitFactor(0, 0, boundingRadius(art), false);
+        transform = QTransform(scale, 0, 0, -scale, centre.x(), centre.y());
+    }
+    m_lastOutcome = paintDesign(painter, art, transform);
 
     m_painter = nullptr;
     emit drawn();

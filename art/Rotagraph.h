@@ -66,6 +66,9 @@ public:
     bool allowScaleUp() const { return m_art.allowScaleUp; }
     void setAllowScaleUp(bool value) { m_art.allowScaleUp = value; }
 
+    // Every parameter at once, as the drawing reads them.
+    const ArtParameters& parameters() const { return m_art; }
+
     // Copies what printing and export take of a design, in this order: the three radii, the pen
     // width and colours, the number of colours, the revolutions, closing, fill and fill colour.
     // Not the grease, the overlays, how much is drawn, the mode or enlarging.

@@ -2,6 +2,7 @@
 
 #include "art/Rotagraph.h"
 #include "output/ExportDialog.h"
+#include "output/ExportProgress.h"
 #include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
 #include "widgets/Controls.h"
@@ -13,6 +14,7 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QPointer>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -55,16 +57,20 @@ int imageEdge(const QString& sizeText)
 
 QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool greaseIt)
 {
-    const std::unique_ptr<Rotagraph> view = makeExportView(art, enlarge, greaseIt);
-    view->resize(edge, edge);
+    return renderExportDesign(makeExportView(art, enlarge, greaseIt)->parameters(), edge);
+}
 
+QImage renderExportDesign(const ArtParameters& design, int edge, const DrawingControl& control)
+{
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())   // no memory for it
         return image;
+    // The design paints no background: untouched pixels stay transparent.
     image.fill(Qt::transparent);
-    // Children only: the view paints no background, so untouched pixels stay transparent.
-    view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
+    const float side = static_cast<float>(edge);
+    const DrawingOutcome outcome = paintDesignInBands(image, design, fittedTransform(design, side, side),
+                                                      QThread::idealThreadCount(), control);
+    return outcome.finished ? image : QImage();
 }
 
 QByteArray encodePng(const QImage& image, QString* error)
@@ -80,15 +86,33 @@ QByteArray encodePng(const QImage& image, QString* error)
     return encoded.data();
 }
 
-bool exportPng(const Rotagraph& art, const PngExportSettings& settings, QString* error)
+bool exportPng(QWidget* window, const Rotagraph& art, const PngExportSettings& settings, QString* error)
 {
-    const QImage image = renderExportImage(art, settings.edge, settings.enlarge, settings.greaseIt);
+    const ArtParameters design = makeExportView(art, settings.enlarge, settings.greaseIt)->parameters();
+    QImage image;
+    QByteArray png;
+    QString encodingError;
+    // A large image takes a while: drawn and encoded on a worker, with a progress dialog that
+    // can cancel it. Nothing is written then.
+    const bool finished = runWithProgress(window, tr("Drawing the image…"), [&](const ExportWork& work) {
+        DrawingControl control;
+        control.cancelled = &work.cancelled;
+        control.percentDone = &work.percentDone;
+        image = renderExportDesign(design, settings.edge, control);
+        if (!image.isNull() && !work.cancelled)
+            png = encodePng(image, &encodingError);
+    });
+    if (!finished)
+        return true;
     if (image.isNull()) {
         *error = tr("There is not enough memory for an image of %1 × %1 pixels.").arg(settings.edge);
         return false;
     }
-    const QByteArray png = encodePng(image, error);
-    return !png.isEmpty() && writeFileSafely(settings.target, png, error);
+    if (png.isEmpty()) {
+        *error = encodingError;
+        return false;
+    }
+    return writeFileSafely(settings.target, png, error);
 }
 
 QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease)
@@ -109,7 +133,7 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
     // The design and the options are read when the user confirms, as they stand then.
     return openExportDialog(window, format, suggestedFileName(*artView, kPngSuffix), below,
-                            [options, art = QPointer<Rotagraph>(artView),
+                            [options, window = QPointer<QWidget>(window), art = QPointer<Rotagraph>(artView),
                              grease = QPointer<QCheckBox>(wheelGrease)](const QString& target, QString* error) {
                                 if (!art)
                                     return true;
@@ -120,6 +144,6 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
                                 const QPointer<QButtonGroup> enlarge = options->enlargeOption();
                                 settings.enlarge = enlarge && enlarge->checkedId() == SaveOptions2::kEnlargeTag;
                                 settings.greaseIt = isOn(grease);
-                                return exportPng(*art, settings, error);
+                                return exportPng(window, *art, settings, error);
                             });
 }

@@ -7,6 +7,8 @@
 //   view in image-export mode into an image, encodes it and writes it safely (SafeWrite.h).
 // The view on screen is only read; the controls are only read.
 
+#include "art/DesignPainter.h"
+
 #include <QImage>
 #include <QString>
 
@@ -36,11 +38,15 @@ struct PngExportSettings {
 // design's parameters but neither its overlay nor its partial drawing, painted into a
 // transparent square image.
 QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool greaseIt);
+// The same for a design already made an export's (see makeExportView), on any thread: null when
+// there is no memory for the image or the drawing was cancelled.
+QImage renderExportDesign(const ArtParameters& design, int edge, const DrawingControl& control = {});
 // Encodes an image as PNG in memory, so that a failure of the encoder and one of the disk each
 // say what went wrong. Empty on failure, with the reason in `error`.
 QByteArray encodePng(const QImage& image, QString* error);
-// Renders, encodes and writes one export.
-bool exportPng(const Rotagraph& art, const PngExportSettings& settings, QString* error);
+// Renders, encodes and writes one export, the first two on a worker with a progress dialog over
+// `window` when they take a while. Cancelling it writes nothing and counts as no failure.
+bool exportPng(QWidget* window, const Rotagraph& art, const PngExportSettings& settings, QString* error);
 
 // Opens the export dialog as a window-modal sheet on `window` and returns it at once. When the
 // user confirms, reads the design from `artView`, the grease from `wheelGrease` and the options

@@ -14,9 +14,11 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <optional>
@@ -413,6 +415,29 @@ private slots:
         }
         QCOMPARE(contentsOf(path), earlier);
         QCOMPARE(QFileInfo(path).dir().entryList(QDir::Files), before);
+    }
+
+    // A long export shows its progress; cancelling it writes nothing and reports no failure.
+    void cancellingALongExportWritesNothing()
+    {
+        Session s;
+        setDesign(*s.app.artView(), 500, 3, 2, 1000);   // the point budget, at 5000 pixels
+        s.app.artView()->setPenDrawSize(3);
+        const MessageBoxAnswerer answerer;
+        bool sawProgress = false;
+        QTimer cancel;
+        QObject::connect(&cancel, &QTimer::timeout, [&] {
+            auto* progress = s.app.mainWindow()->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
+            if (progress && progress->isVisible()) {
+                sawProgress = true;
+                progress->cancel();
+            }
+        });
+        cancel.start(10);
+        s.exportAs(s.path(QStringLiteral("art.png")), QStringLiteral("5000"));
+        QVERIFY(sawProgress);
+        QVERIFY(s.files().isEmpty());
+        QVERIFY(answerer.names.isEmpty());
     }
 
     // ".png" added after the dialog gives a name the dialog never asked about.
