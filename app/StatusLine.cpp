@@ -24,7 +24,6 @@ StatusLine::StatusLine(QStatusBar* bar)
     bar->addWidget(m_drawing, 1);
     bar->addPermanentWidget(m_progress);
     bar->addPermanentWidget(m_zoom);
-    m_progress->hide();
 }
 
 void StatusLine::showPointCount(std::size_t points, bool truncated)
@@ -43,9 +42,10 @@ void StatusLine::showDrawingProgress(int percent)
 
 void StatusLine::showSlowDrawing(float percent)
 {
-    m_progress->setVisible(percent >= 0);
-    if (percent >= 0)
-        m_progress->setText(tr("Drawing slowly: %1 %").arg(std::min(std::floor(double(percent)), kPercent)));
+    // Always there, empty when no slow drawing runs: showing and hiding it would change the
+    // status bar's height, and with it the drawing's.
+    m_progress->setText(percent >= 0 ? tr("Drawing slowly: %1 %").arg(std::min(std::floor(double(percent)), kPercent))
+                                     : QString());
 }
 
 void StatusLine::showZoom(double scale)
