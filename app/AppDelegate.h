@@ -3,7 +3,8 @@
 // The application controller. It builds the main window from ui/MainWindow.ui and keeps the art
 // view and the controls in step:
 //   control action → fields and steppers follow each other by tag → drawNow() copies every
-//   control into the art view → the view redraws, tracing the whole curve afresh.
+//   control into the art view → the view asks its DrawingScheduler for the picture: drawn at
+//   once when small, on a worker otherwise, the last finished picture shown meanwhile.
 // The default design (newMenuSelected) writes the art view and pushes it back into the controls
 // (syncAllControlsToArt). A slow drawing runs on the controller's thread pool: the worker only
 // paces and reads the cancel flag; every change it makes is posted to the main thread in order.

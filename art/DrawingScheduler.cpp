@@ -6,12 +6,35 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(Q_OS_LINUX)
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr int kProgressInterval = 100;   // ms between reports of a long drawing's progress
 // One worker draws the latest request; two more let drawings that cannot stop at once (a fill)
 // run out beside it without holding it up.
 constexpr int kWorkers = 3;
+
+// How much less of a processor a worker asks for than the window's own thread (a nice value):
+// when drawings keep every processor busy, the window still answers at once.
+constexpr int kWorkerNiceness = 5;
+
+// Makes the calling thread, and the threads it starts, yield to the window's thread.
+void yieldToTheWindow()
+{
+#if defined(Q_OS_LINUX)
+    static thread_local bool yielded = false;
+    if (yielded)
+        return;
+    yielded = true;
+    const int processNiceness = getpriority(PRIO_PROCESS, 0);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), processNiceness + kWorkerNiceness);
+#endif
+}
 
 // How far from the design's centre its drawing can paint, in view units: the pen's reach, the
 // wheels when they show, and the pen's width.
@@ -129,6 +152,7 @@ void DrawingScheduler::start(const ScreenRequest& request)
     m_progressTimer.start();
     const int bands = m_bands;
     m_workers.start([this, job, bands] {
+        yieldToTheWindow();
         QImage image(job->request.pixels, QImage::Format_ARGB32_Premultiplied);
         DrawingOutcome outcome;
         if (!image.isNull()) {
