@@ -120,20 +120,6 @@ int pensInUse(const ArtParameters& art)
     return std::clamp(art.numberOfColors, 1, 3);
 }
 
-CurveParameters curveParameters(const ArtParameters& art, float percent)
-{
-    CurveParameters p;
-    p.anchorRadius = art.anchorRadius;
-    p.runnerRadius = art.runnerRadius;
-    p.penHoleRadius = art.penHoleRadius;
-    p.rotationsToMake = art.rotationsToMake;
-    p.percentToDraw = percent;
-    p.greaseIt = art.greaseIt;
-    p.numberOfColors = art.numberOfColors;
-    p.closeCurve = art.closeCurve;
-    return p;
-}
-
 bool isCancelled(const DrawingControl& control)
 {
     return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
@@ -352,7 +338,7 @@ public:
         : m_art(art)
         , m_transform(transform)
         , m_control(control)
-        , m_percent(art.percentToDraw)   // read once: the trace, overlay and fill agree
+        , m_percent(art.percentToDraw)   // the trace, the overlay and the fill go by one value
         , m_onScreen(art.drawMode == ScreenMode)
         , m_buffers(control.buffers ? *control.buffers : m_ownBuffers)
     {
@@ -365,7 +351,7 @@ public:
             strokeOverlay(painter, m_transform.map(circle(m_art.anchorRadius)));
 
         clearUpperVectorState();
-        if (!traceCurve(curveParameters(m_art, m_percent), m_buffers.curve, m_control.cancelled))
+        if (!traceCurve(curveParameters(m_art), m_buffers.curve, m_control.cancelled))
             return false;
         m_outcome.pointCount = curve().pointCount();
         m_outcome.truncated = curve().truncated;
@@ -546,13 +532,14 @@ DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const
     }
     if (!drawing.growsOnALayer()) {
         const std::vector<PenStroke> pens = drawing.wholePens();
-        StrokeProgress progress(control, drawing.pointsToStroke(pens), drawing.strokesStartAt());
+        // Every band goes over every point, to stroke it or to find it lies elsewhere.
+        StrokeProgress progress(control, drawing.pointsToStroke(pens) * std::size_t(bands), drawing.strokesStartAt());
         if (!strokePensInBands(image, pens, art.penDrawSize, bands, control, &progress))
             return {};
         return drawing.finished();
     }
     const std::vector<PenStroke> stretches = drawing.newStretches(image);
-    StrokeProgress progress(control, drawing.pointsToStroke(stretches), drawing.strokesStartAt());
+    StrokeProgress progress(control, drawing.pointsToStroke(stretches) * std::size_t(bands), drawing.strokesStartAt());
     if (!strokePensInBands(control.growing->layer, stretches, art.penDrawSize, bands, control, &progress)) {
         drawing.forgetGrowingLayer();
         return {};
@@ -560,6 +547,20 @@ DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const
     QPainter painter(&image);
     painter.drawImage(QPointF(0, 0), control.growing->layer);
     return drawing.finished();
+}
+
+CurveParameters curveParameters(const ArtParameters& art)
+{
+    CurveParameters p;
+    p.anchorRadius = art.anchorRadius;
+    p.runnerRadius = art.runnerRadius;
+    p.penHoleRadius = art.penHoleRadius;
+    p.rotationsToMake = art.rotationsToMake;
+    p.percentToDraw = art.percentToDraw;
+    p.greaseIt = art.greaseIt;
+    p.numberOfColors = art.numberOfColors;
+    p.closeCurve = art.closeCurve;
+    return p;
 }
 
 QTransform fittedTransform(const ArtParameters& art, float width, float height)
@@ -572,7 +573,7 @@ QTransform fittedTransform(const ArtParameters& art, float width, float height)
 
 std::size_t drawingWork(const ArtParameters& art)
 {
-    const std::size_t points = estimatedPointCount(curveParameters(art, art.percentToDraw));
+    const std::size_t points = estimatedPointCount(curveParameters(art));
     std::size_t perPoint = penWidthOf(art.penDrawSize) > 1 ? kWidePenWork : 1;
     if (art.fillShape && art.percentToDraw >= 100)
         perPoint += kFillWork;

@@ -64,6 +64,10 @@ DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const
 // painter's coordinates, with the non-zero winding rule. Nothing without a fill colour.
 void fillOutline(QPainter& painter, const QColor& color, const QPointF* points, std::size_t count);
 
+// What tracing takes of a design: its wheels, revolutions, how much is drawn, grease, colours
+// and closing.
+CurveParameters curveParameters(const ArtParameters& art);
+
 // The transform of a design fitted into an area of width × height, as print and image export
 // draw it: centred, scaled by fitFactor (enlarging only in image export with allowScaleUp).
 QTransform fittedTransform(const ArtParameters& art, float width, float height);

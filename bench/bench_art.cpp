@@ -119,12 +119,9 @@ void traceColdOrWarm(benchmark::State& state)
     setPointCounter(state, points);
 }
 
-// A redraw of the on-screen view at 1000 by 1000, antialiased, as the view draws a changed
-// design at once, on one thread (its pen colour changes every time, so nothing is kept).
-void traceAndRender(benchmark::State& state)
+// An on-screen view of 1000 by 1000 showing a design with one red pen.
+void setUpView(Rotagraph& view, const Design& d, float penWidth)
 {
-    const Design& d = designAt(state.range(0));
-    Rotagraph view;
     view.resize(1000, 1000);
     view.setAnchorRadius(d.anchor);
     view.setRunnerRadius(d.runner);
@@ -132,7 +129,15 @@ void traceAndRender(benchmark::State& state)
     view.setRotationsToMake(d.revolutions);
     view.setPenColor(Qt::red);
     view.setNumberOfColors(1);
-    view.setPenDrawSize(static_cast<float>(state.range(1)));
+    view.setPenDrawSize(penWidth);
+}
+
+// A redraw of the on-screen view at 1000 by 1000, antialiased, as the view draws a changed
+// design at once, on one thread (its pen colour changes every time, so nothing is kept).
+void traceAndRender(benchmark::State& state)
+{
+    Rotagraph view;
+    setUpView(view, designAt(state.range(0)), static_cast<float>(state.range(1)));
     view.actualSize();   // as the view drew before it could fit a design to the window
     bool red = true;
     for (auto _ : state) {
@@ -147,16 +152,8 @@ void traceAndRender(benchmark::State& state)
 // in and out, so that no two repaints in a row are at the same scale.
 void repaintAtChangedZoom(benchmark::State& state)
 {
-    const Design& d = designAt(state.range(0));
     Rotagraph view;
-    view.resize(1000, 1000);
-    view.setAnchorRadius(d.anchor);
-    view.setRunnerRadius(d.runner);
-    view.setPenHoleRadius(d.pen);
-    view.setRotationsToMake(d.revolutions);
-    view.setPenColor(Qt::red);
-    view.setNumberOfColors(1);
-    view.setPenDrawSize(1);
+    setUpView(view, designAt(state.range(0)), 1);
     bool zoomIn = true;
     for (auto _ : state) {
         zoomIn ? view.zoomIn() : view.zoomOut();

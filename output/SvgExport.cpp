@@ -1,6 +1,7 @@
 #include "output/SvgExport.h"
 
 #include "art/CurveTrace.h"
+#include "art/DesignPainter.h"
 #include "art/Rotagraph.h"
 #include "output/SafeWrite.h"
 #include "output/VectorExport.h"
@@ -284,16 +285,7 @@ void writeHeader(ChunkedText& out, const VectorExportSettings& settings)
 // The one place that reads the trace: what the design's drawing traces.
 TracedCurve traceDesign(const Rotagraph& design)
 {
-    CurveParameters parameters;
-    parameters.anchorRadius = design.anchorRadius();
-    parameters.runnerRadius = design.runnerRadius();
-    parameters.penHoleRadius = design.penHoleRadius();
-    parameters.rotationsToMake = design.rotationsToMake();
-    parameters.percentToDraw = design.percentToDraw();
-    parameters.greaseIt = design.greaseIt();
-    parameters.numberOfColors = design.numberOfColors();
-    parameters.closeCurve = design.closeCurve();
-    return traceCurve(parameters);
+    return traceCurve(curveParameters(design.parameters()));
 }
 
 }

@@ -53,16 +53,7 @@ void setCircle(Rotagraph& view, float radius, float revolutions = 1)
 
 CurveParameters traceParameters(const Rotagraph& view)
 {
-    CurveParameters p;
-    p.anchorRadius = view.anchorRadius();
-    p.runnerRadius = view.runnerRadius();
-    p.penHoleRadius = view.penHoleRadius();
-    p.rotationsToMake = view.rotationsToMake();
-    p.percentToDraw = view.percentToDraw();
-    p.greaseIt = view.greaseIt();
-    p.numberOfColors = view.numberOfColors();
-    p.closeCurve = view.closeCurve();
-    return p;
+    return curveParameters(view.parameters());
 }
 
 // Where a curve point lands on screen: one unit per pixel, y up, origin at the centre.
