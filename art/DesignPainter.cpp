@@ -19,10 +19,12 @@ constexpr qreal kOverlayLineWidth = 1;
 // outline for the whole curve costs several times more than short pieces of it. Measured at
 // 1000 by 1000, width 3: 16 segments are best for long segments (1260 points: 2.7 ms, 32: 2.8,
 // 64: 3.2, whole: 16 ms), 32 for short ones (375,000 points: 16: 210 ms, 32: 180, 64: 210).
-constexpr int kStrokeRunLength = 32;
+constexpr std::size_t kStrokeRunLength = 32;
 // How many runs go by between looks at whether the drawing is still wanted: a few thousand
 // points, a few milliseconds at most.
 constexpr std::size_t kRunsBetweenChecks = 64;
+// Thin lines are drawn in pieces of this many segments, the drawing's chance to stop between.
+constexpr std::size_t kThinPieceLength = 4096;
 // The share of a drawing's time that tracing, and filling when there is a fill, take: what the
 // progress reports before the strokes start.
 constexpr int kTracedPercent = 10;
@@ -230,41 +232,50 @@ bool strokePolyline(const StrokeTarget& target, PointSpan points, const QColor& 
     QPainter& painter = *target.painter;
     painter.setPen(linePen(color, penWidthOf(width)));
     painter.setBrush(Qt::NoBrush);
-    // Runs pay off only where the painter rasterises. A printer, a PDF or a picture keeps each
-    // pen one line: a plotter would draw the segment where two runs overlap twice.
+    // Pieces pay off only where the painter rasterises. A printer, a PDF or a picture keeps each
+    // pen one line: a plotter would draw the segment where two runs overlap twice. A wide
+    // translucent pen is one outline, or its overlaps would darken.
     const QPaintEngine* engine = painter.paintEngine();
     const bool rasterised = engine && engine->type() == QPaintEngine::Raster;
-    if (!rasterised || !isStrokedInRuns(color, width)) {
+    const bool wide = penWidthOf(width) > 1;
+    if (!rasterised || (wide && !isStrokedInRuns(color, width))) {
         clearUpperVectorState();
         painter.drawPolyline(points.first, static_cast<int>(points.count));
         if (progress)
             progress->add(points.count);
         return !isCancelled(control);
     }
-    // The runs end at every kStrokeRunLength-th point of the whole line, so that a line stroked
-    // piece by piece, as a growing curve is, is cut where the whole line would be. Each run
-    // starts one segment back, so that every join of the whole line is still drawn.
+
+    // Each piece is drawn on its own, unless it lies wholly outside what shows.
     const QRectF reached = target.shown.adjusted(-strokeReach(width), -strokeReach(width),
                                                  strokeReach(width), strokeReach(width));
-    const std::size_t count = points.count;
-    const auto runLength = static_cast<std::size_t>(kStrokeRunLength);
-    std::size_t runs = 0;
-    clearUpperVectorState();
-    for (std::size_t first = 0; first + 1 < count;) {
-        const std::size_t toRunEnd = runLength - (offset + first) % runLength;
-        const std::size_t begin = first == 0 ? 0 : first - 1;
-        const std::size_t end = std::min(count, first + toRunEnd + 1);
-        const QPointF* run = points.first + begin;
-        const auto [left, right] = std::minmax_element(run, run + (end - begin),
+    const auto drawIfShown = [&painter, &reached](const QPointF* piece, std::size_t count) {
+        const auto [left, right] = std::minmax_element(piece, piece + count,
             [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
-        const auto [top, bottom] = std::minmax_element(run, run + (end - begin),
+        const auto [top, bottom] = std::minmax_element(piece, piece + count,
             [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
         if (right->x() >= reached.left() && left->x() <= reached.right() && bottom->y() >= reached.top()
             && top->y() <= reached.bottom())
-            painter.drawPolyline(run, static_cast<int>(end - begin));
-        if (++runs % kRunsBetweenChecks == 0) {
+            painter.drawPolyline(piece, static_cast<int>(count));
+    };
+    // Thin lines are drawn segment by segment, so pieces that share their end points come out
+    // as the whole line does. Wide ones are cut in runs that end at every kStrokeRunLength-th
+    // point of the whole line, so that a line stroked piece by piece, as a growing curve is, is
+    // cut where the whole line would be; each run starts one segment back, so that every join
+    // of the whole line is still drawn.
+    const std::size_t pieceLength = wide ? kStrokeRunLength : kThinPieceLength;
+    const std::size_t piecesBetweenChecks = wide ? kRunsBetweenChecks : 1;
+    const std::size_t count = points.count;
+    std::size_t pieces = 0;
+    clearUpperVectorState();
+    for (std::size_t first = 0; first + 1 < count;) {
+        const std::size_t toPieceEnd = wide ? pieceLength - (offset + first) % pieceLength : pieceLength;
+        const std::size_t begin = wide && first != 0 ? first - 1 : first;
+        const std::size_t end = std::min(count, first + toPieceEnd + 1);
+        drawIfShown(points.first + begin, end - begin);
+        if (++pieces % piecesBetweenChecks == 0) {
             if (progress)
-                progress->add(kRunsBetweenChecks * runLength);
+                progress->add(piecesBetweenChecks * pieceLength);
             if (isCancelled(control))
                 return false;
             clearUpperVectorState();

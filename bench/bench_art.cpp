@@ -11,6 +11,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 struct Design {
@@ -224,4 +228,52 @@ BENCHMARK(pictureInBands)
     ->Args({2, 3, 2, 0})
     ->Args({2, 1, 2, 1})
     ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// How soon a drawing made stale stops: a worker draws the design at the budget, and after the
+// given time it is told to stop; the time until it has stopped is what is reported.
+void stopsWhenStale(benchmark::State& state)
+{
+    ArtParameters art;
+    const Design& d = designAt(2);
+    art.anchorRadius = d.anchor;
+    art.runnerRadius = d.runner;
+    art.penHoleRadius = d.pen;
+    art.rotationsToMake = d.revolutions;
+    art.penColor = Qt::red;
+    art.numberOfColors = 1;
+    art.penDrawSize = static_cast<float>(state.range(1));
+    art.fillShape = state.range(2) != 0;
+    art.fillColor = Qt::yellow;
+    const double scale = ViewZoom::fitScale(QSizeF(1000, 800), boundingRadius(art));
+    const QTransform transform(scale, 0, 0, -scale, 500, 400);
+    for (auto _ : state) {
+        QImage image(1000, 800, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        std::atomic<bool> cancelled{false};
+        DrawingControl control;
+        control.cancelled = &cancelled;
+        std::thread worker([&] { paintDesignInBands(image, art, transform, 2, control); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(state.range(0)));
+        const auto told = std::chrono::steady_clock::now();
+        cancelled = true;
+        worker.join();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - told).count());
+    }
+}
+
+}
+
+// Told after 5 ms (tracing), 150 ms (stroking, or filling).
+BENCHMARK(stopsWhenStale)
+    ->ArgNames({"afterMs", "width", "fill"})
+    ->Args({5, 1, 0})
+    ->Args({150, 1, 0})
+    ->Args({150, 3, 0})
+    ->Args({150, 20, 0})
+    ->Args({150, 1, 1})
+    ->Iterations(5)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -1,9 +1,11 @@
 #include "art/CurveTrace.h"
+#include "art/DesignPainter.h"
 #include "art/Rotagraph.h"
 
 #include <QImage>
 #include <QApplication>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -665,6 +667,67 @@ private slots:
         QVERIFY(bounds.width() <= 3);
         QVERIFY(std::abs(QRectF(bounds).center().x() - 200) <= 1.5);
         QVERIFY(std::abs(QRectF(bounds).center().y() - 200) <= 1.5);
+    }
+
+    // Whichever way a picture is drawn, one painter or bands of rows on several threads, its
+    // pixels are the same; and a thin pen drawn piece by piece looks as one drawn whole.
+    void picturesAreTheSameWhicheverWayTheyAreDrawn_data()
+    {
+        QTest::addColumn<float>("width");
+        QTest::addColumn<int>("alpha");
+        QTest::addColumn<bool>("fill");
+        QTest::addRow("thin, opaque") << 1.0f << 255 << false;
+        QTest::addRow("thin, translucent") << 0.5f << 128 << false;
+        QTest::addRow("wide, opaque") << 3.0f << 255 << false;
+        QTest::addRow("wide, translucent") << 3.0f << 128 << false;
+        QTest::addRow("filled") << 2.0f << 255 << true;
+    }
+
+    void picturesAreTheSameWhicheverWayTheyAreDrawn()
+    {
+        QFETCH(float, width);
+        QFETCH(int, alpha);
+        QFETCH(bool, fill);
+        ArtParameters art;
+        art.anchorRadius = 500;
+        art.runnerRadius = 3;
+        art.penHoleRadius = 2;
+        art.rotationsToMake = 12;   // 75,000 points: several pieces in each band
+        art.penDrawSize = width;
+        art.penColor = QColor(255, 0, 0, alpha);
+        art.numberOfColors = 1;
+        art.fillShape = fill;
+        art.fillColor = Qt::yellow;
+        const QTransform transform(0.3, 0, 0, -0.3, 170, 150);   // partly outside the picture
+        const auto blank = [] {
+            QImage image(320, 300, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            return image;
+        };
+        QImage onePainter = blank();
+        {
+            QPainter painter(&onePainter);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QVERIFY(paintDesign(painter, art, transform).finished);
+        }
+        for (int bands : {1, 2, 3}) {
+            QImage inBands = blank();
+            QVERIFY(paintDesignInBands(inBands, art, transform, bands).finished);
+            QVERIFY2(inBands == onePainter, qPrintable(QString("%1 bands").arg(bands)));
+        }
+        if (width > 1 || fill)
+            return;
+        QImage whole = blank();
+        const TracedCurve curve = traceCurve(curveParameters(art));
+        QPolygonF line;
+        for (const CurvePoint& p : curve.penPath())
+            line << transform.map(QPointF(p.x, p.y));
+        QPainter painter(&whole);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(art.penColor, width, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin));
+        painter.drawPolyline(line);
+        painter.end();
+        QCOMPARE(onePainter, whole);
     }
 
     void growingCurveLooksLikeAWholeRedraw_data()
