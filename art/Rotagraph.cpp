@@ -1,6 +1,7 @@
 #include "art/Rotagraph.h"
 
 #include "art/CurveTrace.h"
+#include "art/PathClipping.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -111,32 +112,76 @@ bool isStrokedInRuns(const QColor& color, float width)
     return penWidthOf(width) > 1 && color.alpha() == 255;
 }
 
-// Strokes a polyline whose first point is point `offset` of its whole line.
-void strokePolyline(QPainter& painter, const QPolygonF& points, const QColor& color, float width,
-                    std::size_t offset = 0)
+// What a drawing can show: the view's own rectangle, for a view paints nothing outside it, and
+// the size of a device pixel in view units.
+struct Picture {
+    QRectF rect;
+    qreal pixel = 1;
+};
+
+Picture pictureOf(const QWidget& view, const QPainter& painter)
 {
-    if (!color.isValid() || points.isEmpty())
-        return;
-    painter.setPen(linePen(color, penWidthOf(width)));
-    painter.setBrush(Qt::NoBrush);
-    if (!isStrokedInRuns(color, width)) {
-        clearUpperVectorState();
-        painter.drawPolyline(points);
-        return;
-    }
-    // The runs end at every kStrokeRunLength-th point of the whole line, so that a line stroked
-    // piece by piece, as a growing curve is, is cut where the whole line would be. Each run
-    // starts one segment back, so that every join of the whole line is still drawn.
-    const qsizetype count = points.size();
+    const qreal pixelsPerUnit = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    return {QRectF(view.rect()), pixelsPerUnit > 0 && std::isfinite(pixelsPerUnit) ? 1 / pixelsPerUnit : 1};
+}
+
+// The picture grown by what a stroke reaches beyond its points: half its width, times the mitre
+// limit at a sharp join, and a pixel of antialiasing.
+QRectF strokeReach(const Picture& picture, qreal penWidth)
+{
+    const qreal reach = std::max(penWidth, picture.pixel) / 2 * kMiterLimit + picture.pixel;
+    return picture.rect.adjusted(-reach, -reach, reach, reach);
+}
+
+// Strokes `count` points in runs of kStrokeRunLength segments. The runs end at every
+// kStrokeRunLength-th point of the whole line, the first point being point `offset` of it, so
+// that a line stroked piece by piece, as a growing or clipped curve is, is cut where the whole
+// line would be. Each run starts one segment back, so that every join of the whole line is
+// still drawn.
+void strokeInRuns(QPainter& painter, const QPointF* points, qsizetype count, std::size_t offset)
+{
     const auto runLength = static_cast<std::size_t>(kStrokeRunLength);
     for (qsizetype first = 0; first + 1 < count;) {
         const auto toRunEnd = static_cast<qsizetype>(runLength - (offset + std::size_t(first)) % runLength);
         const qsizetype begin = first == 0 ? 0 : first - 1;
         const qsizetype end = std::min(count, first + toRunEnd + 1);
         clearUpperVectorState();
-        painter.drawPolyline(points.constData() + begin, static_cast<int>(end - begin));
+        painter.drawPolyline(points + begin, static_cast<int>(end - begin));
         first = end - 1;
     }
+}
+
+// Strokes what can show in the picture of a polyline whose first point is point `offset` of its
+// whole line.
+void strokePolyline(QPainter& painter, const QPolygonF& points, const Picture& picture,
+                    const QColor& color, float width, std::size_t offset = 0)
+{
+    if (!color.isValid() || points.isEmpty())
+        return;
+    const qreal penWidth = penWidthOf(width);
+    const ClippedPolyline clipped = clippedPolyline(points, strokeReach(picture, penWidth));
+    painter.setPen(linePen(color, penWidth));
+    painter.setBrush(Qt::NoBrush);
+    if (isStrokedInRuns(color, width)) {
+        for (const ClippedPolyline::Stretch& stretch : clipped.stretches)
+            strokeInRuns(painter, clipped.points.constData() + stretch.first, stretch.count,
+                         offset + static_cast<std::size_t>(stretch.sourceFirst));
+        return;
+    }
+    clearUpperVectorState();
+    if (clipped.stretches.size() == 1) {
+        painter.drawPolyline(clipped.points);
+        return;
+    }
+    // One outline for every stretch: a translucent line must not darken where it overlaps.
+    QPainterPath path;
+    path.reserve(clipped.points.size());
+    for (const ClippedPolyline::Stretch& stretch : clipped.stretches) {
+        path.moveTo(clipped.points.at(stretch.first));
+        for (qsizetype i = stretch.first + 1; i < stretch.first + stretch.count; ++i)
+            path.lineTo(clipped.points.at(i));
+    }
+    painter.drawPath(path);
 }
 
 // Everything of a design that its strokes depend on: all but how much of it is drawn and the
@@ -220,6 +265,7 @@ void Rotagraph::drawRect(const QRectF& rect)
     const qreal scale = onScreen ? 1.0
         : fitFactor(width, height, boundingRadius(art), art.allowScaleUp && art.drawMode == ImageExportMode);
     const QTransform drawing(scale, 0, 0, -scale, frame.width() / 2, frame.height() / 2);
+    const Picture picture = pictureOf(*this, painter);
 
     if (art.showAnchor && onScreen)
         strokeOverlay(painter, drawing.map(circle(art.anchorRadius)));
@@ -252,7 +298,9 @@ void Rotagraph::drawRect(const QRectF& rect)
     if (art.fillShape && percent >= 100) {
         // The outline begins at the start point, so closing it returns there.
         QPainterPath outline;
-        outline.addPolygon(mapped(curve.fillPath, drawing));
+        const qreal pixel = picture.pixel;
+        outline.addPolygon(clippedOutline(mapped(curve.fillPath, drawing),
+                                          picture.rect.adjusted(-pixel, -pixel, pixel, pixel)));
         outline.closeSubpath();
         outline.setFillRule(Qt::WindingFill);
         fillIn(outline);
@@ -269,7 +317,7 @@ void Rotagraph::drawRect(const QRectF& rect)
         const Polyline* const paths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
         const QColor colors[] = {art.penColor, art.pen2Color, art.pen3Color};
         for (int pen = 0; pen < 3 && (pen == 0 || pen < art.numberOfColors); ++pen)
-            strokePolyline(painter, mapped(*paths[pen], drawing), colors[pen], art.penDrawSize);
+            strokePolyline(painter, mapped(*paths[pen], drawing), picture, colors[pen], art.penDrawSize);
     }
 
     m_painter = nullptr;
@@ -298,6 +346,7 @@ void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& d
 
     QPainter layer(&m_growingStrokes);
     layer.setRenderHint(QPainter::Antialiasing);
+    const Picture picture = pictureOf(*this, layer);
     const QColor colors[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
     for (int pen = 0; pen < 3 && (pen == 0 || pen < m_art.numberOfColors); ++pen) {
         // From the last point stroked; a wide pen from one segment back, so that the join with
@@ -306,8 +355,8 @@ void Rotagraph::strokeGrowingCurve(const TracedCurve& curve, const QTransform& d
         const std::size_t back = isStrokedInRuns(colors[pen], m_art.penDrawSize) ? 2 : 1;
         const std::size_t first = stroked >= back ? stroked - back : 0;
         if (paths[pen]->size() > stroked)
-            strokePolyline(layer, mapped(*paths[pen], drawing, first), colors[pen], m_art.penDrawSize,
-                           first);
+            strokePolyline(layer, mapped(*paths[pen], drawing, first), picture, colors[pen],
+                           m_art.penDrawSize, first);
         m_growingStrokedPoints[pen] = paths[pen]->size();
     }
 }
