@@ -17,6 +17,7 @@ namespace {
 constexpr double kFitMargin = 2.05;
 constexpr qreal kOverlayLineWidth = 1;
 constexpr qreal kMiterLimit = 10;
+constexpr qreal kWidestPenInDiagonals = 4;
 // Wide antialiased pens are stroked in runs of this many segments. Qt's rasteriser renders an
 // outline in bands of rows and goes over every edge of the outline again for each band, so one
 // outline for the whole curve costs several times more than short pieces of it. Measured at
@@ -125,6 +126,15 @@ Picture pictureOf(const QWidget& view, const QPainter& painter)
     return {QRectF(view.rect()), pixelsPerUnit > 0 && std::isfinite(pixelsPerUnit) ? 1 / pixelsPerUnit : 1};
 }
 
+// How wide a pen is drawn: its width, but at most kWidestPenInDiagonals picture diagonals. Wider,
+// it would still cover the whole picture about any line drawn across or near it, while its
+// outline reached far beyond the rasteriser's coordinate range, where one stroke takes seconds.
+qreal drawnPenWidth(float width, const Picture& picture)
+{
+    const qreal diagonal = std::hypot(picture.rect.width(), picture.rect.height());
+    return std::min(penWidthOf(width), kWidestPenInDiagonals * diagonal);
+}
+
 // The picture grown by what a stroke reaches beyond its points: half its width, times the mitre
 // limit at a sharp join, and a pixel of antialiasing.
 QRectF strokeReach(const Picture& picture, qreal penWidth)
@@ -158,7 +168,7 @@ void strokePolyline(QPainter& painter, const QPolygonF& points, const Picture& p
 {
     if (!color.isValid() || points.isEmpty())
         return;
-    const qreal penWidth = penWidthOf(width);
+    const qreal penWidth = drawnPenWidth(width, picture);
     const ClippedPolyline clipped = clippedPolyline(points, strokeReach(picture, penWidth));
     painter.setPen(linePen(color, penWidth));
     painter.setBrush(Qt::NoBrush);

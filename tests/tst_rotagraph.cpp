@@ -773,32 +773,39 @@ private slots:
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
-    // Points far beyond Qt's coordinate range: the fill round the view covers it, and a line
-    // from afar crosses it where it should.
+    // Points or pens far beyond Qt's coordinate range: the fill round the view covers it, a line
+    // from afar crosses it where it should, a pen wider than a billion views covers it.
     void hugeDesignsDrawWhatReachesTheView_data()
     {
         QTest::addColumn<std::vector<float>>("design");
         QTest::addColumn<bool>("fill");
-        QTest::addRow("runner 1e30, filled") << std::vector<float>{72, 1e30f, 46, 3} << true;
-        QTest::addRow("pen hole 3e6, filled") << std::vector<float>{160, 72, 3e6f, 9} << true;
-        // The runner, half the anchor, rolls inside it: the pen runs along a diameter of 6e6.
-        QTest::addRow("a diameter through the view") << std::vector<float>{3e6f, -1.5e6f, 1.5e6f, 1} << false;
+        QTest::addColumn<float>("width");
+        QTest::addColumn<QRgb>("everywhere");   // the colour of every pixel; none: a line along the x axis
+        const QRgb yellow = qRgba(255, 255, 0, 255);
+        QTest::addRow("runner 1e30, filled") << std::vector<float>{72, 1e30f, 46, 3} << true << 2.0f << yellow;
+        QTest::addRow("pen hole 3e6, filled") << std::vector<float>{160, 72, 3e6f, 9} << true << 2.0f << yellow;
+        // The runner, half the anchor, rolls inside it: the pen runs along a diameter.
+        QTest::addRow("a diameter of 6e6 through the view") << std::vector<float>{3e6f, -1.5e6f, 1.5e6f, 1} << false
+                                                           << 2.0f << QRgb(0);
+        QTest::addRow("a pen 1e30 wide along a diameter") << std::vector<float>{300, -150, 150, 1} << false << 1e30f
+                                                         << qRgba(255, 0, 0, 255);
     }
 
     void hugeDesignsDrawWhatReachesTheView()
     {
         QFETCH(std::vector<float>, design);
         QFETCH(bool, fill);
+        QFETCH(float, width);
+        QFETCH(QRgb, everywhere);
         Rotagraph view;
         view.resize(320, 240);
         setDesign(view, design[0], design[1], design[2], design[3]);
-        view.setPenDrawSize(2);
+        view.setPenDrawSize(width);
         view.setFillShape(fill);
         view.setFillColor(Qt::yellow);
         const QImage image = paint(view);
-        if (fill) {
-            QCOMPARE(countPixels(image, [](QRgb c) { return c == qRgba(255, 255, 0, 255); }),
-                     image.width() * image.height());
+        if (everywhere != 0) {
+            QCOMPARE(countPixels(image, [everywhere](QRgb c) { return c == everywhere; }), image.width() * image.height());
             return;
         }
         // Two pixel rows about the x axis, from one side to the other, and nothing else.
