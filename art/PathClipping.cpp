@@ -28,6 +28,11 @@ bool holdsBoth(const QRectF& rect, const QPointF& a, const QPointF& b)
     return holds(rect, a) && holds(rect, b);
 }
 
+bool holdsAll(const QRectF& rect, const QPolygonF& points)
+{
+    return std::all_of(points.begin(), points.end(), [&rect](const QPointF& p) { return holds(rect, p); });
+}
+
 // The line through one side of the rectangle: x = value (axis 0) or y = value (axis 1).
 struct SideLine {
     int axis = 0;
@@ -207,13 +212,16 @@ private:
 
 ClippedPolyline clippedPolyline(const QPolygonF& line, const QRectF& clip)
 {
+    // A curve that fits the picture is handed on as it is, without a copy.
+    if (line.size() > 1 && holdsAll(clip, line))
+        return {line, {{0, line.size(), 0}}};
     ClippedPolyline clipped;
     const QRectF whole = wholeSegmentBounds(clip);
     bool stretchReachesSegment = false;   // the last stretch ends exactly where the next segment starts
     for (qsizetype i = 0; i + 1 < line.size(); ++i) {
         const QPointF& a = line.at(i);
         const QPointF& b = line.at(i + 1);
-        std::optional<Span> span = spanInside(a, b, clip);
+        std::optional<Span> span = holdsBoth(clip, a, b) ? Span{} : spanInside(a, b, clip);
         if (!span) {
             stretchReachesSegment = false;
             continue;
@@ -234,6 +242,8 @@ ClippedPolyline clippedPolyline(const QPolygonF& line, const QRectF& clip)
 QPolygonF clippedOutline(const QPolygonF& outline, const QRectF& clip)
 {
     const QRectF whole = wholeSegmentBounds(clip);
+    if (holdsAll(whole, outline))
+        return outline;
     OutlineBuilder builder(clip, outline.size());
     for (qsizetype i = 0; i < outline.size(); ++i) {
         const QPointF& a = outline.at(i);
