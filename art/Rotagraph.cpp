@@ -137,7 +137,7 @@ qreal drawnPenWidth(float width, const Picture& picture)
 
 // The picture grown by what a stroke reaches beyond its points: half its width, times the mitre
 // limit at a sharp join, and a pixel of antialiasing.
-QRectF strokeReach(const Picture& picture, qreal penWidth)
+QRectF strokeClip(const Picture& picture, qreal penWidth)
 {
     const qreal reach = std::max(penWidth, picture.pixel) / 2 * kMiterLimit + picture.pixel;
     return picture.rect.adjusted(-reach, -reach, reach, reach);
@@ -169,7 +169,7 @@ void strokePolyline(QPainter& painter, const QPolygonF& points, const Picture& p
     if (!color.isValid() || points.isEmpty())
         return;
     const qreal penWidth = drawnPenWidth(width, picture);
-    const ClippedPolyline clipped = clippedPolyline(points, strokeReach(picture, penWidth));
+    const ClippedPolyline clipped = clippedPolyline(points, strokeClip(picture, penWidth));
     painter.setPen(linePen(color, penWidth));
     painter.setBrush(Qt::NoBrush);
     if (isStrokedInRuns(color, width)) {
