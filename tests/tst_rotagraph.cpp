@@ -122,12 +122,34 @@ double coverageAlongRow(const QImage& image, int y, int fromX, int toX)
     return sum;
 }
 
-// Draws as an export of a 200 by 200 rectangle placed at (10, 10), whatever is repainted.
-class OffsetExportView : public Rotagraph
+// Draws with one rectangle whatever is repainted: an export of that rectangle, which a view
+// smaller than it shows only in part.
+class FixedRectView : public Rotagraph
 {
+public:
+    explicit FixedRectView(const QRectF& rect) : m_rect(rect) {}
+
 protected:
-    void paintEvent(QPaintEvent*) override { drawRect(QRectF(10, 10, 200, 200)); }
+    void paintEvent(QPaintEvent*) override { drawRect(m_rect); }
+
+private:
+    QRectF m_rect;
 };
+
+QString firstDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return QStringLiteral("sizes differ");
+    int count = 0;
+    QPoint first;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && count++ == 0)
+                first = QPoint(x, y);
+    return count == 0 ? QString()
+                      : QStringLiteral("%1 pixels differ, the first at (%2, %3): %4 against %5").arg(count)
+                            .arg(first.x()).arg(first.y()).arg(a.pixel(first), 8, 16).arg(b.pixel(first), 8, 16);
+}
 
 }
 
@@ -356,7 +378,7 @@ private slots:
 
     void exportCountsOnlyTheSizeOfTheRect()
     {
-        OffsetExportView view;
+        FixedRectView view(QRectF(10, 10, 200, 200));
         view.resize(300, 300);
         setCircle(view, 50);
         view.setDrawMode(ImageExportMode);
@@ -802,6 +824,124 @@ private slots:
         fresh.setRunnerRadius(50);
         fresh.setPercentToDraw(50);
         QCOMPARE(shown, paint(fresh));
+    }
+
+    // A view smaller than its design clips every path to what can show in it. It must paint
+    // exactly what a view large enough for the whole design paints in the same place, where
+    // nothing is clipped: thin, wide and translucent pens, sharp joins, the fill, a curve growing
+    // frame by frame, in every mode.
+    void clippingLeavesEveryPixelAsItWas_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<std::vector<float>>("design");   // anchor, runner, pen hole, revolutions
+        QTest::addColumn<float>("width");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<bool>("fill");
+        QTest::addColumn<float>("percent");
+        const std::vector<float> standard{160, 72, 53, 9};
+        const std::vector<float> cusps{156, -39, 39, 1};   // cusps just beyond the sides of the view
+        const std::vector<float> loops{100, 37, 90, 37};   // crossing loops, sharp turns
+        const QColor red(Qt::red);
+        const QColor translucent(255, 0, 0, 128);
+        QTest::addRow("screen, thinnest pen") << int(ScreenMode) << standard << 0.0f << red << false << 100.0f;
+        QTest::addRow("screen, thin pen") << int(ScreenMode) << standard << 1.0f << red << false << 100.0f;
+        QTest::addRow("screen, wide pen, fill") << int(ScreenMode) << standard << 5.0f << red << true << 100.0f;
+        QTest::addRow("screen, thin translucent pen") << int(ScreenMode) << loops << 1.0f << translucent << false << 100.0f;
+        QTest::addRow("screen, wide translucent pen") << int(ScreenMode) << loops << 6.0f << translucent << true << 100.0f;
+        QTest::addRow("screen, sharp joins of a wide pen") << int(ScreenMode) << cusps << 12.0f << red << false << 100.0f;
+        QTest::addRow("screen, growing, wide pen") << int(ScreenMode) << loops << 4.0f << red << false << 60.0f;
+        QTest::addRow("screen, growing, translucent") << int(ScreenMode) << loops << 4.0f << translucent << false << 60.0f;
+        QTest::addRow("print, wide pen, fill") << int(PrintMode) << standard << 3.0f << red << true << 100.0f;
+        QTest::addRow("export, thinnest pen, fill") << int(ImageExportMode) << loops << 0.0f << red << true << 100.0f;
+        QTest::addRow("export, wide translucent pen") << int(ImageExportMode) << standard << 8.0f << translucent << true << 100.0f;
+    }
+
+    void clippingLeavesEveryPixelAsItWas()
+    {
+        QFETCH(int, mode);
+        QFETCH(std::vector<float>, design);
+        QFETCH(float, width);
+        QFETCH(QColor, color);
+        QFETCH(bool, fill);
+        QFETCH(float, percent);
+        // Print and export fit the design into a frame of their own; on screen it is centred in
+        // the view, so the larger view shows it moved by whole pixels.
+        const QSize frame(500, 500);
+        const QSize shown(frame.width() * 3 / 5, frame.height() * 7 / 10);
+        const int margin = mode == ScreenMode ? 200 : 0;
+        const auto setUp = [&](Rotagraph& view, const QSize& size) {
+            view.resize(size);
+            view.setPrintableArea(frame);
+            setDesign(view, design[0], design[1], design[2], design[3]);
+            view.setNumberOfColors(3);
+            view.setPenColor(color);
+            view.setPen2Color(QColor(0, 0, 255, color.alpha()));
+            view.setPen3Color(QColor(0, 128, 0, color.alpha()));
+            view.setPenDrawSize(width);
+            view.setFillShape(fill);
+            view.setFillColor(QColor(255, 255, 0, 160));
+            view.setDrawMode(mode);
+            view.setAllowScaleUp(true);
+            view.setPercentToDraw(percent);
+            view.actualSize();   // on screen: one unit per point, however large the view
+        };
+        FixedRectView clipped(QRectF(QPointF(), frame));
+        setUp(clipped, shown);
+        FixedRectView whole(QRectF(QPointF(), frame));
+        setUp(whole, mode == ScreenMode ? shown + 2 * QSize(margin, margin) : frame);
+        // Rendered into an image of the smaller view's size, so that Qt's own clipping at the
+        // image's edges is the same for both.
+        QImage expected(shown, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        whole.render(&expected, QPoint(), QRegion(QRect(QPoint(margin, margin), shown)), QWidget::DrawChildren);
+        QVERIFY(paintedBounds(expected).width() > shown.width() / 2);
+        const QString difference = firstDifference(paint(clipped), expected);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    // Points or pens far beyond Qt's coordinate range: the fill round the view covers it, a line
+    // from afar crosses it where it should, a pen wider than a billion views covers it.
+    void hugeDesignsDrawWhatReachesTheView_data()
+    {
+        QTest::addColumn<std::vector<float>>("design");
+        QTest::addColumn<bool>("fill");
+        QTest::addColumn<float>("width");
+        QTest::addColumn<QRgb>("everywhere");   // the colour of every pixel; none: a line along the x axis
+        const QRgb yellow = qRgba(255, 255, 0, 255);
+        QTest::addRow("runner 1e30, filled") << std::vector<float>{72, 1e30f, 46, 3} << true << 2.0f << yellow;
+        QTest::addRow("pen hole 3e6, filled") << std::vector<float>{160, 72, 3e6f, 9} << true << 2.0f << yellow;
+        // The runner, half the anchor, rolls inside it: the pen runs along a diameter.
+        QTest::addRow("a diameter of 6e6 through the view") << std::vector<float>{3e6f, -1.5e6f, 1.5e6f, 1} << false
+                                                           << 2.0f << QRgb(0);
+        QTest::addRow("a pen 1e30 wide along a diameter") << std::vector<float>{300, -150, 150, 1} << false << 1e30f
+                                                         << qRgba(255, 0, 0, 255);
+    }
+
+    void hugeDesignsDrawWhatReachesTheView()
+    {
+        QFETCH(std::vector<float>, design);
+        QFETCH(bool, fill);
+        QFETCH(float, width);
+        QFETCH(QRgb, everywhere);
+        Rotagraph view;
+        view.resize(320, 240);
+        view.actualSize();
+        setDesign(view, design[0], design[1], design[2], design[3]);
+        view.setPenDrawSize(width);
+        view.setFillShape(fill);
+        view.setFillColor(Qt::yellow);
+        const QImage image = paint(view);
+        if (everywhere != 0) {
+            QCOMPARE(countPixels(image, [everywhere](QRgb c) { return c == everywhere; }), image.width() * image.height());
+            return;
+        }
+        // Two pixel rows about the x axis, from one side to the other, and nothing else.
+        const int axis = image.height() / 2;
+        for (int x = 0; x < image.width(); ++x) {
+            QVERIFY2(isRed(image.pixel(x, axis - 1)) && qAlpha(image.pixel(x, axis - 1)) > 200, qPrintable(QString::number(x)));
+            QVERIFY2(isRed(image.pixel(x, axis)) && qAlpha(image.pixel(x, axis)) > 200, qPrintable(QString::number(x)));
+        }
+        QVERIFY(QRect(0, axis - 2, image.width(), 4).contains(paintedBounds(image)));
     }
 };
 
