@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #if defined(Q_OS_LINUX)
 #include <sys/resource.h>
@@ -16,8 +17,8 @@ namespace {
 
 constexpr int kProgressInterval = 100;   // ms between reports of a long drawing's progress
 // One worker draws the latest request; two more let drawings that cannot stop at once (a fill)
-// run out beside it without holding it up.
-constexpr int kWorkers = 3;
+// run out beside it without holding it up. Beyond that the latest waits for one to end.
+constexpr std::size_t kWorkers = 3;
 
 // How much less of a processor a worker asks for than the window's own thread (a nice value):
 // when drawings keep every processor busy, the window still answers at once.
@@ -72,6 +73,7 @@ struct DrawingScheduler::Job {
     // Lent to the worker while it draws; handed back on the main thread when it is done.
     std::unique_ptr<DrawingBuffers> buffers;
     std::unique_ptr<GrowingStrokes> growing;
+    QThread* worker = nullptr;
 };
 
 DrawingScheduler::DrawingScheduler(QObject* parent)
@@ -79,7 +81,6 @@ DrawingScheduler::DrawingScheduler(QObject* parent)
     , m_growing(std::make_unique<GrowingStrokes>())
     , m_bands(std::max(1, QThread::idealThreadCount()))
 {
-    m_workers.setMaxThreadCount(kWorkers);
     m_progressTimer.setInterval(kProgressInterval);
     connect(&m_progressTimer, &QTimer::timeout, this, &DrawingScheduler::reportProgress);
 }
@@ -87,7 +88,10 @@ DrawingScheduler::DrawingScheduler(QObject* parent)
 DrawingScheduler::~DrawingScheduler()
 {
     cancelCurrent();
-    m_workers.waitForDone();
+    for (QThread* worker : m_workers) {
+        worker->wait();
+        delete worker;
+    }
 }
 
 bool DrawingScheduler::canShow(const ScreenRequest& drawn, const ScreenRequest& request)
@@ -146,12 +150,21 @@ void DrawingScheduler::start(const ScreenRequest& request)
     auto job = std::make_shared<Job>();
     job->request = request;
     job->started.start();
-    job->buffers = takeBuffers();
-    job->growing = std::move(m_growing);   // none while another drawing has it: it strokes whole
     m_current = job;
     m_progressTimer.start();
+    if (m_workers.size() < kWorkers)
+        launch(job);
+    else
+        m_waiting = job;
+}
+
+void DrawingScheduler::launch(const std::shared_ptr<Job>& job)
+{
+    job->buffers = takeBuffers();
+    job->growing = std::move(m_growing);   // none while another drawing has it: it strokes whole
     const int bands = m_bands;
-    m_workers.start([this, job, bands] {
+    // A thread of its own for each drawing: what it is handed is all there before it starts.
+    QThread* worker = QThread::create([this, job, bands] {
         yieldToTheWindow();
         QImage image(job->request.pixels, QImage::Format_ARGB32_Premultiplied);
         DrawingOutcome outcome;
@@ -169,6 +182,9 @@ void DrawingScheduler::start(const ScreenRequest& request)
         QMetaObject::invokeMethod(
             this, [this, job, image, outcome] { finished(job, image, outcome); }, Qt::QueuedConnection);
     });
+    job->worker = worker;
+    m_workers.push_back(worker);
+    worker->start();
 }
 
 void DrawingScheduler::cancelCurrent()
@@ -176,12 +192,18 @@ void DrawingScheduler::cancelCurrent()
     if (m_current)
         m_current->cancelled.store(true, std::memory_order_relaxed);
     m_current.reset();
+    m_waiting.reset();
     m_progressTimer.stop();
 }
 
 void DrawingScheduler::finished(const std::shared_ptr<Job>& job, const QImage& image, const DrawingOutcome& outcome)
 {
     giveBack(std::move(job->buffers), std::move(job->growing));
+    job->worker->wait();
+    m_workers.erase(std::find(m_workers.begin(), m_workers.end(), job->worker));
+    delete job->worker;
+    if (m_waiting)
+        launch(std::exchange(m_waiting, nullptr));
     if (job != m_current)
         return;   // stale: a newer drawing was asked for
     m_current.reset();

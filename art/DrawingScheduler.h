@@ -14,12 +14,14 @@
 #include <QObject>
 #include <QPointF>
 #include <QSize>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+class QThread;
 
 // What the view shows: a design at a scale, centred at a point, on a picture of a size.
 struct ScreenRequest {
@@ -75,14 +77,16 @@ private:
     // Whether a picture drawn for `drawn` shows what `wanted` asks for.
     static bool canShow(const ScreenRequest& drawn, const ScreenRequest& wanted);
     void start(const ScreenRequest& request);
+    void launch(const std::shared_ptr<Job>& job);
     void cancelCurrent();
     void finished(const std::shared_ptr<Job>& job, const QImage& image, const DrawingOutcome& outcome);
     void reportProgress();
     std::unique_ptr<DrawingBuffers> takeBuffers();
     void giveBack(std::unique_ptr<DrawingBuffers> buffers, std::unique_ptr<GrowingStrokes> growing);
 
-    QThreadPool m_workers;
+    std::vector<QThread*> m_workers;      // running, each for one job
     std::shared_ptr<Job> m_current;
+    std::shared_ptr<Job> m_waiting;        // the latest job, when every worker is busy
     std::unique_ptr<ScreenPicture> m_latest;
     std::unique_ptr<DrawingBuffers> m_spareBuffers;
     std::unique_ptr<GrowingStrokes> m_growing;
