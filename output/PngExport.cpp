@@ -1,6 +1,7 @@
 #include "output/PngExport.h"
 
 #include "art/Rotagraph.h"
+#include "output/DesignText.h"
 #include "output/ExportDialog.h"
 #include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
@@ -82,16 +83,18 @@ QByteArray encodePng(const QImage& image, QString* error)
 
 bool exportPng(const Rotagraph& art, const PngExportSettings& settings, QString* error)
 {
-    const QImage image = renderExportImage(art, settings.edge, settings.enlarge, settings.greaseIt);
+    QImage image = renderExportImage(art, settings.edge, settings.enlarge, settings.greaseIt);
     if (image.isNull()) {
         *error = tr("There is not enough memory for an image of %1 × %1 pixels.").arg(settings.edge);
         return false;
     }
+    if (!settings.designText.isEmpty())
+        image.setText(kDesignTextKey, settings.designText);
     const QByteArray png = encodePng(image, error);
     return !png.isEmpty() && writeFileSafely(settings.target, png, error);
 }
 
-QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease)
+QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease, QString designText)
 {
     if (!artView)
         return nullptr;
@@ -109,7 +112,7 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
     // The design and the options are read when the user confirms, as they stand then.
     return openExportDialog(window, format, suggestedFileName(*artView, kPngSuffix), below,
-                            [options, art = QPointer<Rotagraph>(artView),
+                            [options, designText = std::move(designText), art = QPointer<Rotagraph>(artView),
                              grease = QPointer<QCheckBox>(wheelGrease)](const QString& target, QString* error) {
                                 if (!art)
                                     return true;
@@ -120,6 +123,7 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
                                 const QPointer<QButtonGroup> enlarge = options->enlargeOption();
                                 settings.enlarge = enlarge && enlarge->checkedId() == SaveOptions2::kEnlargeTag;
                                 settings.greaseIt = isOn(grease);
+                                settings.designText = designText;
                                 return exportPng(*art, settings, error);
                             });
 }
