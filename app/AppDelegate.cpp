@@ -77,7 +77,10 @@ AppDelegate::AppDelegate(QObject* parent)
     m_window->setWindowIcon(QIcon(QStringLiteral(":/icons/rotagraph.svg")));
     m_statusLine = new StatusLine(m_window->statusBar());
     bindControls();
+    m_document = std::make_unique<DesignDocument>(
+        m_window.get(), [this] { return windowState(); }, [this](const WindowState& state) { putBack(state); });
     connectActions();
+    recordChangesOf(m_controls, *m_document);
     connectMenus();
     connectDocument();
     m_window->restorePlacement();
@@ -482,9 +485,6 @@ void AppDelegate::printDesign()
 void AppDelegate::connectDocument()
 {
     Ui::MainWindow& ui = *m_ui;
-    m_document = std::make_unique<DesignDocument>(
-        m_window.get(), [this] { return windowState(); }, [this](const WindowState& state) { putBack(state); });
-    recordChangesOf(m_controls, *m_document);
     auto* recentFiles = new RecentFiles(ui.menuOpenRecent);
     DesignFiles::Window window{m_window.get(), [this] { return committedDesign(); },
                                [this] { return suggestedFileName(*m_artView, QStringLiteral("rotagraph")); },

@@ -1,7 +1,5 @@
 #include "app/DesignDocument.h"
 
-#include "app/DesignChangeCommand.h"
-
 #include <QFileInfo>
 #include <QWidget>
 
@@ -39,8 +37,7 @@ void DesignDocument::record(const QString& text, const QObject* source)
     if (now == m_shown)
         return;
     WindowState before = std::exchange(m_shown, now);
-    const auto show = [this](const WindowState& window, const std::optional<QString>& filePath) { this->show(window, filePath); };
-    m_history->push(new DesignChangeCommand(text, std::move(before), std::move(now), show, source, m_run));
+    m_history->push(new DesignChangeCommand(text, std::move(before), std::move(now), showing(), source, m_run));
 }
 
 void DesignDocument::recordSwitch(const QString& text, const QString& filePath)
@@ -49,8 +46,7 @@ void DesignDocument::recordSwitch(const QString& text, const QString& filePath)
     if (now != m_shown || filePath != m_filePath) {
         WindowState before = std::exchange(m_shown, now);
         FileSwitch files{std::exchange(m_filePath, filePath), filePath};
-        const auto show = [this](const WindowState& window, const std::optional<QString>& file) { this->show(window, file); };
-        m_history->push(new DesignChangeCommand(text, std::move(before), std::move(now), std::move(files), show));
+        m_history->push(new DesignChangeCommand(text, std::move(before), std::move(now), std::move(files), showing()));
     }
     m_history->setClean();
     showTitle();
@@ -61,6 +57,11 @@ void DesignDocument::markSaved(const QString& filePath)
     m_filePath = filePath;
     m_history->setClean();
     showTitle();
+}
+
+DesignChangeCommand::Show DesignDocument::showing()
+{
+    return [this](const WindowState& window, const std::optional<QString>& filePath) { show(window, filePath); };
 }
 
 void DesignDocument::show(const WindowState& window, const std::optional<QString>& filePath)

@@ -4,6 +4,7 @@
 // changes, and whether it has changed since that file was read or written. The window's title
 // shows the file's name, with the modified mark when a design that has a file has changed.
 
+#include "app/DesignChangeCommand.h"
 #include "app/WindowState.h"
 
 #include <QObject>
@@ -33,8 +34,10 @@ public:
 
     // The window as it stands is where the history begins: nothing to undo, no file.
     void begin();
-    // Takes what a user's action changed as one step. Changes from one `source` in a row make
-    // one step; a null source never merges.
+    // Takes what a user's action changed since the last step as one step: a control changes
+    // before it tells its action, so the window as the last step left it is the one before this
+    // change. A number typed and not yet committed belongs to the step that draws it. Changes
+    // from one `source` in a row make one step; a null source never merges.
     void record(const QString& text, const QObject* source = nullptr);
     // While one lives, the changes that actions make are not recorded one by one: the command
     // that runs them takes them as one step of its own.
@@ -59,6 +62,7 @@ public:
     void markSaved(const QString& filePath);
 
 private:
+    DesignChangeCommand::Show showing();
     void show(const WindowState& window, const std::optional<QString>& filePath);
     void showTitle();
 

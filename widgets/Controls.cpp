@@ -312,6 +312,8 @@ void ColorWell::openColorDialog()
     auto* dialog = new QColorDialog(m_color.isValid() ? m_color : QColor(Qt::black), window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(toolTip().isEmpty() ? tr("Choose a Colour") : toolTip());
+    // A pen or a fill may be see-through: the design keeps and draws the alpha.
+    dialog->setOption(QColorDialog::ShowAlphaChannel);
     connect(dialog, &QColorDialog::colorSelected, this, [this](const QColor& color) {
         setColor(color);
         emit colorPicked();
