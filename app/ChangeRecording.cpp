@@ -43,14 +43,14 @@ void recordChangesOf(const WindowControls& controls, DesignDocument& document)
     }
     for (const QPointer<ColorWell>& well :
          {controls.colorPicker, controls.secondColor, controls.thirdColor, controls.fillColorPicker}) {
-        if (ColorWell* w = well)
-            QObject::connect(w, &ColorWell::colorPicked, history, [recordStep, w] { recordStep(w); });
+        if (ColorWell* colorWell = well)
+            QObject::connect(colorWell, &ColorWell::colorPicked, history, [recordStep, colorWell] { recordStep(colorWell); });
     }
     for (const QPointer<FloatSlider>& slider : {controls.penWidthSlider, controls.drawSpeedControl}) {
-        if (FloatSlider* s = slider) {
-            QObject::connect(s, &FloatSlider::valueEdited, history, [recordRun, s] { recordRun(s); });
+        if (FloatSlider* floatSlider = slider) {
+            QObject::connect(floatSlider, &FloatSlider::valueEdited, history, [recordRun, floatSlider] { recordRun(floatSlider); });
             // A new drag is a new step, even right after the last one.
-            QObject::connect(s, &QAbstractSlider::sliderPressed, history, &DesignDocument::endRun);
+            QObject::connect(floatSlider, &QAbstractSlider::sliderPressed, history, &DesignDocument::endRun);
         }
     }
     if (QButtonGroup* side = controls.runnerPosition)

@@ -76,7 +76,7 @@ void DesignDocument::show(const WindowState& window, const std::optional<QString
 void DesignDocument::showTitle()
 {
     const QString name = m_filePath.isEmpty() ? tr("Untitled") : QFileInfo(m_filePath).fileName();
-    // The platform adds the application's name where it shows titles so.
+    // The platform adds the application's display name where its desktop shows titles so.
     m_window->setWindowTitle(name + QStringLiteral("[*]"));
     m_window->setWindowModified(hasUnsavedChanges());
 }
