@@ -216,6 +216,37 @@ private slots:
         QVERIFY(!app->mainWindow()->isWindowModified());
     }
 
+    // An opened design takes the path of values entered in the controls: the pen kept inside
+    // the runner and the revolutions limited, when the design says so.
+    void openedDesignIsEnteredAsTyped_data()
+    {
+        QTest::addColumn<bool>("confine");
+        QTest::addColumn<bool>("limit");
+        QTest::addColumn<QString>("pen");
+        QTest::addColumn<QString>("revolutions");
+        QTest::addRow("pen confined") << true << false << "71" << "30";
+        QTest::addRow("revolutions limited") << false << true << "80" << "22";
+        QTest::addRow("neither") << false << false << "80" << "30";
+    }
+
+    void openedDesignIsEnteredAsTyped()
+    {
+        QFETCH(bool, confine);
+        QFETCH(bool, limit);
+        QFETCH(QString, pen);
+        QFETCH(QString, revolutions);
+        drop(*app, designFile("typed.rotagraph", [&](Design& d) {
+            d.penHoleRadius = "80";
+            d.revolutions = "30";
+            d.confinePen = confine;
+            d.limitRevolutions = limit;
+        }));
+        QCOMPARE(app->penRadiusInput()->text(), pen);
+        QCOMPARE(app->revolutionsInput()->text(), revolutions);
+        QCOMPARE(app->artView()->penHoleRadius(), pen.toFloat());
+        QCOMPARE(app->artView()->rotationsToMake(), revolutions.toFloat());
+    }
+
     // One undo puts the window back as it was before the change, the art view included; redo
     // puts the change back.
     void undoAndRedoRestoreTheWindow_data()
