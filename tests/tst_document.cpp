@@ -96,11 +96,12 @@ void typeWithoutCommitting(NumberField* field, const QString& text)
     QTest::keyClicks(field, text);
 }
 
-// Every design control, as its name and what it shows, and the art view's values on one line.
+// The title, every design control as its name and what it shows, and the art view's values on
+// one line, the last.
 QStringList windowShows(const AppDelegate& app)
 {
-    QStringList shown;
     const QMainWindow* window = app.mainWindow();
+    QStringList shown{window->windowTitle()};
     const auto show = [&shown](const QWidget* control, const QString& value) {
         shown << control->objectName() + ' ' + value + (control->isEnabled() ? "" : " disabled");
     };
@@ -150,6 +151,16 @@ void enterEveryValue(AppDelegate& app)
         box->click();
 }
 
+// A design file as the application writes one, of the default design as `change` leaves it.
+QString designFile(const QString& name, const std::function<void(Design&)>& change)
+{
+    static QTemporaryDir folder;
+    Design design;
+    change(design);
+    writeContents(folder.filePath(name), designToJson(design));
+    return folder.filePath(name);
+}
+
 QByteArray pngWithoutDesign()
 {
     QImage image(4, 4, QImage::Format_ARGB32);
@@ -173,14 +184,6 @@ private:
     QString path(const QString& name) const { return folder->filePath(name); }
     QString title() const { return app->mainWindow()->windowTitle(); }
 
-    QString designFile(const QString& name, const std::function<void(Design&)>& change)
-    {
-        Design design;
-        change(design);
-        writeContents(path(name), designToJson(design));
-        return path(name);
-    }
-
 private slots:
     void init()
     {
@@ -202,17 +205,16 @@ private slots:
     {
         QCOMPARE(title(), QStringLiteral("Untitled[*]"));
         enterEveryValue(*app);
-        const QStringList saved = windowShows(*app);
         const QString file = path("every value.rotagraph");
         throughDialog(*app, "actionSave", file);   // no file yet: Save asks for one
         QCOMPARE(title(), QStringLiteral("every value.rotagraph[*]"));
+        const QStringList saved = windowShows(*app);
 
         find(*app, "actionNewDesign")->trigger();
         QVERIFY(windowShows(*app) != saved);
         QCOMPARE(title(), QStringLiteral("Untitled[*]"));
         throughDialog(*app, "actionOpen", file);
         QCOMPARE(windowShows(*app), saved);
-        QCOMPARE(title(), QStringLiteral("every value.rotagraph[*]"));
         QVERIFY(!app->mainWindow()->isWindowModified());
     }
 
@@ -278,8 +280,13 @@ private slots:
             typeWithoutCommitting(a.anchorRadiusInput(), "90");
             a.showAnchorCheckbox()->click();
         });
-        QTest::addRow("New Design") << WindowChange(enterEveryValue)
-                                    << WindowChange([](AppDelegate& a) { find(a, "actionNewDesign")->trigger(); });
+        const WindowChange newDesign = [](AppDelegate& a) { find(a, "actionNewDesign")->trigger(); };
+        QTest::addRow("New Design") << WindowChange(enterEveryValue) << newDesign;
+        const QString opened = designFile("opened.rotagraph", [](Design& d) { d.anchorRadius = "99"; d.fillShape = true; });
+        QTest::addRow("Open") << WindowChange([](AppDelegate& a) { typeInto(a.penRadiusInput(), "40"); })
+                              << WindowChange([opened](AppDelegate& a) { throughDialog(a, "actionOpen", opened); });
+        QTest::addRow("New Design after Open") << WindowChange([opened](AppDelegate& a) { drop(a, opened); })
+                                               << newDesign;
     }
 
     void undoAndRedoRestoreTheWindow()
@@ -295,29 +302,6 @@ private slots:
         QCOMPARE(windowShows(*app), before);
         QTest::keySequence(app->mainWindow(), QKeySequence::Redo);
         QCOMPARE(windowShows(*app), after);
-    }
-
-    // Opening and New Design are steps too: each undone brings back the design and its file.
-    void undoingOpenAndNewBringsBackTheDocumentBefore()
-    {
-        const QString file = designFile("opened.rotagraph", [](Design& d) { d.anchorRadius = "99"; d.fillShape = true; });
-        typeInto(app->penRadiusInput(), "40");
-        const QStringList before = windowShows(*app);
-        throughDialog(*app, "actionOpen", file);
-        const QStringList opened = windowShows(*app);
-        QCOMPARE(app->anchorRadiusInput()->text(), QStringLiteral("99"));
-        QVERIFY(app->artView()->fillShape());
-        find(*app, "actionNewDesign")->trigger();
-
-        find(*app, "actionUndo")->trigger();
-        QCOMPARE(windowShows(*app), opened);
-        QCOMPARE(title(), QStringLiteral("opened.rotagraph[*]"));
-        find(*app, "actionUndo")->trigger();
-        QCOMPARE(windowShows(*app), before);
-        QCOMPARE(title(), QStringLiteral("Untitled[*]"));
-        find(*app, "actionRedo")->trigger();
-        QCOMPARE(windowShows(*app), opened);
-        QCOMPARE(title(), QStringLiteral("opened.rotagraph[*]"));
     }
 
     void undoStopsASlowDrawing()
