@@ -1,21 +1,28 @@
 #include "app/AppDelegate.h"
 
 #include "app/AboutBox.h"
+#include "app/ChangeRecording.h"
+#include "app/DesignClipboard.h"
+#include "app/DesignControls.h"
+#include "app/DesignDocument.h"
+#include "app/DesignFiles.h"
+#include "app/DesignFormat.h"
+#include "app/Notice.h"
+#include "app/RecentFiles.h"
 #include "app/StatusLine.h"
+#include "art/CurveClosure.h"
+#include "output/ExportDialog.h"
 #include "output/PngExport.h"
 #include "output/Printing.h"
+#include "output/VectorExport.h"
 #include "ui_MainWindow.h"
-#include "widgets/Controls.h"
 
 #include <QApplication>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QMessageBox>
 #include <QPrinter>
-#include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QThreadPool>
+#include <QUndoStack>
 
 #if QT_CONFIG(printdialog)
 #include <QPageSetupDialog>
@@ -33,7 +40,12 @@ const QString kStopDrawingTitle = QStringLiteral("Stop Drawing");
 constexpr std::chrono::milliseconds kFramePause{50};
 constexpr float kFinalPercent = 100;
 constexpr float kNoSlowDrawing = -1;
-constexpr int kInsideTag = 1;   // the runnerPosition button that puts the runner inside
+
+// As many revolutions as the stepper goes to: the most that a design is looked at closing within.
+int mostRevolutions(const QPointer<Stepper>& revolutions)
+{
+    return revolutions ? truncatedToInt(float(revolutions->maximum())) : 0;
+}
 
 // A standard command's keys. Some platforms bind none to Save As (Windows, X11 without a
 // desktop) or to Quit (Windows): then the keys that the desktops that have one use.
@@ -42,49 +54,6 @@ void setStandardShortcut(QAction* action, QKeySequence::StandardKey key, const Q
     action->setShortcuts(key);
     if (action->shortcuts().isEmpty())
         action->setShortcut(fallback);
-}
-
-template <typename Control>
-float floatValueOf(const QPointer<Control>& control)
-{
-    return control ? control->floatValue() : 0.0f;
-}
-
-template <typename Control>
-void setFloatValueOf(const QPointer<Control>& control, float value)
-{
-    if (control)
-        control->setFloatValue(value);
-}
-
-QColor colorOf(const QPointer<ColorWell>& well)
-{
-    return well ? well->color() : QColor();
-}
-
-void setColorOf(const QPointer<ColorWell>& well, const QColor& color)
-{
-    if (well)
-        well->setColor(color);
-}
-
-void setOn(const QPointer<QCheckBox>& checkbox, bool on)
-{
-    if (checkbox)
-        checkbox->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-}
-
-template <typename Control>
-void setEnabledOf(const QPointer<Control>& control, bool enabled)
-{
-    if (control)
-        control->setEnabled(enabled);
-}
-
-// A number as the steppers and fields show a truncated value: toward zero, a whole number.
-float truncated(float value)
-{
-    return static_cast<float>(truncatedToInt(value));
 }
 
 }
@@ -108,8 +77,12 @@ AppDelegate::AppDelegate(QObject* parent)
     m_window->setWindowIcon(QIcon(QStringLiteral(":/icons/rotagraph.svg")));
     m_statusLine = new StatusLine(m_window->statusBar());
     bindControls();
+    m_document = std::make_unique<DesignDocument>(
+        m_window.get(), [this] { return windowState(); }, [this](const WindowState& state) { putBack(state); });
     connectActions();
+    recordChangesOf(m_controls, *m_document);
     connectMenus();
+    connectDocument();
     m_window->restorePlacement();
 }
 
@@ -125,39 +98,29 @@ void AppDelegate::bindControls()
 {
     Ui::MainWindow& ui = *m_ui;
     m_artView = ui.artView;
-    m_numeric = {{{ui.anchorRadiusInput, ui.anchorRadiusStepper},
-                  {ui.runnerRadiusInput, ui.runnerRadiusStepper},
-                  {ui.penRadiusInput, ui.penRadiusStepper},
-                  {ui.revolutionsInput, ui.revolutionsStepper}}};
-    m_showAnchorCheckbox = ui.showAnchorCheckbox;
-    m_closeCurveCheckbox = ui.closeCurveCheckbox;
-    m_fillCheckbox = ui.fillCheckbox;
-    m_wheelGrease = ui.wheelGrease;
-    m_limitRotations = ui.limitRotations;
-    m_confinePen = ui.confinePen;
-    m_useSecondColorCheck = ui.useSecondColorCheck;
-    m_useThirdColorCheck = ui.useThirdColorCheck;
-    m_colorPicker = ui.colorPicker;
-    m_secondColor = ui.secondColor;
-    m_thirdColor = ui.thirdColor;
-    m_fillColorPicker = ui.fillColorPicker;
-    m_penWidthSlider = ui.penWidthSlider;
-    m_drawSpeedControl = ui.drawSpeedControl;
-    m_drawSlowButton = ui.drawSlowButton;
-    m_runnerPosition = ui.runnerPosition;
+    m_controls = {{{{ui.anchorRadiusInput, ui.anchorRadiusStepper},
+                    {ui.runnerRadiusInput, ui.runnerRadiusStepper},
+                    {ui.penRadiusInput, ui.penRadiusStepper},
+                    {ui.revolutionsInput, ui.revolutionsStepper}}},
+                  ui.showAnchorCheckbox, ui.closeCurveCheckbox, ui.fillCheckbox, ui.wheelGrease,
+                  ui.limitRotations, ui.confinePen, ui.useSecondColorCheck, ui.useThirdColorCheck,
+                  ui.colorPicker, ui.secondColor, ui.thirdColor, ui.fillColorPicker,
+                  ui.penWidthSlider, ui.drawSpeedControl, ui.drawSlowButton, ui.runnerPosition};
+    setSliderRange(*ui.penWidthSlider, kPenWidthRange);
+    setSliderRange(*ui.drawSpeedControl, kDrawSpeedRange);
     // The radio buttons carry their tags as properties; the group answers with them.
     for (QAbstractButton* button : ui.runnerPosition->buttons())
         ui.runnerPosition->setId(button, tagOf(button));
 
     // Extra wells start with colours of their own; they supply the pens when turned on.
-    m_secondColor->setColor(QColor(0, 102, 204));
-    m_thirdColor->setColor(QColor(0, 153, 51));
+    m_controls.secondColor->setColor(Design().pen2Color);
+    m_controls.thirdColor->setColor(Design().pen3Color);
 }
 
 void AppDelegate::connectActions()
 {
     Ui::MainWindow& ui = *m_ui;
-    for (const NumericControls& numeric : m_numeric) {
+    for (const NumericControls& numeric : m_controls.numeric) {
         connect(numeric.stepper, &Stepper::valueStepped, this,
                 [this, stepper = numeric.stepper] { stepperChanged(stepper); });
         connect(numeric.input, &NumberField::numberEdited, this,
@@ -177,16 +140,16 @@ void AppDelegate::connectActions()
     for (QCheckBox* checkbox : {ui.limitRotations, ui.wheelGrease, ui.confinePen})
         onClick(checkbox, &AppDelegate::drawNowAction);
     connect(ui.runnerPosition, &QButtonGroup::idClicked, this,
-            [this] { drawNowAction(m_runnerPosition); });
+            [this] { drawNowAction(m_controls.runnerPosition); });
     for (ColorWell* well : {ui.colorPicker, ui.secondColor, ui.thirdColor, ui.fillColorPicker})
         connect(well, &ColorWell::colorPicked, this, [this, well] { drawNowAction(well); });
     connect(ui.penWidthSlider, &FloatSlider::valueEdited, this,
-            [this] { drawNowAction(m_penWidthSlider); });
+            [this] { drawNowAction(m_controls.penWidthSlider); });
     connect(ui.penWidthSlider, &QSlider::valueChanged, this, [this] {
-        m_ui->penWidthValue->setText(tr("%1 pt").arg(double(floatValueOf(m_penWidthSlider))));
+        m_ui->penWidthValue->setText(tr("%1 pt").arg(double(floatValueOf(m_controls.penWidthSlider))));
     });
     connect(ui.drawSpeedControl, &QSlider::valueChanged, this, [this] {
-        m_ui->drawSpeedValue->setText(QString::number(double(floatValueOf(m_drawSpeedControl))));
+        m_ui->drawSpeedValue->setText(QString::number(double(floatValueOf(m_controls.drawSpeedControl))));
     });
 
     connect(ui.artView, &Rotagraph::drawn, this, &AppDelegate::showDrawingStatus);
@@ -198,8 +161,8 @@ void AppDelegate::connectActions()
     // Escape stops a slow drawing, as the button does.
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), m_window.get());
     connect(stop, &QShortcut::activated, this, [this] {
-        if (m_drawSlowButton && m_drawSlowButton->text() == kStopDrawingTitle)
-            drawSlowButton(m_drawSlowButton);
+        if (m_controls.drawSlowButton && m_controls.drawSlowButton->text() == kStopDrawingTitle)
+            drawSlowButton(m_controls.drawSlowButton);
     });
 }
 
@@ -207,10 +170,11 @@ void AppDelegate::connectMenus()
 {
     Ui::MainWindow& ui = *m_ui;
     setStandardShortcut(ui.actionNewDesign, QKeySequence::New, Qt::CTRL | Qt::Key_N);
-    connect(ui.actionNewDesign, &QAction::triggered, this,
-            [this] { newMenuSelected(m_ui->actionNewDesign); });
-    setStandardShortcut(ui.actionExport, QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    connect(ui.actionNewDesign, &QAction::triggered, this, &AppDelegate::newDesign);
+    ui.actionExport->setShortcut(Qt::CTRL | Qt::Key_E);
     connect(ui.actionExport, &QAction::triggered, this, [this] { save(m_ui->actionExport); });
+    connect(ui.actionExportSvg, &QAction::triggered, this, [this] { exportVector(VectorFormat::Svg); });
+    connect(ui.actionExportPdf, &QAction::triggered, this, [this] { exportVector(VectorFormat::Pdf); });
     setStandardShortcut(ui.actionQuit, QKeySequence::Quit, Qt::CTRL | Qt::Key_Q);
     ui.actionQuit->setMenuRole(QAction::QuitRole);
     connect(ui.actionQuit, &QAction::triggered, m_window.get(), &QMainWindow::close);
@@ -245,6 +209,7 @@ void AppDelegate::applicationDidFinishLaunching()
     newMenuSelected(nullptr);
     m_operationQueue = std::make_unique<QThreadPool>();
     setCancelDrawing(false);
+    m_document->begin();
 }
 
 void AppDelegate::newMenuSelected(QObject* /*sender*/)
@@ -267,9 +232,9 @@ void AppDelegate::newMenuSelected(QObject* /*sender*/)
     }
     syncAllControlsToArt();
     // Turning the second colour on and clicking it off again drops to one colour and draws.
-    setOn(m_useSecondColorCheck, true);
-    if (m_useSecondColorCheck)
-        m_useSecondColorCheck->click();
+    setOn(m_controls.useSecondColorCheck, true);
+    if (m_controls.useSecondColorCheck)
+        m_controls.useSecondColorCheck->click();
 }
 
 void AppDelegate::syncAllControlsToArt()
@@ -279,20 +244,20 @@ void AppDelegate::syncAllControlsToArt()
     const Rotagraph& art = *m_artView;
     const float values[] = {art.anchorRadius(), art.runnerRadius(), art.penHoleRadius(), art.rotationsToMake()};
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
-        setFloatValueOf(numericControls(tag)->stepper, values[tag - 1]);
-        setFloatValueOf(numericControls(tag)->input, values[tag - 1]);
+        setFloatValueOf(m_controls.numericControls(tag)->stepper, values[tag - 1]);
+        setFloatValueOf(m_controls.numericControls(tag)->input, values[tag - 1]);
     }
-    setOn(m_showAnchorCheckbox, art.showAnchor());
-    setOn(m_closeCurveCheckbox, art.closeCurve());
-    setOn(m_fillCheckbox, art.fillShape());
-    setOn(m_wheelGrease, art.greaseIt());
-    setColorOf(m_colorPicker, art.penColor());
-    setColorOf(m_fillColorPicker, art.fillColor());
-    setFloatValueOf(m_penWidthSlider, art.penDrawSize());
-    setOn(m_limitRotations, false);
-    setOn(m_confinePen, art.penHoleRadius() < art.runnerRadius());
-    if (m_runnerPosition && m_runnerPosition->button(0))
-        m_runnerPosition->button(0)->setChecked(true);
+    setOn(m_controls.showAnchorCheckbox, art.showAnchor());
+    setOn(m_controls.closeCurveCheckbox, art.closeCurve());
+    setOn(m_controls.fillCheckbox, art.fillShape());
+    setOn(m_controls.wheelGrease, art.greaseIt());
+    setColorOf(m_controls.colorPicker, art.penColor());
+    setColorOf(m_controls.fillColorPicker, art.fillColor());
+    setFloatValueOf(m_controls.penWidthSlider, art.penDrawSize());
+    setOn(m_controls.limitRotations, false);
+    setOn(m_controls.confinePen, art.penHoleRadius() < art.runnerRadius());
+    if (m_controls.runnerPosition && m_controls.runnerPosition->button(kOutsideTag))
+        m_controls.runnerPosition->button(kOutsideTag)->setChecked(true);
 }
 
 void AppDelegate::drawNow()
@@ -304,32 +269,26 @@ void AppDelegate::drawNow()
     const float runner = floatValueOf(runnerRadiusInput());
     art.setAnchorRadius(anchor);
     art.setRunnerRadius(runner);
-    if (m_runnerPosition && m_runnerPosition->checkedId() == kInsideTag)
+    if (m_controls.runnerPosition && m_controls.runnerPosition->checkedId() == kInsideTag)
         art.setRunnerRadius(-runner);
     art.setPenHoleRadius(floatValueOf(penRadiusInput()));
-    art.setPenDrawSize(floatValueOf(m_penWidthSlider));
-    art.setPenColor(colorOf(m_colorPicker));
-    art.setPen2Color(colorOf(m_secondColor));
-    art.setPen3Color(colorOf(m_thirdColor));
+    art.setPenDrawSize(floatValueOf(m_controls.penWidthSlider));
+    art.setPenColor(colorOf(m_controls.colorPicker));
+    art.setPen2Color(colorOf(m_controls.secondColor));
+    art.setPen3Color(colorOf(m_controls.thirdColor));
     art.setNumberOfColors(m_colorsInUse);
-    art.setFillColor(colorOf(m_fillColorPicker));
+    art.setFillColor(colorOf(m_controls.fillColorPicker));
     art.setDrawMode(ScreenMode);
     art.setRotationsToMake(floatValueOf(revolutionsInput()));
-    if (isOn(m_limitRotations)) {
+    if (isOn(m_controls.limitRotations)) {
         const float cap = revolutionLimit(anchor, runner);
         const float revolutions = std::min(art.rotationsToMake(), cap);
         art.setRotationsToMake(std::isnan(revolutions) ? cap : revolutions);
-        setFloatValueOf(numericControls(RevolutionsTag)->stepper, art.rotationsToMake());
-        setFloatValueOf(numericControls(RevolutionsTag)->input, art.rotationsToMake());
+        setFloatValueOf(m_controls.numericControls(RevolutionsTag)->stepper, art.rotationsToMake());
+        setFloatValueOf(m_controls.numericControls(RevolutionsTag)->input, art.rotationsToMake());
     }
-    art.setGreaseIt(isOn(m_wheelGrease));
+    art.setGreaseIt(isOn(m_controls.wheelGrease));
     art.update();
-}
-
-AppDelegate::NumericControls* AppDelegate::numericControls(int tag)
-{
-    return tag >= AnchorRadiusTag && tag <= RevolutionsTag ? &m_numeric[static_cast<std::size_t>(tag - 1)]
-                                                           : nullptr;
 }
 
 void AppDelegate::stepperChanged(QObject* sender)
@@ -338,7 +297,7 @@ void AppDelegate::stepperChanged(QObject* sender)
     const float value = stepper ? stepper->floatValue() : 0.0f;
     const int tag = tagOf(sender);
     // The anchor keeps the stepper's fraction; the other parameters are whole numbers.
-    if (NumericControls* numeric = numericControls(tag))
+    if (const NumericControls* numeric = m_controls.numericControls(tag))
         setFloatValueOf(numeric->input, tag == AnchorRadiusTag ? value : truncated(value));
     confinePenToRunner();
     drawNow();
@@ -349,7 +308,7 @@ void AppDelegate::numberTyped(QObject* sender)
     auto* input = qobject_cast<NumberField*>(sender);
     const float value = input ? input->floatValue() : 0.0f;
     // The field keeps what was typed, fraction included: that is what is drawn.
-    if (NumericControls* numeric = numericControls(tagOf(sender)))
+    if (const NumericControls* numeric = m_controls.numericControls(tagOf(sender)))
         setFloatValueOf(numeric->stepper, truncated(value));
     confinePenToRunner();
     drawNow();
@@ -357,14 +316,14 @@ void AppDelegate::numberTyped(QObject* sender)
 
 void AppDelegate::confinePenToRunner()
 {
-    if (!isOn(m_confinePen))
+    if (!isOn(m_controls.confinePen))
         return;
     const float pen = floatValueOf(penRadiusInput());
     const float runner = floatValueOf(runnerRadiusInput());
     if (pen >= runner) {   // false when either is NaN
         const float confined = runner - 1;
-        setFloatValueOf(numericControls(PenRadiusTag)->stepper, confined);
-        setFloatValueOf(numericControls(PenRadiusTag)->input, confined);
+        setFloatValueOf(m_controls.numericControls(PenRadiusTag)->stepper, confined);
+        setFloatValueOf(m_controls.numericControls(PenRadiusTag)->input, confined);
     }
 }
 
@@ -395,18 +354,18 @@ void AppDelegate::setArtOption(void (Rotagraph::*setOption)(bool), QObject* chec
 void AppDelegate::twoColorClick(QObject* sender)
 {
     const bool on = isOn(qobject_cast<QCheckBox*>(sender));
-    setEnabledOf(m_secondColor, on);
-    setEnabledOf(m_useThirdColorCheck, on);
+    setEnabledOf(m_controls.secondColor, on);
+    setEnabledOf(m_controls.useThirdColorCheck, on);
     setColorsInUse(on ? 2 : 1);
-    setOn(m_useThirdColorCheck, false);
-    setEnabledOf(m_thirdColor, false);
+    setOn(m_controls.useThirdColorCheck, false);
+    setEnabledOf(m_controls.thirdColor, false);
     drawNow();
 }
 
 void AppDelegate::threeColorClick(QObject* sender)
 {
     const bool on = isOn(qobject_cast<QCheckBox*>(sender));
-    setEnabledOf(m_thirdColor, on);
+    setEnabledOf(m_controls.thirdColor, on);
     setColorsInUse(on ? 3 : 2);
     drawNow();
 }
@@ -418,7 +377,8 @@ void AppDelegate::drawNowAction(QObject* /*sender*/)
 
 void AppDelegate::save(QObject* /*sender*/)
 {
-    openPngExportDialog(m_window.get(), m_artView, m_wheelGrease);
+    const QString designText = QString::fromUtf8(designToJson(committedDesign()));
+    openPngExportDialog(m_window.get(), m_artView, m_controls.wheelGrease, designText);
 }
 
 void AppDelegate::showDrawingStatus()
@@ -427,6 +387,9 @@ void AppDelegate::showDrawingStatus()
         return;
     m_statusLine->showPointCount(m_artView->lastDrawingPointCount(), m_artView->lastDrawingTruncated());
     m_statusLine->showZoom(m_artView->screenScale());
+    const std::optional<int> closes = revolutionsToClose();
+    m_statusLine->showClosure(closes, mostRevolutions(revolutionsStepper()));
+    m_ui->actionCloseExactly->setEnabled(closes.has_value());
 }
 
 void AppDelegate::drawSlowButton(QObject* sender)
@@ -434,10 +397,10 @@ void AppDelegate::drawSlowButton(QObject* sender)
     auto* button = qobject_cast<QPushButton*>(sender);
     if (button && button->text() == kDrawSlowlyTitle && m_operationQueue && m_artView) {
         setCancelDrawing(false);
-        m_slowDrawingStep = floatValueOf(m_drawSpeedControl) / m_artView->rotationsToMake();
+        m_slowDrawingStep = floatValueOf(m_controls.drawSpeedControl) / m_artView->rotationsToMake();
         m_operationQueue->start([this] { slowDrawing(); });
         button->setText(kStopDrawingTitle);
-        setEnabledOf(m_drawSpeedControl, false);
+        setEnabledOf(m_controls.drawSpeedControl, false);
     } else {
         setCancelDrawing(true);   // the worker restores the button and the slider when it ends
     }
@@ -465,9 +428,9 @@ void AppDelegate::slowDrawing()
     }
     showPercent(kFinalPercent);
     postToMainThread([this] {
-        if (m_drawSlowButton)
-            m_drawSlowButton->setText(kDrawSlowlyTitle);
-        setEnabledOf(m_drawSpeedControl, true);
+        if (m_controls.drawSlowButton)
+            m_controls.drawSlowButton->setText(kDrawSlowlyTitle);
+        setEnabledOf(m_controls.drawSpeedControl, true);
         m_statusLine->showSlowDrawing(kNoSlowDrawing);
     });
 }
@@ -516,10 +479,133 @@ void AppDelegate::printDesign()
     const QString where = printer().outputFileName().isEmpty()
         ? tr("The printer “%1” could not be started.").arg(printer().printerName())
         : tr("The file “%1” could not be written.").arg(printer().outputFileName());
-    auto* message = new QMessageBox(QMessageBox::Warning, tr("Printing Failed"),
-                                    tr("The design was not printed."), QMessageBox::Ok, m_window.get());
-    message->setInformativeText(where);
-    message->setAttribute(Qt::WA_DeleteOnClose);
-    message->setWindowModality(Qt::WindowModal);
-    message->open();
+    showNotice(m_window.get(), QStringLiteral("printFailure"), tr("Printing Failed"), tr("The design was not printed."),
+               where);
+}
+
+void AppDelegate::connectDocument()
+{
+    Ui::MainWindow& ui = *m_ui;
+    auto* recentFiles = new RecentFiles(ui.menuOpenRecent);
+    DesignFiles::Window window{m_window.get(), [this] { return committedDesign(); },
+                               [this] { return suggestedFileName(*m_artView, QStringLiteral("rotagraph")); },
+                               [this](const Design& design, const QString& filePath, const QString& stepName) {
+                                   enterDesign(design);
+                                   m_document->recordSwitch(stepName, filePath);
+                               }};
+    m_files = std::make_unique<DesignFiles>(std::move(window), *m_document, *recentFiles);
+    m_window->setMayClose([this] { return m_files->maybeSave(); });
+    connect(m_window.get(), &MainWindow::fileDropped, m_files.get(), &DesignFiles::openFile);
+    connect(recentFiles, &RecentFiles::fileChosen, m_files.get(), &DesignFiles::openFile);
+
+    setStandardShortcut(ui.actionOpen, QKeySequence::Open, Qt::CTRL | Qt::Key_O);
+    connect(ui.actionOpen, &QAction::triggered, m_files.get(), &DesignFiles::open);
+    setStandardShortcut(ui.actionSave, QKeySequence::Save, Qt::CTRL | Qt::Key_S);
+    connect(ui.actionSave, &QAction::triggered, m_files.get(), &DesignFiles::save);
+    setStandardShortcut(ui.actionSaveAs, QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    connect(ui.actionSaveAs, &QAction::triggered, m_files.get(), &DesignFiles::saveAs);
+
+    // A focused field takes the standard editing keys for its own text before these see them.
+    QAction* undo = m_document->history().createUndoAction(m_window.get(), tr("&Undo"));
+    undo->setObjectName(QStringLiteral("actionUndo"));
+    setStandardShortcut(undo, QKeySequence::Undo, Qt::CTRL | Qt::Key_Z);
+    QAction* redo = m_document->history().createRedoAction(m_window.get(), tr("&Redo"));
+    redo->setObjectName(QStringLiteral("actionRedo"));
+    setStandardShortcut(redo, QKeySequence::Redo, Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    ui.menuEdit->insertActions(ui.actionCopy, {undo, redo});
+    ui.menuEdit->insertSeparator(ui.actionCopy);
+    setStandardShortcut(ui.actionCopy, QKeySequence::Copy, Qt::CTRL | Qt::Key_C);
+    connect(ui.actionCopy, &QAction::triggered, this, &AppDelegate::copy);
+    setStandardShortcut(ui.actionPaste, QKeySequence::Paste, Qt::CTRL | Qt::Key_V);
+    connect(ui.actionPaste, &QAction::triggered, this, &AppDelegate::paste);
+    connect(ui.actionCloseExactly, &QAction::triggered, this, &AppDelegate::closeDesignExactly);
+}
+
+void AppDelegate::commitPendingEdit()
+{
+    if (auto* field = qobject_cast<NumberField*>(QApplication::focusWidget()))
+        field->commitPendingEdit();
+}
+
+Design AppDelegate::committedDesign()
+{
+    commitPendingEdit();
+    return designShownBy(m_controls, m_colorsInUse);
+}
+
+void AppDelegate::enterDesign(const Design& design)
+{
+    setCancelDrawing(true);   // a slow drawing under way stops after its frame
+    showDesign(m_controls, design);
+    setColorsInUse(design.colorsInUse);
+    toggleShowAnchor(m_controls.showAnchorCheckbox);
+    toggleCloseCurve(m_controls.closeCurveCheckbox);
+    fillBoxToggle(m_controls.fillCheckbox);
+    confinePenToRunner();
+    drawNow();
+}
+
+WindowState AppDelegate::windowState() const
+{
+    return m_artView ? captureWindow(m_controls, m_colorsInUse, *m_artView) : WindowState();
+}
+
+void AppDelegate::putBack(const WindowState& state)
+{
+    setCancelDrawing(true);   // a slow drawing stops at an undo or redo
+    if (m_artView)
+        restoreWindow(m_controls, *m_artView, state);
+    setColorsInUse(state.design.colorsInUse);
+}
+
+void AppDelegate::newDesign()
+{
+    if (!m_files->maybeSave())
+        return;
+    {
+        const DesignDocument::Pause oneStep(*m_document);   // the default design clicks a checkbox
+        newMenuSelected(m_ui->actionNewDesign);
+    }
+    m_document->recordSwitch(tr("New Design"), {});
+}
+
+void AppDelegate::exportVector(VectorFormat format)
+{
+    const QString designText = QString::fromUtf8(designToJson(committedDesign()));
+    openVectorExportDialog(m_window.get(), m_artView, m_controls.wheelGrease, format, designText);
+}
+
+void AppDelegate::copy()
+{
+    const QByteArray designText = designToJson(committedDesign());
+    if (m_artView)
+        copyDesign(*m_artView, isOn(m_controls.wheelGrease), designText);
+}
+
+void AppDelegate::paste()
+{
+    if (const std::optional<Design> design = pasteDesign(m_window.get())) {
+        enterDesign(*design);
+        m_document->record(tr("Paste Design"));
+    }
+}
+
+std::optional<int> AppDelegate::revolutionsToClose() const
+{
+    if (!m_artView)
+        return std::nullopt;
+    const Rotagraph& art = *m_artView;
+    return closingRevolutions(art.anchorRadius(), art.runnerRadius(), art.penHoleRadius(), art.greaseIt(),
+                              mostRevolutions(revolutionsStepper()));
+}
+
+void AppDelegate::closeDesignExactly()
+{
+    commitPendingEdit();   // the count is the one for what the fields say
+    const std::optional<int> revolutions = revolutionsToClose();
+    if (!revolutions || !revolutionsInput())
+        return;
+    revolutionsInput()->setFloatValue(float(*revolutions));
+    numberTyped(revolutionsInput());
+    m_document->record(tr("Close the Design Exactly"));
 }

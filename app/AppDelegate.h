@@ -8,29 +8,31 @@
 // The default design (newMenuSelected) writes the art view and pushes it back into the controls
 // (syncAllControlsToArt). A slow drawing runs on the controller's thread pool: the worker only
 // paces and reads the cancel flag; every change it makes is posted to the main thread in order.
+// After each action the document (DesignDocument) records what changed as a step to undo; an
+// opened or pasted design is set in the controls (DesignControls) and then takes the actions'
+// own path to the art view, so that confinement and the limit hold as they would.
 
 #include "app/MainWindow.h"
+#include "app/WindowControls.h"
 #include "art/Rotagraph.h"
-#include "widgets/Controls.h"
 
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QObject>
 #include <QPointer>
-#include <QPushButton>
 
-#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
+class DesignDocument;
+class DesignFiles;
 class QPrinter;
 class StatusLine;
 class QThreadPool;
+struct Design;
+struct WindowState;
+enum class VectorFormat;
 namespace Ui { class MainWindow; }
-
-// The tags that the text field and the stepper of each numeric parameter carry.
-enum ParameterTag { AnchorRadiusTag = 1, RunnerRadiusTag, PenRadiusTag, RevolutionsTag };
 
 class AppDelegate : public QObject
 {
@@ -44,30 +46,30 @@ public:
     StatusLine* statusLine() const { return m_statusLine; }
     Rotagraph* artView() const { return m_artView; }
 
-    QPointer<NumberField> anchorRadiusInput() const { return m_numeric[AnchorRadiusTag - 1].input; }
-    QPointer<NumberField> runnerRadiusInput() const { return m_numeric[RunnerRadiusTag - 1].input; }
-    QPointer<NumberField> penRadiusInput() const { return m_numeric[PenRadiusTag - 1].input; }
-    QPointer<NumberField> revolutionsInput() const { return m_numeric[RevolutionsTag - 1].input; }
-    QPointer<Stepper> anchorRadiusStepper() const { return m_numeric[AnchorRadiusTag - 1].stepper; }
-    QPointer<Stepper> runnerRadiusStepper() const { return m_numeric[RunnerRadiusTag - 1].stepper; }
-    QPointer<Stepper> penRadiusStepper() const { return m_numeric[PenRadiusTag - 1].stepper; }
-    QPointer<Stepper> revolutionsStepper() const { return m_numeric[RevolutionsTag - 1].stepper; }
-    QPointer<QCheckBox> showAnchorCheckbox() const { return m_showAnchorCheckbox; }
-    QPointer<QCheckBox> closeCurveCheckbox() const { return m_closeCurveCheckbox; }
-    QPointer<QCheckBox> fillCheckbox() const { return m_fillCheckbox; }
-    QPointer<QCheckBox> wheelGrease() const { return m_wheelGrease; }
-    QPointer<QCheckBox> limitRotations() const { return m_limitRotations; }
-    QPointer<QCheckBox> confinePen() const { return m_confinePen; }
-    QPointer<QCheckBox> useSecondColorCheck() const { return m_useSecondColorCheck; }
-    QPointer<QCheckBox> useThirdColorCheck() const { return m_useThirdColorCheck; }
-    QPointer<ColorWell> colorPicker() const { return m_colorPicker; }
-    QPointer<ColorWell> secondColor() const { return m_secondColor; }
-    QPointer<ColorWell> thirdColor() const { return m_thirdColor; }
-    QPointer<ColorWell> fillColorPicker() const { return m_fillColorPicker; }
-    QPointer<FloatSlider> penWidthSlider() const { return m_penWidthSlider; }
-    QPointer<FloatSlider> drawSpeedControl() const { return m_drawSpeedControl; }
-    QPointer<QPushButton> drawSlowButton() const { return m_drawSlowButton; }
-    QPointer<QButtonGroup> runnerPosition() const { return m_runnerPosition; }
+    QPointer<NumberField> anchorRadiusInput() const { return m_controls.numeric[AnchorRadiusTag - 1].input; }
+    QPointer<NumberField> runnerRadiusInput() const { return m_controls.numeric[RunnerRadiusTag - 1].input; }
+    QPointer<NumberField> penRadiusInput() const { return m_controls.numeric[PenRadiusTag - 1].input; }
+    QPointer<NumberField> revolutionsInput() const { return m_controls.numeric[RevolutionsTag - 1].input; }
+    QPointer<Stepper> anchorRadiusStepper() const { return m_controls.numeric[AnchorRadiusTag - 1].stepper; }
+    QPointer<Stepper> runnerRadiusStepper() const { return m_controls.numeric[RunnerRadiusTag - 1].stepper; }
+    QPointer<Stepper> penRadiusStepper() const { return m_controls.numeric[PenRadiusTag - 1].stepper; }
+    QPointer<Stepper> revolutionsStepper() const { return m_controls.numeric[RevolutionsTag - 1].stepper; }
+    QPointer<QCheckBox> showAnchorCheckbox() const { return m_controls.showAnchorCheckbox; }
+    QPointer<QCheckBox> closeCurveCheckbox() const { return m_controls.closeCurveCheckbox; }
+    QPointer<QCheckBox> fillCheckbox() const { return m_controls.fillCheckbox; }
+    QPointer<QCheckBox> wheelGrease() const { return m_controls.wheelGrease; }
+    QPointer<QCheckBox> limitRotations() const { return m_controls.limitRotations; }
+    QPointer<QCheckBox> confinePen() const { return m_controls.confinePen; }
+    QPointer<QCheckBox> useSecondColorCheck() const { return m_controls.useSecondColorCheck; }
+    QPointer<QCheckBox> useThirdColorCheck() const { return m_controls.useThirdColorCheck; }
+    QPointer<ColorWell> colorPicker() const { return m_controls.colorPicker; }
+    QPointer<ColorWell> secondColor() const { return m_controls.secondColor; }
+    QPointer<ColorWell> thirdColor() const { return m_controls.thirdColor; }
+    QPointer<ColorWell> fillColorPicker() const { return m_controls.fillColorPicker; }
+    QPointer<FloatSlider> penWidthSlider() const { return m_controls.penWidthSlider; }
+    QPointer<FloatSlider> drawSpeedControl() const { return m_controls.drawSpeedControl; }
+    QPointer<QPushButton> drawSlowButton() const { return m_controls.drawSlowButton; }
+    QPointer<QButtonGroup> runnerPosition() const { return m_controls.runnerPosition; }
 
     bool cancelDrawing() const { return m_cancelDrawing; }
     void setCancelDrawing(bool cancel) { m_cancelDrawing = cancel; }
@@ -111,43 +113,41 @@ public:
     QPrinter& printer();
 
 private:
-    struct NumericControls {
-        QPointer<NumberField> input;
-        QPointer<Stepper> stepper;
-    };
-    NumericControls* numericControls(int tag);
-
     void bindControls();
     void connectActions();
     void connectMenus();
+    void connectDocument();
     void confinePenToRunner();
     void setArtOption(void (Rotagraph::*setOption)(bool), QObject* checkbox);
     void showDrawingStatus();
     void postToMainThread(std::function<void()> change);
+
+    // Takes in what the user is typing in a field and has not committed, as Return would.
+    void commitPendingEdit();
+    // The design as the controls hold it, an edit being typed committed first.
+    Design committedDesign();
+    // Sets a design that comes from a file or the clipboard as if the user entered each value.
+    void enterDesign(const Design& design);
+    // The window for the design's history, taken and put back.
+    WindowState windowState() const;
+    void putBack(const WindowState& state);
+    void newDesign();
+    void exportVector(VectorFormat format);
+    void copy();
+    void paste();
+    // After how many revolutions the drawn design closes on itself, within as many as the
+    // revolutions stepper goes to; and the command that sets the revolutions to that count.
+    std::optional<int> revolutionsToClose() const;
+    void closeDesignExactly();
 
     std::unique_ptr<QPrinter> m_printer;   // first, so that it outlives the dialogs that use it
     std::unique_ptr<Ui::MainWindow> m_ui;
     std::unique_ptr<MainWindow> m_window;
     StatusLine* m_statusLine = nullptr;   // owned by the window's status bar
     QPointer<Rotagraph> m_artView;
-
-    std::array<NumericControls, 4> m_numeric;   // by tag - 1
-    QPointer<QCheckBox> m_showAnchorCheckbox;
-    QPointer<QCheckBox> m_closeCurveCheckbox;
-    QPointer<QCheckBox> m_fillCheckbox;
-    QPointer<QCheckBox> m_wheelGrease;
-    QPointer<QCheckBox> m_limitRotations;
-    QPointer<QCheckBox> m_confinePen;
-    QPointer<QCheckBox> m_useSecondColorCheck;
-    QPointer<QCheckBox> m_useThirdColorCheck;
-    QPointer<ColorWell> m_colorPicker;
-    QPointer<ColorWell> m_secondColor;
-    QPointer<ColorWell> m_thirdColor;
-    QPointer<ColorWell> m_fillColorPicker;
-    QPointer<FloatSlider> m_penWidthSlider;
-    QPointer<FloatSlider> m_drawSpeedControl;
-    QPointer<QPushButton> m_drawSlowButton;
-    QPointer<QButtonGroup> m_runnerPosition;
+    WindowControls m_controls;
+    std::unique_ptr<DesignDocument> m_document;
+    std::unique_ptr<DesignFiles> m_files;
 
     std::atomic<bool> m_cancelDrawing{false};
     int32_t m_colorsInUse = 0;

@@ -179,7 +179,9 @@ DesignReadResult DesignReader::fromImage(QFile& file)
     }
     if (text.isEmpty())
         return failure(tr("This image holds no Rotagraph design."));
-    return fromBytes(text.toUtf8());
+    DesignReadResult result = fromBytes(text.toUtf8());
+    result.fromImage = true;
+    return result;
 }
 
 QString DesignReader::tooLarge()

@@ -7,6 +7,7 @@
 // names the fault, fit to be shown under "“name” could not be opened."
 
 #include "app/Design.h"
+#include "output/DesignText.h"
 
 #include <QByteArray>
 #include <QLatin1String>
@@ -14,8 +15,6 @@
 
 #include <optional>
 
-// The key of the PNG text chunk that holds the design's JSON.
-constexpr QLatin1String kDesignTextKey("rotagraph-design");
 constexpr int kDesignFormatVersion = 1;
 // Larger design files are refused unread. An image may be larger: an export of 5000 px holds
 // up to 100 MB of pixels.
@@ -25,6 +24,7 @@ constexpr qint64 kMaximumDesignImageSize = qint64(128) << 20;
 struct DesignReadResult {
     std::optional<Design> design;
     QString error;   // why there is no design; empty when there is one
+    bool fromImage = false;   // the design was read from the text of a PNG image
 };
 
 QByteArray designToJson(const Design& design);

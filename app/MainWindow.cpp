@@ -1,6 +1,9 @@
 #include "app/MainWindow.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QScreen>
 #include <QSettings>
 #include <QStyle>
@@ -13,11 +16,19 @@ constexpr QSize kPreferredSize{1060, 760};
 // The share of the screen's free area that a first window takes at most.
 constexpr double kScreenShare = 0.9;
 
+// The one local file that a drag carries, or nothing: a design opens one file at a time.
+QString droppedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+}
+
 }
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
 {
+    setAcceptDrops(true);
 }
 
 void MainWindow::restorePlacement()
@@ -39,4 +50,19 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     QSettings().setValue(kGeometryKey, saveGeometry());
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit fileDropped(path);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // The main window: it opens at a size that fits the screen it is on and comes back where the
-// user left it. Whoever holds it may veto closing (to ask about unsaved changes).
+// user left it. Whoever holds it may veto closing (to ask about unsaved changes). A file dropped
+// on it is handed on to be opened.
 
 #include <QMainWindow>
 
@@ -19,8 +20,13 @@ public:
     void restorePlacement();
     void setMayClose(std::function<bool()> mayClose) { m_mayClose = std::move(mayClose); }
 
+signals:
+    void fileDropped(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     std::function<bool()> m_mayClose;

@@ -15,13 +15,16 @@ constexpr double kPercent = 100;
 StatusLine::StatusLine(QStatusBar* bar)
     : QObject(bar)
     , m_drawing(new QLabel(bar))
+    , m_closure(new QLabel(bar))
     , m_progress(new QLabel(bar))
     , m_zoom(new QLabel(bar))
 {
     m_drawing->setObjectName(QStringLiteral("drawingStatus"));
+    m_closure->setObjectName(QStringLiteral("closureStatus"));
     m_progress->setObjectName(QStringLiteral("progressStatus"));
     m_zoom->setObjectName(QStringLiteral("zoomStatus"));
     bar->addWidget(m_drawing, 1);
+    bar->addPermanentWidget(m_closure);
     bar->addPermanentWidget(m_progress);
     bar->addPermanentWidget(m_zoom);
 }
@@ -53,6 +56,16 @@ void StatusLine::showZoom(double scale)
     m_zoom->setText(tr("Zoom %1 %").arg(QLocale().toString(scale * kPercent, 'f', scale < 0.1 ? 1 : 0)));
 }
 
+void StatusLine::showClosure(std::optional<int> revolutions, int most)
+{
+    if (!revolutions)
+        m_closure->setText(tr("Does not close within %1 revolutions").arg(QLocale().toString(most)));
+    else if (*revolutions == 1)
+        m_closure->setText(tr("Closes after 1 revolution"));
+    else
+        m_closure->setText(tr("Closes after %1 revolutions").arg(QLocale().toString(*revolutions)));
+}
+
 QString StatusLine::drawingText() const
 {
     return m_drawing->text();
@@ -61,4 +74,9 @@ QString StatusLine::drawingText() const
 QString StatusLine::zoomText() const
 {
     return m_zoom->text();
+}
+
+QString StatusLine::closureText() const
+{
+    return m_closure->text();
 }

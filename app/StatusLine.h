@@ -1,11 +1,12 @@
 #pragma once
 
-// The window's status line: what the drawing holds, how far a slow drawing has come, and the
-// zoom. Permanent labels, so that a menu's tips passing over it take nothing away.
+// The window's status line: what the drawing holds, after how many revolutions it closes, how
+// far a slow drawing has come, and the zoom. Permanent labels, so that a menu's tips passing over it take nothing away.
 
 #include <QObject>
 
 #include <cstddef>
+#include <optional>
 
 class QLabel;
 class QStatusBar;
@@ -24,12 +25,16 @@ public:
     // While a slow drawing runs: how far it has come. A negative percentage takes it away.
     void showSlowDrawing(float percent);
     void showZoom(double scale);
+    // After how many revolutions the design closes on itself, or that it does not within `most`.
+    void showClosure(std::optional<int> revolutions, int most);
 
     QString drawingText() const;
     QString zoomText() const;
+    QString closureText() const;
 
 private:
     QLabel* m_drawing;
+    QLabel* m_closure;
     QLabel* m_progress;
     QLabel* m_zoom;
 };

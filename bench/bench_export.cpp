@@ -87,7 +87,7 @@ void exportFromDialog(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(path);   // a file already there would make the dialog ask first
-        QFileDialog* dialog = openPngExportDialog(app.mainWindow(), app.artView(), app.wheelGrease());
+        QFileDialog* dialog = openPngExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), {});
         dialog->selectFile(path);
         dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"))->setCurrentText(QString::number(kEdge));
         state.ResumeTiming();

@@ -164,7 +164,7 @@ void reportExportFailure(QWidget* window, const ExportFormat& format, const QStr
                          const QString& reason)
 {
     QMessageBox box(QMessageBox::Warning, format.title,
-                    tr("The art could not be saved as “%1”.").arg(QDir::toNativeSeparators(target)),
+                    tr("The design could not be saved as “%1”.").arg(QDir::toNativeSeparators(target)),
                     QMessageBox::Ok, window);
     box.setObjectName(kExportFailureName);
     box.setInformativeText(reason);

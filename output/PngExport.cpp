@@ -1,6 +1,7 @@
 #include "output/PngExport.h"
 
 #include "art/Rotagraph.h"
+#include "output/DesignText.h"
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 #include "output/SafeWrite.h"
@@ -99,8 +100,12 @@ bool exportPng(QWidget* window, const Rotagraph& art, const PngExportSettings& s
         control.cancelled = &work.cancelled;
         control.percentDone = &work.percentDone;
         image = renderExportDesign(design, settings.edge, control);
-        if (!image.isNull() && !work.cancelled)
-            png = encodePng(image, &encodingError);
+        if (image.isNull() || work.cancelled)
+            return;
+        // The design goes with its picture, so that opening the image gives it back.
+        if (!settings.designText.isEmpty())
+            image.setText(kDesignTextKey, settings.designText);
+        png = encodePng(image, &encodingError);
     });
     if (!finished)
         return true;
@@ -115,7 +120,7 @@ bool exportPng(QWidget* window, const Rotagraph& art, const PngExportSettings& s
     return writeFileSafely(settings.target, png, error);
 }
 
-QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease)
+QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease, QString designText)
 {
     if (!artView)
         return nullptr;
@@ -133,7 +138,8 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
     // The design and the options are read when the user confirms, as they stand then.
     return openExportDialog(window, format, suggestedFileName(*artView, kPngSuffix), below,
-                            [options, window = QPointer<QWidget>(window), art = QPointer<Rotagraph>(artView),
+                            [options, window = QPointer<QWidget>(window), designText = std::move(designText),
+                             art = QPointer<Rotagraph>(artView),
                              grease = QPointer<QCheckBox>(wheelGrease)](const QString& target, QString* error) {
                                 if (!art)
                                     return true;
@@ -144,6 +150,7 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
                                 const QPointer<QButtonGroup> enlarge = options->enlargeOption();
                                 settings.enlarge = enlarge && enlarge->checkedId() == SaveOptions2::kEnlargeTag;
                                 settings.greaseIt = isOn(grease);
+                                settings.designText = designText;
                                 return exportPng(window, *art, settings, error);
                             });
 }

@@ -4,7 +4,8 @@
 //   save action → openPngExportDialog: a save dialog as a sheet on the main window, with the
 //   suggested name and, below, SaveOptions2 with the suggested edge → the user confirms →
 //   the options become PngExportSettings → exportPng renders a private art
-//   view in image-export mode into an image, encodes it and writes it safely (SafeWrite.h).
+//   view in image-export mode into an image, encodes it with the design's text in a text chunk
+//   (DesignText.h) and writes it safely (SafeWrite.h).
 // The view on screen is only read; the controls are only read.
 
 #include "art/DesignPainter.h"
@@ -32,6 +33,7 @@ struct PngExportSettings {
     int edge = kMinimumImageEdge;    // width and height in pixels, within the range
     bool enlarge = false;            // the art may grow beyond its natural size to fill the image
     bool greaseIt = false;           // from the wheelGrease checkbox, not from the view
+    QString designText;              // the design as text, kept in the image; none when empty
 };
 
 // The design as the export draws it: a private art view in image-export mode, given the
@@ -51,4 +53,5 @@ bool exportPng(QWidget* window, const Rotagraph& art, const PngExportSettings& s
 // Opens the export dialog as a window-modal sheet on `window` and returns it at once. When the
 // user confirms, reads the design from `artView`, the grease from `wheelGrease` and the options
 // from the dialog as they stand then, and exports; a failure is reported in a message.
-QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease);
+// `designText` goes into the image as it is.
+QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease, QString designText);

@@ -68,6 +68,13 @@ void useFreshSettings()
     QSettings().clear();
 }
 
+void typeInto(QLineEdit* field, const QString& text)
+{
+    field->clear();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
 QByteArray contentsOf(const QString& path)
 {
     QFile file(path);

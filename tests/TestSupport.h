@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QImage>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QObject>
 #include <QSizeF>
@@ -36,6 +37,9 @@ private:
 // Points this process's settings at a folder of its own, empty, so that no run of the tests
 // reads what an earlier one left (nor a user's own settings).
 void useFreshSettings();
+
+// Replaces a field's text by typing, then commits it with Return, as a user does.
+void typeInto(QLineEdit* field, const QString& text);
 
 QByteArray contentsOf(const QString& path);
 bool writeContents(const QString& path, const QByteArray& contents);

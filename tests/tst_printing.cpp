@@ -48,7 +48,7 @@ const QColor kSecondPen(0, 102, 204);
 const QColor kThirdPen(0, 153, 51);
 
 // One design as the on-screen view holds it.
-struct Design {
+struct PrintedDesign {
     float anchorRadius = 160;
     float runnerRadius = 72;
     float penHoleRadius = 53;
@@ -60,7 +60,7 @@ struct Design {
     bool greaseIt = false;
 };
 
-void setDesign(Rotagraph& view, const Design& design)
+void setDesign(Rotagraph& view, const PrintedDesign& design)
 {
     view.setAnchorRadius(design.anchorRadius);
     view.setRunnerRadius(design.runnerRadius);
@@ -79,10 +79,10 @@ void setDesign(Rotagraph& view, const Design& design)
 
 // Four lobes, so the pen reaches the bounding radius on both axes and the curve is symmetric
 // about the centre: its ink spans 2 × radius × fit + pen width each way.
-Design fourLobes(float anchorRadius, float penHoleRadius, float penWidth = 1)
+PrintedDesign fourLobes(float anchorRadius, float penHoleRadius, float penWidth = 1)
 {
     constexpr float kLobes = 4;
-    Design design;
+    PrintedDesign design;
     design.anchorRadius = anchorRadius;
     design.runnerRadius = anchorRadius / kLobes;
     design.penHoleRadius = penHoleRadius;
@@ -142,7 +142,7 @@ int greyPixels(const QImage& image)
 
 // The whole design, without overlays, fitted to an area of `area` points as the page should
 // show it, drawn by a view set up here rather than by the printing code.
-QImage expectedDrawing(const Design& design, const QSizeF& area)
+QImage expectedDrawing(const PrintedDesign& design, const QSizeF& area)
 {
     Rotagraph view;
     setDesign(view, design);
@@ -164,7 +164,7 @@ QRect pixelRect(const QRectF& points)
 }
 
 // Checks that a printed page shows no wheel overlay and, in its printable area, the whole design.
-void verifyWholeDesign(const QImage& page, const QPageLayout& layout, const Design& design)
+void verifyWholeDesign(const QImage& page, const QPageLayout& layout, const PrintedDesign& design)
 {
     QCOMPARE(greyPixels(page), 0);
     const QRectF printable = layout.paintRect(QPageLayout::Point);
@@ -176,7 +176,7 @@ void verifyWholeDesign(const QImage& page, const QPageLayout& layout, const Desi
 
 }
 
-Q_DECLARE_METATYPE(Design)
+Q_DECLARE_METATYPE(PrintedDesign)
 Q_DECLARE_METATYPE(QPrinter::PrinterMode)
 
 class TestPrinting : public QObject
@@ -200,7 +200,7 @@ private:
 
 void TestPrinting::fitsThePrintableArea_data()
 {
-    QTest::addColumn<Design>("design");
+    QTest::addColumn<PrintedDesign>("design");
     QTest::addColumn<QPageLayout>("layout");
     QTest::addColumn<QPrinter::PrinterMode>("mode");
     QTest::addColumn<qreal>("extent");   // points, each way
@@ -214,7 +214,7 @@ void TestPrinting::fitsThePrintableArea_data()
     QTest::addRow("radius 300, printer at screen resolution")
         << fourLobes(160, 100) << letter << QPrinter::ScreenResolution << 457.6 << letterCentre;
     QTest::addRow("radius 300, runner inside")
-        << Design{160, -40, 180, 1, 1} << letter << QPrinter::HighResolution << 457.6 << letterCentre;
+        << PrintedDesign{160, -40, 180, 1, 1} << letter << QPrinter::HighResolution << 457.6 << letterCentre;
     QTest::addRow("radius 300, 10-pt pen: the width stays in points")
         << fourLobes(160, 100, 10) << letter << QPrinter::HighResolution << 466.6 << letterCentre;
     QTest::addRow("radius 300 on letter landscape: the height counts")
@@ -232,7 +232,7 @@ void TestPrinting::fitsThePrintableArea_data()
 
 void TestPrinting::fitsThePrintableArea()
 {
-    QFETCH(Design, design);
+    QFETCH(PrintedDesign, design);
     QFETCH(QPageLayout, layout);
     QFETCH(QPrinter::PrinterMode, mode);
     QFETCH(qreal, extent);
@@ -261,15 +261,15 @@ void TestPrinting::fitsThePrintableArea()
 
 void TestPrinting::printsTheWholeDesignOnly_data()
 {
-    QTest::addColumn<Design>("design");
+    QTest::addColumn<PrintedDesign>("design");
     QTest::addColumn<bool>("showAnchor");
     QTest::addColumn<float>("percentToDraw");
 
-    const Design standard;
-    Design greased;
+    const PrintedDesign standard;
+    PrintedDesign greased;
     greased.greaseIt = true;
-    Design threeColours{160, -72, 53, 9, 4, 3, true, true, false};
-    Design twoColours{120, 45, 60, 6, 3, 2, false, false, false};
+    PrintedDesign threeColours{160, -72, 53, 9, 4, 3, true, true, false};
+    PrintedDesign twoColours{120, 45, 60, 6, 3, 2, false, false, false};
 
     QTest::addRow("finished drawing") << standard << false << 100.0f;
     QTest::addRow("slow drawing at 40 percent: whole curve") << standard << false << 40.0f;
@@ -283,7 +283,7 @@ void TestPrinting::printsTheWholeDesignOnly_data()
 
 void TestPrinting::printsTheWholeDesignOnly()
 {
-    QFETCH(Design, design);
+    QFETCH(PrintedDesign, design);
     QFETCH(bool, showAnchor);
     QFETCH(float, percentToDraw);
 
@@ -315,7 +315,7 @@ void TestPrinting::negativePenHolePrintsWhole()
 {
     constexpr qreal kExpectedHeight = 2 * 468 / 2.05 + 1;
     Rotagraph source;
-    setDesign(source, Design{160, 80, -100, 1, 1});
+    setDesign(source, PrintedDesign{160, 80, -100, 1, 1});
     const QString fileName = m_dir.filePath(QStringLiteral("negative-pen.pdf"));
     const QPageLayout layout = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
     QPrinter printer(QPrinter::HighResolution);
@@ -369,7 +369,7 @@ void TestPrinting::printFromTheMenu()
     art.setPercentToDraw(40);
     art.setGreaseIt(true);
     QVERIFY(delegate.wheelGrease() && !delegate.wheelGrease()->isChecked());
-    Design expected;
+    PrintedDesign expected;
     expected.greaseIt = true;
 
     // Confirming prints at once; the view is checked before the window, active again, lets its

@@ -45,17 +45,17 @@ constexpr double kMinColourAgreement = 0.99;
 constexpr double kRounding = 0.0015;   // mm: coordinates are written to the micrometre
 const QString kDesignText = QStringLiteral("{\"note\": \"<a & b> \\\"c\\\"\", \"name\": \"\u00E9t\u00E9 \U0001F300\"}");
 
-struct Design {
+struct DrawnDesign {
     float anchorRadius = 160, runnerRadius = 72, penHoleRadius = 53, rotations = 9;
     float penWidth = 3;   // pixels of the PNG export
     int32_t colors = 1;
     bool closeCurve = false, fillShape = false, greaseIt = false;
     QColor secondPen = QColor(0, 102, 204);
 };
-const Design kThreePensFilled{160, -72, 53, 9, 3, 3, true, true};
-const Design kDense{500, 3, 2, 2, 1};   // points closer than the tolerances tried
+const DrawnDesign kThreePensFilled{160, -72, 53, 9, 3, 3, true, true};
+const DrawnDesign kDense{500, 3, 2, 2, 1};   // points closer than the tolerances tried
 
-void setDesign(Rotagraph& view, const Design& design)
+void setDesign(Rotagraph& view, const DrawnDesign& design)
 {
     view.setAnchorRadius(design.anchorRadius);
     view.setRunnerRadius(design.runnerRadius);
@@ -71,7 +71,7 @@ void setDesign(Rotagraph& view, const Design& design)
     view.setFillColor(Qt::yellow);
 }
 
-VectorExportSettings settingsFor(const Design& design, const QString& target, double simplifyMm = 0)
+VectorExportSettings settingsFor(const DrawnDesign& design, const QString& target, double simplifyMm = 0)
 {
     VectorExportSettings settings;
     settings.target = target;
@@ -85,7 +85,7 @@ VectorExportSettings settingsFor(const Design& design, const QString& target, do
     return settings;
 }
 
-void exportDesign(const Design& design, VectorFormat format, const VectorExportSettings& settings)
+void exportDesign(const DrawnDesign& design, VectorFormat format, const VectorExportSettings& settings)
 {
     Rotagraph art;
     setDesign(art, design);
@@ -146,7 +146,7 @@ void readSvg(const QString& fileName, SvgDocument& svg)
 }
 
 // The traced points of each layer the design shows, in painting order.
-QList<qsizetype> tracedPointCounts(const Design& design)
+QList<qsizetype> tracedPointCounts(const DrawnDesign& design)
 {
     CurveParameters parameters;
     parameters.anchorRadius = design.anchorRadius;
@@ -167,7 +167,7 @@ QList<qsizetype> tracedPointCounts(const Design& design)
 }
 
 // The PNG export of the design on white paper: what the vector drawing must show.
-QImage expectedDrawing(const Design& design)
+QImage expectedDrawing(const DrawnDesign& design)
 {
     Rotagraph art;
     setDesign(art, design);
@@ -219,7 +219,7 @@ void confirm(QFileDialog* dialog, const QString& file)
 
 }
 
-Q_DECLARE_METATYPE(Design)
+Q_DECLARE_METATYPE(DrawnDesign)
 Q_DECLARE_METATYPE(VectorFormat)
 
 class TestVectorExport : public QObject
@@ -233,16 +233,16 @@ private slots:
     // point left out only within the tolerance of the last one kept, each stretch keeping its ends.
     void svgDocument_data()
     {
-        QTest::addColumn<Design>("design");
+        QTest::addColumn<DrawnDesign>("design");
         QTest::addColumn<double>("simplifyMm");
         QTest::addColumn<QStringList>("labels");
-        Design translucent = kThreePensFilled;
+        DrawnDesign translucent = kThreePensFilled;
         translucent.secondPen.setAlpha(128);
         translucent.fillShape = false;
-        Design uncoloured = translucent;
+        DrawnDesign uncoloured = translucent;
         uncoloured.secondPen = QColor();
         const QStringList threePens{"1 pen #ff0000", "2 pen #0066cc", "3 pen #009933"};
-        QTest::addRow("one pen") << Design() << 0.0 << QStringList{"1 pen #ff0000"};
+        QTest::addRow("one pen") << DrawnDesign() << 0.0 << QStringList{"1 pen #ff0000"};
         QTest::addRow("three pens, filled, closed") << kThreePensFilled << 0.0 << QStringList{"0 fill"} + threePens;
         QTest::addRow("translucent second pen") << translucent << 0.0 << threePens;
         QTest::addRow("second pen without a colour") << uncoloured << 0.0 << QStringList{threePens[0], threePens[2]};
@@ -252,7 +252,7 @@ private slots:
 
     void svgDocument()
     {
-        QFETCH(Design, design);
+        QFETCH(DrawnDesign, design);
         QFETCH(double, simplifyMm);
         QFETCH(QStringList, labels);
         const QTemporaryDir folder;
@@ -313,13 +313,13 @@ private slots:
     void drawingMatchesThePngExport_data()
     {
         QTest::addColumn<VectorFormat>("format");
-        QTest::addColumn<Design>("design");
-        Design greased;
+        QTest::addColumn<DrawnDesign>("design");
+        DrawnDesign greased;
         greased.greaseIt = true;
-        const Design twoWideOpen{120, 45, 60, 2.5f, 6, 2};   // not symmetric about either axis
+        const DrawnDesign twoWideOpen{120, 45, 60, 2.5f, 6, 2};   // not symmetric about either axis
         for (const VectorFormat format : {VectorFormat::Svg, VectorFormat::Pdf}) {
             const char* name = format == VectorFormat::Svg ? "SVG" : "PDF";
-            QTest::addRow("%s, default design", name) << format << Design();
+            QTest::addRow("%s, default design", name) << format << DrawnDesign();
             QTest::addRow("%s, three pens, filled, closed, inside", name) << format << kThreePensFilled;
             QTest::addRow("%s, grease", name) << format << greased;
             QTest::addRow("%s, two wide pens, open curve", name) << format << twoWideOpen;
@@ -329,7 +329,7 @@ private slots:
     void drawingMatchesThePngExport()
     {
         QFETCH(VectorFormat, format);
-        QFETCH(Design, design);
+        QFETCH(DrawnDesign, design);
         const QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("art"));
         exportDesign(design, format, settingsFor(design, file));
@@ -395,7 +395,7 @@ private slots:
         QFETCH(double, penWidthMm);
         QFETCH(int, writeLimit);
         QFETCH(QString, reason);
-        const Design heavy{500, 3, 2, 60, 1};   // over 5 MB of SVG
+        const DrawnDesign heavy{500, 3, 2, 60, 1};   // over 5 MB of SVG
         Rotagraph art;
         setDesign(art, heavy);
         const QTemporaryDir folder;

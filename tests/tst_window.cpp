@@ -22,13 +22,6 @@ namespace {
 // What a desktop keeps of a screen for its own panel and the window's title bar.
 constexpr int kScreenFurniture = 64;
 
-void type(NumberField* field, const QString& text)
-{
-    field->clear();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Return);
-}
-
 }
 
 class TestWindow : public QObject
@@ -131,8 +124,8 @@ private slots:
         app->wheelGrease()->click();
         app->limitRotations()->click();
         control<QRadioButton>("runnerInside")->click();
-        type(app->anchorRadiusInput(), "90");
-        type(app->revolutionsInput(), "3");
+        typeInto(app->anchorRadiusInput(), "90");
+        typeInto(app->revolutionsInput(), "3");
         app->penWidthSlider()->setFloatValue(4);
         QCOMPARE(app->colorsInUse(), 3);
         QCOMPARE(art->runnerRadius(), -72.0f);
@@ -176,12 +169,12 @@ private slots:
 
     void typingKeepsTheFractionForDrawing()
     {
-        type(app->runnerRadiusInput(), "72.9");
+        typeInto(app->runnerRadiusInput(), "72.9");
         QCOMPARE(app->runnerRadiusStepper()->floatValue(), 72.0f);
         QCOMPARE(art->runnerRadius(), 72.9f);
 
         app->confinePen()->click();
-        type(app->penRadiusInput(), "-3.7");
+        typeInto(app->penRadiusInput(), "-3.7");
         QCOMPARE(app->penRadiusStepper()->floatValue(), 0.0f);   // held within its range
         QCOMPARE(art->penHoleRadius(), -3.7f);
     }
@@ -218,7 +211,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(float, value);
-        type(app->anchorRadiusInput(), text);
+        typeInto(app->anchorRadiusInput(), text);
         QCOMPARE(art->anchorRadius(), value);
         // The stepper takes the truncated value, saturated and held within its range.
         const float expected = std::clamp(std::isinf(value) ? 1000.0f : std::trunc(value), 0.0f, 1000.0f);
@@ -243,7 +236,7 @@ private slots:
         QFETCH(float, expected);
         if (!confine)
             app->confinePen()->click();
-        type(app->penRadiusInput(), pen);
+        typeInto(app->penRadiusInput(), pen);
         QCOMPARE(art->penHoleRadius(), expected);
         QCOMPARE(app->penRadiusInput()->floatValue(), expected);
         QCOMPARE(app->penRadiusStepper()->floatValue(), std::trunc(expected));
@@ -251,7 +244,7 @@ private slots:
 
     void loweringTheRunnerDragsThePen()
     {
-        type(app->runnerRadiusInput(), "54");
+        typeInto(app->runnerRadiusInput(), "54");
         app->runnerRadiusStepper()->stepDown();
         QCOMPARE(app->runnerRadiusInput()->text(), QString("53"));
         QCOMPARE(app->penRadiusInput()->text(), QString("52"));
@@ -281,9 +274,9 @@ private slots:
         QFETCH(float, expected);
         app->confinePen()->click();
         app->limitRotations()->click();
-        type(app->anchorRadiusInput(), anchor);
-        type(app->runnerRadiusInput(), runner);
-        type(app->revolutionsInput(), revolutions);
+        typeInto(app->anchorRadiusInput(), anchor);
+        typeInto(app->runnerRadiusInput(), runner);
+        typeInto(app->revolutionsInput(), revolutions);
         QCOMPARE(art->rotationsToMake(), expected);
         QCOMPARE(app->revolutionsInput()->floatValue(), expected);
         QCOMPARE(app->revolutionsStepper()->floatValue(), expected);
@@ -295,9 +288,9 @@ private slots:
         QCOMPARE(art->runnerRadius(), -72.0f);
         QCOMPARE(app->runnerRadiusInput()->text(), QString("72"));   // the field holds a magnitude
         app->limitRotations()->click();
-        type(app->revolutionsInput(), "30");
+        typeInto(app->revolutionsInput(), "30");
         QCOMPARE(art->rotationsToMake(), 22.0f);   // the limit uses 72, not -72
-        type(app->penRadiusInput(), "80");
+        typeInto(app->penRadiusInput(), "80");
         QCOMPARE(art->penHoleRadius(), 71.0f);
         control<QRadioButton>("runnerOutside")->click();
         QCOMPARE(art->runnerRadius(), 72.0f);
@@ -366,10 +359,10 @@ private slots:
 
     void truncatedDesignsSaySo()
     {
-        type(app->revolutionsInput(), "1e7");
+        typeInto(app->revolutionsInput(), "1e7");
         QTRY_VERIFY(app->statusLine()->drawingText().contains("4,194,304"));
         QVERIFY(art->lastDrawingTruncated());
-        type(app->revolutionsInput(), "0");
+        typeInto(app->revolutionsInput(), "0");
         QTRY_COMPARE(app->statusLine()->drawingText(), QString("1 point"));
     }
 
@@ -393,8 +386,8 @@ private slots:
     {
         auto* fit = control<QAction>("actionFitToWindow");
         QVERIFY(fit->isChecked() && art->zoom().fitsToWindow());
-        type(app->anchorRadiusInput(), "500");
-        type(app->runnerRadiusInput(), "3");
+        typeInto(app->anchorRadiusInput(), "500");
+        typeInto(app->runnerRadiusInput(), "3");
         // The design, 1000 across, shrinks into the view with a margin.
         QVERIFY(art->screenScale() < 1);
         const double fitted = art->screenScale();
@@ -450,7 +443,7 @@ private slots:
         QFETCH(QString, used);
         NumberField* anchor = app->anchorRadiusInput();
         const QString tip = anchor->toolTip();
-        type(anchor, text);
+        typeInto(anchor, text);
         QVERIFY(anchor->isMarkedInvalid());
         QVERIFY2(anchor->toolTip().contains(used), qPrintable(anchor->toolTip()));
         QVERIFY(anchor->palette().color(QPalette::Base) != app->penRadiusInput()->palette().color(QPalette::Base));

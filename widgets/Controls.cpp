@@ -85,10 +85,7 @@ NumberField::NumberField(QWidget* parent)
     // Return always commits; leaving the field commits only an edit, so that focus moving
     // around (a dialog opening, say) does not redraw from the controls.
     connect(this, &QLineEdit::returnPressed, this, &NumberField::commit);
-    connect(this, &QLineEdit::editingFinished, this, [this] {
-        if (isModified())
-            commit();
-    });
+    connect(this, &QLineEdit::editingFinished, this, &NumberField::commitPendingEdit);
     // A mark goes as soon as the text is a number again; it comes only with a commit, not
     // half way through typing one.
     connect(this, &QLineEdit::textChanged, this, [this] {
@@ -104,10 +101,22 @@ void NumberField::commit()
     emit numberEdited();
 }
 
-void NumberField::commitEditThenStep(int steps)
+void NumberField::setCommittedText(const QString& text)
+{
+    setText(text);
+    setModified(false);
+    markWhetherANumber();
+}
+
+void NumberField::commitPendingEdit()
 {
     if (isModified())
         commit();
+}
+
+void NumberField::commitEditThenStep(int steps)
+{
+    commitPendingEdit();
     emit stepRequested(steps);
 }
 
@@ -303,6 +312,8 @@ void ColorWell::openColorDialog()
     auto* dialog = new QColorDialog(m_color.isValid() ? m_color : QColor(Qt::black), window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(toolTip().isEmpty() ? tr("Choose a Colour") : toolTip());
+    // A pen or a fill may be see-through: the design keeps and draws the alpha.
+    dialog->setOption(QColorDialog::ShowAlphaChannel);
     connect(dialog, &QColorDialog::colorSelected, this, [this](const QColor& color) {
         setColor(color);
         emit colorPicked();

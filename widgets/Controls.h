@@ -39,6 +39,11 @@ public:
 
     float floatValue() const { return leadingNumber(text()); }
     void setFloatValue(float value) { setText(formatNumber(value)); }
+    // Shows a text as a committed edit leaves it, marked when it is not wholly a number, but
+    // sends nothing: for a value that comes from a file or from the history of changes.
+    void setCommittedText(const QString& text);
+    // Commits what the user has typed and not yet committed, as Return would; nothing otherwise.
+    void commitPendingEdit();
 
     // Whether the field is marked as holding text that is not wholly a number.
     bool isMarkedInvalid() const { return m_markedInvalid; }

@@ -1,0 +1,59 @@
+#include "app/ChangeRecording.h"
+
+#include "app/DesignDocument.h"
+#include "app/WindowControls.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// What the history calls a control's change: its accessible name, or else the text it shows.
+QString changeName(const QWidget* control)
+{
+    if (!control->accessibleName().isEmpty())
+        return control->accessibleName();
+    QString text;
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+        text = button->text().remove(u'&');
+    if (text.endsWith(u':'))
+        text.chop(1);
+    return text;
+}
+
+}
+
+void recordChangesOf(const WindowControls& controls, DesignDocument& document)
+{
+    DesignDocument* history = &document;
+    // A click is a step of its own; a stepper's clicks or a slider's moves in a row merge.
+    const auto recordStep = [history](QWidget* control) { history->record(changeName(control)); };
+    const auto recordRun = [history](QWidget* control) { history->record(changeName(control), control); };
+
+    for (const NumericControls& numeric : controls.numeric) {
+        if (Stepper* stepper = numeric.stepper)
+            QObject::connect(stepper, &Stepper::valueStepped, history, [recordRun, stepper] { recordRun(stepper); });
+        if (NumberField* input = numeric.input)
+            QObject::connect(input, &NumberField::numberEdited, history, [recordStep, input] { recordStep(input); });
+    }
+    for (const QPointer<QCheckBox>& checkbox :
+         {controls.showAnchorCheckbox, controls.closeCurveCheckbox, controls.fillCheckbox, controls.wheelGrease,
+          controls.limitRotations, controls.confinePen, controls.useSecondColorCheck, controls.useThirdColorCheck}) {
+        if (QCheckBox* box = checkbox)
+            QObject::connect(box, &QAbstractButton::clicked, history, [recordStep, box] { recordStep(box); });
+    }
+    for (const QPointer<ColorWell>& well :
+         {controls.colorPicker, controls.secondColor, controls.thirdColor, controls.fillColorPicker}) {
+        if (ColorWell* colorWell = well)
+            QObject::connect(colorWell, &ColorWell::colorPicked, history, [recordStep, colorWell] { recordStep(colorWell); });
+    }
+    for (const QPointer<FloatSlider>& slider : {controls.penWidthSlider, controls.drawSpeedControl}) {
+        if (FloatSlider* floatSlider = slider) {
+            QObject::connect(floatSlider, &FloatSlider::valueEdited, history, [recordRun, floatSlider] { recordRun(floatSlider); });
+            // A new drag is a new step, even right after the last one.
+            QObject::connect(floatSlider, &QAbstractSlider::sliderPressed, history, &DesignDocument::endRun);
+        }
+    }
+    if (QButtonGroup* side = controls.runnerPosition)
+        QObject::connect(side, &QButtonGroup::idClicked, history,
+                         [history] { history->record(QCoreApplication::translate("ChangeRecording", "Runner side")); });
+}

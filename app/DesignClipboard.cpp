@@ -1,0 +1,51 @@
+#include "app/DesignClipboard.h"
+
+#include "app/DesignFormat.h"
+#include "app/Notice.h"
+#include "output/PngExport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace {
+
+// The export's default: the drawing fills the image.
+constexpr bool kEnlarge = true;
+
+QString tr(const char* text)
+{
+    return QApplication::translate("DesignClipboard", text);
+}
+
+}
+
+void copyDesign(const Rotagraph& art, bool greaseIt, const QByteArray& designText)
+{
+    const int edge = std::clamp(suggestedImageEdge(art), kMinimumImageEdge, kMaximumImageEdge);
+    QImage image = renderExportImage(art, edge, kEnlarge, greaseIt);
+    auto* data = new QMimeData;
+    if (!image.isNull()) {   // without memory for the image, the design's text still goes
+        image.setText(kDesignTextKey, QString::fromUtf8(designText));
+        data->setImageData(image);
+    }
+    data->setText(QString::fromUtf8(designText));
+    QApplication::clipboard()->setMimeData(data);
+}
+
+std::optional<Design> pasteDesign(QWidget* window)
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    QString text = data && data->hasText() ? data->text() : QString();
+    if (text.trimmed().isEmpty() && data && data->hasImage())
+        text = qvariant_cast<QImage>(data->imageData()).text(kDesignTextKey);
+    // Text that is no design says what it lacks; no text at all needs no reason.
+    const DesignReadResult read = text.trimmed().isEmpty() ? DesignReadResult{} : readDesign(text.toUtf8());
+    if (!read.design)
+        showNotice(window, QStringLiteral("pasteFailure"), tr("Paste Design"),
+                   tr("The clipboard holds no Rotagraph design."), read.error);
+    return read.design;
+}

@@ -1,0 +1,99 @@
+#include "app/DesignControls.h"
+
+#include <cmath>
+
+namespace {
+
+template <typename Control, typename Value>
+struct Binding {
+    QPointer<Control> WindowControls::*control;
+    Value Design::*value;
+};
+
+// Both directions go by these tables, so that neither can leave a control out.
+QString Design::* const kTypedNumbers[kParameterCount] = {&Design::anchorRadius, &Design::runnerRadius,
+                                                          &Design::penHoleRadius, &Design::revolutions};   // by tag - 1
+
+const Binding<QCheckBox, bool> kSwitches[] = {
+    {&WindowControls::closeCurveCheckbox, &Design::closeCurve},
+    {&WindowControls::fillCheckbox, &Design::fillShape},
+    {&WindowControls::showAnchorCheckbox, &Design::showWheels},
+    {&WindowControls::wheelGrease, &Design::greaseIt},
+    {&WindowControls::limitRotations, &Design::limitRevolutions},
+    {&WindowControls::confinePen, &Design::confinePen},
+};
+
+const Binding<ColorWell, QColor> kColors[] = {
+    {&WindowControls::colorPicker, &Design::penColor},
+    {&WindowControls::secondColor, &Design::pen2Color},
+    {&WindowControls::thirdColor, &Design::pen3Color},
+    {&WindowControls::fillColorPicker, &Design::fillColor},
+};
+
+const Binding<FloatSlider, float> kSliders[] = {
+    {&WindowControls::penWidthSlider, &Design::penWidth},
+    {&WindowControls::drawSpeedControl, &Design::drawSpeed},
+};
+
+}
+
+Design designShownBy(const WindowControls& controls, int colorsInUse)
+{
+    Design design;
+    for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
+        const QPointer<NumberField>& input = controls.numericControls(tag)->input;
+        design.*kTypedNumbers[tag - 1] = input ? input->text() : QString();
+    }
+    const QPointer<QButtonGroup>& side = controls.runnerPosition;
+    design.runnerSide = side && side->checkedId() == kInsideTag ? RunnerSide::Inside : RunnerSide::Outside;
+    for (const auto& binding : kSwitches)
+        design.*binding.value = isOn(controls.*binding.control);
+    for (const auto& binding : kColors)
+        design.*binding.value = colorOf(controls.*binding.control);
+    for (const auto& binding : kSliders)
+        design.*binding.value = floatValueOf(controls.*binding.control);
+    design.colorsInUse = colorsInUse;
+    return design;
+}
+
+void showDesign(const WindowControls& controls, const Design& design)
+{
+    for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
+        const NumericControls& numeric = *controls.numericControls(tag);
+        const QString& text = design.*kTypedNumbers[tag - 1];
+        if (numeric.input)
+            numeric.input->setCommittedText(text);
+        setFloatValueOf(numeric.stepper, truncated(leadingNumber(text)));
+    }
+    if (const QPointer<QButtonGroup>& side = controls.runnerPosition) {
+        if (QAbstractButton* button = side->button(design.runnerSide == RunnerSide::Inside ? kInsideTag : kOutsideTag))
+            button->setChecked(true);
+    }
+    for (const auto& binding : kSwitches)
+        setOn(controls.*binding.control, design.*binding.value);
+    for (const auto& binding : kColors)
+        setColorOf(controls.*binding.control, design.*binding.value);
+    for (const auto& binding : kSliders)
+        setFloatValueOf(controls.*binding.control, design.*binding.value);
+    showColorsInUse(controls, design.colorsInUse);
+}
+
+void showColorsInUse(const WindowControls& controls, int colorsInUse)
+{
+    constexpr int kTwoColors = 2;
+    constexpr int kThreeColors = 3;
+    setOn(controls.useSecondColorCheck, colorsInUse >= kTwoColors);
+    setOn(controls.useThirdColorCheck, colorsInUse >= kThreeColors);
+    setEnabledOf(controls.secondColor, colorsInUse >= kTwoColors);
+    setEnabledOf(controls.useThirdColorCheck, colorsInUse >= kTwoColors);
+    setEnabledOf(controls.thirdColor, colorsInUse >= kThreeColors);
+}
+
+void setSliderRange(FloatSlider& slider, const SliderRange& range)
+{
+    const double stepsPerUnit = 1.0 / double(range.step);
+    slider.setScale(stepsPerUnit);
+    slider.setRange(int(std::lround(double(range.minimum) * stepsPerUnit)),
+                    int(std::lround(double(range.maximum) * stepsPerUnit)));
+    slider.setSingleStep(1);
+}

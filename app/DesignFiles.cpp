@@ -1,0 +1,123 @@
+#include "app/DesignFiles.h"
+
+#include "app/DesignDocument.h"
+#include "app/DesignFormat.h"
+#include "app/Notice.h"
+#include "app/RecentFiles.h"
+#include "output/ExportDialog.h"
+#include "output/SafeWrite.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+ExportFormat designFileFormat()
+{
+    return {DesignFiles::tr("Save Design"), QStringLiteral("rotagraph"), DesignFiles::tr("Rotagraph designs (*.rotagraph)")};
+}
+
+QString fileNameOf(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+}
+
+DesignFiles::DesignFiles(Window window, DesignDocument& document, RecentFiles& recentFiles, QObject* parent)
+    : QObject(parent)
+    , m_window(std::move(window))
+    , m_document(document)
+    , m_recentFiles(recentFiles)
+{
+}
+
+bool DesignFiles::maybeSave()
+{
+    if (!m_document.hasUnsavedChanges())
+        return true;
+    QMessageBox box(QMessageBox::Warning, tr("Unsaved Changes"),
+                    tr("Do you want to save the changes to “%1”?").arg(fileNameOf(m_document.filePath())),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_window.widget);
+    box.setObjectName(QStringLiteral("saveChangesQuestion"));
+    box.setInformativeText(tr("Your changes are lost if you don’t save them."));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setWindowModality(Qt::WindowModal);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return save();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DesignFiles::open()
+{
+    if (!maybeSave())
+        return;
+    auto* dialog = new QFileDialog(m_window.widget, tr("Open Design"));
+    // Qt's own dialog, as the export dialogs have it.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters({tr("Rotagraph designs (*.rotagraph)"), tr("Images with a design (*.png)")});
+    if (!m_document.filePath().isEmpty())
+        dialog->setDirectory(QFileInfo(m_document.filePath()).absolutePath());
+    connect(dialog, &QFileDialog::fileSelected, this, &DesignFiles::read);
+    connect(dialog, &QFileDialog::finished, dialog, &QObject::deleteLater);
+    dialog->open();
+}
+
+void DesignFiles::openFile(const QString& path)
+{
+    if (maybeSave())
+        read(path);
+}
+
+bool DesignFiles::save()
+{
+    const QString path = m_document.filePath();
+    if (path.isEmpty()) {
+        saveAs();
+        return false;
+    }
+    QString error;
+    if (!write(path, &error)) {
+        reportExportFailure(m_window.widget, designFileFormat(), path, error);
+        return false;
+    }
+    return true;
+}
+
+void DesignFiles::saveAs()
+{
+    // A whole path opens the dialog in the file's folder.
+    const QString path = m_document.filePath();
+    openExportDialog(m_window.widget, designFileFormat(), path.isEmpty() ? m_window.suggestedName() : path, nullptr,
+                     [this](const QString& target, QString* error) { return write(target, error); });
+}
+
+void DesignFiles::read(const QString& path)
+{
+    const DesignReadResult read = loadDesignFile(path);
+    if (!read.design) {
+        showNotice(m_window.widget, QStringLiteral("openFailure"), tr("Open Design"),
+                   tr("“%1” could not be opened.").arg(fileNameOf(path)), read.error);
+        return;
+    }
+    m_recentFiles.add(path);
+    m_window.showOpened(*read.design, read.fromImage ? QString() : QFileInfo(path).absoluteFilePath(),
+                        tr("Open “%1”").arg(fileNameOf(path)));
+}
+
+bool DesignFiles::write(const QString& path, QString* error)
+{
+    if (!writeFileSafely(path, designToJson(m_window.currentDesign()), error))
+        return false;
+    m_document.markSaved(QFileInfo(path).absoluteFilePath());
+    m_recentFiles.add(path);
+    return true;
+}

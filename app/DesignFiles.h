@@ -1,0 +1,55 @@
+#pragma once
+
+// The commands that read and write design files: Open…, a recent or a dropped file, Save and
+// Save As…, and the question before a design with unsaved changes is set aside. A file is
+// written whole or not at all (output/SafeWrite.h); a file that cannot be read changes nothing
+// and says why.
+
+#include "app/Design.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class DesignDocument;
+class RecentFiles;
+class QWidget;
+
+class DesignFiles : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Window {
+        QWidget* widget = nullptr;                  // what the dialogs and messages belong to
+        std::function<Design()> currentDesign;      // the design to write
+        std::function<QString()> suggestedName;     // for a design that has no file yet
+        // Shows a design that was read, as one undoable step named `stepName`, with `filePath`
+        // as the document's file: none for a design that came in an image, which must not be
+        // written over with a design file.
+        std::function<void(const Design&, const QString& filePath, const QString& stepName)> showOpened;
+    };
+
+    DesignFiles(Window window, DesignDocument& document, RecentFiles& recentFiles, QObject* parent = nullptr);
+
+    // Asks whether to save a design with unsaved changes, and saves it when told to. False when
+    // the user cancels or the save fails: what was to follow must not happen.
+    bool maybeSave();
+    // Asks about unsaved changes, then offers the open dialog.
+    void open();
+    // Asks about unsaved changes, then opens the file.
+    void openFile(const QString& path);
+    // Writes the design to its file; one that has none asks for it, and counts as not saved yet.
+    bool save();
+    // Asks for a file, then writes the design to it; the dialog returns at once.
+    void saveAs();
+
+private:
+    void read(const QString& path);
+    bool write(const QString& path, QString* error);
+
+    Window m_window;
+    DesignDocument& m_document;
+    RecentFiles& m_recentFiles;
+};

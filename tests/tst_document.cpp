@@ -1,0 +1,569 @@
+#include "app/AppDelegate.h"
+#include "app/DesignFormat.h"
+#include "app/RecentFiles.h"
+#include "app/StatusLine.h"
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <functional>
+
+// Designs kept and shared through the real window: files saved and opened through its dialogs,
+// changes undone through its Edit menu, the clipboard; and afterwards, what the window shows:
+// every design control and every value of the art view.
+
+using WindowChange = std::function<void(AppDelegate&)>;
+Q_DECLARE_METATYPE(WindowChange)
+
+namespace {
+
+template <typename T = QAction>
+T* find(const AppDelegate& app, const char* name)
+{
+    T* found = app.mainWindow()->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s in the window", name);
+    return found;
+}
+
+QFileDialog* visibleFileDialog(const AppDelegate& app)
+{
+    for (QFileDialog* dialog : app.mainWindow()->findChildren<QFileDialog*>())
+        if (dialog->isVisible())
+            return dialog;
+    return nullptr;
+}
+
+// Runs a command that asks for a file, types the whole path into its dialog and confirms it.
+void throughDialog(const AppDelegate& app, const char* action, const QString& path)
+{
+    find(app, action)->trigger();
+    QFileDialog* dialog = visibleFileDialog(app);
+    QVERIFY(dialog);
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    const auto button = dialog->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save : QDialogButtonBox::Open;
+    dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(button)->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void drop(const AppDelegate& app, const QString& path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint middle = app.mainWindow()->rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app.mainWindow(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent dropped(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app.mainWindow(), &dropped);
+}
+
+void pickColour(ColorWell* well, const QColor& colour)
+{
+    well->click();
+    auto* dialog = well->window()->findChild<QColorDialog*>();
+    QVERIFY(dialog && dialog->isVisible());
+    dialog->setCurrentColor(colour);
+    dialog->accept();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A press on the handle, moves through the positions, a release: one drag.
+void drag(QSlider* slider, std::initializer_list<int> positions)
+{
+    slider->setSliderDown(true);
+    for (int position : positions)
+        slider->setSliderPosition(position);
+    slider->setSliderDown(false);
+}
+
+void typeWithoutCommitting(NumberField* field, const QString& text)
+{
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+}
+
+// The title, every design control as its name and what it shows, and the art view's values on
+// one line, the last.
+QStringList windowShows(const AppDelegate& app)
+{
+    const QMainWindow* window = app.mainWindow();
+    QStringList shown{window->windowTitle()};
+    const auto show = [&shown](const QWidget* control, const QString& value) {
+        shown << control->objectName() + ' ' + value + (control->isEnabled() ? "" : " disabled");
+    };
+    for (const NumberField* field : window->findChildren<NumberField*>())
+        show(field, field->text() + (field->isMarkedInvalid() ? " marked" : ""));
+    for (const Stepper* stepper : window->findChildren<Stepper*>())
+        show(stepper, QString::number(stepper->value(), 'g', 17));
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (button->isCheckable())
+            show(button, button->isChecked() ? "on" : "off");
+    for (const ColorWell* well : window->findChildren<ColorWell*>())
+        show(well, well->color().name(QColor::HexArgb));
+    for (const FloatSlider* slider : window->findChildren<FloatSlider*>())
+        show(slider, formatNumber(slider->floatValue()));
+    const Rotagraph& art = *app.artView();
+    const auto colour = [](const QColor& c) { return c.isValid() ? c.name(QColor::HexArgb) : QStringLiteral("none"); };
+    shown << QStringList{"art", formatNumber(art.anchorRadius()), formatNumber(art.runnerRadius()),
+                         formatNumber(art.penHoleRadius()), formatNumber(art.penDrawSize()), colour(art.penColor()),
+                         colour(art.pen2Color()), colour(art.pen3Color()), QString::number(art.numberOfColors()),
+                         formatNumber(art.rotationsToMake()), QString::number(art.showAnchor()),
+                         QString::number(art.closeCurve()), QString::number(art.fillShape()), colour(art.fillColor()),
+                         QString::number(art.greaseIt()), formatNumber(art.percentToDraw()),
+                         QString::number(art.drawMode()), QString::number(art.allowScaleUp())}
+                 .join(' ');
+    return shown;
+}
+
+// A design that differs from the default in every value a user can set, fractions and
+// see-through colours among them.
+void enterEveryValue(AppDelegate& app)
+{
+    typeInto(app.anchorRadiusInput(), "160.25");
+    typeInto(app.runnerRadiusInput(), "72.9 mm");
+    typeInto(app.penRadiusInput(), "31.5");
+    typeInto(app.revolutionsInput(), "7");
+    find<QRadioButton>(app, "runnerInside")->click();
+    app.useSecondColorCheck()->click();
+    app.useThirdColorCheck()->click();
+    pickColour(app.colorPicker(), QColor(10, 20, 30, 128));
+    pickColour(app.secondColor(), QColor(200, 100, 0, 64));
+    pickColour(app.thirdColor(), QColor(0, 90, 180));
+    pickColour(app.fillColorPicker(), QColor(250, 240, 10, 40));
+    drag(app.penWidthSlider(), {15});
+    drag(app.drawSpeedControl(), {55});
+    for (QCheckBox* box : {app.closeCurveCheckbox().data(), app.fillCheckbox().data(), app.showAnchorCheckbox().data(),
+                           app.wheelGrease().data(), app.limitRotations().data(), app.confinePen().data()})
+        box->click();
+}
+
+// A design file as the application writes one, of the default design as `change` leaves it.
+QString designFile(const QString& name, const std::function<void(Design&)>& change)
+{
+    static QTemporaryDir folder;
+    Design design;
+    change(design);
+    writeContents(folder.filePath(name), designToJson(design));
+    return folder.filePath(name);
+}
+
+QByteArray pngWithoutDesign()
+{
+    QImage image(4, 4, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "png");
+    return png.data();
+}
+
+}
+
+class TestDocument : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppDelegate> app;
+    std::unique_ptr<QTemporaryDir> folder;
+
+    QString path(const QString& name) const { return folder->filePath(name); }
+    QString title() const { return app->mainWindow()->windowTitle(); }
+
+private slots:
+    void init()
+    {
+        useFreshSettings();
+        folder = std::make_unique<QTemporaryDir>();
+        app = std::make_unique<AppDelegate>();
+        app->applicationDidFinishLaunching();
+        app->mainWindow()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+    }
+
+    void cleanup()
+    {
+        app.reset();
+        QApplication::clipboard()->clear();
+    }
+
+    void savedDesignOpensAsItWasSaved()
+    {
+        QCOMPARE(title(), QStringLiteral("Untitled[*]"));
+        enterEveryValue(*app);
+        const QString file = path("every value.rotagraph");
+        throughDialog(*app, "actionSave", file);   // no file yet: Save asks for one
+        QCOMPARE(title(), QStringLiteral("every value.rotagraph[*]"));
+        const QStringList saved = windowShows(*app);
+
+        find(*app, "actionNewDesign")->trigger();
+        QVERIFY(windowShows(*app) != saved);
+        QCOMPARE(title(), QStringLiteral("Untitled[*]"));
+        throughDialog(*app, "actionOpen", file);
+        QCOMPARE(windowShows(*app), saved);
+        QVERIFY(!app->mainWindow()->isWindowModified());
+    }
+
+    // An opened design takes the path of values entered in the controls: the pen kept inside
+    // the runner and the revolutions limited, when the design says so.
+    void openedDesignIsEnteredAsTyped_data()
+    {
+        QTest::addColumn<bool>("confine");
+        QTest::addColumn<bool>("limit");
+        QTest::addColumn<QString>("pen");
+        QTest::addColumn<QString>("revolutions");
+        QTest::addRow("pen confined") << true << false << "71" << "30";
+        QTest::addRow("revolutions limited") << false << true << "80" << "22";
+        QTest::addRow("neither") << false << false << "80" << "30";
+    }
+
+    void openedDesignIsEnteredAsTyped()
+    {
+        QFETCH(bool, confine);
+        QFETCH(bool, limit);
+        QFETCH(QString, pen);
+        QFETCH(QString, revolutions);
+        drop(*app, designFile("typed.rotagraph", [&](Design& d) {
+            d.penHoleRadius = "80";
+            d.revolutions = "30";
+            d.confinePen = confine;
+            d.limitRevolutions = limit;
+        }));
+        QCOMPARE(app->penRadiusInput()->text(), pen);
+        QCOMPARE(app->revolutionsInput()->text(), revolutions);
+        QCOMPARE(app->artView()->penHoleRadius(), pen.toFloat());
+        QCOMPARE(app->artView()->rotationsToMake(), revolutions.toFloat());
+    }
+
+    // One undo puts the window back as it was before the change, the art view included; redo
+    // puts the change back.
+    void undoAndRedoRestoreTheWindow_data()
+    {
+        QTest::addColumn<WindowChange>("setup");
+        QTest::addColumn<WindowChange>("change");
+        const WindowChange nothing = [](AppDelegate&) {};
+        QTest::addRow("a run of stepper clicks") << nothing << WindowChange([](AppDelegate& a) {
+            for (int click = 0; click < 3; ++click)
+                a.runnerRadiusStepper()->stepDown();
+        });
+        QTest::addRow("a slider drag") << nothing
+                                       << WindowChange([](AppDelegate& a) { drag(a.penWidthSlider(), {4, 8, 12}); });
+        QTest::addRow("a second drag of the same slider")
+            << WindowChange([](AppDelegate& a) { drag(a.penWidthSlider(), {4}); })
+            << WindowChange([](AppDelegate& a) { drag(a.penWidthSlider(), {10, 14}); });
+        QTest::addRow("the speed, which draws nothing")
+            << nothing << WindowChange([](AppDelegate& a) { drag(a.drawSpeedControl(), {30, 60}); });
+        QTest::addRow("a typed number") << nothing
+                                        << WindowChange([](AppDelegate& a) { typeInto(a.anchorRadiusInput(), "90.5"); });
+        // The arrows take no focus: a number being typed is drawn with the click, and goes with it.
+        QTest::addRow("a stepper click while a number is typed") << nothing << WindowChange([](AppDelegate& a) {
+            typeWithoutCommitting(a.anchorRadiusInput(), "90");
+            a.runnerRadiusStepper()->stepUp();
+        });
+        // Where a click takes no focus (some platforms' buttons), the number stays uncommitted:
+        // the option alone reaches the art view, and redo must not draw the number.
+        QTest::addRow("an option while a number is typed") << nothing << WindowChange([](AppDelegate& a) {
+            typeWithoutCommitting(a.anchorRadiusInput(), "90");
+            a.showAnchorCheckbox()->click();
+        });
+        const WindowChange newDesign = [](AppDelegate& a) { find(a, "actionNewDesign")->trigger(); };
+        QTest::addRow("New Design") << WindowChange(enterEveryValue) << newDesign;
+        const QString opened = designFile("opened.rotagraph", [](Design& d) { d.anchorRadius = "99"; d.fillShape = true; });
+        QTest::addRow("Open") << WindowChange([](AppDelegate& a) { typeInto(a.penRadiusInput(), "40"); })
+                              << WindowChange([opened](AppDelegate& a) { throughDialog(a, "actionOpen", opened); });
+        QTest::addRow("New Design after Open") << WindowChange([opened](AppDelegate& a) { drop(a, opened); })
+                                               << newDesign;
+    }
+
+    void undoAndRedoRestoreTheWindow()
+    {
+        QFETCH(WindowChange, setup);
+        QFETCH(WindowChange, change);
+        setup(*app);
+        const QStringList before = windowShows(*app);
+        change(*app);
+        const QStringList after = windowShows(*app);
+        QVERIFY(after != before);
+        QTest::keySequence(app->mainWindow(), QKeySequence::Undo);
+        QCOMPARE(windowShows(*app), before);
+        QTest::keySequence(app->mainWindow(), QKeySequence::Redo);
+        QCOMPARE(windowShows(*app), after);
+    }
+
+    void undoStopsASlowDrawing()
+    {
+        const QStringList before = windowShows(*app);
+        app->fillCheckbox()->click();
+        app->drawSlowButton()->click();
+        QTRY_VERIFY(app->artView()->percentToDraw() < 100);
+        find(*app, "actionUndo")->trigger();
+        QTRY_COMPARE(app->drawSlowButton()->text(), QStringLiteral("Draw Slowly"));
+        QCOMPARE(windowShows(*app), before);
+    }
+
+    void unsavedChangesAreAskedAbout_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");   // no button: the design has no file, and nothing is asked
+        for (const char* command : {"actionNewDesign", "actionOpen", "close"}) {
+            QTest::addRow("%s, Save", command) << command << int(QMessageBox::Save);
+            QTest::addRow("%s, Discard", command) << command << int(QMessageBox::Discard);
+            QTest::addRow("%s, Cancel", command) << command << int(QMessageBox::Cancel);
+            QTest::addRow("%s, untitled", command) << command << int(QMessageBox::NoButton);
+        }
+    }
+
+    void unsavedChangesAreAskedAbout()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        const bool titled = answer != QMessageBox::NoButton;
+        const QString file = path("asked.rotagraph");
+        if (titled)
+            throughDialog(*app, "actionSaveAs", file);
+        const QByteArray saved = contentsOf(file);
+        app->runnerRadiusStepper()->stepUp();
+        const QStringList changed = windowShows(*app);
+        QCOMPARE(app->mainWindow()->isWindowModified(), titled);
+
+        MessageBoxAnswerer answerer({QMessageBox::StandardButton(answer)});
+        if (command == "close")
+            app->mainWindow()->close();
+        else
+            find(*app, qPrintable(command))->trigger();
+        QCOMPARE(answerer.names, titled ? QStringList{"saveChangesQuestion"} : QStringList{});
+        QCOMPARE(contentsOf(file) == saved, answer != QMessageBox::Save);
+        if (answer == QMessageBox::Save)
+            QCOMPARE(readDesign(contentsOf(file)).design->runnerRadius, QStringLiteral("73"));
+        const bool goesOn = answer != QMessageBox::Cancel;
+        if (command == "actionNewDesign")
+            QCOMPARE(windowShows(*app) != changed, goesOn);
+        if (command == "actionOpen") {
+            QCOMPARE(visibleFileDialog(*app) != nullptr, goesOn);
+            if (goesOn)
+                visibleFileDialog(*app)->reject();
+        }
+        if (command == "close")
+            QCOMPARE(app->mainWindow()->isVisible(), !goesOn);
+    }
+
+    // Copy puts the drawing and the design on the clipboard, and pasting the design sets it as
+    // one step; inside a field the same keys copy and paste the field's text.
+    void copyAndPaste()
+    {
+        enterEveryValue(*app);
+        const QStringList copied = windowShows(*app);
+        find(*app, "actionCopy")->trigger();
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        const QImage image = qvariant_cast<QImage>(data->imageData());
+        constexpr int kSuggestedEdge = 247;   // (160.25 - 72.9 + 31.5) × 2 + 10, whole
+        QCOMPARE(image.size(), QSize(kSuggestedEdge, kSuggestedEdge));
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+        QCOMPARE(image.text(kDesignTextKey), data->text());
+
+        find(*app, "actionNewDesign")->trigger();
+        const QStringList fresh = windowShows(*app);
+        QTest::keySequence(app->mainWindow(), QKeySequence::Paste);
+        QCOMPARE(windowShows(*app), copied);
+        find(*app, "actionUndo")->trigger();
+        QCOMPARE(windowShows(*app), fresh);
+
+        app->mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app->mainWindow()));
+        app->anchorRadiusInput()->setFocus();
+        app->anchorRadiusInput()->selectAll();
+        QTest::keySequence(app->anchorRadiusInput(), QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("160"));
+        QVERIFY(!QApplication::clipboard()->mimeData()->hasImage());
+        app->penRadiusInput()->setFocus();
+        app->penRadiusInput()->selectAll();
+        QTest::keySequence(app->penRadiusInput(), QKeySequence::Paste);
+        QCOMPARE(app->penRadiusInput()->text(), QStringLiteral("160"));
+        QCOMPARE(windowShows(*app).last(), fresh.last());   // the art view: nothing pasted into it
+    }
+
+    // Each export carries the design: the PNG opens as its design again, by the menu or dropped
+    // on the window, and the SVG keeps it in its metadata.
+    void exportsCarryTheDesign_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("dropped");
+        QTest::addRow("PNG, opened") << "actionExport" << "design.png" << false;
+        QTest::addRow("PNG, dropped") << "actionExport" << "design.png" << true;
+        QTest::addRow("SVG") << "actionExportSvg" << "design.svg" << false;
+    }
+
+    void exportsCarryTheDesign()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(bool, dropped);
+        enterEveryValue(*app);
+        const QStringList exported = windowShows(*app);
+        throughDialog(*app, qPrintable(action), path(file));
+        find(*app, "actionNewDesign")->trigger();
+        if (file.endsWith(".svg")) {
+            QFile svg(path(file));
+            QVERIFY(svg.open(QIODevice::ReadOnly));
+            QXmlStreamReader reader(&svg);
+            while (reader.readNextStartElement() && reader.name() != QLatin1String("metadata"))
+                if (reader.name() != QLatin1String("svg"))
+                    reader.skipCurrentElement();
+            QApplication::clipboard()->setText(reader.readElementText());
+            find(*app, "actionPaste")->trigger();
+        } else {
+            dropped ? drop(*app, path(file)) : throughDialog(*app, "actionOpen", path(file));
+            // Saving must not write a design file over the image: it asks for a file of its own.
+            QCOMPARE(title(), QStringLiteral("Untitled[*]"));
+        }
+        QCOMPARE(windowShows(*app), exported);
+    }
+
+    // A file or clipboard that holds no design changes nothing and says why.
+    void badInputChangesNothing_data()
+    {
+        QTest::addColumn<QString>("name");          // empty: pasted
+        QTest::addColumn<QByteArray>("contents");   // null: there is no such file
+        QTest::addColumn<QString>("message");
+        QTest::addRow("not JSON") << "zipped.rotagraph" << QByteArray("PK\3\4")
+                                  << "“zipped.rotagraph” could not be opened.\nIt is not a design file";
+        QTest::addRow("a newer version") << "newer.rotagraph"
+                                         << QByteArray(R"({"format": "rotagraph-design", "version": 2})")
+                                         << "“newer.rotagraph” could not be opened.\nIt was made by a newer version";
+        QTest::addRow("an image without a design")
+            << "plain.png" << pngWithoutDesign()
+            << "“plain.png” could not be opened.\nThis image holds no Rotagraph design.";
+        QTest::addRow("gone") << "gone.rotagraph" << QByteArray()
+                              << "“gone.rotagraph” could not be opened.\nThere is no such file.";
+        QTest::addRow("pasted text") << "" << QByteArray("160, 72, 53")
+                                     << "The clipboard holds no Rotagraph design.\nIt is not a design file";
+    }
+
+    void badInputChangesNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, message);
+        app->fillCheckbox()->click();
+        const QStringList before = windowShows(*app);
+        MessageBoxAnswerer answerer({QMessageBox::Ok});
+        if (name.isEmpty()) {
+            QApplication::clipboard()->setText(QString::fromUtf8(contents));
+            find(*app, "actionPaste")->trigger();
+        } else {
+            QVERIFY(contents.isNull() || writeContents(path(name), contents));
+            drop(*app, path(name));
+        }
+        QTRY_COMPARE(answerer.texts.size(), 1);
+        QVERIFY2(answerer.texts.first().startsWith(message), qPrintable(answerer.texts.first()));
+        QCOMPARE(windowShows(*app), before);
+        QCOMPARE(title(), QStringLiteral("Untitled[*]"));
+        find(*app, "actionUndo")->trigger();   // the history still ends with the change before
+        QVERIFY(!app->artView()->fillShape());
+    }
+
+    void failedSaveKeepsTheFileAndSaysSo()
+    {
+        const QString file = path("kept.rotagraph");
+        throughDialog(*app, "actionSaveAs", file);
+        const QByteArray saved = contentsOf(file);
+        typeInto(app->anchorRadiusInput(), "123");
+        {
+            constexpr rlim_t kTooFewBytes = 64;   // a design file takes several hundred
+            const WriteLimit limit(kTooFewBytes);
+            MessageBoxAnswerer answerer({QMessageBox::Ok});
+            find(*app, "actionSave")->trigger();
+            QCOMPARE(answerer.texts.size(), 1);
+            const QString expected = QStringLiteral("The design could not be saved as “%1”.\nFile too large").arg(file);
+            QVERIFY2(answerer.texts.first().startsWith(expected), qPrintable(answerer.texts.first()));
+        }
+        QCOMPARE(contentsOf(file), saved);
+        QVERIFY(app->mainWindow()->isWindowModified());
+        find(*app, "actionSave")->trigger();
+        QCOMPARE(readDesign(contentsOf(file)).design->anchorRadius, QStringLiteral("123"));
+        QVERIFY(!app->mainWindow()->isWindowModified());
+    }
+
+    // The last designs, newest first, across runs; a file that is gone leaves the list.
+    void openRecent()
+    {
+        QStringList files;   // newest first
+        for (int i = 0; i <= RecentFiles::kMostFiles; ++i) {
+            files.prepend(designFile(QStringLiteral("%1.rotagraph").arg(i), [i](Design& d) { d.revolutions = QString::number(i); }));
+            drop(*app, files.first());
+        }
+        auto* menu = find<QMenu>(*app, "menuOpenRecent");
+        const auto listed = [&menu] {   // the menu of whichever window is open
+            emit menu->aboutToShow();
+            QStringList entries;
+            for (const QAction* entry : menu->actions())
+                if (!entry->statusTip().isEmpty())
+                    entries << entry->statusTip();
+            return entries;
+        };
+        QCOMPARE(listed(), files.mid(0, RecentFiles::kMostFiles));
+
+        QFile::remove(files[0]);
+        QCOMPARE(listed(), files.mid(1, RecentFiles::kMostFiles - 1));
+        menu->actions().at(2)->trigger();
+        QCOMPARE(app->revolutionsInput()->text(), QStringLiteral("7"));
+
+        app = std::make_unique<AppDelegate>();
+        menu = find<QMenu>(*app, "menuOpenRecent");
+        QCOMPARE(listed().first(), files[3]);
+        find(*app, "actionClearRecentFiles")->trigger();
+        QCOMPARE(listed(), QStringList());
+        QVERIFY(!find(*app, "actionClearRecentFiles")->isEnabled());
+    }
+
+    void closure_data()
+    {
+        QTest::addColumn<QString>("runner");
+        QTest::addColumn<QString>("pen");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("closed");   // the revolutions that Close the Design Exactly sets
+        QTest::addRow("160 and 72") << "72" << "53" << "Closes after 9 revolutions" << "9";
+        QTest::addRow("a fraction typed") << "72.9" << "53" << "Closes after 729 revolutions" << "729";
+        QTest::addRow("a pen at the centre") << "72" << "0" << "Closes after 1 revolution" << "1";
+        QTest::addRow("a third") << "33.3333333" << "20" << "Does not close within 1,000 revolutions" << "";
+    }
+
+    void closure()
+    {
+        QFETCH(QString, runner);
+        QFETCH(QString, pen);
+        QFETCH(QString, status);
+        QFETCH(QString, closed);
+        typeInto(app->revolutionsInput(), "2");
+        typeInto(app->runnerRadiusInput(), runner);
+        typeInto(app->penRadiusInput(), pen);
+        QTRY_COMPARE(app->statusLine()->closureText(), status);
+        QAction* closeExactly = find(*app, "actionCloseExactly");
+        QCOMPARE(closeExactly->isEnabled(), !closed.isEmpty());
+        if (closed.isEmpty())
+            return;
+        closeExactly->trigger();
+        QCOMPARE(app->revolutionsInput()->text(), closed);
+        QCOMPARE(app->artView()->rotationsToMake(), closed.toFloat());
+        find(*app, "actionUndo")->trigger();
+        QCOMPARE(app->revolutionsInput()->text(), QStringLiteral("2"));
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "tst_document.moc"
