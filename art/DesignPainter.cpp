@@ -149,41 +149,82 @@ void reportPercent(const DrawingControl& control, int percent)
         control.percentDone->store(percent, std::memory_order_relaxed);
 }
 
-// Some consecutive points of the picture.
+// Maps traced points into the painter's coordinates. Every drawing maps with this one
+// formula, so that a point lands on the same spot whichever way it is drawn.
+void mapPoints(const TracedPoint* points, std::size_t count, const QTransform& t, QPointF* into)
+{
+    const qreal m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
+    for (std::size_t i = 0; i < count; ++i) {
+        const qreal x = points[i].x;
+        const qreal y = points[i].y;
+        into[i] = QPointF(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy);
+    }
+}
+
+// Consecutive points of a line: already in the painter's coordinates, or as traced, mapped only
+// when they are drawn. A long curve then needs no second copy of itself.
 struct PointSpan {
-    const QPointF* first = nullptr;
+    const QPointF* mapped = nullptr;
+    const TracedPoint* traced = nullptr;
+    const QTransform* transform = nullptr;   // for the traced points
     std::size_t count = 0;
+
+    PointSpan from(std::size_t first) const
+    {
+        PointSpan rest = *this;
+        rest.count = count - first;
+        if (mapped)
+            rest.mapped = mapped + first;
+        if (traced)
+            rest.traced = traced + first;
+        return rest;
+    }
+
+    // `n` points from `first` in the painter's coordinates: the span's own, or mapped into `buffer`.
+    const QPointF* points(std::size_t first, std::size_t n, std::vector<QPointF>& buffer) const
+    {
+        if (mapped)
+            return mapped + first;
+        buffer.resize(n);
+        mapPoints(traced + first, n, *transform, buffer.data());
+        return buffer.data();
+    }
+
+    // Whether every point lies inside or on the edge of `rect`.
+    bool liesWithin(const QRectF& rect) const
+    {
+        constexpr std::size_t kChunk = 1024;
+        std::vector<QPointF> buffer;
+        for (std::size_t first = 0; first < count; first += kChunk) {
+            const std::size_t n = std::min(kChunk, count - first);
+            if (!holdsAll(rect, points(first, n, buffer), qsizetype(n)))
+                return false;
+        }
+        return true;
+    }
 };
 
-// The curve's paths mapped into the painter's coordinates. A curve whose points are all finite
-// is mapped once, as one array that every path is a stretch of; otherwise each path on its own,
-// the points that are not finite left out.
+// The curve's paths. A curve whose points are all finite is read where it was traced, each path
+// a stretch of its one array; otherwise each path is mapped on its own, the points that are not
+// finite left out.
 class MappedCurve
 {
 public:
-    MappedCurve(const TracedCurve& curve, const QTransform& transform, std::vector<QPointF>& buffer)
+    MappedCurve(const TracedCurve& curve, const QTransform& transform)
+        : m_transform(transform)
     {
         const PolylineView paths[] = {curve.fillPath(), curve.penPath(), curve.pen2Path(), curve.pen3Path()};
-        if (curve.allPointsFinite) {
-            // The fill outline starts the array, and every pen path lies within it or, with the
-            // closing point, one past its end.
-            const TracedPoint* base = paths[0].data();
-            std::size_t end = 0;
-            for (const PolylineView& path : paths)
-                if (!path.empty())
-                    end = std::max(end, std::size_t(path.data() - base) + path.size());
-            mapPoints(base, end, transform, buffer);
-            for (int i = 0; i < 4; ++i)
-                m_spans[i] = {buffer.data() + (paths[i].empty() ? 0 : paths[i].data() - base), paths[i].size()};
-            return;
-        }
         for (int i = 0; i < 4; ++i) {
+            if (curve.allPointsFinite) {
+                m_spans[i] = {nullptr, paths[i].data(), &m_transform, paths[i].size()};
+                continue;
+            }
             for (std::size_t p = 0; p < paths[i].size(); ++p) {
                 const QPointF q = transform.map(QPointF(paths[i][p].x, paths[i][p].y));
                 if (std::isfinite(q.x()) && std::isfinite(q.y()))
                     m_ownPoints[i].push_back(q);
             }
-            m_spans[i] = {m_ownPoints[i].data(), m_ownPoints[i].size()};
+            m_spans[i] = {m_ownPoints[i].data(), nullptr, nullptr, m_ownPoints[i].size()};
         }
     }
 
@@ -191,20 +232,7 @@ public:
     PointSpan pen(int index) const { return m_spans[1 + index]; }
 
 private:
-    static void mapPoints(const TracedPoint* points, std::size_t count, const QTransform& t,
-                          std::vector<QPointF>& into)
-    {
-        // Kept between drawings, so that a long curve does not take fresh pages each time.
-        into.clear();
-        into.reserve(count);
-        const qreal m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
-        for (std::size_t i = 0; i < count; ++i) {
-            const qreal x = points[i].x;
-            const qreal y = points[i].y;
-            into.emplace_back(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy);
-        }
-    }
-
+    QTransform m_transform;
     PointSpan m_spans[4];
     std::vector<QPointF> m_ownPoints[4];
 };
@@ -285,6 +313,7 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, bool wid
 {
     QPainter& painter = *target.painter;
     const QRectF reached = reachedBy(target.shown, penWidth);
+    std::vector<QPointF> buffer;
     const auto drawIfShown = [&painter, &reached](const QPointF* piece, std::size_t count) {
         const auto [left, right] = std::minmax_element(piece, piece + count,
             [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
@@ -303,7 +332,7 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, bool wid
         const std::size_t toPieceEnd = wide ? pieceLength - (stretch.offset + first) % pieceLength : pieceLength;
         const std::size_t begin = wide && first != 0 ? first - 1 : first;
         const std::size_t end = std::min(count, first + toPieceEnd + 1);
-        drawIfShown(stretch.points.first + begin, end - begin);
+        drawIfShown(stretch.points.points(begin, end - begin, buffer), end - begin);
         if (++pieces % piecesBetweenChecks == 0) {
             if (progress)
                 progress->add(piecesBetweenChecks * pieceLength);
@@ -339,17 +368,19 @@ bool strokePen(const StrokeTarget& target, const PenStroke& pen, float width, co
         return true;
     }
     clearUpperVectorState();
+    std::vector<QPointF> buffer;
     if (pen.stretches.size() == 1) {
-        const PointSpan& points = pen.stretches.front().points;
-        painter.drawPolyline(points.first, static_cast<int>(points.count));
+        const PointSpan& line = pen.stretches.front().points;
+        painter.drawPolyline(line.points(0, line.count, buffer), static_cast<int>(line.count));
     } else {
         // One outline for every stretch: a translucent line must not darken where it overlaps.
         QPainterPath path;
         path.reserve(static_cast<int>(pen.pointCount()));
         for (const Stretch& stretch : pen.stretches) {
-            path.moveTo(stretch.points.first[0]);
+            const QPointF* points = stretch.points.points(0, stretch.points.count, buffer);
+            path.moveTo(points[0]);
             for (std::size_t i = 1; i < stretch.points.count; ++i)
-                path.lineTo(stretch.points.first[i]);
+                path.lineTo(points[i]);
         }
         painter.drawPath(path);
     }
@@ -373,7 +404,7 @@ bool strokePens(const StrokeTarget& target, const std::vector<PenStroke>& pens, 
 void fillArea(QPainter& painter, const QColor& color, PointSpan outline, const QRectF& area)
 {
     const QRectF reach = area.adjusted(-kFillBandMargin, -kFillBandMargin, kFillBandMargin, kFillBandMargin);
-    const QPolygonF clipped = clippedOutline(outline.first, qsizetype(outline.count), reach, kFillBandMargin);
+    const QPolygonF clipped = clippedOutline(outline.mapped, qsizetype(outline.count), reach, kFillBandMargin);
     painter.save();
     painter.setClipRect(area);
     fillOutline(painter, color, clipped.constData(), std::size_t(clipped.size()));
@@ -481,7 +512,7 @@ public:
             strokeOverlay(painter, atRunner.map(runner));
         }
 
-        m_mapped.emplace(curve(), m_transform, m_buffers.mapped);
+        m_mapped.emplace(curve(), m_transform);
         if (fillHere && fills()) {
             fillWhole(painter);
             if (isCancelled(m_control))
@@ -492,8 +523,20 @@ public:
     }
 
     bool fills() const { return m_art.fillShape && m_percent >= 100; }
-    // The outline begins at the start point, so closing it returns there.
-    PointSpan outline() const { return m_mapped->fill(); }
+
+    // The fill outline in the painter's coordinates, mapped once for all that fill it. It
+    // begins at the start point, so closing it returns there.
+    PointSpan outline()
+    {
+        PointSpan outline = m_mapped->fill();
+        if (outline.mapped)
+            return outline;
+        // Kept between drawings, so that a long curve does not take fresh pages each time.
+        std::vector<QPointF>& mapped = m_buffers.mapped;
+        mapped.resize(outline.count);
+        mapPoints(outline.traced, outline.count, m_transform, mapped.data());
+        return {mapped.data(), nullptr, nullptr, outline.count};
+    }
 
     int strokesStartAt() const { return fills() ? kFilledPercent : kTracedPercent; }
 
@@ -555,7 +598,7 @@ public:
             const std::size_t first = stroked >= back ? stroked - back : 0;
             const PointSpan whole = m_mapped->pen(pen);
             if (whole.count > stroked)
-                stretches.push_back(penStroke(colors[pen], {{whole.first + first, whole.count - first}, first}));
+                stretches.push_back(penStroke(colors[pen], {whole.from(first), first}));
             growing.strokedPoints[pen] = whole.count;
         }
         return stretches;
@@ -591,14 +634,19 @@ private:
         if (stretch.points.count == 0)
             return pen;
         const QRectF clip = reachedBy(m_picture, drawnPenWidth(m_art.penDrawSize, m_picture));
-        if (!cutsToThePicture() || holdsAll(clip, stretch.points.first, qsizetype(stretch.points.count))) {
+        // Within one picture's size of it the rasteriser takes a line as it is, and the pieces
+        // that miss the picture are left out as they are stroked: only a line reaching further
+        // is cut.
+        const qreal wholeReach = std::max(clip.width(), clip.height());
+        if (!cutsToThePicture() || stretch.points.liesWithin(clip.adjusted(-wholeReach, -wholeReach, wholeReach, wholeReach))) {
             pen.stretches.push_back(stretch);
             return pen;
         }
-        const ClippedPolyline& clipped = m_clipped.emplace_back(
-            clippedPolyline(stretch.points.first, qsizetype(stretch.points.count), clip));
+        std::vector<QPointF> buffer;
+        const QPointF* line = stretch.points.points(0, stretch.points.count, buffer);
+        const ClippedPolyline& clipped = m_clipped.emplace_back(clippedPolyline(line, qsizetype(stretch.points.count), clip));
         for (const ClippedPolyline::Stretch& cut : clipped.stretches)
-            pen.stretches.push_back({{clipped.points.constData() + cut.first, std::size_t(cut.count)},
+            pen.stretches.push_back({{clipped.points.constData() + cut.first, nullptr, nullptr, std::size_t(cut.count)},
                                      stretch.offset + std::size_t(cut.sourceFirst)});
         return pen;
     }
@@ -608,17 +656,17 @@ private:
     {
         const PointSpan points = outline();
         if (!cutsToThePicture()) {
-            fillOutline(painter, m_art.fillColor, points.first, points.count);
+            fillOutline(painter, m_art.fillColor, points.mapped, points.count);
             return;
         }
         constexpr qreal kPixel = 1;
         const QRectF clip = m_picture.adjusted(-kPixel, -kPixel, kPixel, kPixel);
         const qreal wholeReach = std::max(clip.width(), clip.height());
-        if (holdsAll(clip.adjusted(-wholeReach, -wholeReach, wholeReach, wholeReach), points.first, qsizetype(points.count))) {
-            fillOutline(painter, m_art.fillColor, points.first, points.count);
+        if (holdsAll(clip.adjusted(-wholeReach, -wholeReach, wholeReach, wholeReach), points.mapped, qsizetype(points.count))) {
+            fillOutline(painter, m_art.fillColor, points.mapped, points.count);
             return;
         }
-        const QPolygonF clipped = clippedOutline(points.first, qsizetype(points.count), clip, wholeReach);
+        const QPolygonF clipped = clippedOutline(points.mapped, qsizetype(points.count), clip, wholeReach);
         fillOutline(painter, m_art.fillColor, clipped.constData(), std::size_t(clipped.size()));
     }
 

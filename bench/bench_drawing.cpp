@@ -207,10 +207,12 @@ void peakMemoryOfABudgetDrawing(benchmark::State& state)
         QTest::qWait(100);
         const double idle = residentMegabytes("VmRSS:");
         resetPeakMemory();
-        setField(session.app.revolutionsInput(), kAtTheBudget.revolutions);
-        setField(session.app.anchorRadiusInput(), kAtTheBudget.anchor);
-        setField(session.app.runnerRadiusInput(), kAtTheBudget.runner);
-        setField(session.app.penRadiusInput(), kAtTheBudget.pen);
+        // One change to the budget design, straight into the view: one drawing.
+        Rotagraph* view = session.app.artView();
+        view->setAnchorRadius(QByteArray(kAtTheBudget.anchor).toFloat());
+        view->setRunnerRadius(QByteArray(kAtTheBudget.runner).toFloat());
+        view->setPenHoleRadius(QByteArray(kAtTheBudget.pen).toFloat());
+        view->setRotationsToMake(QByteArray(kAtTheBudget.revolutions).toFloat());
         QElapsedTimer clock;
         clock.start();
         session.waitForPicture();
