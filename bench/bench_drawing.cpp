@@ -198,6 +198,22 @@ void changeToFinishedPicture(benchmark::State& state)
     }
 }
 
+// The worst design the controls make: the point budget with a 20 pt pen and the fill. From a
+// change to its finished picture.
+void worstDesign(benchmark::State& state)
+{
+    Session session(kAtTheBudget, 20, true);
+    Rotagraph* view = session.app.artView();
+    for (auto _ : state) {
+        view->setPenColor(Qt::darkRed);
+        QElapsedTimer clock;
+        clock.start();
+        if (!session.waitForPicture())
+            state.SkipWithError("no picture");
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
+}
+
 // The memory a drawing at the budget takes above the process before it, at its peak.
 void peakMemoryOfABudgetDrawing(benchmark::State& state)
 {
@@ -236,4 +252,5 @@ BENCHMARK(changeToFinishedPicture)
     ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(worstDesign)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(peakMemoryOfABudgetDrawing)->ArgName("fill")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
