@@ -320,8 +320,10 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, bool wid
         const auto [top, bottom] = std::minmax_element(piece, piece + count,
             [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
         if (right->x() >= reached.left() && left->x() <= reached.right() && bottom->y() >= reached.top()
-            && top->y() <= reached.bottom())
+            && top->y() <= reached.bottom()) {
+            clearUpperVectorState();
             painter.drawPolyline(piece, static_cast<int>(count));
+        }
     };
     const std::size_t pieceLength = wide ? kStrokeRunLength : kThinPieceLength;
     const std::size_t piecesBetweenChecks = wide ? kRunsBetweenChecks : 1;
@@ -338,7 +340,6 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, bool wid
                 progress->add(piecesBetweenChecks * pieceLength);
             if (isCancelled(control))
                 return false;
-            clearUpperVectorState();
         }
         first = end - 1;
     }
