@@ -48,11 +48,13 @@
 #include <limits>
 
 // libmvec in the x86-64 vector function ABI: four doubles in a ymm register, eight in a zmm one.
+// Declared for the processors they run on, so that every compiler passes the vectors in those
+// registers.
 extern "C" {
-__m256d _ZGVdN4v_cos(__m256d);
-__m256d _ZGVdN4v_sin(__m256d);
-__m512d _ZGVeN8v_cos(__m512d);
-__m512d _ZGVeN8v_sin(__m512d);
+[[gnu::target("avx2")]] __m256d _ZGVdN4v_cos(__m256d);
+[[gnu::target("avx2")]] __m256d _ZGVdN4v_sin(__m256d);
+[[gnu::target("avx512f")]] __m512d _ZGVeN8v_cos(__m512d);
+[[gnu::target("avx512f")]] __m512d _ZGVeN8v_sin(__m512d);
 }
 
 namespace curvetrace {

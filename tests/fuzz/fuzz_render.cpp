@@ -37,9 +37,11 @@ QColor anyColor(FuzzedDataProvider& data)
     return data.ConsumeBool() ? QColor::fromRgba(rgba) : QColor();
 }
 
+// On screen the picture is drawn here and now, not by a worker: every design is drawn whole.
 void drawInto(QImage& image, Rotagraph& view)
 {
     image.fill(Qt::transparent);
+    view.finishDrawing();
     view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
 }
 

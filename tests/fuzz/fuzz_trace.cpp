@@ -46,7 +46,7 @@ bool samePoint(const CurvePoint& a, const CurvePoint& b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-bool sameStretch(const Polyline& path, std::size_t count, const Polyline& outline, std::size_t first)
+bool sameStretch(const PolylineView& path, std::size_t count, const PolylineView& outline, std::size_t first)
 {
     if (first + count > outline.size())
         return false;
@@ -56,7 +56,7 @@ bool sameStretch(const Polyline& path, std::size_t count, const Polyline& outlin
     return true;
 }
 
-bool isPrefix(const Polyline& part, std::size_t partCount, const Polyline& whole, std::size_t wholeCount)
+bool isPrefix(const PolylineView& part, std::size_t partCount, const PolylineView& whole, std::size_t wholeCount)
 {
     return partCount <= wholeCount && sameStretch(part, partCount, whole, 0);
 }
@@ -75,8 +75,8 @@ bool closes(const CurveParameters& p)
 // The points of a colour path that the trace took from the outline: all but a closing point.
 std::size_t tracedCount(const TracedCurve& curve, const CurveParameters& p, int path)
 {
-    const Polyline* const paths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
-    const std::size_t size = paths[path]->size();
+    const PolylineView paths[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
+    const std::size_t size = paths[path].size();
     return size > 0 && closes(p) && path == closingPath(p.numberOfColors) ? size - 1 : size;
 }
 
@@ -85,24 +85,24 @@ void checkCurve(const TracedCurve& curve, const CurveParameters& p)
     const float startX = (p.anchorRadius + p.runnerRadius) + p.penHoleRadius;
     const CurvePoint start{startX, 0};
     require(samePoint(curve.startPoint, start), "the start point is (anchor + runner + pen hole, 0)");
-    require(!curve.fillPath.empty() && samePoint(curve.fillPath.front(), start), "the outline begins at the start");
-    require(!curve.penPath.empty() && samePoint(curve.penPath.front(), start), "the first pen begins at the start");
+    require(!curve.fillPath().empty() && samePoint(curve.fillPath().front(), start), "the outline begins at the start");
+    require(!curve.penPath().empty() && samePoint(curve.penPath().front(), start), "the first pen begins at the start");
 
-    const std::size_t points = curve.fillPath.size() - 1;
+    const std::size_t points = curve.fillPath().size() - 1;
     require(points <= kTracePointBudget, "no more points than the budget");
     require(!curve.truncated || points == kTracePointBudget, "truncated only where the budget cut");
 
     // Each colour path continues the outline from the last point of the one before.
-    const Polyline* const paths[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
+    const PolylineView paths[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
     std::size_t reached = 0;
     for (int path = 0; path < 3; ++path) {
         const std::size_t count = tracedCount(curve, p, path);
         if (count == 0)
             continue;
-        require(sameStretch(*paths[path], count, curve.fillPath, reached), "a colour path is a stretch of the outline");
+        require(sameStretch(paths[path], count, curve.fillPath(), reached), "a colour path is a stretch of the outline");
         reached += count - 1;
-        if (count < paths[path]->size())
-            require(samePoint(paths[path]->back(), start), "the closing point is the start");
+        if (count < paths[path].size())
+            require(samePoint(paths[path].back(), start), "the closing point is the start");
     }
     require(reached == points, "the colour paths cover the outline");
 }
@@ -138,12 +138,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     whole.percentToDraw = kWholeCurve;
     const TracedCurve wholeCurve = traceCurve(whole);
     checkCurve(wholeCurve, whole);
-    require(isPrefix(curve.fillPath, curve.fillPath.size(), wholeCurve.fillPath, wholeCurve.fillPath.size()),
+    require(isPrefix(curve.fillPath(), curve.fillPath().size(), wholeCurve.fillPath(), wholeCurve.fillPath().size()),
             "a partial outline is a prefix");
-    const Polyline* const parts[] = {&curve.penPath, &curve.pen2Path, &curve.pen3Path};
-    const Polyline* const wholes[] = {&wholeCurve.penPath, &wholeCurve.pen2Path, &wholeCurve.pen3Path};
+    const PolylineView parts[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
+    const PolylineView wholes[] = {wholeCurve.penPath(), wholeCurve.pen2Path(), wholeCurve.pen3Path()};
     for (int path = 0; path < 3; ++path)
-        require(isPrefix(*parts[path], tracedCount(curve, p, path), *wholes[path], tracedCount(wholeCurve, whole, path)),
+        require(isPrefix(parts[path], tracedCount(curve, p, path), wholes[path], tracedCount(wholeCurve, whole, path)),
                 "a partial colour path is a prefix");
     return 0;
 }
