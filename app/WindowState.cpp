@@ -14,27 +14,6 @@ bool operator==(const WindowState& a, const WindowState& b)
     return a.design == b.design && a.stepperValues == b.stepperValues && a.art == b.art;
 }
 
-void setArtParameters(Rotagraph& art, const ArtParameters& p)
-{
-    art.setAnchorRadius(p.anchorRadius);
-    art.setRunnerRadius(p.runnerRadius);
-    art.setPenHoleRadius(p.penHoleRadius);
-    art.setPenDrawSize(p.penDrawSize);
-    art.setPenColor(p.penColor);
-    art.setPen2Color(p.pen2Color);
-    art.setPen3Color(p.pen3Color);
-    art.setNumberOfColors(p.numberOfColors);
-    art.setRotationsToMake(p.rotationsToMake);
-    art.setShowAnchor(p.showAnchor);
-    art.setCloseCurve(p.closeCurve);
-    art.setFillShape(p.fillShape);
-    art.setFillColor(p.fillColor);
-    art.setPercentToDraw(p.percentToDraw);
-    art.setDrawMode(p.drawMode);
-    art.setGreaseIt(p.greaseIt);
-    art.setAllowScaleUp(p.allowScaleUp);
-}
-
 WindowState captureWindow(const WindowControls& controls, int colorsInUse, const Rotagraph& art)
 {
     WindowState state;
@@ -55,6 +34,6 @@ void restoreWindow(const WindowControls& controls, Rotagraph& art, const WindowS
         if (const QPointer<Stepper>& stepper = controls.numericControls(tag)->stepper)
             stepper->setValue(state.stepperValues[static_cast<std::size_t>(tag - 1)]);
     }
-    setArtParameters(art, state.art);
+    art.setParameters(state.art);
     art.update();
 }

@@ -21,7 +21,6 @@ struct WindowState {
 bool operator==(const WindowState& a, const WindowState& b);
 inline bool operator!=(const WindowState& a, const WindowState& b) { return !(a == b); }
 
-void setArtParameters(Rotagraph& art, const ArtParameters& parameters);
 
 // The window as it stands, drawn whole: how far a slow drawing has come is no part of it.
 WindowState captureWindow(const WindowControls& controls, int colorsInUse, const Rotagraph& art);

@@ -616,9 +616,6 @@ public:
         return outcome;
     }
 
-    const ArtParameters& art() const { return m_art; }
-    const DrawingControl& control() const { return m_control; }
-
 private:
     const TracedCurve& curve() const { return m_buffers.curve; }
 

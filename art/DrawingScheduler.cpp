@@ -94,19 +94,19 @@ DrawingScheduler::~DrawingScheduler()
     }
 }
 
-bool DrawingScheduler::canShow(const ScreenRequest& drawn, const ScreenRequest& request)
+bool DrawingScheduler::canShow(const ScreenRequest& drawn, const ScreenRequest& wanted)
 {
-    if (drawn.art != request.art || drawn.scale != request.scale || drawn.pixelRatio != request.pixelRatio)
+    if (drawn.art != wanted.art || drawn.scale != wanted.scale || drawn.pixelRatio != wanted.pixelRatio)
         return false;
-    if (drawn.pixels == request.pixels && drawn.centre == request.centre)
+    if (drawn.pixels == wanted.pixels && drawn.centre == wanted.centre)
         return true;
     // The same drawing elsewhere in a picture of another size: the same pixels, moved by whole
     // device pixels, as long as nothing of it was cut off before or would be now.
-    const QPointF moved = request.centre - drawn.centre;
-    const double extent = paintedExtent(request);
-    return isWholePixels(moved.x(), request.pixelRatio) && isWholePixels(moved.y(), request.pixelRatio)
+    const QPointF moved = wanted.centre - drawn.centre;
+    const double extent = paintedExtent(wanted);
+    return isWholePixels(moved.x(), wanted.pixelRatio) && isWholePixels(moved.y(), wanted.pixelRatio)
         && holdsWhole(drawn.centre, extent, drawn.pixels, drawn.pixelRatio)
-        && holdsWhole(request.centre, extent, request.pixels, request.pixelRatio);
+        && holdsWhole(wanted.centre, extent, wanted.pixels, wanted.pixelRatio);
 }
 
 const ScreenPicture* DrawingScheduler::pictureFor(const ScreenRequest& request)

@@ -66,8 +66,9 @@ public:
     bool allowScaleUp() const { return m_art.allowScaleUp; }
     void setAllowScaleUp(bool value) { m_art.allowScaleUp = value; }
 
-    // Every parameter at once, as the drawing reads them.
+    // Every parameter at once, as the drawing reads them; the setter only stores, as each one's does.
     const ArtParameters& parameters() const { return m_art; }
+    void setParameters(const ArtParameters& parameters) { m_art = parameters; }
 
     // Copies what printing and export take of a design, in this order: the three radii, the pen
     // width and colours, the number of colours, the revolutions, closing, fill and fill colour.

@@ -187,11 +187,12 @@ BENCHMARK(repaintAtChangedZoom)->ArgName("design")->Arg(0)->Arg(1)->UseRealTime(
 
 namespace {
 
-// The on-screen picture of a design, drawn by the view's routine with its pens stroked by one
-// band or by one thread per processor.
-void pictureInBands(benchmark::State& state)
+// The picture the drawing benchmarks draw into: a window's view.
+const QSize kPicture(1000, 800);
+
+// A design with one red pen of the given width, filled yellow or not.
+ArtParameters redPen(const Design& d, int64_t penWidth, bool fill)
 {
-    const Design& d = designAt(state.range(0));
     ArtParameters art;
     art.anchorRadius = d.anchor;
     art.runnerRadius = d.runner;
@@ -199,12 +200,26 @@ void pictureInBands(benchmark::State& state)
     art.rotationsToMake = d.revolutions;
     art.penColor = Qt::red;
     art.numberOfColors = 1;
-    art.penDrawSize = static_cast<float>(state.range(1));
-    art.fillShape = state.range(3) != 0;
+    art.penDrawSize = static_cast<float>(penWidth);
+    art.fillShape = fill;
     art.fillColor = Qt::yellow;
-    QImage image(1000, 800, QImage::Format_ARGB32_Premultiplied);
-    const double scale = ViewZoom::fitScale(QSizeF(1000, 800), boundingRadius(art));
-    const QTransform transform(scale, 0, 0, -scale, 500, 400);
+    return art;
+}
+
+// The design fitted to kPicture, as the window's view fits it.
+QTransform fittedToThePicture(const ArtParameters& art)
+{
+    const double scale = ViewZoom::fitScale(kPicture, boundingRadius(art));
+    return QTransform(scale, 0, 0, -scale, kPicture.width() / 2.0, kPicture.height() / 2.0);
+}
+
+// The on-screen picture of a design, drawn by the view's routine with its pens stroked by one
+// band or by one thread per processor.
+void pictureInBands(benchmark::State& state)
+{
+    const ArtParameters art = redPen(designAt(state.range(0)), state.range(1), state.range(3) != 0);
+    QImage image(kPicture, QImage::Format_ARGB32_Premultiplied);
+    const QTransform transform = fittedToThePicture(art);
     DrawingBuffers buffers;
     DrawingControl control;
     control.buffers = &buffers;
@@ -236,21 +251,10 @@ namespace {
 // given time it is told to stop; the time until it has stopped is what is reported.
 void stopsWhenStale(benchmark::State& state)
 {
-    ArtParameters art;
-    const Design& d = designAt(2);
-    art.anchorRadius = d.anchor;
-    art.runnerRadius = d.runner;
-    art.penHoleRadius = d.pen;
-    art.rotationsToMake = d.revolutions;
-    art.penColor = Qt::red;
-    art.numberOfColors = 1;
-    art.penDrawSize = static_cast<float>(state.range(1));
-    art.fillShape = state.range(2) != 0;
-    art.fillColor = Qt::yellow;
-    const double scale = ViewZoom::fitScale(QSizeF(1000, 800), boundingRadius(art));
-    const QTransform transform(scale, 0, 0, -scale, 500, 400);
+    const ArtParameters art = redPen(designAt(2), state.range(1), state.range(2) != 0);
+    const QTransform transform = fittedToThePicture(art);
     for (auto _ : state) {
-        QImage image(1000, 800, QImage::Format_ARGB32_Premultiplied);
+        QImage image(kPicture, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         std::atomic<bool> cancelled{false};
         DrawingControl control;

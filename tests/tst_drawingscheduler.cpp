@@ -27,17 +27,6 @@ ArtParameters workerDesign(const QColor& pen = Qt::red)
     return art;
 }
 
-void setDesign(Rotagraph& view, const ArtParameters& art)
-{
-    view.setAnchorRadius(art.anchorRadius);
-    view.setRunnerRadius(art.runnerRadius);
-    view.setPenHoleRadius(art.penHoleRadius);
-    view.setRotationsToMake(art.rotationsToMake);
-    view.setPenDrawSize(art.penDrawSize);
-    view.setPenColor(art.penColor);
-    view.setNumberOfColors(art.numberOfColors);
-}
-
 ScreenRequest requestFor(const ArtParameters& art)
 {
     ScreenRequest request;
@@ -61,7 +50,7 @@ QImage drawnAtOnce(const ArtParameters& art, const QSize& size)
 {
     Rotagraph view;
     view.resize(size);
-    setDesign(view, art);
+    view.setParameters(art);
     view.finishDrawing();
     return shown(view);
 }
@@ -107,7 +96,7 @@ private slots:
     {
         Rotagraph view;
         view.resize(400, 300);
-        setDesign(view, workerDesign(Qt::red));
+        view.setParameters(workerDesign(Qt::red));
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
@@ -134,7 +123,7 @@ private slots:
         small.anchorRadius = 100;
         small.runnerRadius = 0.6f;
         small.penHoleRadius = 0.4f;
-        setDesign(view, small);
+        view.setParameters(small);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
@@ -177,9 +166,7 @@ private slots:
         art.rotationsToMake = 1000;
         art.fillShape = true;
         art.fillColor = Qt::yellow;
-        setDesign(*view, art);
-        view->setFillShape(true);
-        view->setFillColor(Qt::yellow);
+        view->setParameters(art);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
         QVERIFY(view->isDrawing());

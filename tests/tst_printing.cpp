@@ -188,7 +188,6 @@ private slots:
     void fitsThePrintableArea();
     void printsTheWholeDesignOnly_data();
     void printsTheWholeDesignOnly();
-    void negativePenHolePrintsWhole();
     void printFromTheMenu_data();
     void printFromTheMenu();
     void printFailureIsReported();
@@ -203,31 +202,37 @@ void TestPrinting::fitsThePrintableArea_data()
     QTest::addColumn<PrintedDesign>("design");
     QTest::addColumn<QPageLayout>("layout");
     QTest::addColumn<QPrinter::PrinterMode>("mode");
-    QTest::addColumn<qreal>("extent");   // points, each way
+    QTest::addColumn<QSizeF>("extent");   // points
     QTest::addColumn<QPointF>("centre");
 
     const QPageLayout letter = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
     const QPointF letterCentre(306, 396);
     // Letter less one-inch margins is 468 × 648: radius 300 gives a fit of 468 / 615, about 0.761.
     QTest::addRow("radius 300 on letter: shrunk to 0.761")
-        << fourLobes(160, 100) << letter << QPrinter::HighResolution << 457.6 << letterCentre;
+        << fourLobes(160, 100) << letter << QPrinter::HighResolution << QSizeF(457.6, 457.6) << letterCentre;
     QTest::addRow("radius 300, printer at screen resolution")
-        << fourLobes(160, 100) << letter << QPrinter::ScreenResolution << 457.6 << letterCentre;
+        << fourLobes(160, 100) << letter << QPrinter::ScreenResolution << QSizeF(457.6, 457.6) << letterCentre;
     QTest::addRow("radius 300, runner inside")
-        << PrintedDesign{160, -40, 180, 1, 1} << letter << QPrinter::HighResolution << 457.6 << letterCentre;
+        << PrintedDesign{160, -40, 180, 1, 1} << letter << QPrinter::HighResolution << QSizeF(457.6, 457.6) << letterCentre;
     QTest::addRow("radius 300, 10-pt pen: the width stays in points")
-        << fourLobes(160, 100, 10) << letter << QPrinter::HighResolution << 466.6 << letterCentre;
+        << fourLobes(160, 100, 10) << letter << QPrinter::HighResolution << QSizeF(466.6, 466.6) << letterCentre;
     QTest::addRow("radius 300 on letter landscape: the height counts")
         << fourLobes(160, 100) << pageLayout(QPageSize::Letter, QPageLayout::Landscape, kInchMargin)
-        << QPrinter::HighResolution << 457.6 << QPointF(396, 306);
+        << QPrinter::HighResolution << QSizeF(457.6, 457.6) << QPointF(396, 306);
     // A4 is 595 × 842 points; less half-inch margins 523 wide: a fit of 523 / 615, about 0.850.
     QTest::addRow("radius 300 on A4 with half-inch margins")
         << fourLobes(160, 100) << pageLayout(QPageSize::A4, QPageLayout::Portrait, kHalfInchMargin)
-        << QPrinter::HighResolution << 511.3 << QPointF(297.5, 421);
+        << QPrinter::HighResolution << QSizeF(511.3, 511.3) << QPointF(297.5, 421);
     QTest::addRow("radius 150: natural size")
-        << fourLobes(80, 50) << letter << QPrinter::HighResolution << 301.0 << letterCentre;
+        << fourLobes(80, 50) << letter << QPrinter::HighResolution << QSizeF(301.0, 301.0) << letterCentre;
     QTest::addRow("radius 50: never enlarged")
-        << fourLobes(16, 30) << letter << QPrinter::HighResolution << 101.0 << letterCentre;
+        << fourLobes(16, 30) << letter << QPrinter::HighResolution << QSizeF(101.0, 101.0) << letterCentre;
+    // The pen hole on the far side of the runner's centre: the pen reaches |160 + 80| + 100 =
+    // 340 points up and down, beyond the start point's 140, and 241.5 to the sides. The fit
+    // goes by that reach: 468 / (340 × 2.05).
+    QTest::addRow("pen hole negative: the fit goes by the pen's reach")
+        << PrintedDesign{160, 80, -100, 1, 1} << letter << QPrinter::HighResolution
+        << QSizeF(2 * 241.5 * 468 / 697 + 1, 2 * 468 / 2.05 + 1) << letterCentre;
 }
 
 void TestPrinting::fitsThePrintableArea()
@@ -235,7 +240,7 @@ void TestPrinting::fitsThePrintableArea()
     QFETCH(PrintedDesign, design);
     QFETCH(QPageLayout, layout);
     QFETCH(QPrinter::PrinterMode, mode);
-    QFETCH(qreal, extent);
+    QFETCH(QSizeF, extent);
     QFETCH(QPointF, centre);
 
     Rotagraph source;
@@ -251,8 +256,10 @@ void TestPrinting::fitsThePrintableArea()
         return;
 
     const QRectF ink = inkBounds(page);
-    QVERIFY2(std::abs(ink.width() - extent) <= kExtentTolerance && std::abs(ink.height() - extent) <= kExtentTolerance,
-             qPrintable(QStringLiteral("ink spans %1 × %2 pt, expected %3").arg(ink.width()).arg(ink.height()).arg(extent)));
+    QVERIFY2(std::abs(ink.width() - extent.width()) <= kExtentTolerance
+                 && std::abs(ink.height() - extent.height()) <= kExtentTolerance,
+             qPrintable(QStringLiteral("ink spans %1 × %2 pt, expected %3 × %4")
+                            .arg(ink.width()).arg(ink.height()).arg(extent.width()).arg(extent.height())));
     QVERIFY2(QLineF(ink.center(), centre).length() <= kCentreTolerance,
              qPrintable(QStringLiteral("ink centred at (%1, %2), expected (%3, %4)")
                             .arg(ink.center().x()).arg(ink.center().y()).arg(centre.x()).arg(centre.y())));
@@ -306,29 +313,6 @@ void TestPrinting::printsTheWholeDesignOnly()
     readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
     if (!QTest::currentTestFailed())
         verifyWholeDesign(page, layout, design);
-}
-
-// The pen hole on the far side of the runner's centre: the pen reaches |160 + 80| + 100 = 340
-// points up and down, beyond the start point's 140. The fit must go by that reach: the ink
-// spans 2 × 340 × 468 / (340 × 2.05) plus the pen, inside the printable area.
-void TestPrinting::negativePenHolePrintsWhole()
-{
-    constexpr qreal kExpectedHeight = 2 * 468 / 2.05 + 1;
-    Rotagraph source;
-    setDesign(source, PrintedDesign{160, 80, -100, 1, 1});
-    const QString fileName = m_dir.filePath(QStringLiteral("negative-pen.pdf"));
-    const QPageLayout layout = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPdf(printer, fileName, layout);
-    QVERIFY(printArt(source, printer));
-
-    QImage page;
-    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
-    if (QTest::currentTestFailed())
-        return;
-    const QRectF ink = inkBounds(page);
-    QVERIFY2(std::abs(ink.height() - kExpectedHeight) <= kExtentTolerance, qPrintable(QString::number(ink.height())));
-    QVERIFY(layout.paintRect(QPageLayout::Point).contains(ink));
 }
 
 void TestPrinting::printFromTheMenu_data()

@@ -4,6 +4,7 @@
 
 #include "app/AppDelegate.h"
 #include "art/CurveTrace.h"
+#include "art/DesignPainter.h"
 #include "art/Rotagraph.h"
 #include "output/ExportDialog.h"
 #include "output/PngExport.h"
@@ -148,14 +149,9 @@ void readSvg(const QString& fileName, SvgDocument& svg)
 // The traced points of each layer the design shows, in painting order.
 QList<qsizetype> tracedPointCounts(const DrawnDesign& design)
 {
-    CurveParameters parameters;
-    parameters.anchorRadius = design.anchorRadius;
-    parameters.runnerRadius = design.runnerRadius;
-    parameters.penHoleRadius = design.penHoleRadius;
-    parameters.rotationsToMake = design.rotations;
-    parameters.numberOfColors = design.colors;
-    parameters.closeCurve = design.closeCurve;
-    const TracedCurve curve = traceCurve(parameters);
+    Rotagraph art;
+    setDesign(art, design);
+    const TracedCurve curve = traceCurve(curveParameters(art.parameters()));
     QList<qsizetype> counts;
     if (design.fillShape)
         counts << qsizetype(curve.fillPath().size());
