@@ -73,18 +73,22 @@ inline float boundingRadius(const ArtParameters& art)
 constexpr double kMiterLimit = 10;
 
 // The uniform scale from curve units to a drawing area of width × height: a circle of the
-// bounding radius spans 2 / 2.05 of the narrower side. Never above 1 unless `mayEnlarge`. A
-// bounding radius of 0 gives no finite fit: scale 1. Every drawing and export that fits a design
-// goes by it, so that they all place each point alike.
-inline float fitFactor(float width, float height, float radius, bool mayEnlarge)
+// bounding radius, with half the pen's width around it, spans 2 / 2.05 of the narrower side. The
+// pen is drawn in the area's own units, never scaled, so it takes its room from the design's:
+// a pen too wide for the area leaves a scale of 0. Never above 1 unless `mayEnlarge`. A bounding
+// radius of 0 gives no finite fit: scale 1. Every drawing and export that fits a design goes by
+// it, so that they all place each point alike.
+inline float fitFactor(float width, float height, float radius, float penWidth, bool mayEnlarge)
 {
     constexpr double kFitMargin = 2.05;
-    const double span = static_cast<double>(radius) * kFitMargin;
-    const auto fx = static_cast<float>(static_cast<double>(width) / span);
-    const auto fy = static_cast<float>(static_cast<double>(height) / span);
-    const auto clamped = [](float f) { return std::isnan(f) ? 1.0f : std::min(f, 1.0f); };
-    const float x = mayEnlarge ? fx : clamped(fx);
-    const float y = mayEnlarge ? fy : clamped(fy);
+    const double halfPen = std::isfinite(penWidth) && penWidth > 0 ? static_cast<double>(penWidth) / 2 : 0.0;
+    const auto fit = [&](float side) {
+        const double room = std::max(static_cast<double>(side) / kFitMargin - halfPen, 0.0);
+        const auto f = static_cast<float>(room / static_cast<double>(radius));
+        return mayEnlarge || std::isnan(f) ? f : std::min(f, 1.0f);
+    };
+    const float x = fit(width);
+    const float y = fit(height);
     const float s = std::isnan(x) ? y : std::isnan(y) ? x : std::min(x, y);
     return std::isfinite(s) ? s : 1.0f;
 }

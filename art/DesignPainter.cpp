@@ -785,7 +785,7 @@ CurveParameters curveParameters(const ArtParameters& art)
 QTransform fittedTransform(const ArtParameters& art, float width, float height)
 {
     // Curve space has y up; the transform centres the design and flips it into Qt's y down.
-    const qreal scale = fitFactor(width, height, boundingRadius(art),
+    const qreal scale = fitFactor(width, height, boundingRadius(art), art.penDrawSize,
                                   art.allowScaleUp && art.drawMode == ImageExportMode);
     return QTransform(scale, 0, 0, -scale, width / 2.0, height / 2.0);
 }

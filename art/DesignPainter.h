@@ -69,7 +69,8 @@ void fillOutline(QPainter& painter, const QColor& color, const QPointF* points, 
 CurveParameters curveParameters(const ArtParameters& art);
 
 // The transform of a design fitted into an area of width × height, as print and image export
-// draw it: centred, scaled by fitFactor (enlarging only in image export with allowScaleUp).
+// draw it: centred, scaled by fitFactor with room for the pen (enlarging only in image export
+// with allowScaleUp).
 QTransform fittedTransform(const ArtParameters& art, float width, float height);
 
 // The work a drawing of these parameters takes, in points stroked: what decides whether it is

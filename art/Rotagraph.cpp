@@ -43,7 +43,7 @@ QSize Rotagraph::minimumSizeHint() const
 
 double Rotagraph::screenScale() const
 {
-    return m_zoom.scale(size(), boundingRadius(m_art));
+    return m_zoom.scale(size(), fitExtent());
 }
 
 void Rotagraph::setZoom(const ViewZoom& zoom)
@@ -73,14 +73,14 @@ void Rotagraph::actualSize()
 void Rotagraph::zoomIn()
 {
     ViewZoom zoom = m_zoom;
-    zoom.zoomIn(size(), boundingRadius(m_art));
+    zoom.zoomIn(size(), fitExtent());
     setZoom(zoom);
 }
 
 void Rotagraph::zoomOut()
 {
     ViewZoom zoom = m_zoom;
-    zoom.zoomOut(size(), boundingRadius(m_art));
+    zoom.zoomOut(size(), fitExtent());
     setZoom(zoom);
 }
 
@@ -99,7 +99,7 @@ void Rotagraph::wheelEvent(QWheelEvent* event)
     }
     ViewZoom zoom = m_zoom;
     zoom.zoomAbout(centreOffset(event->position()), std::pow(ViewZoom::kStepFactor, notches), size(),
-                   boundingRadius(m_art));
+                   fitExtent());
     setZoom(zoom);
 }
 
@@ -160,7 +160,7 @@ ScreenRequest Rotagraph::screenRequest() const
     request.art = m_art;
     request.pixelRatio = devicePixelRatioF();
     request.pixels = (QSizeF(size()) * request.pixelRatio).toSize();
-    request.scale = m_zoom.scale(size(), boundingRadius(m_art));
+    request.scale = m_zoom.scale(size(), fitExtent());
     // The centre on a whole device pixel, so that a picture moved with it (the window grew by
     // an odd number of pixels) stays the same picture.
     const QPointF centre = QPointF(width() / 2.0, height() / 2.0) + m_zoom.offset();
@@ -226,7 +226,7 @@ void Rotagraph::drawRect(const QRectF& rect)
         // On screen, or printing without a page: centred in the view; on screen the zoom
         // scales and places the design, elsewhere it stays at scale 0 (nothing shows).
         const QPointF centre = QPointF(this->width() / 2.0, this->height() / 2.0) + (onScreen ? m_zoom.offset() : QPointF());
-        const qreal scale = onScreen ? m_zoom.scale(size(), boundingRadius(art)) : fitFactor(0, 0, boundingRadius(art), false);
+        const qreal scale = onScreen ? m_zoom.scale(size(), fitExtent()) : fitFactor(0, 0, boundingRadius(art), art.penDrawSize, false);
         transform = QTransform(scale, 0, 0, -scale, centre.x(), centre.y());
     }
     m_lastOutcome = paintDesign(painter, art, transform);

@@ -127,6 +127,7 @@ protected:
 
 private:
     void setZoom(const ViewZoom& zoom);
+    FitExtent fitExtent() const { return {boundingRadius(m_art), m_art.penDrawSize}; }
     QPointF centreOffset(const QPointF& viewPoint) const;
     // What the screen shows now: the design, scaled and placed by the zoom.
     ScreenRequest screenRequest() const;

@@ -10,19 +10,21 @@ constexpr double kFitMargin = 2.05;
 
 }
 
-double ViewZoom::fitScale(const QSizeF& viewSize, float boundingRadius)
+double ViewZoom::fitScale(const QSizeF& viewSize, FitExtent extent)
 {
     const double narrower = std::min(viewSize.width(), viewSize.height());
-    const double fit = narrower / (static_cast<double>(boundingRadius) * kFitMargin);
-    // A radius of 0 or one that is not finite, or an empty view, has nothing to fit into.
+    const double halfPen = std::isfinite(extent.penWidth) ? std::max(0.0f, extent.penWidth) / 2.0 : 0.0;
+    const double fit = (narrower / kFitMargin - halfPen) / static_cast<double>(extent.radius);
+    // A radius of 0 or one that is not finite, or a view with no room beside the pen, has
+    // nothing to fit into.
     if (!std::isfinite(fit) || fit <= 0)
         return 1.0;
     return std::min(fit, 1.0);
 }
 
-double ViewZoom::scale(const QSizeF& viewSize, float boundingRadius) const
+double ViewZoom::scale(const QSizeF& viewSize, FitExtent extent) const
 {
-    return m_fitToWindow ? fitScale(viewSize, boundingRadius) : m_scale;
+    return m_fitToWindow ? fitScale(viewSize, extent) : m_scale;
 }
 
 void ViewZoom::setFitToWindow()
@@ -38,19 +40,19 @@ void ViewZoom::setActualSize()
     m_offset = {};
 }
 
-void ViewZoom::zoomIn(const QSizeF& viewSize, float boundingRadius)
+void ViewZoom::zoomIn(const QSizeF& viewSize, FitExtent extent)
 {
-    zoomAbout(QPointF(), kStepFactor, viewSize, boundingRadius);
+    zoomAbout(QPointF(), kStepFactor, viewSize, extent);
 }
 
-void ViewZoom::zoomOut(const QSizeF& viewSize, float boundingRadius)
+void ViewZoom::zoomOut(const QSizeF& viewSize, FitExtent extent)
 {
-    zoomAbout(QPointF(), 1 / kStepFactor, viewSize, boundingRadius);
+    zoomAbout(QPointF(), 1 / kStepFactor, viewSize, extent);
 }
 
-void ViewZoom::zoomAbout(const QPointF& anchor, double factor, const QSizeF& viewSize, float boundingRadius)
+void ViewZoom::zoomAbout(const QPointF& anchor, double factor, const QSizeF& viewSize, FitExtent extent)
 {
-    const double from = scale(viewSize, boundingRadius);
+    const double from = scale(viewSize, extent);
     const double to = std::clamp(from * factor, kMinimumScale, kMaximumScale);
     // The point under the anchor is anchor - offset at the old scale; it stays under the anchor.
     const QPointF offsetNow = offset();

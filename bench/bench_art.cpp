@@ -209,7 +209,7 @@ ArtParameters redPen(const Design& d, int64_t penWidth, bool fill)
 // The design fitted to kPicture, as the window's view fits it.
 QTransform fittedToThePicture(const ArtParameters& art)
 {
-    const double scale = ViewZoom::fitScale(kPicture, boundingRadius(art));
+    const double scale = ViewZoom::fitScale(kPicture, {boundingRadius(art), art.penDrawSize});
     return QTransform(scale, 0, 0, -scale, kPicture.width() / 2.0, kPicture.height() / 2.0);
 }
 

@@ -297,7 +297,8 @@ bool writeSvg(QIODevice& device, const Rotagraph& design, const VectorExportSett
 
     const auto size = static_cast<float>(settings.sizeMm);
     const float radius = boundingRadius(design.anchorRadius(), design.runnerRadius(), design.penHoleRadius());
-    const PageMapping page{fitFactor(size, size, radius, true), settings.marginMm + settings.sizeMm / 2};
+    const PageMapping page{fitFactor(size, size, radius, static_cast<float>(settings.penWidthMm), true),
+                           settings.marginMm + settings.sizeMm / 2};
     const TracedCurve curve = traceDesign(design);
     // Painted in the view's order: the fill, then each pen over the ones before.
     if (design.fillShape())

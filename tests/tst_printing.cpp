@@ -214,8 +214,9 @@ void TestPrinting::fitsThePrintableArea_data()
         << fourLobes(160, 100) << letter << QPrinter::ScreenResolution << QSizeF(457.6, 457.6) << letterCentre;
     QTest::addRow("radius 300, runner inside")
         << PrintedDesign{160, -40, 180, 1, 1} << letter << QPrinter::HighResolution << QSizeF(457.6, 457.6) << letterCentre;
-    QTest::addRow("radius 300, 10-pt pen: the width stays in points")
-        << fourLobes(160, 100, 10) << letter << QPrinter::HighResolution << QSizeF(466.6, 466.6) << letterCentre;
+    // The pen stays 10 points wide, and the fit leaves it room: (468 / 2.05 - 5) / 300.
+    QTest::addRow("radius 300, 10-pt pen: the width stays in points, within the fit")
+        << fourLobes(160, 100, 10) << letter << QPrinter::HighResolution << QSizeF(456.6, 456.6) << letterCentre;
     QTest::addRow("radius 300 on letter landscape: the height counts")
         << fourLobes(160, 100) << pageLayout(QPageSize::Letter, QPageLayout::Landscape, kInchMargin)
         << QPrinter::HighResolution << QSizeF(457.6, 457.6) << QPointF(396, 306);

@@ -189,8 +189,9 @@ private slots:
         QTest::addColumn<double>("radiusOnImage");
         QTest::addRow("screen, stroke") << int(ScreenMode) << false << 100.0;
         QTest::addRow("screen, filled") << int(ScreenMode) << true << 100.0;
-        QTest::addRow("export enlarged, stroke") << int(ImageExportMode) << false << 400 / 2.05;
-        QTest::addRow("export enlarged, filled") << int(ImageExportMode) << true << 400 / 2.05;
+        // Fitted with room for half the pen (1) around the circle.
+        QTest::addRow("export enlarged, stroke") << int(ImageExportMode) << false << 400 / 2.05 - 1;
+        QTest::addRow("export enlarged, filled") << int(ImageExportMode) << true << 400 / 2.05 - 1;
     }
 
     void nothingOutsideTheArt()
@@ -327,20 +328,26 @@ private slots:
         QCOMPARE(qAlpha(pixelAt(image, onCircle)), 0);
     }
 
+    // The painted extent is the circle's diameter on the image plus the pen, which is not
+    // scaled: the two together span 2 / 2.05 of the narrower side when the design is fitted.
     void fitFactor_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("enlarge");
         QTest::addColumn<QSize>("area");
         QTest::addColumn<float>("radius");
-        QTest::addColumn<double>("extent");   // the circle's diameter on the image
+        QTest::addColumn<float>("pen");
+        QTest::addColumn<double>("extent");   // of the painted pixels
         const QSize page(468, 612);
-        QTest::addRow("export 1000, radius 100") << int(ImageExportMode) << false << QSize(1000, 1000) << 100.0f << 200.0;
-        QTest::addRow("export 1000, radius 100, enlarged") << int(ImageExportMode) << true << QSize(1000, 1000) << 100.0f << 200 * 1000 / 205.0;
-        QTest::addRow("export 500, radius 300") << int(ImageExportMode) << false << QSize(500, 500) << 300.0f << 600 * 500 / 615.0;
-        QTest::addRow("export 500, radius 300, enlarged") << int(ImageExportMode) << true << QSize(500, 500) << 300.0f << 600 * 500 / 615.0;
-        QTest::addRow("print 468 by 612, radius 300") << int(PrintMode) << false << page << 300.0f << 600 * 468 / 615.0;
-        QTest::addRow("print never enlarges") << int(PrintMode) << true << page << 150.0f << 300.0;
+        QTest::addRow("export 1000, radius 100") << int(ImageExportMode) << false << QSize(1000, 1000) << 100.0f << 1.0f << 201.0;
+        QTest::addRow("export 1000, radius 100, enlarged") << int(ImageExportMode) << true << QSize(1000, 1000) << 100.0f << 1.0f << 2000 / 2.05;
+        QTest::addRow("export 500, radius 300") << int(ImageExportMode) << false << QSize(500, 500) << 300.0f << 1.0f << 1000 / 2.05;
+        QTest::addRow("export 500, radius 300, enlarged") << int(ImageExportMode) << true << QSize(500, 500) << 300.0f << 1.0f << 1000 / 2.05;
+        QTest::addRow("export 500, radius 250, pen 20") << int(ImageExportMode) << false << QSize(500, 500) << 250.0f << 20.0f << 1000 / 2.05;
+        QTest::addRow("export 500, radius 200, pen 20: fits") << int(ImageExportMode) << false << QSize(500, 500) << 200.0f << 20.0f << 420.0;
+        QTest::addRow("print 468 by 612, radius 300") << int(PrintMode) << false << page << 300.0f << 1.0f << 936 / 2.05;
+        QTest::addRow("print 468 by 612, radius 300, pen 12") << int(PrintMode) << false << page << 300.0f << 12.0f << 936 / 2.05;
+        QTest::addRow("print never enlarges") << int(PrintMode) << true << page << 150.0f << 1.0f << 301.0;
     }
 
     void fitFactor()
@@ -349,19 +356,20 @@ private slots:
         QFETCH(bool, enlarge);
         QFETCH(QSize, area);
         QFETCH(float, radius);
+        QFETCH(float, pen);
         QFETCH(double, extent);
         Rotagraph view;
         // A printed view is centred in the printable area, not in its own size.
         view.resize(mode == PrintMode ? area + QSize(100, 60) : area);
         view.setPrintableArea(area);
         setCircle(view, radius);
+        view.setPenDrawSize(pen);
         view.setDrawMode(mode);
         view.setAllowScaleUp(enlarge);
         const QRect bounds = paintedBounds(paint(view));
 
-        constexpr double kPenWidth = 1;
-        QVERIFY2(std::abs(bounds.width() - (extent + kPenWidth)) <= 2.5, qPrintable(QString::number(bounds.width())));
-        QVERIFY2(std::abs(bounds.height() - (extent + kPenWidth)) <= 2.5, qPrintable(QString::number(bounds.height())));
+        QVERIFY2(std::abs(bounds.width() - extent) <= 2, qPrintable(QString::number(bounds.width())));
+        QVERIFY2(std::abs(bounds.height() - extent) <= 2, qPrintable(QString::number(bounds.height())));
         QVERIFY(std::abs(QRectF(bounds).center().x() - area.width() / 2.0) <= 1.5);
         QVERIFY(std::abs(QRectF(bounds).center().y() - area.height() / 2.0) <= 1.5);
     }

@@ -5,6 +5,8 @@
 #include "app/StatusLine.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QMimeData>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -391,7 +393,7 @@ private slots:
         // The design, 1000 across, shrinks into the view with a margin.
         QVERIFY(art->screenScale() < 1);
         const double fitted = art->screenScale();
-        QCOMPARE(fitted, ViewZoom::fitScale(art->size(), boundingRadius(art->anchorRadius(), art->runnerRadius(), art->penHoleRadius())));
+        QCOMPARE(fitted, ViewZoom::fitScale(art->size(), {boundingRadius(art->parameters()), art->penDrawSize()}));
 
         QTest::keySequence(app->mainWindow(), QKeySequence::ZoomIn);
         QVERIFY(!fit->isChecked());
@@ -405,6 +407,50 @@ private slots:
         fit->trigger();
         QVERIFY(art->zoom().fitsToWindow());
         QCOMPARE(art->screenScale(), fitted);
+    }
+
+    // A fitted drawing leaves room for the pen, which keeps its width at every scale: no ink
+    // reaches the edge of the view or of the copied image.
+    void fittedDrawingsHoldTheWholeStroke_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QStringList>("radii");   // anchor, runner, pen hole
+        QTest::addColumn<bool>("inside");
+        QTest::addColumn<float>("penWidth");
+        QTest::addRow("window, anchor 300, 20 pt") << "window" << QStringList{"300", "72", "53"} << false << 20.0f;
+        QTest::addRow("copied image, 120 inside 72, 12.5 pt") << "clipboard" << QStringList{"120", "72", "54"} << true << 12.5f;
+    }
+
+    void fittedDrawingsHoldTheWholeStroke()
+    {
+        QFETCH(QString, where);
+        QFETCH(QStringList, radii);
+        QFETCH(bool, inside);
+        QFETCH(float, penWidth);
+        typeInto(app->anchorRadiusInput(), radii[0]);
+        typeInto(app->runnerRadiusInput(), radii[1]);
+        typeInto(app->penRadiusInput(), radii[2]);
+        control<QRadioButton>(inside ? "runnerInside" : "runnerOutside")->click();
+        app->penWidthSlider()->setFloatValue(penWidth);
+        app->drawNow();
+
+        QImage image;
+        if (where == "window") {
+            art->finishDrawing();
+            image = art->grab().toImage();
+        } else {
+            control<QAction>("actionCopy")->trigger();
+            image = qvariant_cast<QImage>(QApplication::clipboard()->mimeData()->imageData());
+        }
+        QVERIFY(!image.isNull());
+        const auto inked = [&](int x, int y) {
+            const QColor c = image.pixelColor(x, y);
+            return where == "window" ? c.red() > 2 * c.green() + 40 : c.alpha() > 0;
+        };
+        for (int i = 0; i < image.width(); ++i)
+            QVERIFY2(!inked(i, 0) && !inked(i, image.height() - 1), qPrintable(QStringLiteral("column %1").arg(i)));
+        for (int i = 0; i < image.height(); ++i)
+            QVERIFY2(!inked(0, i) && !inked(image.width() - 1, i), qPrintable(QStringLiteral("row %1").arg(i)));
     }
 
     // Up and Down in a field step it as its stepper's arrows do, after taking what was typed.
