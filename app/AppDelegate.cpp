@@ -30,6 +30,7 @@
 #endif
 
 #include <chrono>
+#include <csignal>
 #include <cmath>
 #include <thread>
 
@@ -56,6 +57,14 @@ void setStandardShortcut(QAction* action, QKeySequence::StandardKey key, const Q
         action->setShortcut(fallback);
 }
 
+// Keys that users of other drawing programs reach for, beside the platform's own.
+void addShortcut(QAction* action, const QKeySequence& keys)
+{
+    QList<QKeySequence> shortcuts = action->shortcuts();
+    if (!shortcuts.contains(keys))
+        action->setShortcuts(shortcuts << keys);
+}
+
 }
 
 float revolutionLimit(float anchorRadius, float runnerRadius)
@@ -74,7 +83,7 @@ AppDelegate::AppDelegate(QObject* parent)
 {
     Q_INIT_RESOURCE(rotagraph);
     m_ui->setupUi(m_window.get());
-    m_window->setWindowIcon(QIcon(QStringLiteral(":/icons/rotagraph.svg")));
+    m_window->setWindowIcon(applicationIcon());
     m_statusLine = new StatusLine(m_window->statusBar());
     bindControls();
     m_document = std::make_unique<DesignDocument>(
@@ -105,9 +114,11 @@ void AppDelegate::bindControls()
                   ui.showAnchorCheckbox, ui.closeCurveCheckbox, ui.fillCheckbox, ui.wheelGrease,
                   ui.limitRotations, ui.confinePen, ui.useSecondColorCheck, ui.useThirdColorCheck,
                   ui.colorPicker, ui.secondColor, ui.thirdColor, ui.fillColorPicker,
-                  ui.penWidthSlider, ui.drawSpeedControl, ui.drawSlowButton, ui.runnerPosition};
+                  ui.penWidthSlider, ui.drawSpeedControl, ui.drawSlowButton, ui.runnerPosition,
+                  ui.penWidthInput};
     setSliderRange(*ui.penWidthSlider, kPenWidthRange);
     setSliderRange(*ui.drawSpeedControl, kDrawSpeedRange);
+    showValueOfSliderIn(*ui.penWidthInput, *ui.penWidthSlider);
     // The radio buttons carry their tags as properties; the group answers with them.
     for (QAbstractButton* button : ui.runnerPosition->buttons())
         ui.runnerPosition->setId(button, tagOf(button));
@@ -145,9 +156,7 @@ void AppDelegate::connectActions()
         connect(well, &ColorWell::colorPicked, this, [this, well] { drawNowAction(well); });
     connect(ui.penWidthSlider, &FloatSlider::valueEdited, this,
             [this] { drawNowAction(m_controls.penWidthSlider); });
-    connect(ui.penWidthSlider, &QSlider::valueChanged, this, [this] {
-        m_ui->penWidthValue->setText(tr("%1 pt").arg(double(floatValueOf(m_controls.penWidthSlider))));
-    });
+    connect(ui.penWidthInput, &NumberField::numberEdited, this, [this] { drawNowAction(m_controls.penWidthSlider); });
     connect(ui.drawSpeedControl, &QSlider::valueChanged, this, [this] {
         m_ui->drawSpeedValue->setText(QString::number(double(floatValueOf(m_controls.drawSpeedControl))));
     });
@@ -178,6 +187,9 @@ void AppDelegate::connectMenus()
     setStandardShortcut(ui.actionQuit, QKeySequence::Quit, Qt::CTRL | Qt::Key_Q);
     ui.actionQuit->setMenuRole(QAction::QuitRole);
     connect(ui.actionQuit, &QAction::triggered, m_window.get(), &QMainWindow::close);
+    // One window holds the one design: closing it is closing the design.
+    setStandardShortcut(ui.actionClose, QKeySequence::Close, Qt::CTRL | Qt::Key_W);
+    connect(ui.actionClose, &QAction::triggered, m_window.get(), &QMainWindow::close);
 #if QT_CONFIG(printdialog)
     setStandardShortcut(ui.actionPrint, QKeySequence::Print, Qt::CTRL | Qt::Key_P);
     connect(ui.actionPrint, &QAction::triggered, this, [this] { print(m_ui->actionPrint); });
@@ -190,6 +202,7 @@ void AppDelegate::connectMenus()
     ui.actionFitToWindow->setShortcut(Qt::CTRL | Qt::Key_F);
     ui.actionActualSize->setShortcut(Qt::CTRL | Qt::Key_0);
     setStandardShortcut(ui.actionZoomIn, QKeySequence::ZoomIn, Qt::CTRL | Qt::Key_Plus);
+    addShortcut(ui.actionZoomIn, Qt::CTRL | Qt::Key_Equal);   // + without Shift
     setStandardShortcut(ui.actionZoomOut, QKeySequence::ZoomOut, Qt::CTRL | Qt::Key_Minus);
     Rotagraph* art = ui.artView;
     connect(ui.actionFitToWindow, &QAction::toggled, art,
@@ -206,6 +219,9 @@ void AppDelegate::connectMenus()
 
 void AppDelegate::applicationDidFinishLaunching()
 {
+    // A write beyond a file size limit fails like a full disk, with a message, instead of
+    // ending the program with the unsaved design.
+    std::signal(SIGXFSZ, SIG_IGN);
     newMenuSelected(nullptr);
     m_operationQueue = std::make_unique<QThreadPool>();
     setCancelDrawing(false);
@@ -504,6 +520,10 @@ void AppDelegate::connectDocument()
     connect(ui.actionSave, &QAction::triggered, m_files.get(), &DesignFiles::save);
     setStandardShortcut(ui.actionSaveAs, QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S);
     connect(ui.actionSaveAs, &QAction::triggered, m_files.get(), &DesignFiles::saveAs);
+    connect(ui.actionRevert, &QAction::triggered, m_files.get(), &DesignFiles::revert);
+    const auto enableRevert = [this] { m_ui->actionRevert->setEnabled(m_files->canRevert()); };
+    connect(m_document.get(), &DesignDocument::stateChanged, this, enableRevert);
+    enableRevert();
 
     // A focused field takes the standard editing keys for its own text before these see them.
     QAction* undo = m_document->history().createUndoAction(m_window.get(), tr("&Undo"));
@@ -512,6 +532,7 @@ void AppDelegate::connectDocument()
     QAction* redo = m_document->history().createRedoAction(m_window.get(), tr("&Redo"));
     redo->setObjectName(QStringLiteral("actionRedo"));
     setStandardShortcut(redo, QKeySequence::Redo, Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    addShortcut(redo, Qt::CTRL | Qt::Key_Y);
     ui.menuEdit->insertActions(ui.actionCopy, {undo, redo});
     ui.menuEdit->insertSeparator(ui.actionCopy);
     setStandardShortcut(ui.actionCopy, QKeySequence::Copy, Qt::CTRL | Qt::Key_C);

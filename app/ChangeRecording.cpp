@@ -53,6 +53,11 @@ void recordChangesOf(const WindowControls& controls, DesignDocument& document)
             QObject::connect(floatSlider, &QAbstractSlider::sliderPressed, history, &DesignDocument::endRun);
         }
     }
+    // A width typed in the slider's box is a step of its own, named as the slider's are.
+    if (NumberField* width = controls.penWidthInput; width && controls.penWidthSlider) {
+        const QString name = changeName(controls.penWidthSlider);
+        QObject::connect(width, &NumberField::numberEdited, history, [history, name] { history->record(name); });
+    }
     if (QButtonGroup* side = controls.runnerPosition)
         QObject::connect(side, &QButtonGroup::idClicked, history,
                          [history] { history->record(QCoreApplication::translate("ChangeRecording", "Runner side")); });

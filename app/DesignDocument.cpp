@@ -10,6 +10,7 @@ DesignDocument::DesignDocument(QWidget* window, Capture capture, Restore restore
     , m_restore(std::move(restore))
     , m_history(new QUndoStack(this))
 {
+    m_history->setUndoLimit(kHistoryLimit);
     // The index moves after a command's undo or redo has run: only then is the mark known.
     connect(m_history, &QUndoStack::indexChanged, this, &DesignDocument::showTitle);
     connect(m_history, &QUndoStack::cleanChanged, this, &DesignDocument::showTitle);
@@ -18,7 +19,7 @@ DesignDocument::DesignDocument(QWidget* window, Capture capture, Restore restore
 
 bool DesignDocument::hasUnsavedChanges() const
 {
-    return !m_filePath.isEmpty() && !m_history->isClean();
+    return !m_history->isClean();
 }
 
 void DesignDocument::begin()
@@ -79,4 +80,5 @@ void DesignDocument::showTitle()
     // The platform adds the application's display name where its desktop shows titles so.
     m_window->setWindowTitle(name + QStringLiteral("[*]"));
     m_window->setWindowModified(hasUnsavedChanges());
+    emit stateChanged();
 }

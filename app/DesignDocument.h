@@ -1,8 +1,10 @@
 #pragma once
 
 // The design as a document: the file it was opened from or saved to, the history of its
-// changes, and whether it has changed since that file was read or written. The window's title
-// shows the file's name, with the modified mark when a design that has a file has changed.
+// changes, and whether it has changed since it was started, opened or saved. The window's title
+// shows the file's name ("Untitled" without one), with the modified mark when it has changed.
+// The history keeps the last kHistoryLimit steps: each holds the window twice, and a long
+// session would otherwise grow without end.
 
 #include "app/DesignChangeCommand.h"
 #include "app/WindowState.h"
@@ -27,9 +29,12 @@ public:
     // `capture` reads the window as it stands; `restore` puts a captured state back.
     DesignDocument(QWidget* window, Capture capture, Restore restore, QObject* parent = nullptr);
 
+    static constexpr int kHistoryLimit = 1000;
+
     QUndoStack& history() { return *m_history; }
     QString filePath() const { return m_filePath; }
-    // A design that has a file and differs from it: the one kind that asks before it goes.
+    // Not the design it was started, opened or saved as, with a file or without: it asks
+    // before it goes.
     bool hasUnsavedChanges() const;
 
     // The window as it stands is where the history begins: nothing to undo, no file.
@@ -60,6 +65,10 @@ public:
     void recordSwitch(const QString& text, const QString& filePath);
     // The design was written to `filePath`, which becomes its file.
     void markSaved(const QString& filePath);
+
+signals:
+    // The file, or whether the design has changed since it was last started, opened or saved.
+    void stateChanged();
 
 private:
     DesignChangeCommand::Show showing();

@@ -8,8 +8,10 @@
 #include "output/SafeWrite.h"
 
 #include <QFileDialog>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 
@@ -37,8 +39,10 @@ bool DesignFiles::maybeSave()
 {
     if (!m_document.hasUnsavedChanges())
         return true;
+    const QString path = m_document.filePath();
     QMessageBox box(QMessageBox::Warning, tr("Unsaved Changes"),
-                    tr("Do you want to save the changes to “%1”?").arg(fileNameOf(m_document.filePath())),
+                    path.isEmpty() ? tr("Do you want to save this design?")
+                                   : tr("Do you want to save the changes to “%1”?").arg(fileNameOf(path)),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_window.widget);
     box.setObjectName(QStringLiteral("saveChangesQuestion"));
     box.setInformativeText(tr("Your changes are lost if you don’t save them."));
@@ -46,7 +50,7 @@ bool DesignFiles::maybeSave()
     box.setWindowModality(Qt::WindowModal);
     switch (box.exec()) {
     case QMessageBox::Save:
-        return save();
+        return path.isEmpty() ? saveAsAndWait() : save();
     case QMessageBox::Discard:
         return true;
     default:
@@ -66,7 +70,7 @@ void DesignFiles::open()
     dialog->setNameFilters({tr("Rotagraph designs (*.rotagraph)"), tr("Images with a design (*.png)")});
     if (!m_document.filePath().isEmpty())
         dialog->setDirectory(QFileInfo(m_document.filePath()).absolutePath());
-    connect(dialog, &QFileDialog::fileSelected, this, &DesignFiles::read);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) { read(path); });
     connect(dialog, &QFileDialog::finished, dialog, &QObject::deleteLater);
     dialog->open();
 }
@@ -100,7 +104,32 @@ void DesignFiles::saveAs()
                      [this](const QString& target, QString* error) { return write(target, error); });
 }
 
-void DesignFiles::read(const QString& path)
+bool DesignFiles::saveAsAndWait()
+{
+    bool saved = false;
+    QPointer<QFileDialog> dialog = openExportDialog(
+        m_window.widget, designFileFormat(), m_window.suggestedName(), nullptr,
+        [this, &saved](const QString& target, QString* error) { return saved = write(target, error); });
+    // The dialog deletes itself once answered, after its write: then the answer is known.
+    QEventLoop loop;
+    connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
+    if (dialog)
+        loop.exec();
+    return saved;
+}
+
+bool DesignFiles::canRevert() const
+{
+    return !m_document.filePath().isEmpty() && m_document.hasUnsavedChanges();
+}
+
+void DesignFiles::revert()
+{
+    if (canRevert())
+        read(m_document.filePath(), tr("Revert to “%1”").arg(fileNameOf(m_document.filePath())));
+}
+
+void DesignFiles::read(const QString& path, const QString& stepName)
 {
     const DesignReadResult read = loadDesignFile(path);
     if (!read.design) {
@@ -110,7 +139,7 @@ void DesignFiles::read(const QString& path)
     }
     m_recentFiles.add(path);
     m_window.showOpened(*read.design, read.fromImage ? QString() : QFileInfo(path).absoluteFilePath(),
-                        tr("Open “%1”").arg(fileNameOf(path)));
+                        stepName.isEmpty() ? tr("Open “%1”").arg(fileNameOf(path)) : stepName);
 }
 
 bool DesignFiles::write(const QString& path, QString* error)

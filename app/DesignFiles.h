@@ -33,8 +33,9 @@ public:
 
     DesignFiles(Window window, DesignDocument& document, RecentFiles& recentFiles, QObject* parent = nullptr);
 
-    // Asks whether to save a design with unsaved changes, and saves it when told to. False when
-    // the user cancels or the save fails: what was to follow must not happen.
+    // Asks whether to save a design with unsaved changes, and saves it when told to, asking for
+    // a file when it has none. False when the user cancels or the save fails: what was to
+    // follow must not happen.
     bool maybeSave();
     // Asks about unsaved changes, then offers the open dialog.
     void open();
@@ -42,11 +43,17 @@ public:
     void openFile(const QString& path);
     // Writes the design to its file; one that has none asks for it, and counts as not saved yet.
     bool save();
+    // Reads the design's file again, as one step that Undo takes back: for a design that has a
+    // file and has changed since it was opened or saved.
+    void revert();
+    bool canRevert() const;
     // Asks for a file, then writes the design to it; the dialog returns at once.
     void saveAs();
+    // The same, returning once the dialog is answered: whether the design was written.
+    bool saveAsAndWait();
 
 private:
-    void read(const QString& path);
+    void read(const QString& path, const QString& stepName = {});
     bool write(const QString& path, QString* error);
 
     Window m_window;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QIcon>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
@@ -11,7 +12,8 @@
 namespace {
 
 const QString kGeometryKey = QStringLiteral("window/geometry");
-// What the window asks of a screen, before it knows better: room for a large drawing.
+// What the window asks of a screen at least: room for a large drawing. It asks for more when
+// the control panel needs it to show whole.
 constexpr QSize kPreferredSize{1060, 760};
 // The share of the screen's free area that a first window takes at most.
 constexpr double kScreenShare = 0.9;
@@ -25,6 +27,15 @@ QString droppedFile(const QMimeData* data)
 
 }
 
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48})
+        icon.addFile(QStringLiteral(":/icons/icons/rotagraph-%1.png").arg(size), QSize(size, size));
+    icon.addFile(QStringLiteral(":/icons/rotagraph.svg"));
+    return icon;
+}
+
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
 {
@@ -35,11 +46,17 @@ void MainWindow::restorePlacement()
 {
     if (restoreGeometry(QSettings().value(kGeometryKey).toByteArray()))
         return;
+    ensurePolished();   // the style's fonts and margins decide how large the panel is
     const QScreen* screen = this->screen();
     const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), kPreferredSize);
-    const QSize size = kPreferredSize.boundedTo((QSizeF(available.size()) * kScreenShare).toSize())
-                           .expandedTo(minimumSizeHint());
-    setGeometry(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, size, available));
+    setGeometry(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, firstSize(available.size()), available));
+}
+
+QSize MainWindow::firstSize(const QSize& available) const
+{
+    return kPreferredSize.expandedTo(sizeHint())
+        .boundedTo((QSizeF(available) * kScreenShare).toSize())
+        .expandedTo(minimumSizeHint());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

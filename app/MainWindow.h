@@ -8,6 +8,12 @@
 
 #include <functional>
 
+class QIcon;
+
+// The application's icon: a bold drawing at the small sizes a desktop shows in lists and title
+// bars, the full one above them.
+QIcon applicationIcon();
+
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -15,9 +21,12 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget* parent = nullptr);
 
-    // Places the window as it was when it last closed; the first time, at its preferred size
-    // or the screen's available area, whichever is smaller, centred.
+    // Places the window as it was when it last closed; the first time, large enough for the
+    // whole control panel and a large drawing where the screen's available area allows,
+    // centred.
     void restorePlacement();
+    // The size the window first opens at on a screen with this much room.
+    QSize firstSize(const QSize& available) const;
     void setMayClose(std::function<bool()> mayClose) { m_mayClose = std::move(mayClose); }
 
 signals:

@@ -43,6 +43,7 @@ struct WindowControls {
     QPointer<FloatSlider> drawSpeedControl;
     QPointer<QPushButton> drawSlowButton;
     QPointer<QButtonGroup> runnerPosition;
+    QPointer<NumberField> penWidthInput;   // the slider's number box
 
     // The field and stepper of a parameter tag; null for any other tag.
     const NumericControls* numericControls(int tag) const

@@ -58,6 +58,28 @@ void throughDialog(const AppDelegate& app, const char* action, const QString& pa
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Answers the file dialog that a command opens and waits on, with `path`, once it shows: the
+// command does not return until it is answered. Nothing when the path is empty.
+class FileDialogAnswerer
+{
+public:
+    FileDialogAnswerer(const AppDelegate& app, const QString& path)
+    {
+        if (path.isEmpty())
+            return;
+        QObject::connect(&m_timer, &QTimer::timeout, [&app, path] {
+            if (QFileDialog* dialog = visibleFileDialog(app)) {
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+                dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+            }
+        });
+        m_timer.start(20);
+    }
+
+private:
+    QTimer m_timer;
+};
+
 void drop(const AppDelegate& app, const QString& path)
 {
     QMimeData data;
@@ -295,7 +317,13 @@ private slots:
         QFETCH(WindowChange, change);
         setup(*app);
         const QStringList before = windowShows(*app);
-        change(*app);
+        {
+            const MessageBoxAnswerer discard({QMessageBox::Discard});
+            change(*app);
+        }
+        // The window is active again once the question has gone, as on a desktop.
+        app->mainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app->mainWindow()));
         const QStringList after = windowShows(*app);
         QVERIFY(after != before);
         QTest::keySequence(app->mainWindow(), QKeySequence::Undo);
@@ -315,37 +343,44 @@ private slots:
         QCOMPARE(windowShows(*app), before);
     }
 
+    // A changed design asks before it goes, whether it has a file or not; saving one without a
+    // file asks for a file first, and the command goes on once it is written.
     void unsavedChangesAreAskedAbout_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("answer");   // no button: the design has no file, and nothing is asked
-        for (const char* command : {"actionNewDesign", "actionOpen", "close"}) {
-            QTest::addRow("%s, Save", command) << command << int(QMessageBox::Save);
-            QTest::addRow("%s, Discard", command) << command << int(QMessageBox::Discard);
-            QTest::addRow("%s, Cancel", command) << command << int(QMessageBox::Cancel);
-            QTest::addRow("%s, untitled", command) << command << int(QMessageBox::NoButton);
-        }
+        QTest::addColumn<bool>("titled");
+        QTest::addColumn<int>("answer");
+        for (const char* command : {"actionNewDesign", "actionOpen", "close"})
+            for (const bool titled : {true, false}) {
+                const char* which = titled ? "saved before" : "untitled";
+                QTest::addRow("%s, %s, Save", command, which) << command << titled << int(QMessageBox::Save);
+                QTest::addRow("%s, %s, Discard", command, which) << command << titled << int(QMessageBox::Discard);
+                QTest::addRow("%s, %s, Cancel", command, which) << command << titled << int(QMessageBox::Cancel);
+            }
     }
 
     void unsavedChangesAreAskedAbout()
     {
         QFETCH(QString, command);
+        QFETCH(bool, titled);
         QFETCH(int, answer);
-        const bool titled = answer != QMessageBox::NoButton;
         const QString file = path("asked.rotagraph");
         if (titled)
             throughDialog(*app, "actionSaveAs", file);
         const QByteArray saved = contentsOf(file);
+        QVERIFY(!app->mainWindow()->isWindowModified());
         app->runnerRadiusStepper()->stepUp();
         const QStringList changed = windowShows(*app);
-        QCOMPARE(app->mainWindow()->isWindowModified(), titled);
+        QVERIFY(app->mainWindow()->isWindowModified());
 
         MessageBoxAnswerer answerer({QMessageBox::StandardButton(answer)});
+        // An untitled design saved on the way out asks for its file.
+        FileDialogAnswerer fileDialog(*app, titled ? QString() : file);
         if (command == "close")
             app->mainWindow()->close();
         else
             find(*app, qPrintable(command))->trigger();
-        QCOMPARE(answerer.names, titled ? QStringList{"saveChangesQuestion"} : QStringList{});
+        QCOMPARE(answerer.names, QStringList{"saveChangesQuestion"});
         QCOMPARE(contentsOf(file) == saved, answer != QMessageBox::Save);
         if (answer == QMessageBox::Save)
             QCOMPARE(readDesign(contentsOf(file)).design->runnerRadius, QStringLiteral("73"));
@@ -359,6 +394,53 @@ private slots:
         }
         if (command == "close")
             QCOMPARE(app->mainWindow()->isVisible(), !goesOn);
+    }
+
+    // Closing the window, File ▸ Close, takes the same question; Revert reads the file again as
+    // a step that Undo takes back, and is there only for a changed design that has a file.
+    void closeAndRevert()
+    {
+        QAction* revert = find(*app, "actionRevert");
+        QCOMPARE(find(*app, "actionClose")->shortcut(), QKeySequence(QKeySequence::Close));
+        QVERIFY(!revert->isEnabled());
+        app->runnerRadiusStepper()->stepUp();
+        QVERIFY(!revert->isEnabled());   // nothing to go back to
+        const QString file = path("reverted.rotagraph");
+        throughDialog(*app, "actionSaveAs", file);
+        const QStringList saved = windowShows(*app);
+        QVERIFY(!revert->isEnabled());
+        typeInto(app->anchorRadiusInput(), "123");
+        const QStringList changed = windowShows(*app);
+        QVERIFY(revert->isEnabled());
+        revert->trigger();
+        QCOMPARE(windowShows(*app), saved);
+        QVERIFY(!revert->isEnabled());
+        QTest::keySequence(app->mainWindow(), QKeySequence::Undo);
+        QCOMPARE(windowShows(*app), changed);
+
+        MessageBoxAnswerer answerer({QMessageBox::Cancel});
+        QTest::keySequence(app->mainWindow(), QKeySequence::Close);
+        QCOMPARE(answerer.names, QStringList{"saveChangesQuestion"});
+        QVERIFY(app->mainWindow()->isVisible());
+    }
+
+    // The history keeps its last thousand steps; the oldest go first.
+    void historyKeepsItsLastSteps()
+    {
+        constexpr int kKept = 1000;
+        constexpr int kMore = 5;
+        for (int i = 0; i < kKept + kMore; ++i)
+            typeInto(app->revolutionsInput(), QString::number(10 + i));
+        QAction* undo = find(*app, "actionUndo");
+        int undone = 0;
+        while (undo->isEnabled() && undone <= kKept) {
+            undo->trigger();
+            ++undone;
+        }
+        QCOMPARE(undone, kKept);
+        // The first changes are gone: the oldest state Undo reaches is the one after them.
+        QCOMPARE(app->revolutionsInput()->text(), QString::number(10 + kMore - 1));
+        QVERIFY(app->mainWindow()->isWindowModified());
     }
 
     // Copy puts the drawing and the design on the clipboard, and pasting the design sets it as
@@ -375,7 +457,12 @@ private slots:
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
         QCOMPARE(image.text(kDesignTextKey), data->text());
 
-        find(*app, "actionNewDesign")->trigger();
+        {
+            const MessageBoxAnswerer discard({QMessageBox::Discard});
+            find(*app, "actionNewDesign")->trigger();
+        }
+        app->mainWindow()->activateWindow();   // as above: the keys go to the window
+        QVERIFY(QTest::qWaitForWindowActive(app->mainWindow()));
         const QStringList fresh = windowShows(*app);
         QTest::keySequence(app->mainWindow(), QKeySequence::Paste);
         QCOMPARE(windowShows(*app), copied);
@@ -416,7 +503,10 @@ private slots:
         enterEveryValue(*app);
         const QStringList exported = windowShows(*app);
         throughDialog(*app, qPrintable(action), path(file));
-        find(*app, "actionNewDesign")->trigger();
+        {
+            const MessageBoxAnswerer discard({QMessageBox::Discard});
+            find(*app, "actionNewDesign")->trigger();
+        }
         if (file.endsWith(".svg")) {
             QFile svg(path(file));
             QVERIFY(svg.open(QIODevice::ReadOnly));
@@ -461,7 +551,7 @@ private slots:
         QFETCH(QString, message);
         app->fillCheckbox()->click();
         const QStringList before = windowShows(*app);
-        MessageBoxAnswerer answerer({QMessageBox::Ok});
+        MessageBoxAnswerer answerer({QMessageBox::Discard, QMessageBox::Ok});
         if (name.isEmpty()) {
             QApplication::clipboard()->setText(QString::fromUtf8(contents));
             find(*app, "actionPaste")->trigger();
@@ -469,8 +559,10 @@ private slots:
             QVERIFY(contents.isNull() || writeContents(path(name), contents));
             drop(*app, path(name));
         }
-        QTRY_COMPARE(answerer.texts.size(), 1);
-        QVERIFY2(answerer.texts.first().startsWith(message), qPrintable(answerer.texts.first()));
+        // A file dropped asks about the changed design first; pasting does not replace it yet.
+        const qsizetype asked = name.isEmpty() ? 0 : 1;
+        QTRY_COMPARE(answerer.texts.size(), asked + 1);
+        QVERIFY2(answerer.texts.last().startsWith(message), qPrintable(answerer.texts.last()));
         QCOMPARE(windowShows(*app), before);
         QCOMPARE(title(), QStringLiteral("Untitled[*]"));
         find(*app, "actionUndo")->trigger();   // the history still ends with the change before

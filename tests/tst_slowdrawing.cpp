@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "TestSupport.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -106,8 +107,10 @@ private slots:
         app->showAnchorCheckbox()->click();
         QAction* newDesign = app->mainWindow()->findChild<QAction*>("actionNewDesign");
         onFrame = [this, newDesign] {
-            if (drawnAt.size() == 2 && !idle())
+            if (drawnAt.size() == 2 && !idle()) {
+                const MessageBoxAnswerer discard({QMessageBox::Discard});
                 newDesign->trigger();
+            }
         };
         start(10);
         verifyIdle();
@@ -146,8 +149,10 @@ private slots:
     void quittingDuringADrawing()
     {
         onFrame = [this] {
-            if (drawnAt.size() == 2)
+            if (drawnAt.size() == 2) {
+                const MessageBoxAnswerer discard({QMessageBox::Discard});
                 app->mainWindow()->close();
+            }
         };
         start(1);
         QTRY_VERIFY(!app->mainWindow()->isVisible());

@@ -1,10 +1,13 @@
 #include "app/AppDelegate.h"
+#include "app/MainWindow.h"
 #include "widgets/Controls.h"
 
 #include "TestSupport.h"
 #include "app/StatusLine.h"
 
 #include <QAction>
+#include <QIcon>
+#include <QScrollBar>
 #include <QClipboard>
 #include <QMimeData>
 #include <QLabel>
@@ -15,6 +18,7 @@
 #include <QTest>
 
 #include <clocale>
+#include <csignal>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -132,7 +136,10 @@ private slots:
         QCOMPARE(app->colorsInUse(), 3);
         QCOMPARE(art->runnerRadius(), -72.0f);
 
-        control<QAction>("actionNewDesign")->trigger();
+        {
+            const MessageBoxAnswerer discard({QMessageBox::Discard});
+            control<QAction>("actionNewDesign")->trigger();
+        }
         verifyDefaultDesign();
         QCOMPARE(app->secondColor()->color(), QColor(Qt::cyan));   // kept, but out of use
         QCOMPARE(control<QAction>("actionNewDesign")->shortcut(), QKeySequence(QKeySequence::New));
@@ -406,7 +413,7 @@ private slots:
         QTRY_COMPARE(app->statusLine()->zoomText(), QString("Zoom 100 %"));
         fit->trigger();
         QVERIFY(art->zoom().fitsToWindow());
-        QCOMPARE(art->screenScale(), fitted);
+        QCOMPARE(art->screenScale(), ViewZoom::fitScale(art->size(), {boundingRadius(art->parameters()), art->penDrawSize()}));
     }
 
     // A fitted drawing leaves room for the pen, which keeps its width at every scale: no ink
@@ -534,6 +541,100 @@ private slots:
         app->mainWindow()->close();
         app = std::make_unique<AppDelegate>();
         QCOMPARE(app->mainWindow()->geometry(), left);
+    }
+
+    // Where the screen has room, the first window shows the whole control panel, unscrolled;
+    // where it has not, it takes at most 90 % of it.
+    void firstWindowShowsTheWholePanel_data()
+    {
+        QTest::addColumn<QSize>("available");
+        QTest::addColumn<bool>("wholePanel");
+        QTest::addRow("1920 x 1080") << QSize(1920, 1080 - kScreenFurniture) << true;
+        QTest::addRow("2560 x 1440") << QSize(2560, 1440 - kScreenFurniture) << true;
+        QTest::addRow("1280 x 720") << QSize(1280, 720 - kScreenFurniture) << false;
+    }
+
+    void firstWindowShowsTheWholePanel()
+    {
+        QFETCH(QSize, available);
+        QFETCH(bool, wholePanel);
+        auto* window = qobject_cast<MainWindow*>(app->mainWindow());
+        const QSize first = window->firstSize(available);
+        QVERIFY(first.width() <= available.width() * 0.9 + 1 && first.height() <= available.height() * 0.9 + 1);
+        QVERIFY(first.width() >= 1060 || !wholePanel);
+        window->resize(first);
+        QTRY_COMPARE(window->size(), first);
+        auto* panel = control<QScrollArea>("controlScroll");
+        QTRY_COMPARE(panel->verticalScrollBar()->maximum() == 0, wholePanel);
+    }
+
+    // Keys that users of drawing programs reach for, beside the platform's own.
+    void conventionalKeys()
+    {
+        typeInto(app->anchorRadiusInput(), "500");
+        typeInto(app->runnerRadiusInput(), "3");
+        const double fitted = art->screenScale();
+        QTest::keyClick(app->mainWindow(), Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(art->screenScale(), fitted * ViewZoom::kStepFactor);
+        QTest::keyClick(app->mainWindow(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(app->runnerRadiusInput()->text(), QString("72"));
+        QTest::keyClick(app->mainWindow(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(app->runnerRadiusInput()->text(), QString("3"));
+    }
+
+    // The pen width can be typed in the box beside its slider: held to the slider's range and
+    // steps, drawn at once, a step of its own to undo; Up and Down step it; the box follows the
+    // slider.
+    void penWidthIsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<float>("width");
+        QTest::addRow("a step") << "6.5" << 6.5f;
+        QTest::addRow("between steps") << "7.3" << 7.5f;
+        QTest::addRow("beyond the range") << "45" << 20.0f;
+        QTest::addRow("below it") << "-3" << 0.0f;
+        QTest::addRow("no number") << "wide" << 0.0f;
+    }
+
+    void penWidthIsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(float, width);
+        auto* box = control<NumberField>("penWidthInput");
+        QCOMPARE(box->text(), QString("1"));
+        typeInto(box, typed);
+        QCOMPARE(app->penWidthSlider()->floatValue(), width);
+        QCOMPARE(box->text(), formatNumber(width));
+        QCOMPARE(art->penDrawSize(), width);
+        control<QAction>("actionUndo")->trigger();
+        QCOMPARE(art->penDrawSize(), 1.0f);
+        QCOMPARE(box->text(), QString("1"));
+
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Up);
+        QCOMPARE(art->penDrawSize(), 1.5f);
+        QCOMPARE(box->text(), QString("1.5"));
+        app->penWidthSlider()->setFloatValue(3);
+        QCOMPARE(box->text(), QString("3"));
+    }
+
+    // A file size limit makes a write fail, with a message, instead of ending the program.
+    void fileSizeLimitDoesNotEndTheProgram()
+    {
+        std::signal(SIGXFSZ, SIG_DFL);
+        AppDelegate started;
+        started.applicationDidFinishLaunching();
+        struct sigaction now {};
+        QCOMPARE(sigaction(SIGXFSZ, nullptr, &now), 0);
+        QVERIFY(now.sa_handler == SIG_IGN);
+    }
+
+    // The icon has a drawing of its own at each small size a desktop shows.
+    void iconAtEverySmallSize()
+    {
+        const QIcon icon = app->mainWindow()->windowIcon();
+        for (const int size : {16, 24, 32, 48})
+            QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
     }
 
     // The window fits a 1280 × 720 screen, and a 1600 × 1000 one at twice the scale, with room

@@ -272,6 +272,21 @@ void FloatSlider::setFloatValue(float value)
     m_settingValue = false;
 }
 
+void showValueOfSliderIn(NumberField& field, FloatSlider& slider)
+{
+    const auto show = [&field, &slider] { field.setCommittedText(formatNumber(slider.floatValue())); };
+    QObject::connect(&slider, &QSlider::valueChanged, &field, show);
+    QObject::connect(&field, &NumberField::numberEdited, &slider, [&field, &slider, show] {
+        slider.setFloatValue(field.floatValue());
+        show();
+    });
+    QObject::connect(&field, &NumberField::stepRequested, &slider, [&slider, show](int steps) {
+        slider.setValue(slider.value() + steps * slider.singleStep());
+        show();
+    });
+    show();
+}
+
 ColorWell::ColorWell(QWidget* parent)
     : QPushButton(parent)
 {

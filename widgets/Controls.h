@@ -140,6 +140,12 @@ private:
     bool m_settingValue = false;
 };
 
+// Makes `field` the slider's number box: it shows the slider's value whenever that changes, a
+// committed number moves the slider to it (held within the slider's range, on its steps, and
+// shown so), and Up and Down step the slider. The field's numberEdited follows the move: the
+// field's own listeners hear of the change after the slider holds it.
+void showValueOfSliderIn(NumberField& field, FloatSlider& slider);
+
 // A swatch of a colour; clicking it opens the colour dialog. Sends colorPicked when the user
 // chooses a colour there.
 class ColorWell : public QPushButton

@@ -1,5 +1,6 @@
 #include "widgets/ScrollPanel.h"
 
+#include <QEvent>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -23,6 +24,13 @@ QSize ScrollPanel::sizeHint() const
 {
     const QSize content = widget() ? widget()->sizeHint() : QSize();
     return {minimumSizeHint().width(), content.height() + 2 * frameWidth()};
+}
+
+bool ScrollPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == widget() && event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
 }
 
 QSize ScrollPanel::minimumSizeHint() const

@@ -13,4 +13,8 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+protected:
+    // The column's size hint changes with what it holds: the window's layout hears of it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
