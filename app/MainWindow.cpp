@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <QCloseEvent>
+#include <QLayout>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QIcon>
@@ -46,7 +47,11 @@ void MainWindow::restorePlacement()
 {
     if (restoreGeometry(QSettings().value(kGeometryKey).toByteArray()))
         return;
-    ensurePolished();   // the style's fonts and margins decide how large the panel is
+    // The style's fonts and margins decide how large the panel is: every layout measures
+    // afresh with them before the window takes its size.
+    ensurePolished();
+    for (QLayout* layout : findChildren<QLayout*>())
+        layout->invalidate();
     const QScreen* screen = this->screen();
     const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), kPreferredSize);
     setGeometry(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, firstSize(available.size()), available));
