@@ -3,8 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -24,6 +26,41 @@ const QString kSmallFileSystemSize = QStringLiteral("size=64k");
 constexpr qint64 kFillChunk = 4096;
 constexpr int kToolTimeoutMs = 60'000;
 constexpr int kInkDarkness = 128;
+
+// A dialog that a test forgot to answer would wait for ever, found only by ctest's time limit.
+// Every test program watches for one: a modal dialog still open after this long ends the run
+// at once, saying which dialog it was and what it asked.
+constexpr int kForgottenDialogMs = 20'000;
+constexpr int kDialogWatchInterval = 500;
+
+void watchForForgottenDialogs()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;   // no widgets, no dialogs
+    auto* timer = new QTimer(QCoreApplication::instance());
+    auto* since = new QElapsedTimer;
+    auto* watched = new QPointer<QWidget>;
+    QObject::connect(timer, &QTimer::destroyed, [since, watched] {
+        delete since;
+        delete watched;
+    });
+    QObject::connect(timer, &QTimer::timeout, [since, watched] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != *watched) {
+            *watched = modal;
+            since->start();
+            return;
+        }
+        if (!modal || since->elapsed() < kForgottenDialogMs)
+            return;
+        const auto* box = qobject_cast<QMessageBox*>(modal);
+        qFatal("A %s (%s) was left open for %d s, and nothing answered it: %s", modal->metaObject()->className(),
+               qPrintable(modal->objectName()), kForgottenDialogMs / 1000,
+               qPrintable(box ? box->text() : modal->windowTitle()));
+    });
+    timer->start(kDialogWatchInterval);
+}
+Q_COREAPP_STARTUP_FUNCTION(watchForForgottenDialogs)
 
 bool runQuietly(const QString& program, const QStringList& arguments, QString* error = nullptr)
 {
