@@ -1,0 +1,52 @@
+#pragma once
+
+// A picture made of many curves: an ordered list of designs, drawn first to last, so that a
+// later curve lies over an earlier one. Each curve has a name, may be hidden, and may be turned
+// about the anchor's centre, which all curves share. A composition of one curve, shown and not
+// turned, is that design and draws exactly as it.
+
+#include "art/ArtParameters.h"
+
+#include <QString>
+#include <QTransform>
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+struct ComposedCurve {
+    ArtParameters art;
+    QString name;
+    bool visible = true;
+    double turn = 0;   // degrees, counter-clockwise as curve space has it (y up)
+
+    // From this curve's own curve space into the composition's: turned about the centre.
+    QTransform turning() const;
+
+    bool operator==(const ComposedCurve& other) const
+    {
+        // By its bits, as the design's numbers compare.
+        return art == other.art && name == other.name && visible == other.visible
+            && std::memcmp(&turn, &other.turn, sizeof turn) == 0;
+    }
+    bool operator!=(const ComposedCurve& other) const { return !(*this == other); }
+};
+
+struct Composition {
+    static constexpr std::size_t kMaximumCurves = 64;
+
+    std::vector<ComposedCurve> curves;
+
+    bool operator==(const Composition& other) const { return curves == other.curves; }
+    bool operator!=(const Composition& other) const { return !(*this == other); }
+};
+
+// How far from the centre the visible curves reach: the largest of their bounding radii. A turn
+// moves a curve round the centre and leaves its reach as it was. 0 when none shows.
+float boundingRadius(const Composition& composition);
+
+// The widest pen of the visible curves, in view units; 0 when none shows.
+float widestPen(const Composition& composition);
+
+// Whether any curve shows.
+bool hasVisibleCurve(const Composition& composition);
