@@ -194,7 +194,7 @@ DesignReadResult DesignReader::fromFile(const QString& path)
     if (descriptor < 0)
         return failure(openFault(errno));
     QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
         return failure(tr("It could not be read (%1).").arg(file.errorString()));
     }

@@ -25,6 +25,12 @@ constexpr qsizetype kLongestKeyword = 79;
 // never grows text by more than a few bytes in a thousand), and room for what an iTXt chunk
 // adds before it. Only a chunk within it is read whole, to check it and take its text.
 constexpr qint64 kLargestDesignChunk = 2 * kMaximumDesignFileSize;
+// Chunks close together are read a window at a time; a longer one is passed over by seeking.
+constexpr qint64 kWindowSize = 4 << 10;
+// However many chunks a file holds, the search ends after these: passing over one costs little,
+// but a file made of nothing else could hold a hundred million. An export of the largest size
+// has a few thousand.
+constexpr int kMostChunks = 100'000;
 
 class Reader
 {
@@ -154,10 +160,57 @@ quint32 checksum(QByteArrayView type, QByteArrayView data)
     return quint32(crc32(crc, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
 }
 
+// The device seen through a window of bytes: what `fill` made readable is at `data`, until the
+// next `fill` or `skip`.
+class ByteWindow
+{
+public:
+    explicit ByteWindow(QIODevice& device) : m_device(device), m_start(device.pos()) {}
+
+    qint64 pos() const { return m_start + m_at; }
+    const char* data() const { return m_bytes.constData() + m_at; }
+    // Makes the next `count` bytes readable: fewer where the device ends, -1 when a read fails.
+    qint64 fill(qint64 count);
+    bool skip(qint64 count);
+
+private:
+    QIODevice& m_device;
+    QByteArray m_bytes;
+    qint64 m_start;        // where on the device the window's first byte is
+    qsizetype m_at = 0;    // the position in the window
+};
+
+qint64 ByteWindow::fill(qint64 count)
+{
+    const qint64 available = m_bytes.size() - m_at;
+    if (available >= count)
+        return count;
+    m_bytes.remove(0, m_at);
+    m_start += m_at;
+    m_at = 0;
+    const qint64 wanted = std::max(count, kWindowSize) - available;
+    m_bytes.resize(available + wanted);
+    const qint64 got = m_device.read(m_bytes.data() + available, wanted);
+    m_bytes.truncate(available + std::max<qint64>(got, 0));
+    return got < 0 ? -1 : std::min<qint64>(count, m_bytes.size());
+}
+
+bool ByteWindow::skip(qint64 count)
+{
+    if (count <= m_bytes.size() - m_at) {
+        m_at += qsizetype(count);
+        return true;
+    }
+    m_start = pos() + count;
+    m_bytes.clear();
+    m_at = 0;
+    return m_device.seek(m_start);
+}
+
 class PngReader : public Reader
 {
 public:
-    explicit PngReader(QIODevice& device) : m_device(device) {}
+    explicit PngReader(QIODevice& device) : m_device(device), m_window(device), m_size(device.size()) {}
     ExportedText read();
 
 private:
@@ -167,31 +220,38 @@ private:
     ExportedText noDesign() const;
 
     QIODevice& m_device;
+    ByteWindow m_window;
+    qint64 m_size;   // asked once: for a file, each asking is a call to the system
     qint64 m_chunkStart = 0;
     bool m_damagedText = false;   // a text chunk that failed its checksum, whose keyword cannot be trusted
 };
 
 ExportedText PngReader::read()
 {
-    if (m_device.read(kSignatureSize).size() != kSignatureSize)
+    if (m_window.fill(kSignatureSize) != kSignatureSize)
         return fault(tr("This image is cut short."));
-    for (;;) {
-        m_chunkStart = m_device.pos();
-        char header[kChunkHeaderSize];
-        const qint64 got = m_device.read(header, kChunkHeaderSize);
+    m_window.skip(kSignatureSize);
+    for (int chunks = 0;; ++chunks) {
+        if (chunks == kMostChunks)
+            return fault(tr("This image has too many chunks (over %L1) to look through for a design.").arg(kMostChunks));
+        m_chunkStart = m_window.pos();
+        const qint64 got = m_window.fill(kChunkHeaderSize);
         if (got < 0)
             return unreadable(m_device);
         if (got < kChunkHeaderSize)
             return m_damagedText ? noDesign()
                                  : fault(tr("This image is cut short."),
                                          tr("It ends at byte %1, before its end chunk.").arg(m_chunkStart + got));
-        const quint32 length = qFromBigEndian<quint32>(header);
-        const QByteArrayView type(header + 4, 4);
+        const quint32 length = qFromBigEndian<quint32>(m_window.data());
+        char typeBytes[4];
+        std::copy_n(m_window.data() + 4, 4, typeBytes);
+        const QByteArrayView type(typeBytes, 4);
+        m_window.skip(kChunkHeaderSize);
         if (length > kLongestChunk)
             return fault(tr("This image is damaged: a chunk in it claims a length that no PNG may have."),
                          tr("%1 claims %2 bytes; a PNG chunk holds at most %3.")
                              .arg(where(type), QString::number(length), QString::number(kLongestChunk)));
-        const qint64 left = m_device.size() - m_device.pos() - kChecksumSize;
+        const qint64 left = m_size - m_window.pos() - kChecksumSize;
         if (length > left)
             return fault(tr("This image is cut short."),
                          tr("%1 claims %2 bytes; %3 are left in the file.")
@@ -201,7 +261,7 @@ ExportedText PngReader::read()
         if (isTextChunk(type)) {
             if (std::optional<ExportedText> text = readTextChunk(type, length))
                 return *text;
-        } else if (!m_device.seek(m_device.pos() + length + kChecksumSize)) {
+        } else if (!m_window.skip(length + kChecksumSize)) {
             return unreadable(m_device);
         }
     }
@@ -210,7 +270,8 @@ ExportedText PngReader::read()
 // A chunk's type as a message shows it: its letters, or its bytes when it has other characters.
 QString PngReader::where(QByteArrayView type) const
 {
-    const bool letters = std::all_of(type.begin(), type.end(), [](char c) { return QChar::isLetter(uchar(c)) && uchar(c) < 0x80; });
+    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    const bool letters = std::all_of(type.begin(), type.end(), isLetter);
     const QString name = letters ? QString::fromLatin1(type) : QString::fromLatin1(type.toByteArray().toHex(' '));
     return tr("The “%1” chunk at byte %2").arg(name, QString::number(m_chunkStart));
 }
@@ -222,16 +283,18 @@ std::optional<ExportedText> PngReader::readTextChunk(QByteArrayView type, quint3
     if (length > kLargestDesignChunk) {
         // Too long to be a design's: its checksum is left unchecked, for nothing of it is used,
         // and only its keyword tells whether it was meant as one.
-        const QByteArray start = m_device.peek(kLongestKeyword + 1);
-        if (start.startsWith(QByteArray(kDesignTextKey.data(), kDesignTextKey.size()) + '\0'))
+        const qint64 got = m_window.fill(kLongestKeyword + 1);
+        if (QByteArrayView(m_window.data(), std::max<qint64>(got, 0))
+                .startsWith(QByteArray(kDesignTextKey.data(), kDesignTextKey.size()) + '\0'))
             return tooLarge(type != "tEXt");
-        if (!m_device.seek(m_device.pos() + length + kChecksumSize))
+        if (!m_window.skip(length + kChecksumSize))
             return unreadable(m_device);
         return std::nullopt;
     }
-    const QByteArray data = m_device.read(length + kChecksumSize);
-    if (data.size() != length + kChecksumSize)
+    if (m_window.fill(length + kChecksumSize) != length + kChecksumSize)
         return unreadable(m_device);
+    const QByteArray data(m_window.data(), length + kChecksumSize);
+    m_window.skip(length + kChecksumSize);
     const QByteArrayView body = QByteArrayView(data).first(length);
     const quint32 stored = qFromBigEndian<quint32>(data.constData() + length);
     const quint32 computed = checksum(type, body);

@@ -309,6 +309,8 @@ private slots:
             << png({chunk("tEXt", kKey + json).left(kChunkFraming + 100)}) << "This image is cut short.";
         QTest::addRow("a chunk of 2 GiB") << png({}).left(33) + QByteArray::fromHex("80000000") + "IDAT" + QByteArray(145, 'x')
                                           << "This image is damaged: a chunk in it claims a length that no PNG may have.";
+        QTest::addRow("design after too many chunks") << png({QList<QByteArray>(100'000, chunk("teSt", {})).join() + tEXt(json)})
+            << "This image has too many chunks (over 100,000) to look through for a design.";
         QTest::addRow("damaged design") << png({damaged(iTXt(json, true))}) << "Its design text is damaged (checksum mismatch).";
         QTest::addRow("damaged text of another key, no design") << png({damaged(tEXt("x", "Comment\0"_qba))})
             << "A text chunk in it is damaged (checksum mismatch), and no other holds a design.";
