@@ -193,6 +193,8 @@ DesignReadResult DesignReader::fromFile(const QString& path)
     const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
         return failure(openFault(errno));
+    // Unbuffered: each reader reads in pieces of its own size, and a PNG's chunks are passed
+    // over by seeking, which a buffer would only refill.
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
