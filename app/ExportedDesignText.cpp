@@ -363,8 +363,8 @@ private:
 
 ExportedText SvgReader::read()
 {
-    if (!m_xml.readNextStartElement())
-        return m_xml.hasError() ? malformed() : fault(tr("It holds no XML element."));
+    if (!m_xml.readNextStartElement())   // XML without an element is malformed
+        return malformed();
     if (m_xml.name() != QLatin1String("svg"))
         return fault(tr("It is XML, but neither a design file nor an SVG drawing."),
                      tr("Its first element is “%1”.").arg(m_xml.name()));

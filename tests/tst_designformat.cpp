@@ -58,6 +58,7 @@ QByteArray pngCarrying(const QByteArray& text)
 // A PNG chunk is its length, its type, its data and a checksum of type and data.
 constexpr qsizetype kPngSignatureSize = 8;
 constexpr qsizetype kChunkFraming = 12;
+constexpr int kMostChunks = 100'000;   // looked through for a design
 
 QByteArray chunk(const QByteArray& type, const QByteArray& data)
 {
@@ -115,6 +116,12 @@ QByteArray damaged(QByteArray whole)
 {
     whole[whole.size() - 5] = char(whole[whole.size() - 5] ^ 0x20);
     return whole;
+}
+
+// A PNG of nothing but `chunks`: enough for a reader that looks at nothing else.
+QByteArray pngOf(const QList<QByteArray>& chunks)
+{
+    return QByteArray("\x89PNG\r\n\x1a\n", kPngSignatureSize) + chunks.join();
 }
 
 // An SVG as the vector export writes its start, with the design in its metadata, and `rest`
@@ -309,8 +316,16 @@ private slots:
             << png({chunk("tEXt", kKey + json).left(kChunkFraming + 100)}) << "This image is cut short.";
         QTest::addRow("a chunk of 2 GiB") << png({}).left(33) + QByteArray::fromHex("80000000") + "IDAT" + QByteArray(145, 'x')
                                           << "This image is damaged: a chunk in it claims a length that no PNG may have.";
-        QTest::addRow("design after too many chunks") << png({QList<QByteArray>(100'000, chunk("teSt", {})).join() + tEXt(json)})
-            << "This image has too many chunks (over 100,000) to look through for a design.";
+        const QByteArray other = chunk("teSt", {});
+        QTest::addRow("design as the last chunk looked at")
+            << pngOf(QList<QByteArray>(kMostChunks - 1, other) << tEXt(json)) << QString();
+        QTest::addRow("design after too many chunks") << pngOf(QList<QByteArray>(kMostChunks, other) << tEXt(json))
+                                                      << "This image has too many chunks (over 100,000) to look through for a design.";
+        QTest::addRow("design as the last bytes of the file") << png({}).chopped(kChunkFraming) + tEXt(json) << QString();
+        QTest::addRow("after a text of another key too long to be a design")
+            << png({tEXt(largest + largest, "Comment\0"_qba), zTXt(json)}) << QString();
+        QTest::addRow("a chunk of the longest length") << png({}).left(33) + QByteArray::fromHex("7fffffff") + "IDAT"
+                                                       << "This image is cut short.";
         QTest::addRow("damaged design") << png({damaged(iTXt(json, true))}) << "Its design text is damaged (checksum mismatch).";
         QTest::addRow("damaged text of another key, no design") << png({damaged(tEXt("x", "Comment\0"_qba))})
             << "A text chunk in it is damaged (checksum mismatch), and no other holds a design.";
@@ -319,10 +334,15 @@ private slots:
         QTest::addRow("beyond the limit") << png({tEXt(largest + ' ')}) << "Its design text is larger than 1 MiB.";
         QTest::addRow("too long to be a design chunk") << png({tEXt(largest + largest + ' ')})
                                                        << "Its design text is larger than 1 MiB.";
+        QTest::addRow("packed design too long to be one") << png({chunk("zTXt", kKey + '\0' + largest + largest)})
+                                                          << "Its design text is larger than 1 MiB when unpacked.";
         QTest::addRow("packed text that does not unpack") << png({chunk("zTXt", kKey + '\0' + packed(json).left(40))})
                                                           << "Its design text is damaged (it cannot be unpacked).";
         QTest::addRow("packed by an unknown method") << png({chunk("zTXt", kKey + '\1' + packed(json))})
                                                      << "Its design text is damaged (its chunk is malformed).";
+        QTest::addRow("international text packed by an unknown method")
+            << png({chunk("iTXt", kKey + "\1\1"_qba + "en\0\0"_qba + packed(json))})
+            << "Its design text is damaged (its chunk is malformed).";
         QTest::addRow("empty design text") << png({tEXt("")}) << "Its design text is empty.";
         QTest::addRow("image with a newer design") << pngCarrying(R"({"format": "rotagraph-design", "version": 9})")
                                                    << "It was made by a newer version of Rotagraph.";
@@ -334,6 +354,12 @@ private slots:
         QTest::addRow("drawing with its design moved to the end")
             << "<svg xmlns=\"http://www.w3.org/2000/svg\"><g><path d=\"M 0 0\"/></g><metadata id=\"other\"/>"
                "<metadata id=\"design\"><![CDATA[" + json + "]]></metadata></svg>" << QString();
+        QTest::addRow("drawing with its design wrapped by a tool")
+            << svgCarrying(json).replace("<metadata id=\"design\">", "<metadata id=\"design\"><text>")
+                   .replace("</metadata>", "</text></metadata>") << QString();
+        QTest::addRow("drawing with an empty design") << svgCarrying(" \n") << "Its design text is empty.";
+        QTest::addRow("XML with no element") << QByteArray("  <!-- nothing -->")
+                                             << "This drawing is damaged: its XML is malformed.";
         QTest::addRow("drawing without a design") << svgCarrying({}).replace("id=\"design\"", "id=\"other\"")
                                                   << "This drawing holds no Rotagraph design.";
         QTest::addRow("drawing damaged before its design") << "<svg><g></svg>" + svgCarrying(json)
@@ -360,6 +386,36 @@ private slots:
             // Only a design file is one to save over.
             QCOMPARE(read.fromExport, !contents.startsWith('{'));
         }
+    }
+
+    // The particulars of a damaged export, for a report, say where the fault is and what it is.
+    void detailsSayWhere_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("details");
+        const QByteArray json = designToJson(designed());
+        QTest::addRow("impossible length") << png({}).left(33) + QByteArray::fromHex("80000000") + "ID\1T"
+                                           << "The “49 44 01 54” chunk at byte 33 claims 2147483648 bytes; a PNG chunk "
+                                              "holds at most 2147483647.";
+        QTest::addRow("longer than the file") << png({}).left(33) + QByteArray::fromHex("00000100") + "IDAT"
+                                              << "The “IDAT” chunk at byte 33 claims 256 bytes; 0 are left in the file.";
+        QTest::addRow("ends before its end") << png({}).left(33) << "It ends at byte 33, before its end chunk.";
+        QTest::addRow("checksum") << pngOf({damaged(tEXt("{}"))}) << "The “tEXt” chunk at byte 8 is stored with checksum";
+        QTest::addRow("cannot be unpacked") << pngOf({chunk("zTXt", kKey + '\0' + packed(json).left(40))})
+                                            << "The “zTXt” chunk at byte 8: the packed text ends too early.";
+        QTest::addRow("damaged packing") << pngOf({chunk("zTXt", kKey + '\0' + "\x78\x9c\xff\xff"_qba)})
+                                         << "The “zTXt” chunk at byte 8: invalid block type.";
+        QTest::addRow("malformed XML") << QByteArray("<svg>\n<g></svg>") << "at line 2, column";
+    }
+
+    void detailsSayWhere()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, details);
+        QBuffer buffer(&contents);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const DesignReadResult read = readDesignFrom(buffer);
+        QVERIFY2(read.details.contains(details), qPrintable(read.details));
     }
 
     // A design in a Latin-1 text chunk, as PNG defines them, is read as Latin-1.
@@ -408,6 +464,7 @@ private slots:
         QTest::addRow("link to nothing") << "dangling.rotagraph" << "It is a link to a file that is not there." << false;
         QTest::addRow("path through a file") << "plain.rotagraph/inner.rotagraph"
                                              << "Part of its path is a file, not a folder." << false;
+        QTest::addRow("name too long") << QString(300, 'a') << "It could not be read (File name too long)." << false;
         QTest::addRow("folder that cannot be entered") << "locked/design.rotagraph"
                                                        << "The folder holding it cannot be entered (permission denied)." << true;
         QTest::addRow("file that may not be read") << "unreadable.rotagraph" << "It may not be read (permission denied)."
