@@ -29,7 +29,7 @@ constexpr qint64 kLargestDesignChunk = 2 * kMaximumDesignFileSize;
 constexpr qint64 kWindowSize = 4 << 10;
 // However many chunks a file holds, the search ends after these: passing over one costs little,
 // but a file made of nothing else could hold a hundred million. An export of the largest size
-// has a few thousand.
+// has thousands at most.
 constexpr int kMostChunks = 100'000;
 
 class Reader
