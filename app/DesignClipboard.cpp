@@ -42,10 +42,14 @@ std::optional<Design> pasteDesign(QWidget* window)
     QString text = data && data->hasText() ? data->text() : QString();
     if (text.trimmed().isEmpty() && data && data->hasImage())
         text = qvariant_cast<QImage>(data->imageData()).text(kDesignTextKey);
-    // Text that is no design says what it lacks; no text at all needs no reason.
-    const DesignReadResult read = text.trimmed().isEmpty() ? DesignReadResult{} : readDesign(text.toUtf8());
+    DesignReadResult read;
+    read.notADesign = true;
+    if (!text.trimmed().isEmpty())
+        read = readDesign(text.toUtf8());
+    // Any text may be on the clipboard: only a design with a faulty value needs a reason.
     if (!read.design)
         showNotice(window, QStringLiteral("pasteFailure"), tr("Paste Design"),
-                   tr("The clipboard holds no Rotagraph design."), read.error);
+                   tr("The clipboard holds no Rotagraph design."), read.notADesign ? QString() : read.error,
+                   read.details);
     return read.design;
 }

@@ -67,7 +67,8 @@ void DesignFiles::open()
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilters({tr("Rotagraph designs (*.rotagraph)"), tr("Images with a design (*.png)")});
+    dialog->setNameFilters({tr("All supported designs (*.rotagraph *.png *.svg)"), tr("Rotagraph designs (*.rotagraph)"),
+                            tr("Images with a design (*.png)"), tr("Drawings with a design (*.svg)")});
     if (!m_document.filePath().isEmpty())
         dialog->setDirectory(QFileInfo(m_document.filePath()).absolutePath());
     connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) { read(path); });
@@ -134,11 +135,11 @@ void DesignFiles::read(const QString& path, const QString& stepName)
     const DesignReadResult read = loadDesignFile(path);
     if (!read.design) {
         showNotice(m_window.widget, QStringLiteral("openFailure"), tr("Open Design"),
-                   tr("“%1” could not be opened.").arg(fileNameOf(path)), read.error);
+                   tr("“%1” could not be opened.").arg(fileNameOf(path)), read.error, read.details);
         return;
     }
     m_recentFiles.add(path);
-    m_window.showOpened(*read.design, read.fromImage ? QString() : QFileInfo(path).absoluteFilePath(),
+    m_window.showOpened(*read.design, read.fromExport ? QString() : QFileInfo(path).absoluteFilePath(),
                         stepName.isEmpty() ? tr("Open “%1”").arg(fileNameOf(path)) : stepName);
 }
 

@@ -26,7 +26,7 @@ public:
         std::function<Design()> currentDesign;      // the design to write
         std::function<QString()> suggestedName;     // for a design that has no file yet
         // Shows a design that was read, as one undoable step named `stepName`, with `filePath`
-        // as the document's file: none for a design that came in an image, which must not be
+        // as the document's file: none for a design that came in an export, which must not be
         // written over with a design file.
         std::function<void(const Design&, const QString& filePath, const QString& stepName)> showOpened;
     };

@@ -1,16 +1,20 @@
 #include "app/DesignFormat.h"
 
+#include "app/ExportedDesignText.h"
+
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,6 +26,7 @@ constexpr QLatin1String kOutside("outside");
 constexpr QLatin1String kInside("inside");
 constexpr QLatin1String kColorsInUseKey("colorsInUse");
 constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
+constexpr char kUtf8ByteOrderMark[] = "\xef\xbb\xbf";
 
 // One value of a design, by its key in the file and its name in a message.
 template <typename Value>
@@ -89,6 +94,9 @@ const char* nameOfNumber(QStringView key)
     return key == kVersionKey ? kVersionName : nullptr;
 }
 
+// Where the bytes of a design came from, for what a message calls them.
+enum class Origin { DesignFile, Export };
+
 // Reads designs from bytes, from a JSON object, from a file. Every value is checked; the first
 // fault is the one told.
 class DesignReader
@@ -96,19 +104,25 @@ class DesignReader
     Q_DECLARE_TR_FUNCTIONS(DesignReader)
 
 public:
-    static DesignReadResult fromBytes(const QByteArray& bytes);
+    static DesignReadResult fromBytes(const QByteArray& bytes, Origin origin = Origin::DesignFile);
+    static DesignReadResult fromDevice(QIODevice& device);
     static DesignReadResult fromFile(const QString& path);
 
 private:
     explicit DesignReader(const QJsonObject& object) : m_object(object) {}
 
-    static DesignReadResult failure(const QString& error) { return {std::nullopt, error}; }
-    static DesignReadResult fromImage(QFile& file);
-    static QString tooLarge();
-    static QString notADesign(const QString& why);
-    static QString syntaxFault(const QByteArray& bytes, const QJsonParseError& error);
+    static DesignReadResult failure(const QString& error, const QString& details = {})
+    {
+        return {std::nullopt, error, details};
+    }
+    static DesignReadResult fromExport(const ExportedText& text);
+    static QString tooLarge(Origin origin);
+    static DesignReadResult notADesign(Origin origin, const QString& why, const QString& details = {});
+    static DesignReadResult syntaxFault(const QByteArray& bytes, const QJsonParseError& error, Origin origin);
+    static QString pathFault(int error, const QByteArray& path);
+    static QString openFault(int error);
 
-    DesignReadResult fromObject();
+    DesignReadResult fromObject(Origin origin);
     QJsonValue valueOf(QLatin1String key);
     void fail(const QString& error);
     void readVersion();
@@ -125,77 +139,101 @@ private:
     bool m_holdsAnyValue = false;
 };
 
-DesignReadResult DesignReader::fromBytes(const QByteArray& bytes)
+DesignReadResult DesignReader::fromBytes(const QByteArray& bytes, Origin origin)
 {
     if (bytes.size() > kMaximumDesignFileSize)
-        return failure(tooLarge());
+        return failure(tooLarge(origin));
     if (bytes.trimmed().isEmpty())
-        return failure(notADesign(tr("it is empty")));
+        return notADesign(origin, tr("it is empty"));
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return failure(syntaxFault(bytes, parseError));
+        return syntaxFault(bytes, parseError, origin);
     if (!document.isObject())
-        return failure(notADesign(tr("it holds no JSON object")));
-    return DesignReader(document.object()).fromObject();
+        return notADesign(origin, tr("it holds no JSON object"));
+    return DesignReader(document.object()).fromObject(origin);
+}
+
+// What the first bytes are tells the kind: a PNG by its signature, XML (an SVG) by its first
+// character, anything else is taken for a design file.
+DesignReadResult DesignReader::fromDevice(QIODevice& device)
+{
+    constexpr qint64 kLookAhead = 1024;
+    const QByteArray start = device.peek(kLookAhead);
+    if (start.startsWith(QByteArrayView(kPngSignature, sizeof kPngSignature - 1)))
+        return fromExport(designTextOfPng(device));
+    const QByteArrayView withoutMark = start.startsWith(kUtf8ByteOrderMark)
+        ? QByteArrayView(start).sliced(sizeof kUtf8ByteOrderMark - 1) : QByteArrayView(start);
+    if (withoutMark.trimmed().startsWith('<'))
+        return fromExport(designTextOfSvg(device));
+    if (device.size() > kMaximumDesignFileSize)
+        return failure(tooLarge(Origin::DesignFile));
+    // One byte beyond the limit, so that a file that grew since its size was read is refused too.
+    QByteArray bytes(kMaximumDesignFileSize + 1, Qt::Uninitialized);
+    const qint64 read = device.read(bytes.data(), bytes.size());
+    if (read < 0)
+        return failure(tr("It could not be read (%1).").arg(device.errorString()));
+    bytes.truncate(read);
+    return fromBytes(bytes);
 }
 
 DesignReadResult DesignReader::fromFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return failure(tr("There is no such file."));
-    if (info.isDir())
+    // QFileInfo tells only that a file cannot be reached, not why: the system's own calls do.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::stat(name.constData(), &status) != 0)
+        return failure(pathFault(errno, name));
+    if (S_ISDIR(status.st_mode))
         return failure(tr("It is a folder, not a file."));
-    if (!info.isFile())   // a pipe or a device: opening one may wait for ever, reading it may not end
+    // A pipe or a device: opening one may wait for ever, reading it may not end.
+    if (!S_ISREG(status.st_mode))
         return failure(tr("It is not an ordinary file."));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Not blocking, and checked again once open: it may have been replaced by a pipe since.
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return failure(openFault(errno));
+    // Unbuffered: each reader reads in pieces of its own size, and a PNG's chunks are passed
+    // over by seeking, which a buffer would only refill.
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
         return failure(tr("It could not be read (%1).").arg(file.errorString()));
-    if (file.peek(sizeof kPngSignature - 1) == kPngSignature)
-        return fromImage(file);
-    if (file.size() > kMaximumDesignFileSize)
-        return failure(tooLarge());
-    // One byte beyond the limit, so that a file that grew since its size was read is refused too.
-    const QByteArray bytes = file.read(kMaximumDesignFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return failure(tr("It could not be read (%1).").arg(file.errorString()));
-    return fromBytes(bytes);
+    }
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+        return failure(tr("It is not an ordinary file."));
+    return fromDevice(file);
 }
 
-// Qt reads the text chunks before the image data without decoding a pixel; one that a tool moved
-// after the image data is found only by decoding the image.
-DesignReadResult DesignReader::fromImage(QFile& file)
+DesignReadResult DesignReader::fromExport(const ExportedText& text)
 {
-    if (file.size() > kMaximumDesignImageSize)
-        return failure(tr("This image is too large to open (over %1 MiB).").arg(kMaximumDesignImageSize >> 20));
-    QImageReader reader(&file, "png");
-    QString text = reader.text(kDesignTextKey);
-    if (text.isEmpty()) {
-        const QImage image = reader.read();
-        if (image.isNull())
-            return failure(tr("This image could not be read (%1).").arg(reader.errorString()));
-        text = image.text(kDesignTextKey);
-    }
-    if (text.isEmpty())
-        return failure(tr("This image holds no Rotagraph design."));
-    DesignReadResult result = fromBytes(text.toUtf8());
-    result.fromImage = true;
+    DesignReadResult result = text.error.isEmpty() ? fromBytes(text.text, Origin::Export)
+                                                   : failure(text.error, text.details);
+    result.fromExport = true;
     return result;
 }
 
-QString DesignReader::tooLarge()
+QString DesignReader::tooLarge(Origin origin)
 {
-    return tr("It is too large for a design file (over %1 MiB).").arg(kMaximumDesignFileSize >> 20);
+    const qint64 mebibytes = kMaximumDesignFileSize >> 20;
+    return origin == Origin::Export ? tr("Its design text is larger than %1 MiB.").arg(mebibytes)
+                                    : tr("It is too large for a design file (over %1 MiB).").arg(mebibytes);
 }
 
-QString DesignReader::notADesign(const QString& why)
+DesignReadResult DesignReader::notADesign(Origin origin, const QString& why, const QString& details)
 {
-    return tr("It is not a design file: %1.").arg(why);
+    DesignReadResult result = failure(origin == Origin::Export ? tr("Its design text is damaged: %1.").arg(why)
+                                                               : tr("It is not a design file: %1.").arg(why),
+                                      details);
+    result.notADesign = true;
+    return result;
 }
 
-QString DesignReader::syntaxFault(const QByteArray& bytes, const QJsonParseError& error)
+// Where the JSON breaks means nothing to a user: it goes to the details.
+DesignReadResult DesignReader::syntaxFault(const QByteArray& bytes, const QJsonParseError& error, Origin origin)
 {
+    const QString details =
+        tr("The JSON reader stopped at byte %1: %2.").arg(QString::number(error.offset), error.errorString());
     // The parser refuses a number beyond a double's range, NaN and the infinities without
     // saying whose: the key just before it tells.
     constexpr int kKeySearchWindow = 256;
@@ -204,17 +242,49 @@ QString DesignReader::syntaxFault(const QByteArray& bytes, const QJsonParseError
         const qsizetype from = std::max<qsizetype>(0, error.offset - kKeySearchWindow);
         const QString before = QString::fromUtf8(bytes.mid(from, error.offset - from));
         if (const char* name = nameOfNumber(keyBefore.match(before).captured(1)))
-            return tr("The %1 is not a finite number.").arg(tr(name));
+            return failure(tr("The %1 is not a finite number.").arg(tr(name)), details);
     }
     if (error.offset >= bytes.size())
-        return notADesign(tr("the JSON ends too early (at byte %1)").arg(error.offset));
-    return notADesign(tr("the JSON is malformed at byte %1 (%2)").arg(error.offset).arg(error.errorString()));
+        return notADesign(origin, tr("its JSON ends too early"), details);
+    // The reader stops just past the first character that cannot begin JSON.
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    const auto firstCharacter = std::find_if_not(bytes.begin(), bytes.end(), blank) - bytes.begin();
+    if (error.offset <= firstCharacter + 1)
+        return notADesign(origin, tr("it is not JSON"), details);
+    return notADesign(origin, tr("its JSON is damaged"), details);
 }
 
-DesignReadResult DesignReader::fromObject()
+QString DesignReader::pathFault(int error, const QByteArray& path)
+{
+    switch (error) {
+    case ENOENT: {
+        struct stat link {};
+        if (::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            return tr("It is a link to a file that is not there.");
+        return tr("There is no such file.");
+    }
+    case ENOTDIR:
+        return tr("Part of its path is a file, not a folder.");
+    case EACCES:
+        return tr("The folder holding it cannot be entered (permission denied).");
+    case ELOOP:
+        return tr("It is a link that leads round in a loop.");
+    default:
+        return tr("It could not be read (%1).").arg(qt_error_string(error));
+    }
+}
+
+QString DesignReader::openFault(int error)
+{
+    if (error == EACCES || error == EPERM)
+        return tr("It may not be read (permission denied).");
+    return tr("It could not be read (%1).").arg(qt_error_string(error));
+}
+
+DesignReadResult DesignReader::fromObject(Origin origin)
 {
     if (m_object.value(kFormatKey) != QJsonValue(kFormatName))
-        return failure(notADesign(tr("it is JSON of another kind")));
+        return notADesign(origin, tr("it is JSON of another kind"));
     readVersion();
     if (!m_error.isEmpty())
         return failure(m_error);
@@ -232,7 +302,7 @@ DesignReadResult DesignReader::fromObject()
         return failure(m_error);
     if (!m_holdsAnyValue)
         return failure(tr("It holds none of a design’s values."));
-    return {m_design, {}};
+    return {m_design, {}, {}};
 }
 
 QJsonValue DesignReader::valueOf(QLatin1String key)
@@ -254,6 +324,9 @@ void DesignReader::readVersion()
     if (!value.isDouble())
         return fail(tr("The format version is not a number."));
     const double version = value.toDouble();
+    if (std::floor(version) != version)
+        return fail(tr("Its format version, %1, is not a whole number.")
+                        .arg(version, 0, 'g', QLocale::FloatingPointShortest));
     if (version > kDesignFormatVersion)
         return fail(tr("It was made by a newer version of Rotagraph."));
     if (version != kDesignFormatVersion)
@@ -351,6 +424,11 @@ QByteArray designToJson(const Design& design)
 DesignReadResult readDesign(const QByteArray& bytes)
 {
     return DesignReader::fromBytes(bytes);
+}
+
+DesignReadResult readDesignFrom(QIODevice& device)
+{
+    return DesignReader::fromDevice(device);
 }
 
 DesignReadResult loadDesignFile(const QString& path)

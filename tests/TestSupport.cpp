@@ -18,6 +18,9 @@
 #include <csignal>
 #include <cstdlib>
 
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kPollInterval = 10;        // ms between looks for a message box
@@ -90,6 +93,7 @@ void MessageBoxAnswerer::answer()
             continue;
         names << box->objectName();
         texts << box->text() + u'\n' + box->informativeText();
+        details << box->detailedText();
         QAbstractButton* button = m_answers.isEmpty() ? nullptr : box->button(m_answers.takeFirst());
         if (button)
             button->click();
@@ -137,6 +141,28 @@ WriteLimit::~WriteLimit()
 {
     setrlimit(RLIMIT_FSIZE, &m_saved);
     std::signal(SIGXFSZ, m_savedHandler);
+}
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+}
+
+OrdinaryFileAccess::OrdinaryFileAccess()
+{
+    if (geteuid() != 0)
+        return;
+    setfsuid(kNobody);
+    // Both calls give the file system user before them: a change refused leaves it at root's.
+    m_changed = true;
+    m_holds = setfsuid(kNobody) == int(kNobody);
+}
+
+OrdinaryFileAccess::~OrdinaryFileAccess()
+{
+    if (m_changed)
+        setfsuid(0);
 }
 
 SmallFileSystem::SmallFileSystem()

@@ -26,6 +26,7 @@ public:
 
     QStringList names;   // object names, in the order the boxes opened
     QStringList texts;   // text and informative text of each
+    QStringList details;   // the detailed text of each, empty for none
 
 private:
     void answer();
@@ -57,6 +58,25 @@ public:
 private:
     rlimit m_saved{};
     void (*m_savedHandler)(int) = nullptr;
+};
+
+// While it lives, this thread's file accesses are checked as an ordinary user's are: root passes
+// every permission check, so a test of a denied one needs it. For root it changes the thread's
+// file system user (which drops root's file capabilities until it is changed back); for anyone
+// else there is nothing to change. `holds` tells whether it could be arranged.
+class OrdinaryFileAccess
+{
+public:
+    OrdinaryFileAccess();
+    ~OrdinaryFileAccess();
+    OrdinaryFileAccess(const OrdinaryFileAccess&) = delete;
+    OrdinaryFileAccess& operator=(const OrdinaryFileAccess&) = delete;
+
+    bool holds() const { return m_holds; }
+
+private:
+    bool m_holds = true;
+    bool m_changed = false;
 };
 
 // A small file system of its own, mounted on a new folder, that can be filled to the last byte.

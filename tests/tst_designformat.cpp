@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonDocument>
@@ -14,6 +15,8 @@
 #include <functional>
 
 #include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
 
 using DesignChange = std::function<void(Design&)>;
 Q_DECLARE_METATYPE(DesignChange)
@@ -52,24 +55,86 @@ QByteArray pngCarrying(const QByteArray& text)
     return buffer.data();
 }
 
-// The same PNG with its text chunk moved behind the image data, as some tools rewrite it. A
-// chunk is its length, type, data and checksum; the checksum covers only type and data.
-QByteArray withTextAfterPixels(const QByteArray& png)
+// A PNG chunk is its length, its type, its data and a checksum of type and data.
+constexpr qsizetype kPngSignatureSize = 8;
+constexpr qsizetype kChunkFraming = 12;
+constexpr int kMostChunks = 100'000;   // looked through for a design
+
+QByteArray chunk(const QByteArray& type, const QByteArray& data)
 {
-    constexpr qsizetype kSignatureSize = 8;
-    constexpr qsizetype kChunkFraming = 12;
-    QByteArray moved = png.left(kSignatureSize);
-    QByteArray text;
-    for (qsizetype at = kSignatureSize; at < png.size();) {
-        const QByteArray chunk = png.mid(at, kChunkFraming + qFromBigEndian<quint32>(png.constData() + at));
-        const QByteArray type = chunk.mid(4, 4);
-        if (type == "tEXt" || type == "zTXt" || type == "iTXt")
-            text = chunk;
-        else
-            moved += (type == "IEND" ? text : QByteArray()) + chunk;
-        at += chunk.size();
+    QByteArray bytes(4, '\0');
+    qToBigEndian(quint32(data.size()), bytes.data());
+    bytes += type + data;
+    const QByteArray typeAndData = type + data;
+    const auto checksum = quint32(crc32(0, reinterpret_cast<const Bytef*>(typeAndData.constData()), uInt(typeAndData.size())));
+    QByteArray end(4, '\0');
+    qToBigEndian(checksum, end.data());
+    return bytes + end;
+}
+
+QByteArray packed(const QByteArray& text)
+{
+    return qCompress(text).mid(4);   // without Qt's length in front: a bare zlib stream
+}
+
+const QByteArray kKey = QByteArray(kDesignTextKey.data(), kDesignTextKey.size()) + '\0';
+
+QByteArray tEXt(const QByteArray& text, const QByteArray& key = kKey)
+{
+    return chunk("tEXt", key + text);
+}
+QByteArray zTXt(const QByteArray& text)
+{
+    return chunk("zTXt", kKey + '\0' + packed(text));
+}
+QByteArray iTXt(const QByteArray& text, bool isPacked)
+{
+    return chunk("iTXt", kKey + (isPacked ? QByteArray("\1\0", 2) : QByteArray(2, '\0')) + QByteArray("en\0\0", 4)
+                             + (isPacked ? packed(text) : text));
+}
+
+// A real image without text, with `before` ahead of its pixels and `after` behind them.
+QByteArray png(const QList<QByteArray>& before, const QList<QByteArray>& after = {})
+{
+    const QByteArray plain = pngCarrying({});
+    QByteArray image = plain.left(kPngSignatureSize);
+    for (qsizetype at = kPngSignatureSize; at < plain.size();) {
+        const QByteArray whole = plain.mid(at, kChunkFraming + qFromBigEndian<quint32>(plain.constData() + at));
+        const QByteArray type = whole.mid(4, 4);
+        if (type == "IDAT" && image.indexOf("IDAT") < 0)
+            image += before.join();
+        if (type == "IEND")
+            image += after.join();
+        image += whole;
+        at += whole.size();
     }
-    return moved;
+    return image;
+}
+
+// The same chunk with a byte of its data changed after its checksum was taken.
+QByteArray damaged(QByteArray whole)
+{
+    whole[whole.size() - 5] = char(whole[whole.size() - 5] ^ 0x20);
+    return whole;
+}
+
+// A PNG of nothing but `chunks`: enough for a reader that looks at nothing else.
+QByteArray pngOf(const QList<QByteArray>& chunks)
+{
+    return QByteArray("\x89PNG\r\n\x1a\n", kPngSignatureSize) + chunks.join();
+}
+
+// An SVG as the vector export writes its start, with the design in its metadata, and `rest`
+// after it.
+QByteArray svgCarrying(const QByteArray& text, const QByteArray& rest = "<g id=\"pen\"/>\n</svg>\n")
+{
+    QByteArray escaped = text;
+    escaped.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:inkscape=\"http://www.inkscape.org/namespaces/inkscape\" "
+           "version=\"1.1\" width=\"220mm\" height=\"220mm\" viewBox=\"0 0 220 220\">\n<title>spiral</title>\n"
+           "<metadata id=\"design\">"
+        + escaped + "</metadata>\n" + rest;
 }
 
 }
@@ -162,45 +227,64 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("details");   // a part of the details; empty: none
         const QByteArray whole = designToJson(Design());
-        QTest::addRow("empty") << QByteArray(" \n") << "It is not a design file: it is empty.";
-        QTest::addRow("not JSON") << QByteArray("PK\3\4") << "It is not a design file: the JSON is malformed at byte 1 (";
-        QTest::addRow("cut short") << whole.left(120) << "the JSON ends too early (at byte 120).";
-        QTest::addRow("an array") << QByteArray("[1]") << "it holds no JSON object.";
-        QTest::addRow("JSON of another kind") << QByteArray(R"({"anchorRadius": "160"})") << "JSON of another kind.";
+        QTest::addRow("empty") << QByteArray(" \n") << "It is not a design file: it is empty." << "";
+        QTest::addRow("not JSON") << QByteArray("PK\3\4") << "It is not a design file: it is not JSON."
+                                  << "stopped at byte 1: illegal value";
+        QTest::addRow("not JSON after blanks") << QByteArray(" \r\n\t160, 72") << "It is not a design file: it is not JSON."
+                                               << "byte 5";
+        QTest::addRow("damaged JSON") << designFile(R"("fill": true,, "grease": true)")
+                                      << "It is not a design file: its JSON is damaged." << "byte";
+        QTest::addRow("cut short") << whole.left(120) << "It is not a design file: its JSON ends too early."
+                                   << "byte 120";
+        QTest::addRow("an array") << QByteArray("[1]") << "It is not a design file: it holds no JSON object." << "";
+        QTest::addRow("JSON of another kind") << QByteArray(R"({"anchorRadius": "160"})")
+                                              << "It is not a design file: it is JSON of another kind." << "";
         QTest::addRow("newer version") << QByteArray(R"({"format": "rotagraph-design", "version": 2})")
-                                       << "It was made by a newer version of Rotagraph.";
-        QTest::addRow("unknown version") << QByteArray(R"({"format": "rotagraph-design", "version": 0.999999999})")
-                                         << "Its format version, 0.999999999, is unknown.";
-        QTest::addRow("no design value") << designFile(R"("comment": "empty")") << "It holds none of a design’s values.";
-        QTest::addRow("pen width as text") << designFile(R"("penWidth": "1")") << "The pen width is not a number.";
+                                       << "It was made by a newer version of Rotagraph." << "";
+        QTest::addRow("version with a fraction") << QByteArray(R"({"format": "rotagraph-design", "version": 1.5})")
+                                                 << "Its format version, 1.5, is not a whole number." << "";
+        QTest::addRow("version just below") << QByteArray(R"({"format": "rotagraph-design", "version": 0.999999999})")
+                                            << "Its format version, 0.999999999, is not a whole number." << "";
+        QTest::addRow("unknown version") << QByteArray(R"({"format": "rotagraph-design", "version": 0})")
+                                         << "Its format version, 0, is unknown." << "";
+        QTest::addRow("version as text") << QByteArray(R"({"format": "rotagraph-design", "version": "1"})")
+                                         << "The format version is not a number." << "";
+        QTest::addRow("no design value") << designFile(R"("comment": "empty")") << "It holds none of a design’s values."
+                                         << "";
+        QTest::addRow("pen width as text") << designFile(R"("penWidth": "1")") << "The pen width is not a number." << "";
         QTest::addRow("pen width beyond a double") << designFile(R"("fill": true, "penWidth": 1e999)")
-                                                   << "The pen width is not a finite number.";
+                                                   << "The pen width is not a finite number." << "byte";
         QTest::addRow("anchor radius NaN") << designFile(R"("anchorRadius":NaN)")
-                                           << "The anchor radius is not a finite number.";
+                                           << "The anchor radius is not a finite number." << "byte";
         QTest::addRow("typed field as a list") << designFile(R"("revolutions": [9])")
-                                               << "The number of revolutions is neither text nor a number.";
+                                               << "The number of revolutions is neither text nor a number." << "";
         QTest::addRow("typed field beyond a line edit")
             << designFile("\"penHoleRadius\": \"" + QByteArray(kMaximumTypedLength + 1, '5') + '"')
-            << "The pen hole is longer than its field can hold.";
-        QTest::addRow("switch as a number") << designFile(R"("fill": 1)") << "The setting “Fill” is neither on nor off.";
+            << "The pen hole is longer than its field can hold." << "";
+        QTest::addRow("switch as a number") << designFile(R"("fill": 1)") << "The setting “Fill” is neither on nor off."
+                                            << "";
         QTest::addRow("colour that does not parse") << designFile("\"fillColor\": \"#12345\"")
-                                                    << "The fill colour is not a colour.";
+                                                    << "The fill colour is not a colour." << "";
         QTest::addRow("colours in use, a fraction") << designFile(R"("colorsInUse": 2.5)")
-                                                    << "The number of colours in use is not a whole number.";
+                                                    << "The number of colours in use is not a whole number." << "";
         QTest::addRow("runner side unknown") << designFile(R"("runnerSide": "left")")
-                                             << "The runner side is neither “inside” nor “outside”.";
+                                             << "The runner side is neither “inside” nor “outside”." << "";
         QTest::addRow("larger than a design file") << whole + QByteArray(kMaximumDesignFileSize, ' ')
-                                                   << "It is too large for a design file (over 1 MiB).";
+                                                   << "It is too large for a design file (over 1 MiB)." << "";
     }
 
+    // The message names the fault in a user's words; where the JSON breaks goes to the details.
     void refusesBadInput()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, error);
+        QFETCH(QString, details);
         const DesignReadResult read = readDesign(bytes);
         QVERIFY(!read.design);
-        QVERIFY2(read.error.contains(error), qPrintable(read.error));
+        QCOMPARE(read.error, error);
+        QVERIFY2(details.isEmpty() ? read.details.isEmpty() : read.details.contains(details), qPrintable(read.details));
     }
 
     void opensFiles_data()
@@ -209,18 +293,84 @@ private slots:
         QTest::addColumn<QString>("error");   // empty: opens as `designed` below
         const QByteArray json = designToJson(designed());
         const QByteArray padding(kMaximumDesignFileSize - json.size(), ' ');
+        const QByteArray largest = json + padding;
         QTest::addRow("design file") << json << QString();
-        QTest::addRow("design file of the largest size") << json + padding << QString();
-        QTest::addRow("design file a byte larger") << json + padding + ' ' << "too large for a design file";
-        QTest::addRow("image with a design") << pngCarrying(json) << QString();
-        QTest::addRow("image with a design after its pixels") << withTextAfterPixels(pngCarrying(json)) << QString();
+        QTest::addRow("design file of the largest size") << largest << QString();
+        QTest::addRow("design file a byte larger") << largest + ' ' << "It is too large for a design file (over 1 MiB).";
+
+        QTest::addRow("exported image") << pngCarrying(json) << QString();
+        QTest::addRow("design after the pixels") << png({}, {iTXt(json, true)}) << QString();
+        QTest::addRow("plain text, UTF-8 as tools write it") << png({tEXt(json)}) << QString();
+        QTest::addRow("zTXt") << png({zTXt(json)}) << QString();
+        QTest::addRow("iTXt unpacked") << png({iTXt(json, false)}) << QString();
+        QTest::addRow("design text of the largest size") << png({zTXt(largest)}) << QString();
+        QTest::addRow("after other texts, a thousand and one")
+            << png({QList<QByteArray>(1001, tEXt("x", "Comment\0"_qba)).join() + tEXt(json)}) << QString();
+        QTest::addRow("after a damaged text of another key")
+            << png({damaged(tEXt("x", "Comment\0"_qba)), iTXt(json, true)}) << QString();
+        QTest::addRow("cut short after its design") << pngCarrying(json).chopped(30) << QString();
+
         QTest::addRow("image without a design") << pngCarrying({}) << "This image holds no Rotagraph design.";
+        QTest::addRow("cut short before a design") << pngCarrying(json).left(40) << "This image is cut short.";
+        QTest::addRow("a chunk longer than the file")
+            << png({chunk("tEXt", kKey + json).left(kChunkFraming + 100)}) << "This image is cut short.";
+        QTest::addRow("a chunk of 2 GiB") << png({}).left(33) + QByteArray::fromHex("80000000") + "IDAT" + QByteArray(145, 'x')
+                                          << "This image is damaged: a chunk in it claims a length that no PNG may have.";
+        const QByteArray other = chunk("teSt", {});
+        QTest::addRow("design as the last chunk looked at")
+            << pngOf(QList<QByteArray>(kMostChunks - 1, other) << tEXt(json)) << QString();
+        QTest::addRow("design after too many chunks") << pngOf(QList<QByteArray>(kMostChunks, other) << tEXt(json))
+                                                      << "This image has too many chunks (over 100,000) to look through for a design.";
+        QTest::addRow("design as the last bytes of the file") << png({}).chopped(kChunkFraming) + tEXt(json) << QString();
+        QTest::addRow("after a text of another key too long to be a design")
+            << png({tEXt(largest + largest, "Comment\0"_qba), zTXt(json)}) << QString();
+        QTest::addRow("a chunk of the longest length") << png({}).left(33) + QByteArray::fromHex("7fffffff") + "IDAT"
+                                                       << "This image is cut short.";
+        QTest::addRow("damaged design") << png({damaged(iTXt(json, true))}) << "Its design text is damaged (checksum mismatch).";
+        QTest::addRow("damaged text of another key, no design") << png({damaged(tEXt("x", "Comment\0"_qba))})
+            << "A text chunk in it is damaged (checksum mismatch), and no other holds a design.";
+        QTest::addRow("packed beyond the limit") << png({zTXt(largest + ' ')})
+                                                 << "Its design text is larger than 1 MiB when unpacked.";
+        QTest::addRow("beyond the limit") << png({tEXt(largest + ' ')}) << "Its design text is larger than 1 MiB.";
+        QTest::addRow("too long to be a design chunk") << png({tEXt(largest + largest + ' ')})
+                                                       << "Its design text is larger than 1 MiB.";
+        QTest::addRow("packed design too long to be one") << png({chunk("zTXt", kKey + '\0' + largest + largest)})
+                                                          << "Its design text is larger than 1 MiB when unpacked.";
+        QTest::addRow("packed text that does not unpack") << png({chunk("zTXt", kKey + '\0' + packed(json).left(40))})
+                                                          << "Its design text is damaged (it cannot be unpacked).";
+        QTest::addRow("packed by an unknown method") << png({chunk("zTXt", kKey + '\1' + packed(json))})
+                                                     << "Its design text is damaged (its chunk is malformed).";
+        QTest::addRow("international text packed by an unknown method")
+            << png({chunk("iTXt", kKey + "\1\1"_qba + "en\0\0"_qba + packed(json))})
+            << "Its design text is damaged (its chunk is malformed).";
+        QTest::addRow("empty design text") << png({tEXt("")}) << "Its design text is empty.";
         QTest::addRow("image with a newer design") << pngCarrying(R"({"format": "rotagraph-design", "version": 9})")
-                                                   << "made by a newer version";
-        QTest::addRow("damaged image") << pngCarrying(json).left(40) << "This image could not be read";
+                                                   << "It was made by a newer version of Rotagraph.";
+        QTest::addRow("image with text that is no design") << png({tEXt("160, 72, 53")})
+                                                           << "Its design text is damaged: it is not JSON.";
+
+        QTest::addRow("exported drawing") << svgCarrying(json) << QString();
+        QTest::addRow("drawing cut short after its design") << svgCarrying(json, "<g><path d=\"M 1") << QString();
+        QTest::addRow("drawing with its design moved to the end")
+            << "<svg xmlns=\"http://www.w3.org/2000/svg\"><g><path d=\"M 0 0\"/></g><metadata id=\"other\"/>"
+               "<metadata id=\"design\"><![CDATA[" + json + "]]></metadata></svg>" << QString();
+        QTest::addRow("drawing with its design wrapped by a tool")
+            << svgCarrying(json).replace("<metadata id=\"design\">", "<metadata id=\"design\"><text>")
+                   .replace("</metadata>", "</text></metadata>") << QString();
+        QTest::addRow("drawing with an empty design") << svgCarrying(" \n") << "Its design text is empty.";
+        QTest::addRow("XML with no element") << QByteArray("  <!-- nothing -->")
+                                             << "This drawing is damaged: its XML is malformed.";
+        QTest::addRow("drawing without a design") << svgCarrying({}).replace("id=\"design\"", "id=\"other\"")
+                                                  << "This drawing holds no Rotagraph design.";
+        QTest::addRow("drawing damaged before its design") << "<svg><g></svg>" + svgCarrying(json)
+                                                           << "This drawing is damaged: its XML is malformed.";
+        QTest::addRow("XML of another kind") << QByteArray("\xef\xbb\xbf<?xml version=\"1.0\"?><html/>")
+                                             << "It is XML, but neither a design file nor an SVG drawing.";
+        QTest::addRow("drawing with too much design text") << svgCarrying(largest + ' ')
+                                                           << "Its design text is larger than 1 MiB.";
     }
 
-    // Every file is named like a design: an image is known by what it holds.
+    // Every file is named like a design: each kind is known by what it holds.
     void opensFiles()
     {
         QFETCH(QByteArray, contents);
@@ -229,32 +379,156 @@ private slots:
         const QString path = dir.filePath("spiral.rotagraph");
         QVERIFY(writeContents(path, contents));
         const DesignReadResult read = loadDesignFile(path);
-        QVERIFY2(read.error.contains(error), qPrintable(read.error));
+        QCOMPARE(read.error, error);
         QCOMPARE(read.design.has_value(), error.isEmpty());
-        if (read.design)
+        if (read.design) {
             QCOMPARE(*read.design, designed());
+            // Only a design file is one to save over.
+            QCOMPARE(read.fromExport, !contents.startsWith('{'));
+        }
+    }
+
+    // The particulars of a damaged export, for a report, say where the fault is and what it is.
+    void detailsSayWhere_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("details");
+        const QByteArray json = designToJson(designed());
+        QTest::addRow("impossible length") << png({}).left(33) + QByteArray::fromHex("80000000") + "ID\1T"
+                                           << "The “49 44 01 54” chunk at byte 33 claims 2147483648 bytes; a PNG chunk "
+                                              "holds at most 2147483647.";
+        QTest::addRow("longer than the file") << png({}).left(33) + QByteArray::fromHex("00000100") + "IDAT"
+                                              << "The “IDAT” chunk at byte 33 claims 256 bytes; 0 are left in the file.";
+        QTest::addRow("ends before its end") << png({}).left(33) << "It ends at byte 33, before its end chunk.";
+        QTest::addRow("checksum") << pngOf({damaged(tEXt("{}"))}) << "The “tEXt” chunk at byte 8 is stored with checksum";
+        QTest::addRow("cannot be unpacked") << pngOf({chunk("zTXt", kKey + '\0' + packed(json).left(40))})
+                                            << "The “zTXt” chunk at byte 8: the packed text ends too early.";
+        QTest::addRow("damaged packing") << pngOf({chunk("zTXt", kKey + '\0' + "\x78\x9c\xff\xff"_qba)})
+                                         << "The “zTXt” chunk at byte 8: invalid block type.";
+        QTest::addRow("malformed XML") << QByteArray("<svg>\n<g></svg>") << "at line 2, column";
+    }
+
+    void detailsSayWhere()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, details);
+        QBuffer buffer(&contents);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const DesignReadResult read = readDesignFrom(buffer);
+        QVERIFY2(read.details.contains(details), qPrintable(read.details));
+    }
+
+    // A design in a Latin-1 text chunk, as PNG defines them, is read as Latin-1.
+    void readsLatin1Text()
+    {
+        const Design design = changed([](Design& d) { d.runnerRadius = "72.9 µm"; });
+        QTemporaryDir dir;
+        QVERIFY(writeContents(dir.filePath("latin.png"), png({tEXt(QString::fromUtf8(designToJson(design)).toLatin1())})));
+        const DesignReadResult read = loadDesignFile(dir.filePath("latin.png"));
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(*read.design, design);
+    }
+
+    // Chunks that hold no text are passed over unread, however large: an image larger than any
+    // export, with its design behind a chunk of 200 MB, opens (sparse: it takes no disk).
+    void skipsLargeChunks()
+    {
+        constexpr quint32 kLargeChunk = 200 << 20;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("large.png");
+        const QByteArray start = png({}).left(33);
+        QByteArray header(4, '\0');
+        qToBigEndian(kLargeChunk, header.data());
+        QVERIFY(writeContents(path, start + header + "IDAT"));
+        QVERIFY(QFile::resize(path, start.size() + kChunkFraming + kLargeChunk));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append));
+        const QByteArray rest = iTXt(designToJson(designed()), true) + chunk("IEND", {});
+        QCOMPARE(file.write(rest), rest.size());
+        file.close();
+        const DesignReadResult read = loadDesignFile(path);
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(*read.design, designed());
+    }
+
+    void refusesWhatIsNoDesignFile_data()
+    {
+        QTest::addColumn<QString>("name");   // in a folder of the test's
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("asOrdinaryUser");
+        QTest::addRow("missing") << "missing.rotagraph" << "There is no such file." << false;
+        QTest::addRow("folder") << "folder" << "It is a folder, not a file." << false;
+        // Opening a pipe would wait for a writer that never comes.
+        QTest::addRow("pipe") << "pipe.rotagraph" << "It is not an ordinary file." << false;
+        QTest::addRow("link loop") << "loop.rotagraph" << "It is a link that leads round in a loop." << false;
+        QTest::addRow("link to nothing") << "dangling.rotagraph" << "It is a link to a file that is not there." << false;
+        QTest::addRow("path through a file") << "plain.rotagraph/inner.rotagraph"
+                                             << "Part of its path is a file, not a folder." << false;
+        QTest::addRow("name too long") << QString(300, 'a') << "It could not be read (File name too long)." << false;
+        QTest::addRow("folder that cannot be entered") << "locked/design.rotagraph"
+                                                       << "The folder holding it cannot be entered (permission denied)." << true;
+        QTest::addRow("file that may not be read") << "unreadable.rotagraph" << "It may not be read (permission denied)."
+                                                   << true;
     }
 
     void refusesWhatIsNoDesignFile()
     {
-        QTemporaryDir dir;
-        QCOMPARE(loadDesignFile(dir.filePath("missing.rotagraph")).error, QStringLiteral("There is no such file."));
-        QCOMPARE(loadDesignFile(dir.path()).error, QStringLiteral("It is a folder, not a file."));
-        // Opening a pipe would wait for a writer that never comes.
-        const QString pipe = dir.filePath("pipe.rotagraph");
-        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), S_IRUSR | S_IWUSR), 0);
-        QCOMPARE(loadDesignFile(pipe).error, QStringLiteral("It is not an ordinary file."));
-        // Sparse: as large as it claims without taking the disk.
-        const QString image = dir.filePath("huge.png");
-        QVERIFY(writeContents(image, pngCarrying(designToJson(Design()))));
-        QVERIFY(QFile::resize(image, kMaximumDesignImageSize + 1));
-        QCOMPARE(loadDesignFile(image).error, QStringLiteral("This image is too large to open (over 128 MiB)."));
+        QFETCH(QString, name);
+        QFETCH(QString, error);
+        QFETCH(bool, asOrdinaryUser);
+        QTemporaryDir temporary;
+        const QDir dir(temporary.path());
+        const QByteArray json = designToJson(Design());
+        const auto local = [&dir](const char* file) { return QFile::encodeName(dir.filePath(file)); };
+        QVERIFY(dir.mkdir("folder"));
+        QCOMPARE(mkfifo(local("pipe.rotagraph").constData(), S_IRUSR | S_IWUSR), 0);
+        QCOMPARE(symlink("loop2.rotagraph", local("loop.rotagraph").constData()), 0);
+        QCOMPARE(symlink("loop.rotagraph", local("loop2.rotagraph").constData()), 0);
+        QCOMPARE(symlink("missing.rotagraph", local("dangling.rotagraph").constData()), 0);
+        QVERIFY(writeContents(dir.filePath("plain.rotagraph"), json));
+        QVERIFY(dir.mkdir("locked") && writeContents(dir.filePath("locked/design.rotagraph"), json));
+        QVERIFY(writeContents(dir.filePath("unreadable.rotagraph"), json));
+        QCOMPARE(chmod(local("locked").constData(), S_IRUSR | S_IWUSR), 0);
+        QCOMPARE(chmod(local("unreadable.rotagraph").constData(), S_IWUSR), 0);
+        QCOMPARE(chmod(local("").constData(), S_IRWXU | S_IRWXG | S_IRWXO), 0);   // open to the ordinary user
+        DesignReadResult read;
+        if (asOrdinaryUser) {
+            const OrdinaryFileAccess ordinary;
+            if (!ordinary.holds())
+                QSKIP("Root's permissions cannot be set aside here, so nothing is denied to it.");
+            read = loadDesignFile(dir.filePath(name));
+        } else {
+            read = loadDesignFile(dir.filePath(name));
+        }
+        QCOMPARE(chmod(local("locked").constData(), S_IRWXU), 0);   // so that the folder can be removed
+        QCOMPARE(read.error, error);
+    }
+
+    // Any device reads as a file does: the fuzz target and the clipboard's images go this way.
+    void readsFromAnyDevice_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        const QByteArray json = designToJson(designed());
+        QTest::addRow("design") << json;
+        QTest::addRow("image") << pngCarrying(json);
+        QTest::addRow("drawing") << svgCarrying(json);
+    }
+
+    void readsFromAnyDevice()
+    {
+        QFETCH(QByteArray, contents);
+        QBuffer buffer(&contents);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const DesignReadResult read = readDesignFrom(buffer);
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(*read.design, designed());
     }
 
 private:
     static Design designed()
     {
         return changed([](Design& d) {
+            d.anchorRadius = "1 < 2 & 3 > 0";
             d.runnerRadius = "72.9 мм";
             d.fillColor = QColor(1, 2, 3, 4);
         });

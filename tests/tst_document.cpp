@@ -16,7 +16,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
+#include <QListView>
 
 #include <functional>
 
@@ -483,8 +483,8 @@ private slots:
         QCOMPARE(windowShows(*app).last(), fresh.last());   // the art view: nothing pasted into it
     }
 
-    // Each export carries the design: the PNG opens as its design again, by the menu or dropped
-    // on the window, and the SVG keeps it in its metadata.
+    // Each export carries the design and opens as its design again, by the menu or dropped on
+    // the window.
     void exportsCarryTheDesign_data()
     {
         QTest::addColumn<QString>("action");
@@ -492,7 +492,8 @@ private slots:
         QTest::addColumn<bool>("dropped");
         QTest::addRow("PNG, opened") << "actionExport" << "design.png" << false;
         QTest::addRow("PNG, dropped") << "actionExport" << "design.png" << true;
-        QTest::addRow("SVG") << "actionExportSvg" << "design.svg" << false;
+        QTest::addRow("SVG, opened") << "actionExportSvg" << "design.svg" << false;
+        QTest::addRow("SVG, dropped") << "actionExportSvg" << "design.svg" << true;
     }
 
     void exportsCarryTheDesign()
@@ -507,41 +508,69 @@ private slots:
             const MessageBoxAnswerer discard({QMessageBox::Discard});
             find(*app, "actionNewDesign")->trigger();
         }
-        if (file.endsWith(".svg")) {
-            QFile svg(path(file));
-            QVERIFY(svg.open(QIODevice::ReadOnly));
-            QXmlStreamReader reader(&svg);
-            while (reader.readNextStartElement() && reader.name() != QLatin1String("metadata"))
-                if (reader.name() != QLatin1String("svg"))
-                    reader.skipCurrentElement();
-            QApplication::clipboard()->setText(reader.readElementText());
-            find(*app, "actionPaste")->trigger();
-        } else {
-            dropped ? drop(*app, path(file)) : throughDialog(*app, "actionOpen", path(file));
-            // Saving must not write a design file over the image: it asks for a file of its own.
-            QCOMPARE(title(), QStringLiteral("Untitled[*]"));
-        }
+        dropped ? drop(*app, path(file)) : throughDialog(*app, "actionOpen", path(file));
+        // Saving must not write a design file over the export: it asks for a file of its own.
+        QCOMPARE(title(), QStringLiteral("Untitled[*]"));
         QCOMPARE(windowShows(*app), exported);
     }
 
-    // A file or clipboard that holds no design changes nothing and says why.
+    // The Open dialog first shows every kind of file that opens as a design, and nothing else.
+    void openOffersEveryKindOfDesign()
+    {
+        const QStringList designs{"design.png", "design.rotagraph", "design.svg"};
+        for (const QString& name : designs + QStringList{"notes.txt"})
+            QVERIFY(writeContents(path(name), {}));
+        find(*app, "actionOpen")->trigger();
+        QFileDialog* dialog = visibleFileDialog(*app);
+        QVERIFY(dialog);
+        dialog->setDirectory(folder->path());
+        const auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        const auto shown = [list] {
+            QStringList names;
+            for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
+                const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
+                if (index.flags() & Qt::ItemIsEnabled)
+                    names << index.data().toString();
+            }
+            names.sort();
+            return names;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), designs, 5000);
+        dialog->reject();
+    }
+
+    // A file or clipboard that holds no design changes nothing and says why, in a user's words:
+    // where the JSON breaks is for the details.
     void badInputChangesNothing_data()
     {
         QTest::addColumn<QString>("name");          // empty: pasted
-        QTest::addColumn<QByteArray>("contents");   // null: there is no such file
+        QTest::addColumn<QByteArray>("contents");   // null: there is no such file; "loop": a link loop
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("details");       // a part of the box's details; empty: none
         QTest::addRow("not JSON") << "zipped.rotagraph" << QByteArray("PK\3\4")
-                                  << "“zipped.rotagraph” could not be opened.\nIt is not a design file";
-        QTest::addRow("a newer version") << "newer.rotagraph"
-                                         << QByteArray(R"({"format": "rotagraph-design", "version": 2})")
-                                         << "“newer.rotagraph” could not be opened.\nIt was made by a newer version";
+                                  << "“zipped.rotagraph” could not be opened.\nIt is not a design file: it is not JSON."
+                                  << "byte 1: illegal value";
+        QTest::addRow("a newer version")
+            << "newer.rotagraph" << QByteArray(R"({"format": "rotagraph-design", "version": 2})")
+            << "“newer.rotagraph” could not be opened.\nIt was made by a newer version of Rotagraph." << "";
         QTest::addRow("an image without a design")
             << "plain.png" << pngWithoutDesign()
-            << "“plain.png” could not be opened.\nThis image holds no Rotagraph design.";
+            << "“plain.png” could not be opened.\nThis image holds no Rotagraph design." << "";
+        QTest::addRow("a drawing without a design")
+            << "plain.svg" << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"><g/></svg>")
+            << "“plain.svg” could not be opened.\nThis drawing holds no Rotagraph design." << "";
         QTest::addRow("gone") << "gone.rotagraph" << QByteArray()
-                              << "“gone.rotagraph” could not be opened.\nThere is no such file.";
-        QTest::addRow("pasted text") << "" << QByteArray("160, 72, 53")
-                                     << "The clipboard holds no Rotagraph design.\nIt is not a design file";
+                              << "“gone.rotagraph” could not be opened.\nThere is no such file." << "";
+        QTest::addRow("a link loop") << "loop.rotagraph" << QByteArray("loop")
+                                     << "“loop.rotagraph” could not be opened.\nIt is a link that leads round in a loop."
+                                     << "";
+        QTest::addRow("pasted text") << "" << QByteArray("160, 72, 53") << "The clipboard holds no Rotagraph design.\n"
+                                     << "illegal value";
+        QTest::addRow("pasted JSON of another kind") << "" << QByteArray(R"({"anchorRadius": "160"})")
+                                                     << "The clipboard holds no Rotagraph design.\n" << "";
+        QTest::addRow("pasted design with a faulty value")
+            << "" << QByteArray(R"({"format": "rotagraph-design", "version": 1, "runnerSide": "left"})")
+            << "The clipboard holds no Rotagraph design.\nThe runner side is neither “inside” nor “outside”." << "";
     }
 
     void badInputChangesNothing()
@@ -549,12 +578,16 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, contents);
         QFETCH(QString, message);
+        QFETCH(QString, details);
         app->fillCheckbox()->click();
         const QStringList before = windowShows(*app);
         MessageBoxAnswerer answerer({QMessageBox::Discard, QMessageBox::Ok});
         if (name.isEmpty()) {
             QApplication::clipboard()->setText(QString::fromUtf8(contents));
             find(*app, "actionPaste")->trigger();
+        } else if (contents == "loop") {
+            QVERIFY(QFile::link(path(name), path(name)));
+            drop(*app, path(name));
         } else {
             QVERIFY(contents.isNull() || writeContents(path(name), contents));
             drop(*app, path(name));
@@ -562,7 +595,9 @@ private slots:
         // A file dropped asks about the changed design first; pasting does not replace it yet.
         const qsizetype asked = name.isEmpty() ? 0 : 1;
         QTRY_COMPARE(answerer.texts.size(), asked + 1);
-        QVERIFY2(answerer.texts.last().startsWith(message), qPrintable(answerer.texts.last()));
+        QCOMPARE(answerer.texts.last(), message);
+        QVERIFY2(details.isEmpty() ? answerer.details.last().isEmpty() : answerer.details.last().contains(details),
+                 qPrintable(answerer.details.last()));
         QCOMPARE(windowShows(*app), before);
         QCOMPARE(title(), QStringLiteral("Untitled[*]"));
         find(*app, "actionUndo")->trigger();   // the history still ends with the change before
