@@ -124,8 +124,8 @@ void AppDelegate::bindControls()
         ui.runnerPosition->setId(button, tagOf(button));
 
     // Extra wells start with colours of their own; they supply the pens when turned on.
-    m_controls.secondColor->setColor(Design().pen2Color);
-    m_controls.thirdColor->setColor(Design().pen3Color);
+    m_controls.secondColor->setColor(CurveDesign().pen2Color);
+    m_controls.thirdColor->setColor(CurveDesign().pen3Color);
 }
 
 void AppDelegate::connectActions()
@@ -551,14 +551,18 @@ void AppDelegate::commitPendingEdit()
 Design AppDelegate::committedDesign()
 {
     commitPendingEdit();
-    return designShownBy(m_controls, m_colorsInUse);
+    Design design;
+    design.curves = {curveShownBy(m_controls, m_colorsInUse)};
+    readWindowValues(m_controls, design);
+    return design;
 }
 
 void AppDelegate::enterDesign(const Design& design)
 {
     setCancelDrawing(true);   // a slow drawing under way stops after its frame
-    showDesign(m_controls, design);
-    setColorsInUse(design.colorsInUse);
+    showCurve(m_controls, design.curves.first());
+    showWindowValues(m_controls, design);
+    setColorsInUse(design.curves.first().colorsInUse);
     toggleShowAnchor(m_controls.showAnchorCheckbox);
     toggleCloseCurve(m_controls.closeCurveCheckbox);
     fillBoxToggle(m_controls.fillCheckbox);
@@ -576,7 +580,7 @@ void AppDelegate::putBack(const WindowState& state)
     setCancelDrawing(true);   // a slow drawing stops at an undo or redo
     if (m_artView)
         restoreWindow(m_controls, *m_artView, state);
-    setColorsInUse(state.design.colorsInUse);
+    setColorsInUse(state.design.curves.first().colorsInUse);
 }
 
 void AppDelegate::newDesign()

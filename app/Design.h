@@ -1,10 +1,12 @@
 #pragma once
 
-// One design as the window's controls hold it: what is saved, undone, copied and pasted. The
-// four numbers are kept as typed, since a field draws with the leading number of whatever text
-// it holds and a user's "72.9 mm" should come back as written.
+// A design as the window's controls hold it: what is saved, undone, copied and pasted. The
+// four numbers of each curve are kept as typed, since a field draws with the leading number of
+// whatever text it holds and a user's "72.9 mm" should come back as written.
 
 #include <QColor>
+#include <QJsonObject>
+#include <QList>
 #include <QString>
 
 #include <algorithm>
@@ -33,7 +35,12 @@ constexpr int kMaximumColorsInUse = 3;
 // The most characters a line edit holds (QLineEdit's default maxLength).
 constexpr int kMaximumTypedLength = 32767;
 
-struct Design {
+// One curve of a design as the window's controls hold it while it is selected. A new curve is
+// the default design's, named by the caller ("Curve 2"), shown and not turned.
+struct CurveDesign {
+    QString name = QStringLiteral("Curve 1");
+    bool visible = true;
+    double turn = 0;   // degrees about the anchor's centre, counter-clockwise; finite
     QString anchorRadius = QStringLiteral("160");
     QString runnerRadius = QStringLiteral("72");   // a magnitude: the side says where it rolls
     QString penHoleRadius = QStringLiteral("53");
@@ -48,13 +55,31 @@ struct Design {
     bool fillShape = false;
     QColor fillColor = QColor(255, 255, 0);
     bool greaseIt = false;
-    bool showWheels = false;
     bool limitRevolutions = false;
     bool confinePen = true;
-    float drawSpeed = 10;
+    // What a file of a later version gave this curve that this one does not know: written back
+    // as it came.
+    QJsonObject otherKeys;
 };
+
+// A design: one to kMaximumCurves curves, drawn first to last, and what holds for the whole
+// window: whether the selected curve's wheels show, and the slow drawing's speed.
+struct Design {
+    static constexpr int kMaximumCurves = 64;
+
+    QList<CurveDesign> curves{CurveDesign()};
+    bool showWheels = false;
+    float drawSpeed = 10;
+    // What a file of a later version gave the design that this one does not know.
+    QJsonObject otherKeys;
+};
+
+// The name a curve added as the n-th (counting from 1) is given: "Curve n".
+QString curveName(int n);
 
 // Colours count as equal when their 8-bit ARGB values are, the precision a design file keeps,
 // whatever colour model they were picked in.
+bool operator==(const CurveDesign& a, const CurveDesign& b);
+inline bool operator!=(const CurveDesign& a, const CurveDesign& b) { return !(a == b); }
 bool operator==(const Design& a, const Design& b);
 inline bool operator!=(const Design& a, const Design& b) { return !(a == b); }

@@ -4,42 +4,50 @@
 
 namespace {
 
-template <typename Control, typename Value>
+template <typename Control, typename Value, typename Owner = CurveDesign>
 struct Binding {
     QPointer<Control> WindowControls::*control;
-    Value Design::*value;
+    Value Owner::*value;
 };
 
 // Both directions go by these tables, so that neither can leave a control out.
-QString Design::* const kTypedNumbers[kParameterCount] = {&Design::anchorRadius, &Design::runnerRadius,
-                                                          &Design::penHoleRadius, &Design::revolutions};   // by tag - 1
+QString CurveDesign::* const kTypedNumbers[kParameterCount] = {
+    &CurveDesign::anchorRadius, &CurveDesign::runnerRadius, &CurveDesign::penHoleRadius,
+    &CurveDesign::revolutions};   // by tag - 1
 
 const Binding<QCheckBox, bool> kSwitches[] = {
-    {&WindowControls::closeCurveCheckbox, &Design::closeCurve},
-    {&WindowControls::fillCheckbox, &Design::fillShape},
-    {&WindowControls::showAnchorCheckbox, &Design::showWheels},
-    {&WindowControls::wheelGrease, &Design::greaseIt},
-    {&WindowControls::limitRotations, &Design::limitRevolutions},
-    {&WindowControls::confinePen, &Design::confinePen},
+    {&WindowControls::closeCurveCheckbox, &CurveDesign::closeCurve},
+    {&WindowControls::fillCheckbox, &CurveDesign::fillShape},
+    {&WindowControls::wheelGrease, &CurveDesign::greaseIt},
+    {&WindowControls::limitRotations, &CurveDesign::limitRevolutions},
+    {&WindowControls::confinePen, &CurveDesign::confinePen},
 };
 
 const Binding<ColorWell, QColor> kColors[] = {
-    {&WindowControls::colorPicker, &Design::penColor},
-    {&WindowControls::secondColor, &Design::pen2Color},
-    {&WindowControls::thirdColor, &Design::pen3Color},
-    {&WindowControls::fillColorPicker, &Design::fillColor},
+    {&WindowControls::colorPicker, &CurveDesign::penColor},
+    {&WindowControls::secondColor, &CurveDesign::pen2Color},
+    {&WindowControls::thirdColor, &CurveDesign::pen3Color},
+    {&WindowControls::fillColorPicker, &CurveDesign::fillColor},
 };
 
 const Binding<FloatSlider, float> kSliders[] = {
-    {&WindowControls::penWidthSlider, &Design::penWidth},
+    {&WindowControls::penWidthSlider, &CurveDesign::penWidth},
+};
+
+// What holds for the whole window, whichever curve is selected.
+const Binding<QCheckBox, bool, Design> kWindowSwitches[] = {
+    {&WindowControls::showAnchorCheckbox, &Design::showWheels},
+};
+
+const Binding<FloatSlider, float, Design> kWindowSliders[] = {
     {&WindowControls::drawSpeedControl, &Design::drawSpeed},
 };
 
 }
 
-Design designShownBy(const WindowControls& controls, int colorsInUse)
+CurveDesign curveShownBy(const WindowControls& controls, int colorsInUse)
 {
-    Design design;
+    CurveDesign design;
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
         const QPointer<NumberField>& input = controls.numericControls(tag)->input;
         design.*kTypedNumbers[tag - 1] = input ? input->text() : QString();
@@ -56,7 +64,23 @@ Design designShownBy(const WindowControls& controls, int colorsInUse)
     return design;
 }
 
-void showDesign(const WindowControls& controls, const Design& design)
+void readWindowValues(const WindowControls& controls, Design& design)
+{
+    for (const auto& binding : kWindowSwitches)
+        design.*binding.value = isOn(controls.*binding.control);
+    for (const auto& binding : kWindowSliders)
+        design.*binding.value = floatValueOf(controls.*binding.control);
+}
+
+void showWindowValues(const WindowControls& controls, const Design& design)
+{
+    for (const auto& binding : kWindowSwitches)
+        setOn(controls.*binding.control, design.*binding.value);
+    for (const auto& binding : kWindowSliders)
+        setFloatValueOf(controls.*binding.control, design.*binding.value);
+}
+
+void showCurve(const WindowControls& controls, const CurveDesign& design)
 {
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
         const NumericControls& numeric = *controls.numericControls(tag);

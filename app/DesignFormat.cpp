@@ -29,49 +29,56 @@ constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 constexpr char kUtf8ByteOrderMark[] = "\xef\xbb\xbf";
 
 // One value of a design, by its key in the file and its name in a message.
-template <typename Value>
+template <typename Owner, typename Value>
 struct Field {
     QLatin1String key;
     const char* name;
-    Value Design::*member;
+    Value Owner::*member;
 };
 
+template <typename Owner>
 struct SliderField {
     QLatin1String key;
     const char* name;
-    float Design::*member;
+    float Owner::*member;
     SliderRange range;
 };
 
 // The writer and the reader both go by these tables, so that neither can leave a value out.
-constexpr Field<QString> kTypedNumbers[] = {
-    {QLatin1String("anchorRadius"), QT_TRANSLATE_NOOP("DesignReader", "anchor radius"), &Design::anchorRadius},
-    {QLatin1String("runnerRadius"), QT_TRANSLATE_NOOP("DesignReader", "runner radius"), &Design::runnerRadius},
-    {QLatin1String("penHoleRadius"), QT_TRANSLATE_NOOP("DesignReader", "pen hole"), &Design::penHoleRadius},
-    {QLatin1String("revolutions"), QT_TRANSLATE_NOOP("DesignReader", "number of revolutions"), &Design::revolutions},
+constexpr Field<CurveDesign, QString> kTypedNumbers[] = {
+    {QLatin1String("anchorRadius"), QT_TRANSLATE_NOOP("DesignReader", "anchor radius"), &CurveDesign::anchorRadius},
+    {QLatin1String("runnerRadius"), QT_TRANSLATE_NOOP("DesignReader", "runner radius"), &CurveDesign::runnerRadius},
+    {QLatin1String("penHoleRadius"), QT_TRANSLATE_NOOP("DesignReader", "pen hole"), &CurveDesign::penHoleRadius},
+    {QLatin1String("revolutions"), QT_TRANSLATE_NOOP("DesignReader", "number of revolutions"), &CurveDesign::revolutions},
 };
 
-constexpr Field<QColor> kColors[] = {
-    {QLatin1String("penColor"), QT_TRANSLATE_NOOP("DesignReader", "first colour"), &Design::penColor},
-    {QLatin1String("pen2Color"), QT_TRANSLATE_NOOP("DesignReader", "second colour"), &Design::pen2Color},
-    {QLatin1String("pen3Color"), QT_TRANSLATE_NOOP("DesignReader", "third colour"), &Design::pen3Color},
-    {QLatin1String("fillColor"), QT_TRANSLATE_NOOP("DesignReader", "fill colour"), &Design::fillColor},
+constexpr Field<CurveDesign, QColor> kColors[] = {
+    {QLatin1String("penColor"), QT_TRANSLATE_NOOP("DesignReader", "first colour"), &CurveDesign::penColor},
+    {QLatin1String("pen2Color"), QT_TRANSLATE_NOOP("DesignReader", "second colour"), &CurveDesign::pen2Color},
+    {QLatin1String("pen3Color"), QT_TRANSLATE_NOOP("DesignReader", "third colour"), &CurveDesign::pen3Color},
+    {QLatin1String("fillColor"), QT_TRANSLATE_NOOP("DesignReader", "fill colour"), &CurveDesign::fillColor},
 };
 
 // Named as their checkboxes are labelled.
-constexpr Field<bool> kSwitches[] = {
-    {QLatin1String("closeCurve"), QT_TRANSLATE_NOOP("DesignReader", "Close the curve"), &Design::closeCurve},
-    {QLatin1String("fill"), QT_TRANSLATE_NOOP("DesignReader", "Fill"), &Design::fillShape},
-    {QLatin1String("grease"), QT_TRANSLATE_NOOP("DesignReader", "Grease the wheels"), &Design::greaseIt},
+constexpr Field<Design, bool> kDesignSwitches[] = {
     {QLatin1String("showWheels"), QT_TRANSLATE_NOOP("DesignReader", "Show the wheels"), &Design::showWheels},
-    {QLatin1String("limitRevolutions"), QT_TRANSLATE_NOOP("DesignReader", "Limit the revolutions"),
-     &Design::limitRevolutions},
-    {QLatin1String("confinePen"), QT_TRANSLATE_NOOP("DesignReader", "Keep the pen inside the runner"),
-     &Design::confinePen},
 };
 
-constexpr SliderField kSliders[] = {
-    {QLatin1String("penWidth"), QT_TRANSLATE_NOOP("DesignReader", "pen width"), &Design::penWidth, kPenWidthRange},
+constexpr Field<CurveDesign, bool> kSwitches[] = {
+    {QLatin1String("closeCurve"), QT_TRANSLATE_NOOP("DesignReader", "Close the curve"), &CurveDesign::closeCurve},
+    {QLatin1String("fill"), QT_TRANSLATE_NOOP("DesignReader", "Fill"), &CurveDesign::fillShape},
+    {QLatin1String("grease"), QT_TRANSLATE_NOOP("DesignReader", "Grease the wheels"), &CurveDesign::greaseIt},
+    {QLatin1String("limitRevolutions"), QT_TRANSLATE_NOOP("DesignReader", "Limit the revolutions"),
+     &CurveDesign::limitRevolutions},
+    {QLatin1String("confinePen"), QT_TRANSLATE_NOOP("DesignReader", "Keep the pen inside the runner"),
+     &CurveDesign::confinePen},
+};
+
+constexpr SliderField<CurveDesign> kSliders[] = {
+    {QLatin1String("penWidth"), QT_TRANSLATE_NOOP("DesignReader", "pen width"), &CurveDesign::penWidth, kPenWidthRange},
+};
+
+constexpr SliderField<Design> kDesignSliders[] = {
     {QLatin1String("drawSpeed"), QT_TRANSLATE_NOOP("DesignReader", "slow-drawing speed"), &Design::drawSpeed,
      kDrawSpeedRange},
 };
@@ -83,10 +90,13 @@ const char* const kVersionName = QT_TRANSLATE_NOOP("DesignReader", "format versi
 // other key.
 const char* nameOfNumber(QStringView key)
 {
-    for (const Field<QString>& field : kTypedNumbers)
+    for (const auto& field : kTypedNumbers)
         if (key == field.key)
             return field.name;
-    for (const SliderField& field : kSliders)
+    for (const auto& field : kSliders)
+        if (key == field.key)
+            return field.name;
+    for (const auto& field : kDesignSliders)
         if (key == field.key)
             return field.name;
     if (key == kColorsInUseKey)
@@ -126,12 +136,16 @@ private:
     QJsonValue valueOf(QLatin1String key);
     void fail(const QString& error);
     void readVersion();
-    void readTypedNumber(const Field<QString>& field);
-    void readColor(const Field<QColor>& field);
-    void readSwitch(const Field<bool>& field);
-    void readSlider(const SliderField& field);
-    void readColorsInUse();
-    void readRunnerSide();
+    template <typename Owner>
+    void readTypedNumber(const Field<Owner, QString>& field, Owner& owner);
+    template <typename Owner>
+    void readColor(const Field<Owner, QColor>& field, Owner& owner);
+    template <typename Owner>
+    void readSwitch(const Field<Owner, bool>& field, Owner& owner);
+    template <typename Owner>
+    void readSlider(const SliderField<Owner>& field, Owner& owner);
+    void readColorsInUse(CurveDesign& curve);
+    void readRunnerSide(CurveDesign& curve);
 
     QJsonObject m_object;
     Design m_design;
@@ -288,16 +302,21 @@ DesignReadResult DesignReader::fromObject(Origin origin)
     readVersion();
     if (!m_error.isEmpty())
         return failure(m_error);
-    for (const Field<QString>& field : kTypedNumbers)
-        readTypedNumber(field);
-    readRunnerSide();
-    for (const Field<QColor>& field : kColors)
-        readColor(field);
-    readColorsInUse();
-    for (const SliderField& field : kSliders)
-        readSlider(field);
-    for (const Field<bool>& field : kSwitches)
-        readSwitch(field);
+    CurveDesign& curve = m_design.curves.first();
+    for (const auto& field : kTypedNumbers)
+        readTypedNumber(field, curve);
+    readRunnerSide(curve);
+    for (const auto& field : kColors)
+        readColor(field, curve);
+    readColorsInUse(curve);
+    for (const auto& field : kSliders)
+        readSlider(field, curve);
+    for (const auto& field : kDesignSliders)
+        readSlider(field, m_design);
+    for (const auto& field : kSwitches)
+        readSwitch(field, curve);
+    for (const auto& field : kDesignSwitches)
+        readSwitch(field, m_design);
     if (!m_error.isEmpty())
         return failure(m_error);
     if (!m_holdsAnyValue)
@@ -333,7 +352,8 @@ void DesignReader::readVersion()
         return fail(tr("Its format version, %1, is unknown.").arg(version, 0, 'g', QLocale::FloatingPointShortest));
 }
 
-void DesignReader::readTypedNumber(const Field<QString>& field)
+template <typename Owner>
+void DesignReader::readTypedNumber(const Field<Owner, QString>& field, Owner& owner)
 {
     const QJsonValue value = valueOf(field.key);
     if (value.isUndefined())
@@ -345,10 +365,11 @@ void DesignReader::readTypedNumber(const Field<QString>& field)
                                     : QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     if (text.size() > kMaximumTypedLength)
         return fail(tr("The %1 is longer than its field can hold.").arg(tr(field.name)));
-    m_design.*field.member = std::move(text);
+    owner.*field.member = std::move(text);
 }
 
-void DesignReader::readColor(const Field<QColor>& field)
+template <typename Owner>
+void DesignReader::readColor(const Field<Owner, QColor>& field, Owner& owner)
 {
     const QJsonValue value = valueOf(field.key);
     if (value.isUndefined())
@@ -356,30 +377,32 @@ void DesignReader::readColor(const Field<QColor>& field)
     const QColor color = QColor::fromString(value.toString());   // not a string: no colour
     if (!color.isValid())
         return fail(tr("The %1 is not a colour.").arg(tr(field.name)));
-    m_design.*field.member = color;
+    owner.*field.member = color;
 }
 
-void DesignReader::readSwitch(const Field<bool>& field)
+template <typename Owner>
+void DesignReader::readSwitch(const Field<Owner, bool>& field, Owner& owner)
 {
     const QJsonValue value = valueOf(field.key);
     if (value.isUndefined())
         return;
     if (!value.isBool())
         return fail(tr("The setting “%1” is neither on nor off.").arg(tr(field.name)));
-    m_design.*field.member = value.toBool();
+    owner.*field.member = value.toBool();
 }
 
-void DesignReader::readSlider(const SliderField& field)
+template <typename Owner>
+void DesignReader::readSlider(const SliderField<Owner>& field, Owner& owner)
 {
     const QJsonValue value = valueOf(field.key);
     if (value.isUndefined())
         return;
     if (!value.isDouble() || !std::isfinite(value.toDouble()))
         return fail(tr("The %1 is not a number.").arg(tr(field.name)));
-    m_design.*field.member = field.range.held(value.toDouble());
+    owner.*field.member = field.range.held(value.toDouble());
 }
 
-void DesignReader::readColorsInUse()
+void DesignReader::readColorsInUse(CurveDesign& curve)
 {
     const QJsonValue value = valueOf(kColorsInUseKey);
     if (value.isUndefined())
@@ -387,18 +410,18 @@ void DesignReader::readColorsInUse()
     const double count = value.toDouble(std::nan(""));
     if (std::floor(count) != count)   // not a number at all, or a fraction
         return fail(tr("The %1 is not a whole number.").arg(tr(kColorsInUseName)));
-    m_design.colorsInUse = static_cast<int>(std::clamp<double>(count, kMinimumColorsInUse, kMaximumColorsInUse));
+    curve.colorsInUse = static_cast<int>(std::clamp<double>(count, kMinimumColorsInUse, kMaximumColorsInUse));
 }
 
-void DesignReader::readRunnerSide()
+void DesignReader::readRunnerSide(CurveDesign& curve)
 {
     const QJsonValue value = valueOf(kRunnerSideKey);
     if (value.isUndefined())
         return;
     if (value == QJsonValue(kOutside))
-        m_design.runnerSide = RunnerSide::Outside;
+        curve.runnerSide = RunnerSide::Outside;
     else if (value == QJsonValue(kInside))
-        m_design.runnerSide = RunnerSide::Inside;
+        curve.runnerSide = RunnerSide::Inside;
     else
         fail(tr("The runner side is neither “%1” nor “%2”.").arg(kInside, kOutside));
 }
@@ -408,15 +431,20 @@ void DesignReader::readRunnerSide()
 QByteArray designToJson(const Design& design)
 {
     QJsonObject object{{kFormatKey, kFormatName}, {kVersionKey, kDesignFormatVersion}};
-    for (const Field<QString>& field : kTypedNumbers)
-        object.insert(field.key, design.*field.member);
-    object.insert(kRunnerSideKey, design.runnerSide == RunnerSide::Inside ? kInside : kOutside);
-    for (const Field<QColor>& field : kColors)
-        object.insert(field.key, (design.*field.member).name(QColor::HexArgb));
-    object.insert(kColorsInUseKey, design.colorsInUse);
-    for (const SliderField& field : kSliders)
+    const CurveDesign& curve = design.curves.first();
+    for (const auto& field : kTypedNumbers)
+        object.insert(field.key, curve.*field.member);
+    object.insert(kRunnerSideKey, curve.runnerSide == RunnerSide::Inside ? kInside : kOutside);
+    for (const auto& field : kColors)
+        object.insert(field.key, (curve.*field.member).name(QColor::HexArgb));
+    object.insert(kColorsInUseKey, curve.colorsInUse);
+    for (const auto& field : kSliders)
+        object.insert(field.key, double(curve.*field.member));
+    for (const auto& field : kDesignSliders)
         object.insert(field.key, double(design.*field.member));
-    for (const Field<bool>& field : kSwitches)
+    for (const auto& field : kSwitches)
+        object.insert(field.key, curve.*field.member);
+    for (const auto& field : kDesignSwitches)
         object.insert(field.key, design.*field.member);
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }

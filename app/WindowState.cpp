@@ -17,7 +17,8 @@ bool operator==(const WindowState& a, const WindowState& b)
 WindowState captureWindow(const WindowControls& controls, int colorsInUse, const Rotagraph& art)
 {
     WindowState state;
-    state.design = designShownBy(controls, colorsInUse);
+    state.design.curves = {curveShownBy(controls, colorsInUse)};
+    readWindowValues(controls, state.design);
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
         const QPointer<Stepper>& stepper = controls.numericControls(tag)->stepper;
         state.stepperValues[static_cast<std::size_t>(tag - 1)] = stepper ? stepper->value() : 0.0;
@@ -29,7 +30,8 @@ WindowState captureWindow(const WindowControls& controls, int colorsInUse, const
 
 void restoreWindow(const WindowControls& controls, Rotagraph& art, const WindowState& state)
 {
-    showDesign(controls, state.design);
+    showCurve(controls, state.design.curves.first());
+    showWindowValues(controls, state.design);
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
         if (const QPointer<Stepper>& stepper = controls.numericControls(tag)->stepper)
             stepper->setValue(state.stepperValues[static_cast<std::size_t>(tag - 1)]);

@@ -147,24 +147,24 @@ private slots:
     void eachValueIsKept_data()
     {
         QTest::addColumn<DesignChange>("change");
-        QTest::addRow("anchor radius with a fraction") << DesignChange([](Design& d) { d.anchorRadius = "160.25"; });
-        QTest::addRow("runner radius with a unit") << DesignChange([](Design& d) { d.runnerRadius = "72.9 mm"; });
-        QTest::addRow("pen hole that is no number") << DesignChange([](Design& d) { d.penHoleRadius = "abc"; });
-        QTest::addRow("revolutions left empty") << DesignChange([](Design& d) { d.revolutions = ""; });
-        QTest::addRow("quotes, backslash, Cyrillic") << DesignChange([](Design& d) { d.anchorRadius = "7\"2\\ мм"; });
-        QTest::addRow("runner inside") << DesignChange([](Design& d) { d.runnerSide = RunnerSide::Inside; });
-        QTest::addRow("first colour half clear") << DesignChange([](Design& d) { d.penColor = QColor(255, 0, 0, 128); });
-        QTest::addRow("second colour") << DesignChange([](Design& d) { d.pen2Color = QColor(1, 2, 3); });
-        QTest::addRow("third colour, alpha only") << DesignChange([](Design& d) { d.pen3Color.setAlpha(0); });
-        QTest::addRow("fill colour") << DesignChange([](Design& d) { d.fillColor = QColor(10, 20, 30, 40); });
-        QTest::addRow("three colours") << DesignChange([](Design& d) { d.colorsInUse = 3; });
-        QTest::addRow("pen width") << DesignChange([](Design& d) { d.penWidth = 7.5f; });
-        QTest::addRow("close") << DesignChange([](Design& d) { d.closeCurve = true; });
-        QTest::addRow("fill") << DesignChange([](Design& d) { d.fillShape = true; });
-        QTest::addRow("grease") << DesignChange([](Design& d) { d.greaseIt = true; });
+        QTest::addRow("anchor radius with a fraction") << DesignChange([](Design& d) { d.curves[0].anchorRadius = "160.25"; });
+        QTest::addRow("runner radius with a unit") << DesignChange([](Design& d) { d.curves[0].runnerRadius = "72.9 mm"; });
+        QTest::addRow("pen hole that is no number") << DesignChange([](Design& d) { d.curves[0].penHoleRadius = "abc"; });
+        QTest::addRow("revolutions left empty") << DesignChange([](Design& d) { d.curves[0].revolutions = ""; });
+        QTest::addRow("quotes, backslash, Cyrillic") << DesignChange([](Design& d) { d.curves[0].anchorRadius = "7\"2\\ мм"; });
+        QTest::addRow("runner inside") << DesignChange([](Design& d) { d.curves[0].runnerSide = RunnerSide::Inside; });
+        QTest::addRow("first colour half clear") << DesignChange([](Design& d) { d.curves[0].penColor = QColor(255, 0, 0, 128); });
+        QTest::addRow("second colour") << DesignChange([](Design& d) { d.curves[0].pen2Color = QColor(1, 2, 3); });
+        QTest::addRow("third colour, alpha only") << DesignChange([](Design& d) { d.curves[0].pen3Color.setAlpha(0); });
+        QTest::addRow("fill colour") << DesignChange([](Design& d) { d.curves[0].fillColor = QColor(10, 20, 30, 40); });
+        QTest::addRow("three colours") << DesignChange([](Design& d) { d.curves[0].colorsInUse = 3; });
+        QTest::addRow("pen width") << DesignChange([](Design& d) { d.curves[0].penWidth = 7.5f; });
+        QTest::addRow("close") << DesignChange([](Design& d) { d.curves[0].closeCurve = true; });
+        QTest::addRow("fill") << DesignChange([](Design& d) { d.curves[0].fillShape = true; });
+        QTest::addRow("grease") << DesignChange([](Design& d) { d.curves[0].greaseIt = true; });
         QTest::addRow("show wheels") << DesignChange([](Design& d) { d.showWheels = true; });
-        QTest::addRow("limit revolutions") << DesignChange([](Design& d) { d.limitRevolutions = true; });
-        QTest::addRow("pen not confined") << DesignChange([](Design& d) { d.confinePen = false; });
+        QTest::addRow("limit revolutions") << DesignChange([](Design& d) { d.curves[0].limitRevolutions = true; });
+        QTest::addRow("pen not confined") << DesignChange([](Design& d) { d.curves[0].confinePen = false; });
         QTest::addRow("slow-drawing speed") << DesignChange([](Design& d) { d.drawSpeed = 55; });
     }
 
@@ -182,8 +182,8 @@ private slots:
     void fileIsPlainJson()
     {
         Design design;
-        design.runnerRadius = "72.9 mm";
-        design.penColor = QColor(0x10, 0x20, 0x30, 0x80);
+        design.curves[0].runnerRadius = "72.9 mm";
+        design.curves[0].penColor = QColor(0x10, 0x20, 0x30, 0x80);
         const QJsonObject file = QJsonDocument::fromJson(designToJson(design)).object();
         QCOMPARE(file.value("format").toString(), QStringLiteral("rotagraph-design"));
         QCOMPARE(file.value("version").toInt(), kDesignFormatVersion);
@@ -196,22 +196,22 @@ private slots:
         QTest::addColumn<QByteArray>("fields");
         QTest::addColumn<Design>("expected");
         QTest::addRow("values left out keep the default") << QByteArray(R"("closeCurve": true)")
-                                                          << changed([](Design& d) { d.closeCurve = true; });
+                                                          << changed([](Design& d) { d.curves[0].closeCurve = true; });
         QTest::addRow("numbers for typed fields, as shortest text")
             << QByteArray(R"("anchorRadius": 72.50, "runnerRadius": 1e21, "revolutions": -0.1)")
-            << changed([](Design& d) { d.anchorRadius = "72.5"; d.runnerRadius = "1e+21"; d.revolutions = "-0.1"; });
+            << changed([](Design& d) { d.curves[0].anchorRadius = "72.5"; d.curves[0].runnerRadius = "1e+21"; d.curves[0].revolutions = "-0.1"; });
         QTest::addRow("above the controls' ranges")
             << QByteArray(R"("penWidth": 1e300, "drawSpeed": 250, "colorsInUse": 7)")
-            << changed([](Design& d) { d.penWidth = 20; d.drawSpeed = 100; d.colorsInUse = 3; });
+            << changed([](Design& d) { d.curves[0].penWidth = 20; d.drawSpeed = 100; d.curves[0].colorsInUse = 3; });
         QTest::addRow("below the controls' ranges")
             << QByteArray(R"("penWidth": -3, "drawSpeed": -1, "colorsInUse": 0)")
-            << changed([](Design& d) { d.penWidth = 0; d.drawSpeed = 0; d.colorsInUse = 1; });
+            << changed([](Design& d) { d.curves[0].penWidth = 0; d.drawSpeed = 0; d.curves[0].colorsInUse = 1; });
         QTest::addRow("between the slider's steps") << QByteArray(R"("penWidth": 1.3, "drawSpeed": 10.6)")
-                                                    << changed([](Design& d) { d.penWidth = 1.5f; d.drawSpeed = 11; });
+                                                    << changed([](Design& d) { d.curves[0].penWidth = 1.5f; d.drawSpeed = 11; });
         // Not a raw string: moc takes the '#' in one for a directive and skips the class.
         QTest::addRow("colours by name and without alpha")
             << QByteArray("\"penColor\": \"blue\", \"fillColor\": \"#00ff00\"")
-            << changed([](Design& d) { d.penColor = Qt::blue; d.fillColor = Qt::green; });
+            << changed([](Design& d) { d.curves[0].penColor = Qt::blue; d.curves[0].fillColor = Qt::green; });
     }
 
     void readsValuesAsControlsHoldThem()
@@ -421,7 +421,7 @@ private slots:
     // A design in a Latin-1 text chunk, as PNG defines them, is read as Latin-1.
     void readsLatin1Text()
     {
-        const Design design = changed([](Design& d) { d.runnerRadius = "72.9 µm"; });
+        const Design design = changed([](Design& d) { d.curves[0].runnerRadius = "72.9 µm"; });
         QTemporaryDir dir;
         QVERIFY(writeContents(dir.filePath("latin.png"), png({tEXt(QString::fromUtf8(designToJson(design)).toLatin1())})));
         const DesignReadResult read = loadDesignFile(dir.filePath("latin.png"));
@@ -528,9 +528,9 @@ private:
     static Design designed()
     {
         return changed([](Design& d) {
-            d.anchorRadius = "1 < 2 & 3 > 0";
-            d.runnerRadius = "72.9 мм";
-            d.fillColor = QColor(1, 2, 3, 4);
+            d.curves[0].anchorRadius = "1 < 2 & 3 > 0";
+            d.curves[0].runnerRadius = "72.9 мм";
+            d.curves[0].fillColor = QColor(1, 2, 3, 4);
         });
     }
 };

@@ -260,10 +260,10 @@ private slots:
         QFETCH(QString, pen);
         QFETCH(QString, revolutions);
         drop(*app, designFile("typed.rotagraph", [&](Design& d) {
-            d.penHoleRadius = "80";
-            d.revolutions = "30";
-            d.confinePen = confine;
-            d.limitRevolutions = limit;
+            d.curves[0].penHoleRadius = "80";
+            d.curves[0].revolutions = "30";
+            d.curves[0].confinePen = confine;
+            d.curves[0].limitRevolutions = limit;
         }));
         QCOMPARE(app->penRadiusInput()->text(), pen);
         QCOMPARE(app->revolutionsInput()->text(), revolutions);
@@ -304,7 +304,7 @@ private slots:
         });
         const WindowChange newDesign = [](AppDelegate& a) { find(a, "actionNewDesign")->trigger(); };
         QTest::addRow("New Design") << WindowChange(enterEveryValue) << newDesign;
-        const QString opened = designFile("opened.rotagraph", [](Design& d) { d.anchorRadius = "99"; d.fillShape = true; });
+        const QString opened = designFile("opened.rotagraph", [](Design& d) { d.curves[0].anchorRadius = "99"; d.curves[0].fillShape = true; });
         QTest::addRow("Open") << WindowChange([](AppDelegate& a) { typeInto(a.penRadiusInput(), "40"); })
                               << WindowChange([opened](AppDelegate& a) { throughDialog(a, "actionOpen", opened); });
         QTest::addRow("New Design after Open") << WindowChange([opened](AppDelegate& a) { drop(a, opened); })
@@ -383,7 +383,7 @@ private slots:
         QCOMPARE(answerer.names, QStringList{"saveChangesQuestion"});
         QCOMPARE(contentsOf(file) == saved, answer != QMessageBox::Save);
         if (answer == QMessageBox::Save)
-            QCOMPARE(readDesign(contentsOf(file)).design->runnerRadius, QStringLiteral("73"));
+            QCOMPARE(readDesign(contentsOf(file)).design->curves[0].runnerRadius, QStringLiteral("73"));
         const bool goesOn = answer != QMessageBox::Cancel;
         if (command == "actionNewDesign")
             QCOMPARE(windowShows(*app) != changed, goesOn);
@@ -622,7 +622,7 @@ private slots:
         QCOMPARE(contentsOf(file), saved);
         QVERIFY(app->mainWindow()->isWindowModified());
         find(*app, "actionSave")->trigger();
-        QCOMPARE(readDesign(contentsOf(file)).design->anchorRadius, QStringLiteral("123"));
+        QCOMPARE(readDesign(contentsOf(file)).design->curves[0].anchorRadius, QStringLiteral("123"));
         QVERIFY(!app->mainWindow()->isWindowModified());
     }
 
@@ -631,7 +631,7 @@ private slots:
     {
         QStringList files;   // newest first
         for (int i = 0; i <= RecentFiles::kMostFiles; ++i) {
-            files.prepend(designFile(QStringLiteral("%1.rotagraph").arg(i), [i](Design& d) { d.revolutions = QString::number(i); }));
+            files.prepend(designFile(QStringLiteral("%1.rotagraph").arg(i), [i](Design& d) { d.curves[0].revolutions = QString::number(i); }));
             drop(*app, files.first());
         }
         auto* menu = find<QMenu>(*app, "menuOpenRecent");
