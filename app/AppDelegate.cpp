@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/ChangeRecording.h"
+#include "app/DesignArt.h"
 #include "app/DesignClipboard.h"
 #include "app/DesignControls.h"
 #include "app/DesignDocument.h"
@@ -65,15 +66,6 @@ void addShortcut(QAction* action, const QKeySequence& keys)
         action->setShortcuts(shortcuts << keys);
 }
 
-}
-
-float revolutionLimit(float anchorRadius, float runnerRadius)
-{
-    constexpr float kFullDesignRevolutions = 40;
-    constexpr float kRatioExponent = 0.7f;
-    const float ratio = anchorRadius / runnerRadius;
-    const float cap = std::floor(kFullDesignRevolutions / std::pow(ratio, kRatioExponent));
-    return std::isnan(cap) ? 1.0f : std::max(1.0f, cap);
 }
 
 AppDelegate::AppDelegate(QObject* parent)

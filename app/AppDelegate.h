@@ -154,7 +154,3 @@ private:
     float m_slowDrawingStep = 0;   // percent per frame, fixed when a slow drawing starts
     std::unique_ptr<QThreadPool> m_operationQueue;
 };
-
-// The most revolutions worth drawing for an anchor and runner radius: fewer for large ratios,
-// at least 1, and 1 when the ratio is not a positive number.
-float revolutionLimit(float anchorRadius, float runnerRadius);

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/DesignArt.h"
 #include "app/MainWindow.h"
 #include "widgets/Controls.h"
 

@@ -1,0 +1,35 @@
+#include "art/Composition.h"
+
+#include <algorithm>
+#include <cmath>
+
+QTransform ComposedCurve::turning() const
+{
+    // Curve space has y up: a counter-clockwise turn there is QTransform's rotation, which
+    // turns x toward y.
+    return std::isfinite(turn) && turn != 0 ? QTransform().rotate(turn) : QTransform();
+}
+
+float boundingRadius(const Composition& composition)
+{
+    float radius = 0;
+    for (const ComposedCurve& curve : composition.curves)
+        if (curve.visible)
+            radius = std::max(radius, boundingRadius(curve.art));
+    return radius;
+}
+
+float widestPen(const Composition& composition)
+{
+    float widest = 0;
+    for (const ComposedCurve& curve : composition.curves)
+        if (curve.visible && std::isfinite(curve.art.penDrawSize))
+            widest = std::max(widest, curve.art.penDrawSize);
+    return widest;
+}
+
+bool hasVisibleCurve(const Composition& composition)
+{
+    return std::any_of(composition.curves.begin(), composition.curves.end(),
+                       [](const ComposedCurve& curve) { return curve.visible; });
+}
