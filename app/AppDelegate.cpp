@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/ChangeRecording.h"
+#include "app/CurveCommands.h"
 #include "app/DesignArt.h"
 #include "app/DesignClipboard.h"
 #include "app/DesignControls.h"
@@ -23,6 +24,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QThreadPool>
+#include <QToolButton>
 #include <QUndoStack>
 
 #if QT_CONFIG(printdialog)
@@ -82,6 +84,7 @@ AppDelegate::AppDelegate(QObject* parent)
         m_window.get(), [this] { return windowState(); }, [this](const WindowState& state) { putBack(state); });
     connectActions();
     recordChangesOf(m_controls, *m_document);
+    connectCurves();
     connectMenus();
     connectDocument();
     m_window->restorePlacement();
@@ -544,7 +547,7 @@ Design AppDelegate::committedDesign()
 {
     commitPendingEdit();
     Design design;
-    design.curves = {curveShownBy(m_controls, m_colorsInUse)};
+    design.curves = m_curves->curves();
     readWindowValues(m_controls, design);
     return design;
 }
@@ -552,9 +555,14 @@ Design AppDelegate::committedDesign()
 void AppDelegate::enterDesign(const Design& design)
 {
     setCancelDrawing(true);   // a slow drawing under way stops after its frame
-    showCurve(m_controls, design.curves.first());
     showWindowValues(m_controls, design);
-    setColorsInUse(design.curves.first().colorsInUse);
+    m_curves->enterCurves(design.curves);
+}
+
+void AppDelegate::enterCurve(const CurveDesign& curve)
+{
+    showCurve(m_controls, curve);
+    setColorsInUse(curve.colorsInUse);
     toggleShowAnchor(m_controls.showAnchorCheckbox);
     toggleCloseCurve(m_controls.closeCurveCheckbox);
     fillBoxToggle(m_controls.fillCheckbox);
@@ -564,15 +572,42 @@ void AppDelegate::enterDesign(const Design& design)
 
 WindowState AppDelegate::windowState() const
 {
-    return m_artView ? captureWindow(m_controls, m_colorsInUse, *m_artView) : WindowState();
+    if (!m_artView || !m_curves)
+        return {};
+    return captureWindow(m_controls, m_curves->curves(), m_curves->selectedRow(), *m_artView);
 }
 
 void AppDelegate::putBack(const WindowState& state)
 {
     setCancelDrawing(true);   // a slow drawing stops at an undo or redo
+    m_curves->putBack(state.design.curves, state.selectedCurve, state.art);
     if (m_artView)
         restoreWindow(m_controls, *m_artView, state);
-    setColorsInUse(state.design.curves.first().colorsInUse);
+    setColorsInUse(state.design.curves.value(state.selectedCurve).colorsInUse);
+}
+
+void AppDelegate::connectCurves()
+{
+    Ui::MainWindow& ui = *m_ui;
+    const std::pair<QToolButton*, QAction*> buttons[] = {
+        {ui.addCurveButton, ui.actionAddCurve}, {ui.duplicateCurveButton, ui.actionDuplicateCurve},
+        {ui.duplicateTurnedButton, ui.actionDuplicateTurned}, {ui.deleteCurveButton, ui.actionDeleteCurve},
+        {ui.moveCurveUpButton, ui.actionMoveCurveUp}, {ui.moveCurveDownButton, ui.actionMoveCurveDown}};
+    for (const auto& [button, action] : buttons)
+        button->setDefaultAction(action);
+    ui.actionAddCurve->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_A);
+    ui.actionDuplicateCurve->setShortcut(Qt::CTRL | Qt::Key_D);
+    ui.actionDuplicateTurned->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_D);
+    ui.actionMoveCurveUp->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Up);
+    ui.actionMoveCurveDown->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Down);
+    ui.actionShowCurve->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_H);
+    CurveCommands::Controls controls{ui.curveList, ui.turnInput, ui.turnStepper, ui.actionAddCurve,
+                                     ui.actionDuplicateCurve, ui.actionDuplicateTurned, ui.actionDeleteCurve,
+                                     ui.actionMoveCurveUp, ui.actionMoveCurveDown, ui.actionShowCurve};
+    CurveCommands::Window window{m_window.get(), ui.artView,
+                                 [this] { return curveShownBy(m_controls, m_colorsInUse); },
+                                 [this](const CurveDesign& curve) { enterCurve(curve); }};
+    m_curves = std::make_unique<CurveCommands>(controls, std::move(window), *m_document);
 }
 
 void AppDelegate::newDesign()
@@ -581,6 +616,7 @@ void AppDelegate::newDesign()
         return;
     {
         const DesignDocument::Pause oneStep(*m_document);   // the default design clicks a checkbox
+        m_curves->putBack({CurveDesign()}, 0, m_artView ? m_artView->parameters() : ArtParameters());
         newMenuSelected(m_ui->actionNewDesign);
     }
     m_document->recordSwitch(tr("New Design"), {});

@@ -24,11 +24,13 @@
 #include <memory>
 #include <optional>
 
+class CurveCommands;
 class DesignDocument;
 class DesignFiles;
 class QPrinter;
 class StatusLine;
 class QThreadPool;
+struct CurveDesign;
 struct Design;
 struct WindowState;
 enum class VectorFormat;
@@ -128,6 +130,9 @@ private:
     Design committedDesign();
     // Sets a design that comes from a file or the clipboard as if the user entered each value.
     void enterDesign(const Design& design);
+    // Sets the selected curve's controls to a curve's values as if the user entered each, and draws.
+    void enterCurve(const CurveDesign& curve);
+    void connectCurves();
     // The window for the design's history, taken and put back.
     WindowState windowState() const;
     void putBack(const WindowState& state);
@@ -148,6 +153,7 @@ private:
     WindowControls m_controls;
     std::unique_ptr<DesignDocument> m_document;
     std::unique_ptr<DesignFiles> m_files;
+    std::unique_ptr<CurveCommands> m_curves;
 
     std::atomic<bool> m_cancelDrawing{false};
     int32_t m_colorsInUse = 0;

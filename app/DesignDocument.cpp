@@ -41,6 +41,11 @@ void DesignDocument::record(const QString& text, const QObject* source)
     m_history->push(new DesignChangeCommand(text, std::move(before), std::move(now), showing(), source, m_run));
 }
 
+void DesignDocument::takeWindowAsShown()
+{
+    m_shown = m_capture();
+}
+
 void DesignDocument::recordSwitch(const QString& text, const QString& filePath)
 {
     WindowState now = m_capture();

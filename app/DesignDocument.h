@@ -58,6 +58,9 @@ public:
         DesignDocument& m_document;
     };
 
+    // The window as it stands is the one the next step starts from, without a step of its own:
+    // for a change that is no change of the design, such as which curve is selected.
+    void takeWindowAsShown();
     // The next change starts a step of its own, even when it comes from the last one's control.
     void endRun() { ++m_run; }
     // Takes a new or opened design, already shown, as a step that also makes `filePath` the

@@ -11,13 +11,16 @@ constexpr float kWholeCurvePercent = 100;
 
 bool operator==(const WindowState& a, const WindowState& b)
 {
-    return a.design == b.design && a.stepperValues == b.stepperValues && a.art == b.art;
+    return a.design == b.design && a.selectedCurve == b.selectedCurve && a.stepperValues == b.stepperValues
+        && a.art == b.art;
 }
 
-WindowState captureWindow(const WindowControls& controls, int colorsInUse, const Rotagraph& art)
+WindowState captureWindow(const WindowControls& controls, const QList<CurveDesign>& curves, int selectedCurve,
+                          const Rotagraph& art)
 {
     WindowState state;
-    state.design.curves = {curveShownBy(controls, colorsInUse)};
+    state.design.curves = curves;
+    state.selectedCurve = selectedCurve;
     readWindowValues(controls, state.design);
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
         const QPointer<Stepper>& stepper = controls.numericControls(tag)->stepper;
@@ -30,7 +33,7 @@ WindowState captureWindow(const WindowControls& controls, int colorsInUse, const
 
 void restoreWindow(const WindowControls& controls, Rotagraph& art, const WindowState& state)
 {
-    showCurve(controls, state.design.curves.first());
+    showCurve(controls, state.design.curves.value(state.selectedCurve));
     showWindowValues(controls, state.design);
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
         if (const QPointer<Stepper>& stepper = controls.numericControls(tag)->stepper)

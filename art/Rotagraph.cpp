@@ -31,6 +31,22 @@ void Rotagraph::copyDesignFrom(const Rotagraph& other)
     setFillColor(other.fillColor());
 }
 
+Composition Rotagraph::composition() const
+{
+    Composition composition = m_composition;
+    composition.curves[std::size_t(m_selected)].art = m_art;
+    return composition;
+}
+
+void Rotagraph::setComposition(const Composition& composition, int selected)
+{
+    if (composition.curves.empty())
+        return;
+    m_composition = composition;
+    m_selected = std::clamp(selected, 0, int(composition.curves.size()) - 1);
+    m_art = m_composition.curves[std::size_t(m_selected)].art;
+}
+
 QSize Rotagraph::sizeHint() const
 {
     return {640, 640};

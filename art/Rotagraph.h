@@ -1,6 +1,7 @@
 #pragma once
 
 #include "art/ArtParameters.h"
+#include "art/Composition.h"
 #include "art/DesignPainter.h"
 #include "art/DrawingScheduler.h"
 #include "art/ViewZoom.h"
@@ -70,6 +71,13 @@ public:
     const ArtParameters& parameters() const { return m_art; }
     void setParameters(const ArtParameters& parameters) { m_art = parameters; }
 
+    // Every curve of the picture, drawn first to last. The parameters above are the selected
+    // curve's: the view's setters change that curve alone. A new view holds one curve.
+    Composition composition() const;
+    int selectedCurve() const { return m_selected; }
+    // Stores the curves and which one is selected, whose parameters become the view's own.
+    void setComposition(const Composition& composition, int selected);
+
     // Copies what printing and export take of a design, in this order: the three radii, the pen
     // width and colours, the number of colours, the revolutions, closing, fill and fill colour.
     // Not the grease, the overlays, how much is drawn, the mode or enlarging.
@@ -134,7 +142,9 @@ private:
     DrawingScheduler& scheduler();
     void paintScreenPicture();
 
-    ArtParameters m_art;
+    ArtParameters m_art;              // the selected curve's
+    Composition m_composition{{ComposedCurve{}}};   // every curve; the selected one's art is m_art
+    int m_selected = 0;
     ViewZoom m_zoom;
     std::optional<QPointF> m_dragFrom;   // where a drag that moves the design last stood
     QSizeF m_printableArea;

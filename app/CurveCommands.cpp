@@ -1,0 +1,291 @@
+#include "app/CurveCommands.h"
+
+#include "app/DesignArt.h"
+#include "app/DesignDocument.h"
+#include "art/Rotagraph.h"
+#include "widgets/Controls.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QShortcut>
+#include <QSpinBox>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kFullTurn = 360;
+constexpr int kDefaultCopies = 12;
+
+// Asks how many curves a turned copy makes in all and by how much each turns from the one
+// before; the angle follows the count (a full turn shared out) until the user sets it.
+bool askForTurnedCopies(QWidget* window, int most, int& count, double& stepDegrees)
+{
+    QDialog dialog(window);
+    dialog.setObjectName(QStringLiteral("duplicateTurnedDialog"));
+    dialog.setWindowTitle(CurveCommands::tr("Duplicate Turned"));
+    dialog.setWindowModality(Qt::WindowModal);
+    auto* layout = new QFormLayout(&dialog);
+    auto* explanation = new QLabel(CurveCommands::tr("Copies of the selected curve, each turned one step "
+                                                     "further than the one before."));
+    explanation->setWordWrap(true);
+    layout->addRow(explanation);
+    auto* countBox = new QSpinBox;
+    countBox->setObjectName(QStringLiteral("turnedCount"));
+    countBox->setRange(2, std::max(2, most));
+    countBox->setValue(std::min(kDefaultCopies, most));
+    countBox->setAccessibleName(CurveCommands::tr("Curves in all"));
+    layout->addRow(CurveCommands::tr("Curves in &all:"), countBox);
+    auto* angleBox = new QDoubleSpinBox;
+    angleBox->setObjectName(QStringLiteral("turnedStep"));
+    angleBox->setRange(-kFullTurn, kFullTurn);
+    angleBox->setDecimals(3);
+    angleBox->setSuffix(QStringLiteral(" °"));
+    angleBox->setValue(kFullTurn / countBox->value());
+    angleBox->setAccessibleName(CurveCommands::tr("Turn between curves"));
+    layout->addRow(CurveCommands::tr("&Turn between curves:"), angleBox);
+    bool angleChosen = false;
+    QObject::connect(angleBox, &QDoubleSpinBox::valueChanged, &dialog, [&angleChosen, angleBox] {
+        angleChosen = angleChosen || angleBox->hasFocus();
+    });
+    QObject::connect(countBox, &QSpinBox::valueChanged, &dialog, [&angleChosen, angleBox](int n) {
+        if (!angleChosen)
+            angleBox->setValue(kFullTurn / n);
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    count = countBox->value();
+    stepDegrees = angleBox->value();
+    return true;
+}
+
+}
+
+CurveCommands::CurveCommands(Controls controls, Window window, DesignDocument& document, QObject* parent)
+    : QObject(parent)
+    , m_controls(controls)
+    , m_window(std::move(window))
+    , m_document(document)
+{
+    connectControls();
+    selectQuietly(0);
+    enableCommands();
+}
+
+void CurveCommands::connectControls()
+{
+    QListView* list = m_controls.list;
+    list->setModel(&m_model);
+    list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    list->setDragDropMode(QAbstractItemView::InternalMove);
+    list->setDefaultDropAction(Qt::MoveAction);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (!m_selecting && current.isValid() && current.row() != m_selected)
+            select(current.row());
+    });
+    connect(&m_model, &CurveListModel::edited, this, [this](const QString& stepName, int row) {
+        // A drag moves the selected curve with it, or moves others round it.
+        const QModelIndex current = m_controls.list->currentIndex();
+        changed(stepName, current.isValid() ? current.row() : row);
+    });
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &CurveCommands::removeCurve);
+
+    connect(m_controls.add, &QAction::triggered, this, &CurveCommands::addCurve);
+    connect(m_controls.duplicate, &QAction::triggered, this, &CurveCommands::duplicate);
+    connect(m_controls.duplicateTurned, &QAction::triggered, this, &CurveCommands::duplicateTurned);
+    connect(m_controls.remove, &QAction::triggered, this, &CurveCommands::removeCurve);
+    connect(m_controls.moveUp, &QAction::triggered, this, [this] { move(-1); });
+    connect(m_controls.moveDown, &QAction::triggered, this, [this] { move(1); });
+    connect(m_controls.showOrHide, &QAction::triggered, this, &CurveCommands::showOrHide);
+    connect(m_controls.turnInput, &NumberField::numberEdited, this, &CurveCommands::turnTyped);
+    connect(m_controls.turnInput, &NumberField::stepRequested, m_controls.turnStepper, &Stepper::stepBy);
+    connect(m_controls.turnStepper, &Stepper::valueStepped, this, [this] {
+        m_controls.turnInput->setFloatValue(m_controls.turnStepper->floatValue());
+        turnTyped();
+    });
+    // The swatch follows the selected curve's colours as they change.
+    connect(&m_document, &DesignDocument::stateChanged, this, &CurveCommands::keepSelected);
+}
+
+QList<CurveDesign> CurveCommands::curves() const
+{
+    QList<CurveDesign> all = m_model.curves();
+    CurveDesign shown = m_window.shownCurve();
+    const CurveDesign& kept = all[m_selected];
+    shown.name = kept.name;
+    shown.visible = kept.visible;
+    shown.turn = kept.turn;
+    shown.otherKeys = kept.otherKeys;
+    all[m_selected] = shown;
+    return all;
+}
+
+void CurveCommands::keepSelected()
+{
+    m_model.keepCurve(m_selected, curves().at(m_selected));
+}
+
+void CurveCommands::enterCurves(const QList<CurveDesign>& curves)
+{
+    m_model.setCurves(curves);
+    // Each goes through the controls, as typed, so that confinement and the limit hold as they
+    // would; the first is left selected.
+    for (int row = int(m_model.curves().size()) - 1; row >= 0; --row) {
+        m_selected = row;
+        m_window.enterCurve(m_model.curve(row));
+        keepSelected();
+    }
+    selectQuietly(0);
+    showComposition();
+}
+
+void CurveCommands::putBack(const QList<CurveDesign>& curves, int selected, const ArtParameters& selectedArt)
+{
+    m_model.setCurves(curves);
+    const int row = std::clamp(selected, 0, int(m_model.curves().size()) - 1);
+    selectQuietly(row);
+    m_window.art->setComposition(compositionOf(m_model.curves(), row, selectedArt), row);
+    m_window.art->update();
+}
+
+void CurveCommands::showComposition()
+{
+    keepSelected();
+    m_window.art->setComposition(compositionOf(m_model.curves(), m_selected, m_window.art->parameters()), m_selected);
+    m_window.art->update();
+    enableCommands();
+}
+
+void CurveCommands::select(int row)
+{
+    keepSelected();
+    selectQuietly(row);
+    m_window.art->setComposition(compositionOf(m_model.curves(), row, artOf(m_model.curve(row))), row);
+    m_window.enterCurve(m_model.curve(row));
+    showComposition();
+    // Selecting is no step: the history takes the window as it now stands as its own.
+    m_document.takeWindowAsShown();
+}
+
+void CurveCommands::selectQuietly(int row)
+{
+    m_selected = row;
+    m_selecting = true;
+    m_controls.list->setCurrentIndex(m_model.index(row));
+    m_selecting = false;
+    const double turn = m_model.curve(row).turn;
+    m_controls.turnInput->setCommittedText(formatNumber(float(turn)));
+    m_controls.turnStepper->setValue(turn);
+    enableCommands();
+}
+
+void CurveCommands::changed(const QString& stepName, int rowToSelect)
+{
+    const bool another = rowToSelect != m_selected;
+    selectQuietly(rowToSelect);
+    if (another) {
+        m_window.art->setComposition(compositionOf(m_model.curves(), rowToSelect, artOf(m_model.curve(rowToSelect))),
+                                     rowToSelect);
+        m_window.enterCurve(m_model.curve(rowToSelect));
+    }
+    showComposition();
+    m_document.record(stepName);
+}
+
+void CurveCommands::enableCommands()
+{
+    const int count = int(m_model.curves().size());
+    const bool room = count < Design::kMaximumCurves;
+    m_controls.add->setEnabled(room);
+    m_controls.duplicate->setEnabled(room);
+    m_controls.duplicateTurned->setEnabled(room);
+    m_controls.remove->setEnabled(count > 1);
+    m_controls.moveUp->setEnabled(m_selected > 0);
+    m_controls.moveDown->setEnabled(m_selected < count - 1);
+    const bool visible = m_selected < count && m_model.curve(m_selected).visible;
+    m_controls.showOrHide->setText(visible ? tr("&Hide Curve") : tr("S&how Curve"));
+}
+
+void CurveCommands::addCurve()
+{
+    keepSelected();
+    CurveDesign fresh;
+    fresh.name = m_model.freshName();
+    const int row = m_model.addCurve(m_selected, fresh);
+    if (row >= 0)
+        changed(tr("Add Curve"), row);
+}
+
+void CurveCommands::duplicate()
+{
+    keepSelected();
+    CurveDesign copy = m_model.curve(m_selected);
+    copy.name = m_model.freshName();
+    const int row = m_model.addCurve(m_selected, copy);
+    if (row >= 0)
+        changed(tr("Duplicate Curve"), row);
+}
+
+void CurveCommands::duplicateTurned()
+{
+    keepSelected();
+    const int most = Design::kMaximumCurves - int(m_model.curves().size()) + 1;
+    int count = 0;
+    double step = 0;
+    if (most < 2 || !askForTurnedCopies(m_window.widget, most, count, step))
+        return;
+    if (m_model.duplicateTurned(m_selected, count, step) >= 0)
+        changed(tr("Duplicate Turned"), m_selected);
+}
+
+void CurveCommands::removeCurve()
+{
+    keepSelected();
+    const int row = m_model.removeCurve(m_selected);
+    if (row < 0)
+        return;
+    m_selected = -1;   // gone: whatever is selected next is another curve
+    changed(tr("Delete Curve"), row);
+}
+
+void CurveCommands::move(int by)
+{
+    keepSelected();
+    const int row = m_model.moveCurve(m_selected, m_selected + by);
+    if (row >= 0) {
+        m_selected = row;
+        changed(by < 0 ? tr("Move Curve Up") : tr("Move Curve Down"), row);
+    }
+}
+
+void CurveCommands::showOrHide()
+{
+    keepSelected();
+    const bool visible = !m_model.curve(m_selected).visible;
+    m_model.setVisible(m_selected, visible);
+    changed(visible ? tr("Show Curve") : tr("Hide Curve"), m_selected);
+}
+
+void CurveCommands::turnTyped()
+{
+    const float typed = m_controls.turnInput->floatValue();
+    const double turn = std::isfinite(typed) ? double(typed) : 0.0;
+    m_controls.turnStepper->setValue(turn);
+    if (turn == m_model.curve(m_selected).turn)
+        return;
+    keepSelected();
+    m_model.setTurn(m_selected, turn);
+    changed(tr("Turn"), m_selected);
+}
