@@ -234,25 +234,28 @@ void Rotagraph::listenForSpace(bool listen)
 
 bool Rotagraph::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != window())
+    // Every event of the application passes here: the few that count are picked out first.
+    const QEvent::Type type = event->type();
+    const bool key = type == QEvent::KeyPress || type == QEvent::KeyRelease;
+    if ((!key && type != QEvent::WindowDeactivate) || !watched->isWidgetType()
+        || static_cast<QWidget*>(watched)->window() != window())
         return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::WindowDeactivate) {
+    if (!key) {
         m_spaceHeld = false;   // its release goes to another window
         return QWidget::eventFilter(watched, event);
     }
-    const bool press = event->type() == QEvent::KeyPress;
-    if ((!press && event->type() != QEvent::KeyRelease) || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Space)
+    const auto* keyEvent = static_cast<QKeyEvent*>(event);
+    if (keyEvent->key() != Qt::Key_Space)
         return QWidget::eventFilter(watched, event);
-    // From the press over the view to the release, every Space is the view's: a focused button
-    // would be pressed by it.
-    const bool repeated = static_cast<QKeyEvent*>(event)->isAutoRepeat();
+    // From the press over the view to the release, every Space is the view's, the keyboard's
+    // repeats among them: a focused button or list would be pressed or opened by it.
+    const bool press = type == QEvent::KeyPress;
     if (m_spaceHeld) {
-        if (!press && !repeated) {
+        if (!press && !keyEvent->isAutoRepeat())
             m_spaceHeld = false;
-        }
         return true;
     }
-    if (press && !repeated && pointerIsOver() && !takesTyping(QApplication::focusWidget())) {
+    if (press && !keyEvent->isAutoRepeat() && pointerIsOver() && !takesTyping(QApplication::focusWidget())) {
         m_spaceHeld = true;
         return true;
     }

@@ -13,6 +13,9 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -49,6 +52,9 @@ struct Window {
         button->setGeometry(room.width() + 20, 10, 120, 30);
         field = new QLineEdit(&widget);
         field->setGeometry(room.width() + 20, 50, 120, 30);
+        list = new QComboBox(&widget);
+        list->addItems({QStringLiteral("One"), QStringLiteral("Two")});
+        list->setGeometry(room.width() + 20, 90, 120, 30);
         widget.show();
         widget.activateWindow();
         if (!QTest::qWaitForWindowActive(&widget))
@@ -91,6 +97,7 @@ struct Window {
     Rotagraph* view = nullptr;
     QPushButton* button = nullptr;
     QLineEdit* field = nullptr;
+    QComboBox* list = nullptr;   // not editable: Space opens it
 };
 
 // The radius of a circle whose drawing at one unit per point has this side.
@@ -207,8 +214,8 @@ private slots:
     }
 
     // Space is the view's while the pointer is over it, so that holding it to pan does not
-    // press the focused button; a field being typed into keeps it, and so does the focus when
-    // the pointer is elsewhere.
+    // press the focused button nor open the focused list, not even as the key repeats; a field
+    // being typed into keeps it, and so does the focus when the pointer is elsewhere.
     void spaceIsTheViewsWhileThePointerIsOverIt_data()
     {
         QTest::addColumn<QString>("focus");
@@ -216,6 +223,7 @@ private slots:
         QTest::addColumn<int>("buttonPresses");
         QTest::addColumn<QString>("typed");
         QTest::addRow("over the view, a button focused") << "button" << true << 0 << "";
+        QTest::addRow("over the view, a list focused") << "list" << true << 0 << "";
         QTest::addRow("over the view, a field focused") << "field" << true << 0 << " ";
         QTest::addRow("elsewhere, a button focused") << "button" << false << 1 << "";
     }
@@ -228,16 +236,25 @@ private slots:
         QFETCH(QString, typed);
         Window window;
         window.showCircle(300);
-        QWidget* focused = focus == "button" ? static_cast<QWidget*>(window.button) : window.field;
+        QWidget* focused = focus == "button" ? static_cast<QWidget*>(window.button)
+                         : focus == "list"   ? static_cast<QWidget*>(window.list)
+                                             : window.field;
         focused->setFocus();
         QSignalSpy pressed(window.button, &QPushButton::clicked);
         QTest::mouseMove(window.view, QPoint(100, 100));
         if (!overTheView)
             QTest::mouseMove(&window.widget, window.field->geometry().bottomRight() + QPoint(10, 10));
         QTest::keyPress(focused, Qt::Key_Space);
+        // Held: the keyboard repeats it, as a release and a press marked as repeats.
+        for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+            QKeyEvent repeat(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+            QApplication::sendEvent(focused, &repeat);
+        }
         QTest::keyRelease(focused, Qt::Key_Space);
         QCOMPARE(pressed.count(), buttonPresses);
-        QCOMPARE(window.field->text(), typed);
+        QVERIFY(!window.list->view()->isVisible());
+        QCOMPARE(window.field->text().trimmed().isEmpty(), true);
+        QCOMPARE(window.field->text().isEmpty(), typed.isEmpty());
     }
 
     // A drawing larger than the view moves until its edge meets the view's edge; one smaller
