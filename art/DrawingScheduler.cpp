@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <atomic>
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -66,14 +68,10 @@ bool isWholePixels(qreal distance, qreal pixelRatio)
 }
 
 struct DrawingScheduler::Job {
-    ScreenRequest request;
+    ScreenRequest request;   // set before a worker sees the job, read-only after
     std::atomic<bool> cancelled{false};
     std::atomic<int> percentDone{0};
-    QElapsedTimer started;
-    // Lent to the worker while it draws; handed back on the main thread when it is done.
-    std::unique_ptr<DrawingBuffers> buffers;
-    std::unique_ptr<GrowingStrokes> growing;
-    QThread* worker = nullptr;
+    QElapsedTimer started;   // the window's thread's
 };
 
 DrawingScheduler::DrawingScheduler(QObject* parent)
@@ -88,10 +86,13 @@ DrawingScheduler::DrawingScheduler(QObject* parent)
 DrawingScheduler::~DrawingScheduler()
 {
     cancelCurrent();
-    for (QThread* worker : m_workers) {
-        worker->wait();
-        delete worker;
+    {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        m_stopping = true;
     }
+    m_wake.notify_all();
+    for (std::thread& worker : m_workers)
+        worker.join();
 }
 
 bool DrawingScheduler::canShow(const ScreenRequest& drawn, const ScreenRequest& wanted)
@@ -130,16 +131,19 @@ const ScreenPicture& DrawingScheduler::finish(const ScreenRequest& request)
     auto picture = std::make_unique<ScreenPicture>();
     picture->request = request;
     picture->image = QImage(request.pixels, QImage::Format_ARGB32_Premultiplied);
-    std::unique_ptr<DrawingBuffers> buffers = takeBuffers();
+    std::unique_ptr<GrowingStrokes> growing = takeGrowing();
     if (!picture->image.isNull()) {
         picture->image.setDevicePixelRatio(request.pixelRatio);
         picture->image.fill(Qt::transparent);
         DrawingControl control;
-        control.buffers = buffers.get();
-        control.growing = m_growing.get();
+        // A large drawing made here, because it was asked for at once, takes buffers of its own
+        // and frees them when it is done, rather than have the small ones hold its memory.
+        control.buffers = drawingWork(request.art) <= kWorkDrawnAtOnce ? &m_ownBuffers : nullptr;
+        control.growing = growing.get();
         picture->outcome = paintDesignInBands(picture->image, request.art, request.transform(), 1, control);
     }
-    giveBack(std::move(buffers), nullptr);
+    std::unique_ptr<DrawingBuffers> none;
+    keep(none, growing);
     m_latest = std::move(picture);
     return *m_latest;
 }
@@ -152,39 +156,14 @@ void DrawingScheduler::start(const ScreenRequest& request)
     job->started.start();
     m_current = job;
     m_progressTimer.start();
-    if (m_workers.size() < kWorkers)
-        launch(job);
-    else
+    {
+        const std::lock_guard<std::mutex> lock(m_lock);
         m_waiting = job;
-}
-
-void DrawingScheduler::launch(const std::shared_ptr<Job>& job)
-{
-    job->buffers = takeBuffers();
-    job->growing = std::move(m_growing);   // none while another drawing has it: it strokes whole
-    const int bands = m_bands;
-    // A thread of its own for each drawing: what it is handed is all there before it starts.
-    QThread* worker = QThread::create([this, job, bands] {
-        yieldToTheWindow();
-        QImage image(job->request.pixels, QImage::Format_ARGB32_Premultiplied);
-        DrawingOutcome outcome;
-        if (!image.isNull()) {
-            image.setDevicePixelRatio(job->request.pixelRatio);
-            image.fill(Qt::transparent);
-            DrawingControl control;
-            control.cancelled = &job->cancelled;
-            control.percentDone = &job->percentDone;
-            control.buffers = job->buffers.get();
-            control.growing = job->growing.get();
-            outcome = paintDesignInBands(image, job->request.art, job->request.transform(), bands, control);
-        }
-        // Handed over in the order the workers finish; finished() keeps only the latest.
-        QMetaObject::invokeMethod(
-            this, [this, job, image, outcome] { finished(job, image, outcome); }, Qt::QueuedConnection);
-    });
-    job->worker = worker;
-    m_workers.push_back(worker);
-    worker->start();
+        // When every worker is busy and there are as many as may be, the job waits for one.
+        if (m_idleWorkers == 0 && m_workers.size() < kWorkers)
+            m_workers.emplace_back([this] { work(); });
+    }
+    m_wake.notify_one();
 }
 
 void DrawingScheduler::cancelCurrent()
@@ -192,20 +171,66 @@ void DrawingScheduler::cancelCurrent()
     if (m_current)
         m_current->cancelled.store(true, std::memory_order_relaxed);
     m_current.reset();
-    m_waiting.reset();
     m_progressTimer.stop();
+    const std::lock_guard<std::mutex> lock(m_lock);
+    m_waiting.reset();
+}
+
+void DrawingScheduler::work()
+{
+    yieldToTheWindow();
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        ++m_idleWorkers;
+        m_wake.wait(lock, [this] { return m_stopping || m_waiting; });
+        --m_idleWorkers;
+        if (m_stopping)
+            return;
+        const std::shared_ptr<Job> job = std::move(m_waiting);
+        lock.unlock();
+        draw(job);
+        lock.lock();
+    }
+}
+
+void DrawingScheduler::draw(const std::shared_ptr<Job>& job)
+{
+    std::unique_ptr<DrawingBuffers> buffers;
+    std::unique_ptr<GrowingStrokes> growing;   // none while another drawing has it: it strokes whole
+    {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        buffers = std::move(m_spareBuffers);
+        growing = std::move(m_growing);
+    }
+    if (!buffers)
+        buffers = std::make_unique<DrawingBuffers>();
+    QImage image(job->request.pixels, QImage::Format_ARGB32_Premultiplied);
+    DrawingOutcome outcome;
+    if (!image.isNull()) {
+        image.setDevicePixelRatio(job->request.pixelRatio);
+        image.fill(Qt::transparent);
+        DrawingControl control;
+        control.cancelled = &job->cancelled;
+        control.percentDone = &job->percentDone;
+        control.buffers = buffers.get();
+        control.growing = growing.get();
+        outcome = paintDesignInBands(image, job->request.art, job->request.transform(), m_bands, control);
+    }
+    keep(buffers, growing);
+    buffers.reset();   // not kept: freed here rather than on the window's thread
+    growing.reset();
+    if (job->cancelled.load(std::memory_order_relaxed))
+        return;   // stale: its picture is dropped here, with the rest
+    // Handed over in the order the workers finish; finished() keeps only the latest.
+    QMetaObject::invokeMethod(
+        this, [this, job, image = std::move(image), outcome] { finished(job, image, outcome); },
+        Qt::QueuedConnection);
 }
 
 void DrawingScheduler::finished(const std::shared_ptr<Job>& job, const QImage& image, const DrawingOutcome& outcome)
 {
-    giveBack(std::move(job->buffers), std::move(job->growing));
-    job->worker->wait();
-    m_workers.erase(std::find(m_workers.begin(), m_workers.end(), job->worker));
-    delete job->worker;
-    if (m_waiting)
-        launch(std::exchange(m_waiting, nullptr));
     if (job != m_current)
-        return;   // stale: a newer drawing was asked for
+        return;   // stale: a newer drawing was asked for after the worker looked
     m_current.reset();
     m_progressTimer.stop();
     if (!outcome.finished)
@@ -220,14 +245,15 @@ void DrawingScheduler::reportProgress()
         emit progressed(m_current->percentDone.load(std::memory_order_relaxed));
 }
 
-std::unique_ptr<DrawingBuffers> DrawingScheduler::takeBuffers()
+std::unique_ptr<GrowingStrokes> DrawingScheduler::takeGrowing()
 {
-    return m_spareBuffers ? std::move(m_spareBuffers) : std::make_unique<DrawingBuffers>();
+    const std::lock_guard<std::mutex> lock(m_lock);
+    return std::move(m_growing);
 }
 
-void DrawingScheduler::giveBack(std::unique_ptr<DrawingBuffers> buffers, std::unique_ptr<GrowingStrokes> growing)
+void DrawingScheduler::keep(std::unique_ptr<DrawingBuffers>& buffers, std::unique_ptr<GrowingStrokes>& growing)
 {
-    // One set is kept for the next drawing; more would only hold memory.
+    const std::lock_guard<std::mutex> lock(m_lock);
     if (!m_spareBuffers)
         m_spareBuffers = std::move(buffers);
     if (!m_growing)

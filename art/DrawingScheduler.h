@@ -6,6 +6,11 @@
 // the last finished picture. Only the latest request counts: a drawing that a newer one makes
 // stale is told to stop and its picture is never shown. A piece of work that cannot stop (one
 // fill) runs out beside the newer drawing, which does not wait for it.
+//
+// The window's thread does the same small work for every picture, however large the design:
+// it hands a request over and takes a finished picture back. The workers live as long as the
+// scheduler, so no thread is started or joined per drawing, and what a drawing leaves behind
+// (its trace, tens of megabytes at the point budget) is kept or freed by the worker that drew.
 
 #include "art/ArtParameters.h"
 #include "art/DesignPainter.h"
@@ -16,12 +21,12 @@
 #include <QSize>
 #include <QTimer>
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
-
-class QThread;
 
 // What the view shows: a design at a scale, centred at a point, on a picture of a size.
 struct ScreenRequest {
@@ -52,7 +57,7 @@ public:
 
     explicit DrawingScheduler(QObject* parent = nullptr);
     // Tells the workers to stop, and waits for them: a picture is never handed to a view that
-    // has gone.
+    // has gone. The one waited for longest is a piece of work that cannot stop.
     ~DrawingScheduler() override;
 
     // The picture of the request, when one is finished or the work is small enough to do now.
@@ -77,19 +82,31 @@ private:
     // Whether a picture drawn for `drawn` shows what `wanted` asks for.
     static bool canShow(const ScreenRequest& drawn, const ScreenRequest& wanted);
     void start(const ScreenRequest& request);
-    void launch(const std::shared_ptr<Job>& job);
     void cancelCurrent();
+    // A worker's life: it takes the waiting job, draws it, and waits for the next.
+    void work();
+    void draw(const std::shared_ptr<Job>& job);
     void finished(const std::shared_ptr<Job>& job, const QImage& image, const DrawingOutcome& outcome);
     void reportProgress();
-    std::unique_ptr<DrawingBuffers> takeBuffers();
-    void giveBack(std::unique_ptr<DrawingBuffers> buffers, std::unique_ptr<GrowingStrokes> growing);
+    std::unique_ptr<GrowingStrokes> takeGrowing();
+    // One set of each is kept for the next drawing; more would only hold memory. What is not
+    // kept is freed by the caller, after the lock: on the worker that drew with it.
+    void keep(std::unique_ptr<DrawingBuffers>& buffers, std::unique_ptr<GrowingStrokes>& growing);
 
-    std::vector<QThread*> m_workers;      // running, each for one job
-    std::shared_ptr<Job> m_current;
-    std::shared_ptr<Job> m_waiting;        // the latest job, when every worker is busy
-    std::unique_ptr<ScreenPicture> m_latest;
+    // Shared with the workers, under m_lock.
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::vector<std::thread> m_workers;
+    std::size_t m_idleWorkers = 0;
+    bool m_stopping = false;
+    std::shared_ptr<Job> m_waiting;        // the latest job, until a worker takes it
     std::unique_ptr<DrawingBuffers> m_spareBuffers;
     std::unique_ptr<GrowingStrokes> m_growing;
+
+    // The window's thread's own.
+    std::shared_ptr<Job> m_current;
+    std::unique_ptr<ScreenPicture> m_latest;
+    DrawingBuffers m_ownBuffers;           // for the small drawings made at once
     QTimer m_progressTimer;
     int m_bands = 1;
 };

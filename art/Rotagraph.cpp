@@ -1,5 +1,8 @@
 #include "art/Rotagraph.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -7,6 +10,18 @@
 #include <QWheelEvent>
 
 #include <cmath>
+
+namespace {
+
+// View units one line of the wheel scrolls: the wheel moves the desktop's lines per notch.
+constexpr double kScrollLine = 20;
+
+bool takesTyping(const QWidget* widget)
+{
+    return widget && widget->testAttribute(Qt::WA_InputMethodEnabled);
+}
+
+}
 
 Rotagraph::Rotagraph(QWidget* parent)
     : QWidget(parent)
@@ -66,10 +81,19 @@ void Rotagraph::setZoom(const ViewZoom& zoom)
 {
     const bool moved = zoom != m_zoom;
     m_zoom = zoom;
-    setCursor(m_zoom.fitsToWindow() ? Qt::ArrowCursor : Qt::OpenHandCursor);
+    showCursor();
     update();
     if (moved)
         emit zoomChanged();
+}
+
+void Rotagraph::showCursor()
+{
+    // A hand where the drawing can be moved: closed while it is held.
+    if (m_dragFrom)
+        setCursor(Qt::ClosedHandCursor);
+    else
+        setCursor(m_zoom.fitsToWindow() ? Qt::ArrowCursor : Qt::OpenHandCursor);
 }
 
 void Rotagraph::fitToWindow()
@@ -100,33 +124,75 @@ void Rotagraph::zoomOut()
     setZoom(zoom);
 }
 
+QRectF Rotagraph::drawingArea() const
+{
+    return m_zoom.drawingArea(size(), fitExtent());
+}
+
+void Rotagraph::moveDrawing(const QPointF& delta)
+{
+    ViewZoom zoom = m_zoom;
+    zoom.pan(delta, size(), fitExtent());
+    setZoom(zoom);
+}
+
 QPointF Rotagraph::centreOffset(const QPointF& viewPoint) const
 {
     return viewPoint - QPointF(width() / 2.0, height() / 2.0);
 }
 
+QPointF Rotagraph::scrollDistance(const QWheelEvent& event)
+{
+    // A touchpad says how far in pixels; a wheel says how many notches, in eighths of a degree.
+    QPointF distance = !event.pixelDelta().isNull()
+        ? QPointF(event.pixelDelta())
+        : QPointF(event.angleDelta()) / QWheelEvent::DefaultDeltasPerStep * QApplication::wheelScrollLines() * kScrollLine;
+    // Shift turns a wheel that only turns up and down sideways; up is to the left, as text goes.
+    if ((event.modifiers() & Qt::ShiftModifier) && distance.x() == 0)
+        distance = QPointF(distance.y(), 0);
+    return distance;
+}
+
 void Rotagraph::wheelEvent(QWheelEvent* event)
 {
-    // Ctrl and the wheel zoom about the pointer; the wheel alone is left to whoever holds the view.
-    const double notches = event->angleDelta().y() / double(QWheelEvent::DefaultDeltasPerStep);
-    if (!(event->modifiers() & Qt::ControlModifier) || notches == 0) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        // Ctrl and the wheel zoom about the pointer.
+        const double notches = event->angleDelta().y() / double(QWheelEvent::DefaultDeltasPerStep);
+        if (notches == 0) {
+            event->ignore();
+            return;
+        }
+        ViewZoom zoom = m_zoom;
+        zoom.zoomAbout(centreOffset(event->position()), std::pow(ViewZoom::kStepFactor, notches), size(),
+                       fitExtent());
+        setZoom(zoom);
+        return;
+    }
+    // The wheel scrolls a drawing only along an axis where it is larger than the view; what
+    // it does not scroll is left to whoever holds the view.
+    QPointF distance = scrollDistance(*event);
+    const QRectF area = drawingArea();
+    if (!(area.width() > width()))
+        distance.setX(0);
+    if (!(area.height() > height()))
+        distance.setY(0);
+    if (distance.isNull()) {
         event->ignore();
         return;
     }
-    ViewZoom zoom = m_zoom;
-    zoom.zoomAbout(centreOffset(event->position()), std::pow(ViewZoom::kStepFactor, notches), size(),
-                   fitExtent());
-    setZoom(zoom);
+    moveDrawing(distance);
 }
 
 void Rotagraph::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || m_zoom.fitsToWindow()) {
+    const bool grabs = event->button() == Qt::LeftButton || event->button() == Qt::MiddleButton;
+    if (!grabs || m_dragFrom || m_zoom.fitsToWindow()) {
         QWidget::mousePressEvent(event);
         return;
     }
     m_dragFrom = event->position();
-    setCursor(Qt::ClosedHandCursor);
+    m_dragButton = event->button();
+    showCursor();
 }
 
 void Rotagraph::mouseMoveEvent(QMouseEvent* event)
@@ -135,21 +201,81 @@ void Rotagraph::mouseMoveEvent(QMouseEvent* event)
         QWidget::mouseMoveEvent(event);
         return;
     }
-    ViewZoom zoom = m_zoom;
-    zoom.pan(event->position() - *m_dragFrom);
+    const QPointF delta = event->position() - *m_dragFrom;
     m_dragFrom = event->position();
-    setZoom(zoom);
-    setCursor(Qt::ClosedHandCursor);
+    moveDrawing(delta);
 }
 
 void Rotagraph::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (!m_dragFrom || event->button() != Qt::LeftButton) {
+    if (!m_dragFrom || event->button() != m_dragButton) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
     m_dragFrom.reset();
-    setCursor(Qt::OpenHandCursor);
+    m_dragButton = Qt::NoButton;
+    showCursor();
+}
+
+void Rotagraph::showEvent(QShowEvent* event)
+{
+    listenForSpace(true);
+    QWidget::showEvent(event);
+}
+
+void Rotagraph::hideEvent(QHideEvent* event)
+{
+    m_spaceHeld = false;
+    listenForSpace(false);
+    QWidget::hideEvent(event);
+}
+
+bool Rotagraph::pointerIsOver() const
+{
+    return rect().contains(mapFromGlobal(QCursor::pos()));
+}
+
+void Rotagraph::listenForSpace(bool listen)
+{
+    if (listen == m_listeningForSpace)
+        return;
+    m_listeningForSpace = listen;
+    // Key events go to the focus, which is seldom the view: the application shows them first,
+    // while the view is on screen.
+    if (listen)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool Rotagraph::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every event of the application passes here: the few that count are picked out first.
+    const QEvent::Type type = event->type();
+    const bool key = type == QEvent::KeyPress || type == QEvent::KeyRelease;
+    if ((!key && type != QEvent::WindowDeactivate) || !watched->isWidgetType()
+        || static_cast<QWidget*>(watched)->window() != window())
+        return QWidget::eventFilter(watched, event);
+    if (!key) {
+        m_spaceHeld = false;   // its release goes to another window
+        return QWidget::eventFilter(watched, event);
+    }
+    const auto* keyEvent = static_cast<QKeyEvent*>(event);
+    if (keyEvent->key() != Qt::Key_Space)
+        return QWidget::eventFilter(watched, event);
+    // From the press over the view to the release, every Space is the view's, the keyboard's
+    // repeats among them: a focused button or list would be pressed or opened by it.
+    const bool press = type == QEvent::KeyPress;
+    if (m_spaceHeld) {
+        if (!press && !keyEvent->isAutoRepeat())
+            m_spaceHeld = false;
+        return true;
+    }
+    if (press && !keyEvent->isAutoRepeat() && pointerIsOver() && !takesTyping(QApplication::focusWidget())) {
+        m_spaceHeld = true;
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Rotagraph::paintEvent(QPaintEvent* event)
@@ -179,7 +305,7 @@ ScreenRequest Rotagraph::screenRequest() const
     request.scale = m_zoom.scale(size(), fitExtent());
     // The centre on a whole device pixel, so that a picture moved with it (the window grew by
     // an odd number of pixels) stays the same picture.
-    const QPointF centre = QPointF(width() / 2.0, height() / 2.0) + m_zoom.offset();
+    const QPointF centre = QPointF(width() / 2.0, height() / 2.0) + m_zoom.offset(size(), fitExtent());
     request.centre = QPointF(std::floor(centre.x() * request.pixelRatio), std::floor(centre.y() * request.pixelRatio))
         / request.pixelRatio;
     return request;
@@ -241,7 +367,7 @@ void Rotagraph::drawRect(const QRectF& rect)
     } else {
         // On screen, or printing without a page: centred in the view; on screen the zoom
         // scales and places the design, elsewhere it stays at scale 0 (nothing shows).
-        const QPointF centre = QPointF(this->width() / 2.0, this->height() / 2.0) + (onScreen ? m_zoom.offset() : QPointF());
+        const QPointF centre = QPointF(this->width() / 2.0, this->height() / 2.0) + (onScreen ? m_zoom.offset(size(), fitExtent()) : QPointF());
         const qreal scale = onScreen ? m_zoom.scale(size(), fitExtent()) : fitFactor(0, 0, boundingRadius(art), art.penDrawSize, false);
         transform = QTransform(scale, 0, 0, -scale, centre.x(), centre.y());
     }

@@ -18,6 +18,7 @@
 
 class QPainter;
 class QPainterPath;
+class QWheelEvent;
 
 // The art view: holds one design and draws it, on screen, on a printed page or into an image.
 // Setters only store; whoever changes a parameter calls update(). On a page or into an image,
@@ -25,6 +26,11 @@ class QPainterPath;
 // shows pictures that a DrawingScheduler draws, off the main thread when the work is large:
 // an expose shows the finished picture again, and a change is answered at once while its
 // picture is drawn.
+//
+// A zoomed drawing moves as in drawing programs: dragged with the left or middle button, or
+// with the left while Space is held over the view (the hand shows it); the wheel scrolls it up
+// and down, with Shift sideways, where it is larger than the view; Ctrl and the wheel zoom
+// about the pointer. Scroll bars beside it are a ViewScroller's.
 class Rotagraph : public QWidget
 {
     Q_OBJECT
@@ -115,6 +121,12 @@ public:
     void actualSize();
     void zoomIn();
     void zoomOut();
+    // Where the drawing stands in the view now, in the view's coordinates: the square that Fit
+    // to Window fits into the view, its margin included. What scroll bars show.
+    QRectF drawingArea() const;
+    // Moves the drawing by `delta` view units, as far as the edges allow, as a drag does. A
+    // fitted drawing stays centred.
+    void moveDrawing(const QPointF& delta);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -132,11 +144,21 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    // Space, while the pointer is over the view, is the view's, wherever the focus is, unless
+    // the focus is on a field being typed into.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setZoom(const ViewZoom& zoom);
     FitExtent fitExtent() const { return {boundingRadius(m_art), m_art.penDrawSize}; }
     QPointF centreOffset(const QPointF& viewPoint) const;
+    // How far a turn of the wheel moves the drawing, in view units.
+    static QPointF scrollDistance(const QWheelEvent& event);
+    void listenForSpace(bool listen);
+    bool pointerIsOver() const;
+    void showCursor();
     // What the screen shows now: the design, scaled and placed by the zoom.
     ScreenRequest screenRequest() const;
     DrawingScheduler& scheduler();
@@ -147,6 +169,9 @@ private:
     int m_selected = 0;
     ViewZoom m_zoom;
     std::optional<QPointF> m_dragFrom;   // where a drag that moves the design last stood
+    Qt::MouseButton m_dragButton = Qt::NoButton;
+    bool m_spaceHeld = false;
+    bool m_listeningForSpace = false;
     QSizeF m_printableArea;
     QPainter* m_painter = nullptr;   // the painter of the drawing under way
     DrawingOutcome m_lastOutcome;

@@ -1,7 +1,10 @@
 // What the window costs its user while it draws, in the real window on the offscreen platform
 // with a 1000 × 800 view: how long the main thread stops answering during a drag of the width
 // slider, how long a repaint of an unchanged design takes, how long a change takes to show its
-// finished picture, and the memory a drawing at the point budget takes.
+// finished picture, and the memory a drawing at the point budget takes. The drag is measured on
+// a quiet machine and again with every processor kept busy by processes of lower priority, as
+// a build or a browser beside the window keeps them: a stall that only shows under load is
+// still one the user feels.
 //
 // It uses only what every version of the window has (the controller, its controls, the view
 // and its drawn signal), so that it measures an older build the same way.
@@ -10,14 +13,21 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QThread>
 #include <QMainWindow>
 #include <QTest>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -100,6 +110,69 @@ public:
     AppDelegate app;
 };
 
+// Processes that keep every processor busy while they live, each at a lower priority than the
+// window's (nice 10), as other work on the machine does.
+class BusyProcessors
+{
+public:
+    explicit BusyProcessors(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            auto spinner = std::make_unique<QProcess>();
+            spinner->start(QStringLiteral("nice"), {QStringLiteral("-n"), QStringLiteral("10"), QStringLiteral("sh"),
+                                                    QStringLiteral("-c"), QStringLiteral("while :; do :; done")});
+            if (spinner->waitForStarted())
+                m_spinners.push_back(std::move(spinner));
+            else
+                qWarning("a busy process did not start");
+        }
+    }
+    ~BusyProcessors()
+    {
+        for (const auto& spinner : m_spinners) {
+            spinner->kill();
+            spinner->waitForFinished();
+        }
+    }
+    BusyProcessors(const BusyProcessors&) = delete;
+    BusyProcessors& operator=(const BusyProcessors&) = delete;
+
+private:
+    std::vector<std::unique_ptr<QProcess>> m_spinners;
+};
+
+// How the calling thread spent its time so far: on a processor, and runnable but waiting for
+// one. Linux keeps both for each thread; what is neither was spent asleep or blocked.
+class ThreadTimes
+{
+public:
+    struct Reading {
+        qint64 runningNs = 0;
+        qint64 queuedNs = 0;
+    };
+
+    ThreadTimes() : m_file(::open("/proc/thread-self/schedstat", O_RDONLY)) {}
+    ~ThreadTimes()
+    {
+        if (m_file >= 0)
+            ::close(m_file);
+    }
+    ThreadTimes(const ThreadTimes&) = delete;
+    ThreadTimes& operator=(const ThreadTimes&) = delete;
+
+    Reading read() const
+    {
+        char text[128] = {};
+        if (m_file < 0 || ::pread(m_file, text, sizeof text - 1, 0) <= 0)
+            return {};
+        const QList<QByteArray> fields = QByteArray(text).simplified().split(' ');
+        return {fields.value(0).toLongLong(), fields.value(1).toLongLong()};
+    }
+
+private:
+    int m_file;
+};
+
 // Peak resident memory since the last reset, and the reset: Linux keeps the peak in
 // /proc/self/status and lets a process clear it.
 double residentMegabytes(const char* field)
@@ -122,13 +195,17 @@ void resetPeakMemory()
 
 // A drag of the pen width slider over a design at the budget, replayed as a hand moves: the
 // slider goes where the hand is when the window gets to it, so a window that is busy drawing
-// skips positions. Reports the event loop's longest stall, seen by a 2 ms heartbeat, and how many
-// of the positions were applied.
+// skips positions. Reports the event loop's longest stall, seen by a 2 ms heartbeat, how much of
+// it the window's thread spent working and how much waiting for a processor (the rest it was
+// blocked), the longest it worked between two beats, and how many of the positions were applied. With `busy` set, every processor is kept busy from the start
+// of the drag to its finished picture.
 void dragOverABudgetDesign(benchmark::State& state)
 {
     const bool fill = state.range(0) != 0;
+    const bool busy = state.range(1) != 0;
     for (auto _ : state) {
         Session session(kAtTheBudget, 3, fill);
+        const BusyProcessors others(busy ? QThread::idealThreadCount() : 0);
         FloatSlider* slider = session.app.penWidthSlider();
         const int from = slider->value();
 
@@ -136,12 +213,24 @@ void dragOverABudgetDesign(benchmark::State& state)
         clock.start();
         qint64 lastBeat = 0;
         qint64 longestStall = 0;
+        const ThreadTimes times;
+        ThreadTimes::Reading lastTimes = times.read();
+        ThreadTimes::Reading inLongestStall;
+        qint64 longestWorkNs = 0;
         QTimer heartbeat;
         heartbeat.setTimerType(Qt::PreciseTimer);
         QObject::connect(&heartbeat, &QTimer::timeout, [&] {
             const qint64 now = clock.elapsed();
-            longestStall = std::max(longestStall, now - lastBeat);
+            const ThreadTimes::Reading timesNow = times.read();
+            const ThreadTimes::Reading spent{timesNow.runningNs - lastTimes.runningNs,
+                                             timesNow.queuedNs - lastTimes.queuedNs};
+            if (now - lastBeat > longestStall) {
+                longestStall = now - lastBeat;
+                inLongestStall = spent;
+            }
+            longestWorkNs = std::max(longestWorkNs, spent.runningNs);
             lastBeat = now;
+            lastTimes = timesNow;
         });
         int applied = 0;
         QTimer hand;
@@ -165,6 +254,9 @@ void dragOverABudgetDesign(benchmark::State& state)
 
         state.SetIterationTime(double(pictureShown) / 1000);
         state.counters["longestStallMs"] = double(longestStall);
+        state.counters["stallWorkingMs"] = double(inLongestStall.runningNs) / 1e6;
+        state.counters["stallQueuedMs"] = double(inLongestStall.queuedNs) / 1e6;
+        state.counters["longestWorkMs"] = double(longestWorkNs) / 1e6;
         state.counters["applied"] = applied;
         state.counters["finalPictureAfterDragMs"] = double(pictureShown - dragEnded);
     }
@@ -240,7 +332,13 @@ void peakMemoryOfABudgetDrawing(benchmark::State& state)
 
 }
 
-BENCHMARK(dragOverABudgetDesign)->ArgName("fill")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(dragOverABudgetDesign)
+    ->ArgNames({"fill", "busy"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(exposeRepaint)->ArgNames({"design", "width"})->Args({0, 1})->Args({2, 3})->Unit(benchmark::kMillisecond);
 BENCHMARK(changeToFinishedPicture)
     ->ArgNames({"design", "width", "fill"})

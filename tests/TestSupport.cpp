@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <csignal>
@@ -107,6 +108,13 @@ void useFreshSettings()
     static QTemporaryDir folder;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
     QSettings().clear();
+}
+
+void turnWheel(QWidget* widget, const QPointF& at, const QPoint& angleDelta, Qt::KeyboardModifiers modifiers)
+{
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(widget, &wheel);
 }
 
 void typeInto(QLineEdit* field, const QString& text)

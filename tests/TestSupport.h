@@ -39,6 +39,10 @@ private:
 // reads what an earlier one left (nor a user's own settings).
 void useFreshSettings();
 
+// One turn of a wheel over a widget, as the pointer stands at `at`: `angleDelta` in eighths of a
+// degree (120 a notch; y up and down, x sideways), with the keys held.
+void turnWheel(QWidget* widget, const QPointF& at, const QPoint& angleDelta, Qt::KeyboardModifiers modifiers = {});
+
 // Replaces a field's text by typing, then commits it with Return, as a user does.
 void typeInto(QLineEdit* field, const QString& text);
 

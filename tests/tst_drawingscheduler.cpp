@@ -139,6 +139,29 @@ private slots:
         QCOMPARE(shown(view).copy(20, 20, 400, 300), before);
     }
 
+    // With the wheels showing, what reaches furthest is the runner: a resize that would show
+    // the part of it that the picture before cut off draws the picture anew.
+    void aResizeThatShowsMoreOfTheWheelsDrawsAnew()
+    {
+        ArtParameters art = workerDesign();
+        art.anchorRadius = 100;   // the curve reaches 135 from the centre, the runner 160
+        art.runnerRadius = 30;
+        art.penHoleRadius = 5;
+        art.rotationsToMake = 1;
+        art.percentToDraw = 25;   // the runner stands straight above the centre
+        art.showAnchor = true;
+        Rotagraph view;
+        view.resize(400, 300);
+        view.setParameters(art);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
+        view.resize(440, 400);
+        view.repaint();
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
+        QCOMPARE(shown(view), drawnAtOnce(art, view.size()));
+    }
+
     // A drawing that takes a while says how far it has come.
     void aLongDrawingReportsItsProgress()
     {

@@ -2,6 +2,8 @@
 #include "art/DesignPainter.h"
 #include "art/Rotagraph.h"
 
+#include "TestSupport.h"
+
 #include <QImage>
 #include <QApplication>
 #include <QPaintEvent>
@@ -310,9 +312,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         const QPointF onCircle(300, 200);   // the circle's rightmost point
         const double penCoverage = coverageAlongRow(paint(view), 200, 250, 350);
-        QWheelEvent wheel(onCircle, view.mapToGlobal(onCircle), {}, {0, 2 * QWheelEvent::DefaultDeltasPerStep},
-                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(&view, &wheel);
+        turnWheel(&view, onCircle, {0, 2 * QWheelEvent::DefaultDeltasPerStep}, Qt::ControlModifier);
         QCOMPARE(view.screenScale(), ViewZoom::kStepFactor * ViewZoom::kStepFactor);
         QImage image = paint(view);
         QVERIFY(isRed(strongestNear(image, onCircle)));

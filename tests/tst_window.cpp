@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <clocale>
@@ -412,9 +413,20 @@ private slots:
         control<QAction>("actionActualSize")->trigger();
         QCOMPARE(art->screenScale(), 1.0);
         QTRY_COMPARE(app->statusLine()->zoomText(), QString("Zoom 100 %"));
+        // At one unit per point the design is larger than the view: the bars beside it move it.
+        auto* across = control<QScrollBar>("artHorizontalScrollBar");
+        auto* down = control<QScrollBar>("artVerticalScrollBar");
+        QVERIFY(across->isVisible() && down->isVisible());
+        const QPointF centred = art->drawingArea().center();
+        across->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QVERIFY(art->drawingArea().center().x() < centred.x());
         fit->trigger();
         QVERIFY(art->zoom().fitsToWindow());
         QCOMPARE(art->screenScale(), ViewZoom::fitScale(art->size(), {boundingRadius(art->parameters()), art->penDrawSize()}));
+        QVERIFY(!across->isVisible() && !down->isVisible());
+        // The wheel over a fitted drawing leaves the fit, and the menu's mark, as they are.
+        turnWheel(art, QPointF(art->width() / 2.0, art->height() / 2.0), QPoint(0, -120));
+        QVERIFY(fit->isChecked() && art->zoom().fitsToWindow());
     }
 
     // A fitted drawing leaves room for the pen, which keeps its width at every scale: no ink
