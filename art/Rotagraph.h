@@ -70,11 +70,6 @@ public:
     const ArtParameters& parameters() const { return m_art; }
     void setParameters(const ArtParameters& parameters) { m_art = parameters; }
 
-    // Copies what printing and export take of a design, in this order: the three radii, the pen
-    // width and colours, the number of colours, the revolutions, closing, fill and fill colour.
-    // Not the grease, the overlays, how much is drawn, the mode or enlarging.
-    void copyDesignFrom(const Rotagraph& other);
-
     // The area that print mode fits the design into: the page less its margins, in points,
     // handed over by the code that prints. Empty when no page is being printed.
     QSizeF printableArea() const { return m_printableArea; }

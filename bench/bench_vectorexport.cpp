@@ -40,7 +40,7 @@ void exportDesign(benchmark::State& state, float revolutions, VectorFormat forma
     settings.simplifyToleranceMm = double(state.range(0)) / kMicrometresPerMillimetre;
     QString error;
     for (auto _ : state)
-        if (!exportVector(art, format, settings, &error))
+        if (!exportVector(art.parameters(), format, settings, &error))
             state.SkipWithError(qPrintable(error));
     state.counters["file_MB"] = double(QFileInfo(settings.target).size()) / 1e6;
 }
