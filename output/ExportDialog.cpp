@@ -178,17 +178,14 @@ QString documentTitle(const QString& target)
 void fitToScreen(QDialog& dialog, QWidget* window, QSize preferred)
 {
     const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
-    if (!preferred.isValid())
-        preferred = dialog.sizeHint();
-    if (!screen) {
-        dialog.resize(preferred);
-        return;
-    }
-    const QSize room = screen->availableGeometry().size().shrunkBy(windowFrame(window));
+    const QSize room = screen ? screen->availableGeometry().size().shrunkBy(windowFrame(window)) : preferred;
     const QSize smallest = dialog.minimumSizeHint();
     if (smallest.width() > room.width() || smallest.height() > room.height())
         scrollContents(dialog);
-    dialog.resize(preferred.boundedTo(room));
+    // Without a size of its own, the dialog takes the size Qt gives a window when it shows, which
+    // keeps within the screen once the dialog can be made small enough.
+    if (preferred.isValid())
+        dialog.resize(preferred.boundedTo(room));
 }
 
 QString chosenPath(const QFileDialog& dialog)

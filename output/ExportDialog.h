@@ -40,8 +40,8 @@ QString exportTarget(const QString& chosenPath, const QString& extension);
 // The title of a document written to `target`: the name the user gave it, without the extension.
 QString documentTitle(const QString& target);
 
-// Sizes a dialog that opens over `window` for the free area of that window's screen: `preferred`
-// (the dialog's own size hint when invalid) at most, less the frame the desktop gives windows.
+// Sizes a dialog that opens over `window` for the free area of that window's screen, less the
+// frame the desktop gives windows: `preferred` at most, or, when invalid, the size Qt gives it.
 // Where even its smallest size would not fit, what the dialog holds above its buttons scrolls.
 void fitToScreen(QDialog& dialog, QWidget* window, QSize preferred = {});
 
