@@ -192,6 +192,7 @@ private slots:
     void printsTheWholeDesignOnly();
     void printFromTheMenu_data();
     void printFromTheMenu();
+    void greyScalePrintsGreys();
     void printFailureKeepsTheFileAndIsReported_data();
     void printFailureKeepsTheFileAndIsReported();
     void pageSetupChangesTheFollowingPrints();
@@ -382,6 +383,40 @@ void TestPrinting::printFromTheMenu()
     readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
     if (!QTest::currentTestFailed())
         verifyWholeDesign(page, layout, expected);
+}
+
+// The printer's grey scale holds for a printout to a file too: the red pen and yellow fill come
+// out as greys, the whole design still there.
+void TestPrinting::greyScalePrintsGreys()
+{
+    Rotagraph source;
+    PrintedDesign filled;
+    filled.penWidth = 4;
+    filled.fillShape = true;
+    setDesign(source, filled);
+    const QString fileName = m_dir.filePath(QStringLiteral("grey.pdf"));
+    const QPageLayout layout = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, fileName, layout);
+    printer.setColorMode(QPrinter::GrayScale);
+    QString error;
+    QVERIFY2(printArt(source.parameters(), printer, &error), qPrintable(error));
+    QImage page;
+    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
+    if (QTest::currentTestFailed())
+        return;
+    int inked = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QRgb pixel = page.pixel(x, y);
+            QCOMPARE(qRed(pixel), qBlue(pixel));
+            QCOMPARE(qGreen(pixel), qBlue(pixel));
+            inked += pixel != qRgb(255, 255, 255) ? 1 : 0;
+        }
+    // Letter less inch margins fits the 570-point design at (468 / 2.05 - 2) / 285, with the pen.
+    const QRectF ink = inkBounds(page);
+    QVERIFY2(inked > 0 && std::abs(ink.width() - 456.6) <= kExtentTolerance && std::abs(ink.height() - 456.6) <= kExtentTolerance,
+             qPrintable(QStringLiteral("ink spans %1 × %2 pt").arg(ink.width()).arg(ink.height())));
 }
 
 // A printout to a file that cannot be written, or that the disk or the file size limit cuts off
