@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "art/Rotagraph.h"
 #include "output/PngExport.h"
+#include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
 #include "TestSupport.h"
 
@@ -123,6 +124,23 @@ double paintedRadius(const QImage& image)
                 farthest = std::max(farthest, std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y()));
     return farthest;
 }
+
+// Takes only half of what each write offers, as a pipe or a nearly full disk may.
+class TrickleDevice : public QIODevice
+{
+public:
+    TrickleDevice() { open(QIODevice::WriteOnly); }
+    QByteArray received;
+
+protected:
+    qint64 readData(char* /*data*/, qint64 /*size*/) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        const qint64 taken = (size + 1) / 2;
+        received.append(data, taken);
+        return taken;
+    }
+};
 
 bool onlyPurePenRed(const QImage& image)
 {
@@ -506,6 +524,17 @@ private slots:
         QCOMPARE(QImage(s.path(QStringLiteral("art.png"))).size(), QSize(1234, 1234));
         QString output;
         QVERIFY2(passesInALaterRun(&output), qPrintable(output));
+    }
+
+    // Every export's bytes go through writeAll: short writes are written on, each byte once.
+    void shortWritesAreWrittenOnWhole()
+    {
+        QByteArray bytes;
+        for (int i = 0; i < 1000; ++i)
+            bytes += char(i % 251);
+        TrickleDevice device;
+        QVERIFY(writeAll(device, bytes));
+        QCOMPARE(device.received, bytes);
     }
 
     // ".png" added after the dialog gives a name the dialog never asked about.

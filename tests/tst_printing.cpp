@@ -192,7 +192,7 @@ private slots:
     void printsTheWholeDesignOnly();
     void printFromTheMenu_data();
     void printFromTheMenu();
-    void greyScalePrintsGreys();
+    void printerChoicesHoldForAFile();
     void printFailureKeepsTheFileAndIsReported_data();
     void printFailureKeepsTheFileAndIsReported();
     void pageSetupChangesTheFollowingPrints();
@@ -385,9 +385,9 @@ void TestPrinting::printFromTheMenu()
         verifyWholeDesign(page, layout, expected);
 }
 
-// The printer's grey scale holds for a printout to a file too: the red pen and yellow fill come
-// out as greys, the whole design still there.
-void TestPrinting::greyScalePrintsGreys()
+// What the printer is set to holds for a printout to a file: its grey scale (the red pen and
+// yellow fill come out as greys, the whole design still there), its PDF version and document name.
+void TestPrinting::printerChoicesHoldForAFile()
 {
     Rotagraph source;
     PrintedDesign filled;
@@ -399,12 +399,17 @@ void TestPrinting::greyScalePrintsGreys()
     QPrinter printer(QPrinter::HighResolution);
     setUpPdf(printer, fileName, layout);
     printer.setColorMode(QPrinter::GrayScale);
+    printer.setPdfVersion(QPagedPaintDevice::PdfVersion_1_6);
+    printer.setDocName(QStringLiteral("my design"));
     QString error;
     QVERIFY2(printArt(source.parameters(), printer, &error), qPrintable(error));
     QImage page;
-    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
+    QString info;
+    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page, &info);
     if (QTest::currentTestFailed())
         return;
+    QVERIFY2(info.contains(QStringLiteral("Title:           my design\n")) && info.contains(QStringLiteral("PDF version:     1.6")),
+             qPrintable(info));
     int inked = 0;
     for (int y = 0; y < page.height(); ++y)
         for (int x = 0; x < page.width(); ++x) {

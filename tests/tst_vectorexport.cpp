@@ -341,7 +341,9 @@ private slots:
             const double pagePoints = std::round((kSizeMm + 2 * kMarginMm) / kMillimetresPerPoint);
             QString info;
             readPdfPage(file, QSizeF(pagePoints, pagePoints), kDpi, page, &info);
-            QVERIFY2(info.contains(QStringLiteral("Title:           Rotagram test")), qPrintable(info));
+            QVERIFY2(info.contains(QStringLiteral("Title:           Rotagram test\n"))
+                         && info.contains(QStringLiteral("Creator:         ") + QCoreApplication::applicationName() + u'\n'),
+                     qPrintable(info));
             QVERIFY(std::abs(page.width() - kPageEdge) <= 1 && page.height() == page.width());
         }
         const int margin = (page.width() - kEdge) / 2;
