@@ -467,6 +467,7 @@ void AppDelegate::print(QObject* /*sender*/)
     auto* dialog = new QPrintDialog(&printer(), m_window.get());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    fitToScreen(*dialog, m_window.get());
     connect(dialog, &QDialog::accepted, this, &AppDelegate::printDesign);
     dialog->open();
 #endif
@@ -479,19 +480,21 @@ void AppDelegate::pageSetup(QObject* /*sender*/)
     // opened with open(): so it runs here until answered, blocking only this window.
     QPageSetupDialog dialog(&printer(), m_window.get());
     dialog.setWindowModality(Qt::WindowModal);
+    fitToScreen(dialog, m_window.get());
     dialog.exec();
 #endif
 }
 
 void AppDelegate::printDesign()
 {
-    if (!m_artView || printArt(*m_artView, printer()))
+    QString reason;
+    if (!m_artView || printWithProgress(m_window.get(), m_artView->parameters(), printer(), &reason))
         return;
     const QString where = printer().outputFileName().isEmpty()
         ? tr("The printer “%1” could not be started.").arg(printer().printerName())
         : tr("The file “%1” could not be written.").arg(printer().outputFileName());
     showNotice(m_window.get(), QStringLiteral("printFailure"), tr("Printing Failed"), tr("The design was not printed."),
-               where);
+               reason.isEmpty() ? where : where + u' ' + reason);
 }
 
 void AppDelegate::connectDocument()

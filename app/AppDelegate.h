@@ -107,8 +107,9 @@ public:
     // following prints.
     void pageSetup(QObject* sender);
 
-    // Prints the design on the shared printer as its settings stand; when the printer cannot
-    // be opened, says so in a message box over the main window.
+    // Prints the design on the shared printer as its settings stand, off the main thread with
+    // progress and Cancel; when the printer cannot be started or its file written, says so, and
+    // why, in a message box over the main window.
     void printDesign();
     // The printer that every print and page setup share, so that the paper and margins
     // chosen hold for the rest of the run. Made on first use.

@@ -30,22 +30,6 @@ Rotagraph::Rotagraph(QWidget* parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
-void Rotagraph::copyDesignFrom(const Rotagraph& other)
-{
-    setAnchorRadius(other.anchorRadius());
-    setRunnerRadius(other.runnerRadius());
-    setPenHoleRadius(other.penHoleRadius());
-    setPenDrawSize(other.penDrawSize());
-    setPenColor(other.penColor());
-    setPen2Color(other.pen2Color());
-    setPen3Color(other.pen3Color());
-    setNumberOfColors(other.numberOfColors());
-    setRotationsToMake(other.rotationsToMake());
-    setCloseCurve(other.closeCurve());
-    setFillShape(other.fillShape());
-    setFillColor(other.fillColor());
-}
-
 Composition Rotagraph::composition() const
 {
     Composition composition = m_composition;

@@ -84,11 +84,6 @@ public:
     // Stores the curves and which one is selected, whose parameters become the view's own.
     void setComposition(const Composition& composition, int selected);
 
-    // Copies what printing and export take of a design, in this order: the three radii, the pen
-    // width and colours, the number of colours, the revolutions, closing, fill and fill colour.
-    // Not the grease, the overlays, how much is drawn, the mode or enlarging.
-    void copyDesignFrom(const Rotagraph& other);
-
     // The area that print mode fits the design into: the page less its margins, in points,
     // handed over by the code that prints. Empty when no page is being printed.
     QSizeF printableArea() const { return m_printableArea; }

@@ -2,17 +2,23 @@
 
 #include "art/Rotagraph.h"
 
+#include <QBoxLayout>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTreeView>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -21,6 +27,7 @@ namespace {
 const QString kReplaceQuestionName = QStringLiteral("replaceQuestion");
 const QString kExportFailureName = QStringLiteral("exportFailure");
 const QString kFileNameEditName = QStringLiteral("fileNameEdit");
+const QString kOptionsScrollName = QStringLiteral("exportOptionsScroll");
 // Wide enough for the name column to show the suggested names whole beside size and type.
 constexpr int kDialogWidth = 860;
 constexpr int kDialogHeight = 560;
@@ -53,6 +60,45 @@ bool confirmReplacing(QWidget* window, const ExportFormat& format, const QString
     return askWindowModal(box) == QMessageBox::Yes;
 }
 
+// A frameless scroll area around `contents`: it takes the room the contents ask for when there is
+// that much, and scrolls them when there is less, rather than squeeze them.
+QScrollArea* scrolling(QWidget* contents)
+{
+    contents->setMinimumHeight(contents->sizeHint().height());
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(contents);
+    return scroll;
+}
+
+// Puts what a dialog of a content widget above its buttons holds (Qt's page setup, say) in a
+// scroll area. Other layouts stay as they are.
+void scrollContents(QDialog& dialog)
+{
+    auto* column = qobject_cast<QBoxLayout*>(dialog.layout());
+    for (int i = 0; column && i < column->count(); ++i) {
+        QWidget* contents = column->itemAt(i)->widget();
+        if (contents && !qobject_cast<QDialogButtonBox*>(contents) && !qobject_cast<QScrollArea*>(contents)) {
+            column->removeWidget(contents);
+            column->insertWidget(i, scrolling(contents));
+            return;
+        }
+    }
+}
+
+// The frame a desktop gives a window: what the frame of the window the dialog opens over adds
+// to it; none before that window shows.
+QMargins windowFrame(const QWidget* window)
+{
+    if (!window)
+        return {};
+    const QRect outer = window->window()->frameGeometry();
+    const QRect inner = window->window()->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
 // Puts a widget in a new row below everything the dialog shows, across its whole width.
 void addBelow(QFileDialog& dialog, QWidget* widget)
 {
@@ -63,12 +109,12 @@ void addBelow(QFileDialog& dialog, QWidget* widget)
 }
 
 // The detail view's columns readable at the dialog's opening size: the name gets what the
-// size, type and date leave.
+// size, type and date leave, and no more than half a narrow dialog.
 void makeColumnsReadable(QFileDialog& dialog)
 {
     if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
         details->header()->setSectionResizeMode(QHeaderView::Interactive);
-        details->header()->resizeSection(0, kNameColumnWidth);
+        details->header()->resizeSection(0, std::min(kNameColumnWidth, dialog.width() / 2));
         for (int column = 1; column < details->header()->count(); ++column)
             details->resizeColumnToContents(column);
     }
@@ -93,15 +139,15 @@ void completeExport(const QFileDialog& dialog, const ExportFormat& format,
 
 }
 
-std::unique_ptr<Rotagraph> makeExportView(const Rotagraph& source, bool enlarge, bool greaseIt)
+ArtParameters exportedDesign(const ArtParameters& shown, bool enlarge, bool greaseIt)
 {
-    auto view = std::make_unique<Rotagraph>();
-    view->setDrawMode(ImageExportMode);
-    view->setAllowScaleUp(enlarge);
-    // showAnchor and percentToDraw keep their initial values: no overlay, the whole curve.
-    view->copyDesignFrom(source);
-    view->setGreaseIt(greaseIt);
-    return view;
+    ArtParameters design = shown;
+    design.drawMode = ImageExportMode;
+    design.allowScaleUp = enlarge;
+    design.greaseIt = greaseIt;
+    design.showAnchor = false;
+    design.percentToDraw = ArtParameters().percentToDraw;
+    return design;
 }
 
 QString suggestedFileName(const Rotagraph& art, const QString& extension)
@@ -124,6 +170,24 @@ QString exportTarget(const QString& chosenPath, const QString& extension)
     return chosenPath.endsWith(extension, Qt::CaseSensitive) ? chosenPath : chosenPath + u'.' + extension;
 }
 
+QString documentTitle(const QString& target)
+{
+    return QFileInfo(target).completeBaseName();
+}
+
+void fitToScreen(QDialog& dialog, QWidget* window, QSize preferred)
+{
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    const QSize room = screen ? screen->availableGeometry().size().shrunkBy(windowFrame(window)) : preferred;
+    const QSize smallest = dialog.minimumSizeHint();
+    if (smallest.width() > room.width() || smallest.height() > room.height())
+        scrollContents(dialog);
+    // Without a size of its own, the dialog takes the size Qt gives a window when it shows, which
+    // keeps within the screen once the dialog can be made small enough.
+    if (preferred.isValid())
+        dialog.resize(preferred.boundedTo(room));
+}
+
 QString chosenPath(const QFileDialog& dialog)
 {
     const auto* typed = dialog.findChild<QLineEdit*>(kFileNameEditName);
@@ -144,9 +208,12 @@ QFileDialog* openExportDialog(QWidget* window, const ExportFormat& format, const
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters({format.filter, tr("All Files (*)")});
     dialog->selectFile(suggestedName);
-    if (options)
-        addBelow(*dialog, options);
-    dialog->resize(kDialogWidth, kDialogHeight);
+    if (options) {
+        QScrollArea* scroll = scrolling(options);
+        scroll->setObjectName(kOptionsScrollName);
+        addBelow(*dialog, scroll);
+    }
+    fitToScreen(*dialog, window, QSize(kDialogWidth, kDialogHeight));
     makeColumnsReadable(*dialog);
 
     QObject::connect(dialog, &QFileDialog::finished, dialog,

@@ -1,11 +1,10 @@
 #include "output/PdfExport.h"
 
-#include "art/Rotagraph.h"
-#include "output/Printing.h"
+#include "output/SafeWrite.h"
 #include "output/VectorExport.h"
 
 #include <QCoreApplication>
-#include <QPageLayout>
+#include <QIODevice>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -14,46 +13,106 @@
 
 namespace {
 
-// The view draws in micrometres: its frame is a whole number of units, so a size in millimetres
-// with up to three decimals fits the design exactly as the SVG does.
-constexpr double kViewUnitsPerMillimetre = 1000;
+// The drawing is made in micrometres: its square is a whole number of units, so a size in
+// millimetres with up to three decimals fits the design exactly as the SVG does.
+constexpr double kUnitsPerMillimetre = 1000;
 
 QString tr(const char* text)
 {
     return QCoreApplication::translate("PdfExport", text);
 }
 
+// Hands every byte on to the target whole, and remembers the first write that failed and why;
+// after it, every write fails.
+class CheckedWrite : public QIODevice
+{
+public:
+    explicit CheckedWrite(QIODevice& target)
+        : m_target(target)
+    {
+        open(QIODevice::WriteOnly);
+    }
+
+    bool failed() const { return m_failed; }
+    QString failure() const { return m_failure; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* /*data*/, qint64 /*size*/) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (m_failed)
+            return -1;
+        if (!writeAll(m_target, data, size)) {
+            m_failed = true;
+            m_failure = m_target.errorString();
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    QIODevice& m_target;
+    bool m_failed = false;
+    QString m_failure;
+};
+
 }
 
-bool writePdf(QIODevice& device, Rotagraph& design, const VectorExportSettings& settings, QString* error)
+bool writePdfPage(QIODevice& device, const PdfPage& page, const std::function<bool(QPainter&)>& paint, QString* error)
 {
-    QPdfWriter writer(&device);
-    writer.setTitle(settings.title);
-    writer.setCreator(QCoreApplication::applicationName());
+    CheckedWrite checked(device);
+    bool painted = false;
+    {
+        QPdfWriter writer(&checked);
+        writer.setTitle(page.title);
+        writer.setCreator(page.creator);
+        writer.setPdfVersion(page.version);
+        writer.setResolution(page.resolution);
+        if (!writer.setPageLayout(page.layout)) {
+            const QSizeF points = page.layout.fullRect(QPageLayout::Point).size();
+            *error = tr("A page of %1 × %2 points is more than a PDF can hold.").arg(points.width()).arg(points.height());
+            return false;
+        }
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            *error = tr("The PDF could not be started.");
+            return false;
+        }
+        painted = paint(painter);
+        // What end() returns says nothing of the writes: the device does.
+        painter.end();
+    }
+    if (checked.failed()) {
+        *error = checked.failure();
+        return false;
+    }
+    return painted;
+}
+
+bool writePdf(QIODevice& device, const ArtParameters& design, const VectorExportSettings& settings, QString* error,
+              const DrawingControl& control)
+{
     // Qt's PDF writer gives every page a whole number of points: the page is the nearest such
     // size, and the drawing is centred on it, each margin within a quarter point of the one
     // chosen. An exact match, or a size near a standard paper would become that paper.
     const auto pagePoints = static_cast<int>(std::lround((settings.sizeMm + 2 * settings.marginMm) / kMillimetresPerPoint));
-    const QPageLayout page(QPageSize(QSize(pagePoints, pagePoints), QString(), QPageSize::ExactMatch),
-                           QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
-    if (!writer.setPageLayout(page)) {
-        *error = tr("A page of %1 points is more than a PDF can hold.").arg(pagePoints);
-        return false;
-    }
+    PdfPage page;
+    page.layout = QPageLayout(QPageSize(QSize(pagePoints, pagePoints), QString(), QPageSize::ExactMatch),
+                              QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
+    page.title = settings.title;
+    page.creator = QCoreApplication::applicationName();
 
-    const auto edge = static_cast<int>(std::lround(settings.sizeMm * kViewUnitsPerMillimetre));
-    design.resize(edge, edge);
-    design.setPenDrawSize(static_cast<float>(settings.penWidthMm * kViewUnitsPerMillimetre));
-
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        *error = tr("The PDF could not be started.");
-        return false;
-    }
-    const double deviceUnitsPerMillimetre = writer.resolution() / kMillimetresPerInch;
-    painter.scale(deviceUnitsPerMillimetre / kViewUnitsPerMillimetre, deviceUnitsPerMillimetre / kViewUnitsPerMillimetre);
-    const double margin = (pagePoints * kMillimetresPerPoint - settings.sizeMm) / 2 * kViewUnitsPerMillimetre;
-    painter.translate(margin, margin);
-    paintAsVectors(design, painter);
-    return painter.end();
+    ArtParameters drawn = design;
+    drawn.penDrawSize = static_cast<float>(settings.penWidthMm * kUnitsPerMillimetre);
+    const auto edge = static_cast<float>(std::lround(settings.sizeMm * kUnitsPerMillimetre));
+    const QTransform fitted = fittedTransform(drawn, edge, edge);
+    return writePdfPage(device, page, [&](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const double unitsPerMillimetre = page.resolution / kMillimetresPerInch;
+        painter.scale(unitsPerMillimetre / kUnitsPerMillimetre, unitsPerMillimetre / kUnitsPerMillimetre);
+        const double margin = (pagePoints * kMillimetresPerPoint - settings.sizeMm) / 2 * kUnitsPerMillimetre;
+        painter.translate(margin, margin);
+        return paintDesign(painter, drawn, fitted, control).finished;
+    }, error);
 }

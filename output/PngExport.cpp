@@ -58,7 +58,7 @@ int imageEdge(const QString& sizeText)
 
 QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool greaseIt)
 {
-    return renderExportDesign(makeExportView(art, enlarge, greaseIt)->parameters(), edge);
+    return renderExportDesign(exportedDesign(art.parameters(), enlarge, greaseIt), edge);
 }
 
 QImage renderExportDesign(const ArtParameters& design, int edge, const DrawingControl& control)
@@ -87,37 +87,52 @@ QByteArray encodePng(const QImage& image, QString* error)
     return encoded.data();
 }
 
-bool exportPng(QWidget* window, const Rotagraph& art, const PngExportSettings& settings, QString* error)
+bool exportPng(QWidget* window, const ArtParameters& shown, const PngExportSettings& settings, QString* error)
 {
-    const ArtParameters design = makeExportView(art, settings.enlarge, settings.greaseIt)->parameters();
-    QImage image;
-    QByteArray png;
-    QString encodingError;
-    // A large image takes a while: drawn and encoded on a worker, with a progress dialog that
-    // can cancel it. Nothing is written then.
-    const bool finished = runWithProgress(window, tr("Drawing the image…"), [&](const ExportWork& work) {
+    const ArtParameters design = exportedDesign(shown, settings.enlarge, settings.greaseIt);
+    enum class Outcome { Cancelled, NoMemory, NotEncoded, NotWritten, Written };
+    Outcome outcome = Outcome::Cancelled;
+    QString reason;
+    // A large image takes a while: drawn, encoded and written on a worker, with a progress
+    // dialog that can cancel it. Nothing is written then.
+    runWithProgress(window, tr("Drawing the image…"), [&](const ExportWork& work) {
         DrawingControl control;
         control.cancelled = &work.cancelled;
         control.percentDone = &work.percentDone;
-        image = renderExportDesign(design, settings.edge, control);
-        if (image.isNull() || work.cancelled)
+        QImage image = renderExportDesign(design, settings.edge, control);
+        if (work.cancelled)
             return;
+        if (image.isNull()) {
+            outcome = Outcome::NoMemory;
+            return;
+        }
         // The design goes with its picture, so that opening the image gives it back.
         if (!settings.designText.isEmpty())
             image.setText(kDesignTextKey, settings.designText);
-        png = encodePng(image, &encodingError);
+        const QByteArray png = encodePng(image, &reason);
+        if (png.isEmpty()) {
+            outcome = Outcome::NotEncoded;
+            return;
+        }
+        // Checked once more when the file is whole: a cancel arriving then still writes nothing.
+        const bool written = writeFileSafely(settings.target, [&](QIODevice& device) {
+            return writeAll(device, png) && !work.cancelled;
+        }, &reason);
+        outcome = written ? Outcome::Written : work.cancelled ? Outcome::Cancelled : Outcome::NotWritten;
     });
-    if (!finished)
+    switch (outcome) {
+    case Outcome::Cancelled:
+    case Outcome::Written:
         return true;
-    if (image.isNull()) {
+    case Outcome::NoMemory:
         *error = tr("There is not enough memory for an image of %1 × %1 pixels.").arg(settings.edge);
         return false;
-    }
-    if (png.isEmpty()) {
-        *error = encodingError;
+    case Outcome::NotEncoded:
+    case Outcome::NotWritten:
+        *error = reason;
         return false;
     }
-    return writeFileSafely(settings.target, png, error);
+    return false;
 }
 
 QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease, QString designText)
@@ -131,8 +146,7 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
     message->setObjectName(QStringLiteral("exportMessage"));
     layout->addWidget(message);
     auto* options = new SaveOptions2;
-    if (QComboBox* size = options->savePixelSize())
-        size->setCurrentText(QString::number(suggestedImageEdge(*artView)));
+    options->showRememberedChoices(suggestedImageEdge(*artView));
     layout->addWidget(options);
 
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
@@ -151,6 +165,7 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
                                 settings.enlarge = enlarge && enlarge->checkedId() == SaveOptions2::kEnlargeTag;
                                 settings.greaseIt = isOn(grease);
                                 settings.designText = designText;
-                                return exportPng(window, *art, settings, error);
+                                SaveOptions2::rememberChoices(settings.edge, settings.enlarge);
+                                return exportPng(window, art->parameters(), settings, error);
                             });
 }

@@ -2,10 +2,11 @@
 
 // Exporting the design as a square PNG with a transparent background.
 //   save action → openPngExportDialog: a save dialog as a sheet on the main window, with the
-//   suggested name and, below, SaveOptions2 with the suggested edge → the user confirms →
-//   the options become PngExportSettings → exportPng renders a private art
-//   view in image-export mode into an image, encodes it with the design's text in a text chunk
-//   (DesignText.h) and writes it safely (SafeWrite.h).
+//   suggested name and, below, SaveOptions2 with the edge and enlargement last chosen (or the
+//   suggested edge) → the user confirms → the options become PngExportSettings and the design a
+//   value → exportPng, on a worker with progress and Cancel, draws the design as an export does
+//   into an image, encodes it with the design's text in a text chunk (DesignText.h) and writes it
+//   safely (SafeWrite.h).
 // The view on screen is only read; the controls are only read.
 
 #include "art/DesignPainter.h"
@@ -36,22 +37,23 @@ struct PngExportSettings {
     QString designText;              // the design as text, kept in the image; none when empty
 };
 
-// The design as the export draws it: a private art view in image-export mode, given the
-// design's parameters but neither its overlay nor its partial drawing, painted into a
-// transparent square image.
+// The design of the view as the export draws it (see exportedDesign): its parameters but
+// neither its overlay nor its partial drawing, painted into a transparent square image.
 QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool greaseIt);
-// The same for a design already made an export's (see makeExportView), on any thread: null when
+// The same for a design already made an export's (see exportedDesign), on any thread: null when
 // there is no memory for the image or the drawing was cancelled.
 QImage renderExportDesign(const ArtParameters& design, int edge, const DrawingControl& control = {});
 // Encodes an image as PNG in memory, so that a failure of the encoder and one of the disk each
 // say what went wrong. Empty on failure, with the reason in `error`.
 QByteArray encodePng(const QImage& image, QString* error);
-// Renders, encodes and writes one export, the first two on a worker with a progress dialog over
-// `window` when they take a while. Cancelling it writes nothing and counts as no failure.
-bool exportPng(QWidget* window, const Rotagraph& art, const PngExportSettings& settings, QString* error);
+// Renders, encodes and writes the design shown (as the view holds it) on a worker, with a
+// progress dialog over `window` when it takes a while; the window goes on answering meanwhile.
+// Cancelling it writes nothing and counts as no failure.
+bool exportPng(QWidget* window, const ArtParameters& shown, const PngExportSettings& settings, QString* error);
 
 // Opens the export dialog as a window-modal sheet on `window` and returns it at once. When the
 // user confirms, reads the design from `artView`, the grease from `wheelGrease` and the options
-// from the dialog as they stand then, and exports; a failure is reported in a message.
+// from the dialog as they stand then, remembers the options, and exports; a failure is reported
+// in a message.
 // `designText` goes into the image as it is.
 QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease, QString designText);

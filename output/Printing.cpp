@@ -1,68 +1,117 @@
 #include "output/Printing.h"
 
-#include "art/Rotagraph.h"
+#include "output/ExportProgress.h"
+#include "output/PdfExport.h"
+#include "output/SafeWrite.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
 
-#include <cmath>
-
 namespace {
 
-// The frame a print view starts with; printing gives it the printable area's size.
-constexpr int kPrintViewWidth = 468;
-constexpr int kPrintViewHeight = 612;
 constexpr qreal kPointsPerInch = 72;
 
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("Printing", text);
 }
 
-std::unique_ptr<Rotagraph> makePrintView(const Rotagraph& source)
+bool isCancelled(const DrawingControl& control)
 {
-    auto view = std::make_unique<Rotagraph>();
-    view->setGeometry(0, 0, kPrintViewWidth, kPrintViewHeight);
-    view->setDrawMode(PrintMode);
-    // The whole curve with no overlay, never enlarged: showAnchor, percentToDraw and
-    // allowScaleUp keep their initial values.
-    view->copyDesignFrom(source);
-    view->setGreaseIt(source.greaseIt());
-    return view;
+    return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
 }
 
-bool printArt(const Rotagraph& source, QPrinter& printer)
+// A printer's grey scale, for a PDF that is not made by the printer: the design in its greys.
+void greyed(QColor& colour)
 {
-    const std::unique_ptr<Rotagraph> view = makePrintView(source);
-    // The paper less its margins, in points: the view centres and fits the design in it, and
-    // takes its size, since a view paints only inside its own rectangle.
+    if (colour.isValid()) {
+        const int grey = qGray(colour.rgb());
+        colour = QColor(grey, grey, grey, colour.alpha());
+    }
+}
+
+}
+
+ArtParameters printedDesign(const ArtParameters& shown)
+{
+    ArtParameters design = shown;
+    design.drawMode = PrintMode;
+    design.allowScaleUp = false;
+    design.showAnchor = false;
+    design.percentToDraw = ArtParameters().percentToDraw;
+    return design;
+}
+
+bool printArt(const ArtParameters& shown, QPrinter& printer, QString* error, const DrawingControl& control)
+{
+    ArtParameters design = printedDesign(shown);
+    // The paper less its margins, in points: the design is centred and fitted in it. The
+    // printer's origin is the printable area's top-left corner (the paper's in full-page mode,
+    // where the printable area is the whole paper).
     const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Point);
-    view->setPrintableArea(printable.size());
-    view->resize(static_cast<int>(std::ceil(printable.width())), static_cast<int>(std::ceil(printable.height())));
+    const QTransform fitted = fittedTransform(design, static_cast<float>(printable.width()), static_cast<float>(printable.height()));
+    // The design works in points, line widths included; the printer in its own dots.
+    const auto paint = [&](QPainter& painter, qreal dotsPerInchX, qreal dotsPerInchY) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(dotsPerInchX / kPointsPerInch, dotsPerInchY / kPointsPerInch);
+        return paintDesign(painter, design, fitted, control).finished;
+    };
 
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        // Qt's PDF printer writes its file as it goes, and never says that a write failed: the
+        // same page is written here, whole or not at all.
+        if (printer.colorMode() == QPrinter::GrayScale)
+            for (QColor* colour : {&design.penColor, &design.pen2Color, &design.pen3Color, &design.fillColor})
+                greyed(*colour);
+        PdfPage page;
+        page.layout = printer.pageLayout();
+        page.resolution = printer.resolution();
+        page.title = printer.docName();
+        page.creator = printer.creator();
+        page.version = printer.pdfVersion();
+        return writeFileSafely(printer.outputFileName(), [&](QIODevice& device) {
+            const bool written = writePdfPage(device, page, [&](QPainter& painter) {
+                return paint(painter, page.resolution, page.resolution);
+            }, error);
+            return written && !isCancelled(control);
+        }, error);
+    }
+
+    // A print job cannot be taken back from every printer once drawn on: the page is recorded
+    // first, where a cancel leaves nothing behind, and handed to the printer whole.
+    QPicture picture;
+    QPainter recorder(&picture);
+    if (!paint(recorder, kPointsPerInch, kPointsPerInch))
+        return false;
+    recorder.end();
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    // The view works in points, line widths included; the printer in its own dots. The printer's
-    // origin is the printable area's top-left corner (the paper's in full-page mode, where the
-    // printable area is the whole paper).
+    // Points to the printer's dots. A picture plays back scaled from its own resolution to the
+    // device's: undone, so that a point recorded stays a point on paper.
     painter.scale(printer.logicalDpiX() / kPointsPerInch, printer.logicalDpiY() / kPointsPerInch);
-    paintAsVectors(*view, painter);
+    painter.scale(qreal(picture.logicalDpiX()) / printer.logicalDpiX(), qreal(picture.logicalDpiY()) / printer.logicalDpiY());
+    painter.drawPicture(0, 0, picture);
     return painter.end();
 }
 
-void paintAsVectors(Rotagraph& view, QPainter& painter)
+bool printWithProgress(QWidget* window, const ArtParameters& shown, QPrinter& printer, QString* error)
 {
-    // Recorded first and played onto the painter: a picture keeps every curve a vector path. No
-    // background is recorded: the paper shows wherever the design does not paint.
-    QPicture picture;
-    QPainter recorder(&picture);
-    view.render(&recorder, QPoint(), QRegion(), QWidget::DrawChildren);
-    recorder.end();
-
-    // A picture plays back scaled from its own resolution to the device's; undone here, so that
-    // one unit recorded stays one unit of the painter.
-    const QPaintDevice& device = *painter.device();
-    painter.save();
-    painter.scale(qreal(picture.logicalDpiX()) / device.logicalDpiX(), qreal(picture.logicalDpiY()) / device.logicalDpiY());
-    painter.drawPicture(0, 0, picture);
-    painter.restore();
+    bool printed = false;
+    QString reason;
+    // The printer is used by the worker alone until it is done: the progress dialog keeps the
+    // window, and so the page setup, from it.
+    const bool finished = runWithProgress(window, tr("Printing the design…"), [&](const ExportWork& work) {
+        DrawingControl control;
+        control.cancelled = &work.cancelled;
+        control.percentDone = &work.percentDone;
+        printed = printArt(shown, printer, &reason, control);
+    });
+    if (printed || !finished)
+        return true;
+    if (error)
+        *error = reason;
+    return false;
 }

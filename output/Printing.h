@@ -1,24 +1,29 @@
 #pragma once
 
-// Printing: a private art view in print mode, made from the on-screen view's design and painted
-// on one page, centred in the paper less its margins and shrunk to fit it, never enlarged.
+// Printing: the design shown, handed on as a value and drawn by the one drawing routine on one
+// page, centred in the paper less its margins and shrunk to fit it, never enlarged. A printer
+// that prints to a PDF file writes it as every file is written, whole or not at all (SafeWrite.h).
+//   print dialog confirmed → printWithProgress: printArt on a worker, with progress and Cancel,
+//   the window answering meanwhile → false with the reason when nothing was printed.
 
-#include <memory>
+#include "art/DesignPainter.h"
 
-class QPainter;
+#include <QString>
+
 class QPrinter;
-class Rotagraph;
+class QWidget;
 
-// Paints the view's drawing onto `painter` as vector paths, one view unit to one unit of the
-// painter's coordinates as they stand. Printing and the PDF export go through it: a widget
-// rendered straight onto a printer or a PDF goes through a bitmap.
-void paintAsVectors(Rotagraph& view, QPainter& painter);
+// The design that printing draws of the one shown: the wheels, pen, colours, revolutions,
+// closing, fill and grease. What belongs to the screen stays behind: no overlay, the whole curve;
+// fitted into the printable area and never enlarged.
+ArtParameters printedDesign(const ArtParameters& shown);
 
-// A print-mode view holding the source's design: the wheels, pen, colours, revolutions, closing,
-// fill and grease. What belongs to the screen stays behind: the view keeps the overlays off,
-// draws the whole curve (percentToDraw 100) and is never enlarged (allowScaleUp off).
-std::unique_ptr<Rotagraph> makePrintView(const Rotagraph& source);
+// Prints the design shown on one page of `printer`, with its page layout, resolution and colour
+// mode as they stand, on any thread while nothing else uses the printer. False, with nothing
+// printed and no file changed, when the printer cannot be started, the file cannot be written
+// (the reason in `error`), or `control` cancels it.
+bool printArt(const ArtParameters& shown, QPrinter& printer, QString* error, const DrawingControl& control = {});
 
-// Prints the source's design on one page of `printer`, using its page layout as it stands.
-// False, with nothing printed, when the printer cannot be opened for painting.
-bool printArt(const Rotagraph& source, QPrinter& printer);
+// The same on a worker, with a progress dialog over `window` when it takes a while. Cancelling it
+// prints nothing and counts as no failure.
+bool printWithProgress(QWidget* window, const ArtParameters& shown, QPrinter& printer, QString* error);

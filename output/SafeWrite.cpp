@@ -3,17 +3,6 @@
 #include <QCoreApplication>
 #include <QSaveFile>
 
-bool writeAll(QIODevice& device, const char* bytes, qint64 size)
-{
-    for (qint64 written = 0; written < size;) {
-        const qint64 count = device.write(bytes + written, size - written);
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
-}
-
 namespace {
 
 // Writes out what the file still buffers. A short write is no error to the system, so its
@@ -30,6 +19,28 @@ bool flushWhole(QFileDevice& file)
     return true;
 }
 
+// Why a write to `device` failed. A buffered file that wrote only part of its buffer fails the
+// write without a reason, since a short write is no error to the system, and a file being saved
+// refuses every write after a failed one: writing out the rest of the buffer says why.
+void learnWhyWritingFailed(QIODevice& device)
+{
+    if (auto* file = qobject_cast<QFileDevice*>(&device))
+        flushWhole(*file);
+}
+
+}
+
+bool writeAll(QIODevice& device, const char* bytes, qint64 size)
+{
+    for (qint64 written = 0; written < size;) {
+        const qint64 count = device.write(bytes + written, size - written);
+        if (count <= 0) {
+            learnWhyWritingFailed(device);
+            return false;
+        }
+        written += count;
+    }
+    return true;
 }
 
 bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* error)

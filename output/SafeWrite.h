@@ -18,7 +18,8 @@ bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* erro
 // when it gives up (with the device's error string, or `error` set by itself).
 bool writeFileSafely(const QString& path, const std::function<bool(QIODevice&)>& writeContent, QString* error);
 
-// Writes all of `bytes`, retrying a short write; false when a write achieves nothing.
+// Writes all of `bytes`, retrying a short write; false when a write achieves nothing, with the
+// device's reason.
 bool writeAll(QIODevice& device, const char* bytes, qint64 size);
 inline bool writeAll(QIODevice& device, const QByteArray& bytes)
 {

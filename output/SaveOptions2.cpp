@@ -3,6 +3,15 @@
 #include "widgets/Controls.h"
 #include "ui_SaveOptions.h"
 
+#include <QSettings>
+
+namespace {
+
+const QString kEdgeKey = QStringLiteral("pngExport/edge");
+const QString kEnlargeKey = QStringLiteral("pngExport/enlarge");
+
+}
+
 SaveOptions2::SaveOptions2(QWidget* parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::SaveOptions>())
@@ -16,3 +25,24 @@ SaveOptions2::SaveOptions2(QWidget* parent)
 }
 
 SaveOptions2::~SaveOptions2() = default;
+
+void SaveOptions2::showRememberedChoices(int suggestedEdge)
+{
+    const QSettings stored;
+    bool isNumber = false;
+    const int edge = stored.value(kEdgeKey).toInt(&isNumber);
+    m_ui->savePixelSize->setCurrentText(QString::number(isNumber ? edge : suggestedEdge));
+    if (!stored.contains(kEnlargeKey))
+        return;
+    const bool enlarge = stored.value(kEnlargeKey).toBool();
+    for (QAbstractButton* button : m_ui->enlargeOption->buttons())
+        if ((m_ui->enlargeOption->id(button) == kEnlargeTag) == enlarge)
+            button->setChecked(true);
+}
+
+void SaveOptions2::rememberChoices(int edge, bool enlarge)
+{
+    QSettings stored;
+    stored.setValue(kEdgeKey, edge);
+    stored.setValue(kEnlargeKey, enlarge);
+}

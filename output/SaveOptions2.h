@@ -11,7 +11,8 @@ namespace Ui { class SaveOptions; }
 
 // The options that the export dialog shows below its file list (ui/SaveOptions.ui): the image's
 // edge in pixels and whether the art may be enlarged to fill it. A new one is made for every
-// export, so it always opens with the fresh suggestion and remembers nothing.
+// export; it opens with the choices last confirmed, in this run or an earlier one, so that an
+// export at a size of the user's own is never followed by one at another size unnoticed.
 class SaveOptions2 : public QWidget
 {
     Q_OBJECT
@@ -23,6 +24,12 @@ public:
 
     explicit SaveOptions2(QWidget* parent = nullptr);
     ~SaveOptions2() override;
+
+    // Shows the edge and enlargement last remembered; before any, `suggestedEdge`, and the
+    // enlargement as the form has it.
+    void showRememberedChoices(int suggestedEdge);
+    // Remembers an export's edge and enlargement, for the next exports in this run and the next.
+    static void rememberChoices(int edge, bool enlarge);
 
     // The radio group, answering with the tags of its buttons.
     QPointer<QButtonGroup> enlargeOption() const { return m_enlargeOption; }

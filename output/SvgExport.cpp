@@ -1,8 +1,6 @@
 #include "output/SvgExport.h"
 
 #include "art/CurveTrace.h"
-#include "art/DesignPainter.h"
-#include "art/Rotagraph.h"
 #include "output/SafeWrite.h"
 #include "output/VectorExport.h"
 
@@ -24,6 +22,9 @@ constexpr std::size_t kChunkBytes = std::size_t(1) << 20;
 constexpr std::size_t kChunkSlack = 256;
 // A line break after every so many points keeps the file readable by line-based tools.
 constexpr std::size_t kPointsPerLine = 10;
+// How often the writing says how far it has come, and looks whether it is to stop.
+constexpr std::size_t kPointsPerProgress = 4096;
+constexpr int kWholePercent = 100;
 // Coordinates, widths and opacities are written with three decimals: micrometres on paper.
 constexpr double kThousandths = 1000;
 constexpr int kDecimals = 3;
@@ -52,15 +53,27 @@ char* formatThreeDecimals(char* out, char* end, double value)
     return out + kDecimals;
 }
 
-// Text gathered in a buffer and handed to the device a chunk at a time. After a failed write
-// the rest is dropped and `finish` says so.
+// Text gathered in a buffer and handed to the device a chunk at a time. After a failed write,
+// or once the drawing is cancelled, the rest is dropped and `finish` says so.
 class ChunkedText
 {
 public:
-    explicit ChunkedText(QIODevice& device)
+    ChunkedText(QIODevice& device, const DrawingControl& control)
         : m_device(device)
+        , m_control(control)
     {
         m_buffer.reserve(kChunkBytes + kChunkSlack);
+    }
+
+    // Says how far the writing has come, in points of `total`; false once it is cancelled.
+    bool wrotePoints(std::size_t points, std::size_t total)
+    {
+        m_points += points;
+        if (m_control.percentDone && total > 0)
+            m_control.percentDone->store(static_cast<int>(double(std::min(m_points, total)) * kWholePercent / double(total)),
+                                         std::memory_order_relaxed);
+        m_ok = m_ok && !cancelled();
+        return m_ok;
     }
 
     void append(std::string_view text)
@@ -91,10 +104,11 @@ public:
     bool finish()
     {
         flush();
-        return m_ok;
+        return m_ok && !cancelled();
     }
 
 private:
+    bool cancelled() const { return m_control.cancelled && m_control.cancelled->load(std::memory_order_relaxed); }
     void flushWhenFull()
     {
         if (m_buffer.size() >= kChunkBytes)
@@ -102,12 +116,14 @@ private:
     }
     void flush()
     {
-        m_ok = m_ok && writeAll(m_device, m_buffer.data(), qint64(m_buffer.size()));
+        m_ok = m_ok && !cancelled() && writeAll(m_device, m_buffer.data(), qint64(m_buffer.size()));
         m_buffer.clear();
     }
 
     QIODevice& m_device;
+    const DrawingControl& m_control;
     std::string m_buffer;
+    std::size_t m_points = 0;
     bool m_ok = true;
 };
 
@@ -179,15 +195,23 @@ std::size_t firstFinite(const PointRun& run, const PageMapping& page)
     return i;
 }
 
+// What the whole document writes: every run's points, for the progress.
+struct PointCount {
+    std::size_t total = 0;
+};
+
 // Writes a run's path data. A point closer than `tolerance` to the last point written is left
 // out, except the run's last point: a stretch always begins and ends where the curve's does.
-void writePathData(ChunkedText& out, const PointRun& run, const PageMapping& page, double tolerance)
+void writePathData(ChunkedText& out, const PointRun& run, const PageMapping& page, double tolerance,
+                   const PointCount& count)
 {
     const double toleranceSquared = tolerance * tolerance;
     double keptX = 0, keptY = 0, leftOutX = 0, leftOutY = 0;
     bool lastLeftOut = false;
     std::size_t written = 0;
     for (std::size_t i = 0; i < run.size(); ++i) {
+        if ((i + 1) % kPointsPerProgress == 0 && !out.wrotePoints(kPointsPerProgress, count.total))
+            return;
         double x = 0, y = 0;
         if (!page.map(run[i], x, y))
             continue;
@@ -207,6 +231,7 @@ void writePathData(ChunkedText& out, const PointRun& run, const PageMapping& pag
     }
     if (lastLeftOut)
         out.appendPoint(written == 1 ? 'L' : ' ', leftOutX, leftOutY);
+    out.wrotePoints(run.size() % kPointsPerProgress, count.total);
 }
 
 // The colour without its alpha, as SVG's colour attributes take it, and the alpha as an
@@ -239,7 +264,7 @@ void openLayer(ChunkedText& out, int number, const QByteArray& label)
 }
 
 void writeFillLayer(ChunkedText& out, const PointRun& outline, const QColor& colour, const PageMapping& page,
-                    double tolerance)
+                    double tolerance, const PointCount& count)
 {
     if (!colour.isValid() || firstFinite(outline, page) == outline.size())
         return;
@@ -247,12 +272,12 @@ void writeFillLayer(ChunkedText& out, const PointRun& outline, const QColor& col
     out.append("<path stroke=\"none\"");
     writeColour(out, "fill", colour);
     out.append(" fill-rule=\"nonzero\" d=\"");
-    writePathData(out, outline, page, tolerance);
+    writePathData(out, outline, page, tolerance, count);
     out.append("Z\"/>\n</g>\n");
 }
 
 void writePenLayer(ChunkedText& out, int number, const PointRun& stretch, const QColor& colour,
-                   const PageMapping& page, const VectorExportSettings& settings)
+                   const PageMapping& page, const VectorExportSettings& settings, const PointCount& count)
 {
     if (!colour.isValid() || firstFinite(stretch, page) == stretch.size())
         return;
@@ -265,7 +290,7 @@ void writePenLayer(ChunkedText& out, int number, const PointRun& stretch, const 
     out.append("\" stroke-linecap=\"butt\" stroke-linejoin=\"miter\" stroke-miterlimit=\"");
     out.appendBytes(lengthText(kMiterLimit));
     out.append("\" d=\"");
-    writePathData(out, stretch, page, settings.simplifyToleranceMm);
+    writePathData(out, stretch, page, settings.simplifyToleranceMm, count);
     out.append("\"/>\n</g>\n");
 }
 
@@ -282,31 +307,32 @@ void writeHeader(ChunkedText& out, const VectorExportSettings& settings)
     out.append("</metadata>\n");
 }
 
-// The one place that reads the trace: what the design's drawing traces.
-TracedCurve traceDesign(const Rotagraph& design)
-{
-    return traceCurve(curveParameters(design.parameters()));
 }
 
-}
-
-bool writeSvg(QIODevice& device, const Rotagraph& design, const VectorExportSettings& settings)
+bool writeSvg(QIODevice& device, const ArtParameters& design, const VectorExportSettings& settings,
+              const DrawingControl& control)
 {
-    ChunkedText out(device);
+    TracedCurve curve;
+    if (!traceCurve(curveParameters(design), curve, control.cancelled))
+        return false;
+    ChunkedText out(device, control);
     writeHeader(out, settings);
 
     const auto size = static_cast<float>(settings.sizeMm);
-    const float radius = boundingRadius(design.anchorRadius(), design.runnerRadius(), design.penHoleRadius());
-    const PageMapping page{fitFactor(size, size, radius, static_cast<float>(settings.penWidthMm), true),
+    const PageMapping page{fitFactor(size, size, boundingRadius(design), static_cast<float>(settings.penWidthMm), true),
                            settings.marginMm + settings.sizeMm / 2};
-    const TracedCurve curve = traceDesign(design);
-    // Painted in the view's order: the fill, then each pen over the ones before.
-    if (design.fillShape())
-        writeFillLayer(out, curve.fillPath(), design.fillColor(), page, settings.simplifyToleranceMm);
     const PointRun stretches[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
-    const QColor colours[] = {design.penColor(), design.pen2Color(), design.pen3Color()};
-    for (int pen = 0; pen < 3 && (pen == 0 || pen < design.numberOfColors()); ++pen)
-        writePenLayer(out, pen + 1, stretches[pen], colours[pen], page, settings);
+    const QColor colours[] = {design.penColor, design.pen2Color, design.pen3Color};
+    const int pens = std::max(design.numberOfColors, 1);
+    PointCount count;
+    count.total = design.fillShape ? curve.fillPath().size() : 0;
+    for (int pen = 0; pen < 3 && pen < pens; ++pen)
+        count.total += stretches[pen].size();
+    // Painted in the view's order: the fill, then each pen over the ones before.
+    if (design.fillShape)
+        writeFillLayer(out, curve.fillPath(), design.fillColor, page, settings.simplifyToleranceMm, count);
+    for (int pen = 0; pen < 3 && pen < pens; ++pen)
+        writePenLayer(out, pen + 1, stretches[pen], colours[pen], page, settings, count);
 
     out.append("</svg>\n");
     return out.finish();

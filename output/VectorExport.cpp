@@ -2,6 +2,7 @@
 
 #include "art/Rotagraph.h"
 #include "output/ExportDialog.h"
+#include "output/ExportProgress.h"
 #include "output/PdfExport.h"
 #include "output/SafeWrite.h"
 #include "output/SvgExport.h"
@@ -15,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -44,6 +44,11 @@ ExportFormat dialogFormat(VectorFormat format)
     if (format == VectorFormat::Svg)
         return {tr("Export as SVG"), QStringLiteral("svg"), tr("SVG drawing (*.svg)")};
     return {tr("Export as PDF"), QStringLiteral("pdf"), tr("PDF document (*.pdf)")};
+}
+
+bool isCancelled(const DrawingControl& control)
+{
+    return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
 }
 
 QString dialogMessage(VectorFormat format)
@@ -75,19 +80,40 @@ QString invalidSettingsReason(const VectorExportSettings& settings)
     return {};
 }
 
-bool exportVector(const Rotagraph& art, VectorFormat format, const VectorExportSettings& settings,
-                  QString* error)
+bool exportVector(const ArtParameters& shown, VectorFormat format, const VectorExportSettings& settings,
+                  QString* error, const DrawingControl& control)
 {
     QString reason = invalidSettingsReason(settings);
     if (reason.isEmpty()) {
-        const std::unique_ptr<Rotagraph> design = makeExportView(art, true, settings.greaseIt);
+        const ArtParameters design = exportedDesign(shown, true, settings.greaseIt);
+        // Checked once more when the file is whole: a cancel arriving then still writes nothing.
         const auto writeContent = [&](QIODevice& device) {
-            return format == VectorFormat::Svg ? writeSvg(device, *design, settings)
-                                               : writePdf(device, *design, settings, &reason);
+            const bool written = format == VectorFormat::Svg ? writeSvg(device, design, settings, control)
+                                                             : writePdf(device, design, settings, &reason, control);
+            return written && !isCancelled(control);
         };
         if (writeFileSafely(settings.target, writeContent, &reason))
             return true;
     }
+    if (error)
+        *error = reason;
+    return false;
+}
+
+bool exportVectorWithProgress(QWidget* window, const ArtParameters& shown, VectorFormat format,
+                              const VectorExportSettings& settings, QString* error)
+{
+    bool written = false;
+    QString reason;
+    const QString label = format == VectorFormat::Svg ? tr("Writing the SVG drawing…") : tr("Writing the PDF…");
+    const bool finished = runWithProgress(window, label, [&](const ExportWork& work) {
+                                              DrawingControl control;
+                                              control.cancelled = &work.cancelled;
+                                              control.percentDone = &work.percentDone;
+                                              written = exportVector(shown, format, settings, &reason, control);
+                                          });
+    if (written || !finished)
+        return true;
     if (error)
         *error = reason;
     return false;
@@ -109,12 +135,11 @@ QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckB
     layout->addWidget(options);
 
     const ExportFormat shown = dialogFormat(format);
-    const QString suggestedName = suggestedFileName(*artView, shown.extension);
     // The design and the options are read when the user confirms, as they stand then.
     return openExportDialog(
-        window, shown, suggestedName, below,
-        [options, format, suggestedName, designText = std::move(designText), art = QPointer<Rotagraph>(artView),
-         grease = QPointer<QCheckBox>(wheelGrease)](const QString& target, QString* error) {
+        window, shown, suggestedFileName(*artView, shown.extension), below,
+        [options, format, designText = std::move(designText), window = QPointer<QWidget>(window),
+         art = QPointer<Rotagraph>(artView), grease = QPointer<QCheckBox>(wheelGrease)](const QString& target, QString* error) {
             if (!art) {
                 *error = tr("The design was closed before it could be saved.");
                 return false;
@@ -123,9 +148,9 @@ QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckB
             settings.target = target;
             options->readOptions(settings);
             settings.greaseIt = isOn(grease);
-            settings.title = suggestedName;
+            settings.title = documentTitle(target);
             settings.designText = designText;
             rememberVectorOptions(settings, art->penDrawSize());
-            return exportVector(*art, format, settings, error);
+            return exportVectorWithProgress(window, art->parameters(), format, settings, error);
         });
 }

@@ -3,11 +3,14 @@
 // Exporting the design as vectors for pen plotters: an SVG drawing or a one-page PDF.
 //   File menu → openVectorExportDialog: the save dialog as a sheet on the main window, with the
 //   suggested name and, below, VectorExportOptions (size, margin, pen width, simplification) →
-//   the user confirms → the options become VectorExportSettings → exportVector makes a private
-//   art view of the design (ExportDialog.h) and writes it safely (SafeWrite.h): the SVG from the
-//   traced curve (SvgExport.h), the PDF through the view's own drawing (PdfExport.h).
+//   the user confirms → the options become VectorExportSettings and the design a value →
+//   exportVectorWithProgress writes it on a worker, with progress and Cancel, safely
+//   (SafeWrite.h): the SVG from the traced curve (SvgExport.h), the PDF through the one drawing
+//   routine (PdfExport.h).
 // Both draw exactly what the PNG export draws: the whole curve, no overlay, the grease from the
 // checkbox, fitted into the drawing size by the same rule; pen widths are the chosen width.
+
+#include "art/DesignPainter.h"
 
 #include <QString>
 
@@ -29,7 +32,7 @@ struct VectorExportSettings {
     double penWidthMm = 0.35;            // every pen's stroke width on paper
     double simplifyToleranceMm = 0.05;   // SVG: points closer than this to the last one kept are left out; 0 keeps all
     bool greaseIt = false;               // from the wheelGrease checkbox, not from the view
-    QString title;                       // the document's title
+    QString title;                       // the document's title: the name of its file
     QString designText;                  // the design as text, kept in the SVG's metadata
 };
 
@@ -40,14 +43,20 @@ double penWidthInMillimetres(float designPenWidth);
 // an empty string when they can.
 QString invalidSettingsReason(const VectorExportSettings& settings);
 
-// Writes the design of `art` in `format` to settings.target. False, with the reason in `error`,
-// when the settings are invalid or the file cannot be written; the target is then unchanged.
-bool exportVector(const Rotagraph& art, VectorFormat format, const VectorExportSettings& settings,
-                  QString* error);
+// Writes the design shown (as the view holds it) in `format` to settings.target, on any thread.
+// False, with the reason in `error`, when the settings are invalid or the file cannot be
+// written; false when `control` cancels it. Either way the target is then unchanged.
+bool exportVector(const ArtParameters& shown, VectorFormat format, const VectorExportSettings& settings,
+                  QString* error, const DrawingControl& control = {});
+// The same on a worker, with a progress dialog over `window` when it takes a while; the window
+// goes on answering meanwhile. Cancelling it writes nothing and counts as no failure.
+bool exportVectorWithProgress(QWidget* window, const ArtParameters& shown, VectorFormat format,
+                              const VectorExportSettings& settings, QString* error);
 
 // Opens the export dialog as a window-modal sheet on `window` and returns it at once (null
 // without an art view). When the user confirms, reads the design from `artView`, the grease from
-// `wheelGrease` and the options as they stand then, remembers the options for the rest of the
-// run, and exports; a failure is reported in a message. `designText` goes into the SVG as it is.
+// `wheelGrease` and the options as they stand then, remembers the options for the next exports,
+// in this run and the next, and exports; a failure is reported in a message. The document's
+// title is the chosen file's name. `designText` goes into the SVG as it is.
 QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease,
                                     VectorFormat format, QString designText);

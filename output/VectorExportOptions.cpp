@@ -3,21 +3,25 @@
 #include "ui_VectorExportOptions.h"
 
 #include <QLocale>
+#include <QSettings>
 
-#include <optional>
+#include <cmath>
 
 namespace {
 
-struct RememberedOptions {
-    VectorExportSettings settings;
-    float designPenWidth = 0;
-};
+const QString kGroup = QStringLiteral("vectorExport");
+const QString kSizeKey = QStringLiteral("drawingSizeMm");
+const QString kMarginKey = QStringLiteral("marginMm");
+const QString kPenWidthKey = QStringLiteral("penWidthMm");
+const QString kToleranceKey = QStringLiteral("simplifyToleranceMm");
+const QString kDesignPenWidthKey = QStringLiteral("designPenWidth");
 
-// For the run only: a plotter's pen and paper change between sessions more than within one.
-std::optional<RememberedOptions>& remembered()
+// A remembered number, or `fallback` where there is none that is finite.
+double remembered(const QSettings& settings, const QString& key, double fallback)
 {
-    static std::optional<RememberedOptions> options;
-    return options;
+    bool isNumber = false;
+    const double value = settings.value(key).toDouble(&isNumber);
+    return isNumber && std::isfinite(value) ? value : fallback;
 }
 
 }
@@ -62,24 +66,27 @@ void VectorExportOptions::showPageSize()
 
 VectorExportSettings initialVectorOptions(float designPenWidth)
 {
-    const std::optional<RememberedOptions>& last = remembered();
-    VectorExportSettings settings = last ? last->settings : VectorExportSettings();
-    if (!last || last->designPenWidth != designPenWidth)
+    QSettings stored;
+    stored.beginGroup(kGroup);
+    VectorExportSettings settings;
+    settings.sizeMm = remembered(stored, kSizeKey, settings.sizeMm);
+    settings.marginMm = remembered(stored, kMarginKey, settings.marginMm);
+    settings.simplifyToleranceMm = remembered(stored, kToleranceKey, settings.simplifyToleranceMm);
+    // Compared as floats, as the design holds its width: a double would round it differently.
+    const auto chosenFor = static_cast<float>(remembered(stored, kDesignPenWidthKey, qQNaN()));
+    settings.penWidthMm = chosenFor == designPenWidth ? remembered(stored, kPenWidthKey, qQNaN()) : qQNaN();
+    if (std::isnan(settings.penWidthMm))
         settings.penWidthMm = penWidthInMillimetres(designPenWidth);
     return settings;
 }
 
 void rememberVectorOptions(const VectorExportSettings& settings, float designPenWidth)
 {
-    VectorExportSettings options;
-    options.sizeMm = settings.sizeMm;
-    options.marginMm = settings.marginMm;
-    options.penWidthMm = settings.penWidthMm;
-    options.simplifyToleranceMm = settings.simplifyToleranceMm;
-    remembered() = RememberedOptions{options, designPenWidth};
-}
-
-void forgetVectorOptions()
-{
-    remembered().reset();
+    QSettings stored;
+    stored.beginGroup(kGroup);
+    stored.setValue(kSizeKey, settings.sizeMm);
+    stored.setValue(kMarginKey, settings.marginMm);
+    stored.setValue(kPenWidthKey, settings.penWidthMm);
+    stored.setValue(kToleranceKey, settings.simplifyToleranceMm);
+    stored.setValue(kDesignPenWidthKey, static_cast<double>(designPenWidth));   // every float is a double
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 // The options that the vector export shows below its file list (ui/VectorExportOptions.ui): the
-// drawing's size and margin, the pen width and the simplification, all in millimetres. The
-// choices last for the run, not between runs: each confirmed export remembers them here, and the
-// next export, SVG or PDF, opens with them.
+// drawing's size and margin, the pen width and the simplification, all in millimetres. Each
+// confirmed export remembers them in the settings, and the next export, SVG or PDF, in this run
+// or a later one, opens with them: a plotter's pen and paper stay from one session to the next.
 
 #include "output/VectorExport.h"
 
@@ -33,11 +33,9 @@ private:
     std::unique_ptr<Ui::VectorExportOptions> m_ui;
 };
 
-// The options an export of a design with this pen width opens with: the ones last confirmed in
-// this run, or the defaults before any. The pen width is the design's on paper unless the one
-// chosen last was chosen for a design of the same pen width.
+// The options an export of a design with this pen width opens with: the ones last confirmed, or
+// the defaults before any (and in place of a remembered value that is no number). The pen width
+// is the design's on paper unless the one chosen last was chosen for a design of the same pen width.
 VectorExportSettings initialVectorOptions(float designPenWidth);
-// Keeps the options of `settings`, chosen for a design of this pen width, for the rest of the run.
+// Keeps the options of `settings`, chosen for a design of this pen width, for the next exports.
 void rememberVectorOptions(const VectorExportSettings& settings, float designPenWidth);
-// Back to the defaults, as at start-up.
-void forgetVectorOptions();

@@ -103,9 +103,29 @@ void MessageBoxAnswerer::answer()
     }
 }
 
+namespace {
+
+// Names the settings folder of the earlier run in a later one.
+constexpr char kLaterRunVariable[] = "ROTAGRAPH_TEST_EARLIER_SETTINGS";
+constexpr int kLaterRunTimeoutMs = 120'000;
+
+QString& settingsFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+}
+
 void useFreshSettings()
 {
+    if (isLaterRun()) {
+        settingsFolder() = qEnvironmentVariable(kLaterRunVariable);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder());
+        return;
+    }
     static QTemporaryDir folder;
+    settingsFolder() = folder.path();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
     QSettings().clear();
 }
@@ -115,6 +135,33 @@ void turnWheel(QWidget* widget, const QPointF& at, const QPoint& angleDelta, Qt:
     QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton, modifiers, Qt::NoScrollPhase,
                       false);
     QApplication::sendEvent(widget, &wheel);
+}
+
+bool isLaterRun()
+{
+    return qEnvironmentVariableIsSet(kLaterRunVariable);
+}
+
+bool passesInALaterRun(QString* output)
+{
+    if (settingsFolder().isEmpty()) {
+        *output = QStringLiteral("useFreshSettings() was not called: the later run would have no settings of this one");
+        return false;
+    }
+    QString function = QString::fromLatin1(QTest::currentTestFunction());
+    if (QTest::currentDataTag())
+        function += u':' + QString::fromLatin1(QTest::currentDataTag());
+    QProcess later;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kLaterRunVariable), settingsFolder());
+    later.setProcessEnvironment(environment);
+    later.setProcessChannelMode(QProcess::MergedChannels);
+    later.start(QCoreApplication::applicationFilePath(), {function});
+    const bool finished = later.waitForFinished(kLaterRunTimeoutMs);
+    *output = QString::fromLocal8Bit(later.readAll());
+    if (!finished)
+        *output += QStringLiteral("\nthe later run did not finish within %1 s").arg(kLaterRunTimeoutMs / 1000);
+    return finished && later.exitStatus() == QProcess::NormalExit && later.exitCode() == 0;
 }
 
 void typeInto(QLineEdit* field, const QString& text)
@@ -202,7 +249,7 @@ QString SmallFileSystem::path(const QString& name) const
     return QDir(m_folder).filePath(name);
 }
 
-void SmallFileSystem::fill()
+void SmallFileSystem::fill(qint64 leaveFree)
 {
     QFile filler(path(QStringLiteral("filler")));
     if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
@@ -213,6 +260,8 @@ void SmallFileSystem::fill()
     // What is left is less than a chunk: byte by byte.
     while (filler.write("x", 1) == 1) {
     }
+    // The room asked for, given back: the file system frees whole pages of what is cut off.
+    filler.resize(std::max<qint64>(filler.size() - leaveFree, 0));
 }
 
 void runTool(const QString& program, const QStringList& arguments, QByteArray& output)

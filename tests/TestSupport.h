@@ -36,12 +36,20 @@ private:
 };
 
 // Points this process's settings at a folder of its own, empty, so that no run of the tests
-// reads what an earlier one left (nor a user's own settings).
+// reads what an earlier one left (nor a user's own settings). In a later run (below) the folder
+// is the earlier run's, as it left it.
 void useFreshSettings();
 
 // One turn of a wheel over a widget, as the pointer stands at `at`: `angleDelta` in eighths of a
 // degree (120 a notch; y up and down, x sideways), with the keys held.
 void turnWheel(QWidget* widget, const QPointF& at, const QPoint& angleDelta, Qt::KeyboardModifiers modifiers = {});
+
+// The user's next run of the application: this test program started anew for the current test
+// function and data row, with this run's settings folder (see useFreshSettings). In that run
+// `isLaterRun` is true, and the test checks what the next run finds. True when it passed; what
+// it printed otherwise goes to `output`.
+bool passesInALaterRun(QString* output);
+bool isLaterRun();
 
 // Replaces a field's text by typing, then commits it with Return, as a user does.
 void typeInto(QLineEdit* field, const QString& text);
@@ -96,8 +104,9 @@ public:
     bool isMounted() const { return m_mounted; }
     QString whyNotMounted() const { return m_whyNot; }
     QString path(const QString& name) const;
-    // Writes a file that takes every byte left.
-    void fill();
+    // Writes a file that takes every byte left but `leaveFree`: with some room left, a large
+    // write fails part way.
+    void fill(qint64 leaveFree = 0);
 
 private:
     QString m_folder;

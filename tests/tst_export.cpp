@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
+#include "art/Rotagraph.h"
 #include "output/PngExport.h"
+#include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
 #include "TestSupport.h"
 
@@ -15,6 +17,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +81,27 @@ struct Session {
         buttons->button(confirm ? QDialogButtonBox::Save : QDialogButtonBox::Cancel)->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+
+    // Writes `file` as the user asks for it: through the export dialog of the menu item `action`
+    // with the options it opens with (a PNG `sizeText` pixels wide, when given), or, for "print",
+    // on a printer that prints to the file.
+    void output(const QString& action, const QString& file, const QString& sizeText = {})
+    {
+        if (action == u"print") {
+            app.printer().setOutputFormat(QPrinter::PdfFormat);
+            app.printer().setOutputFileName(file);
+            app.printDesign();
+            return;
+        }
+        app.mainWindow()->findChild<QAction*>(action)->trigger();
+        QFileDialog* dialog = app.mainWindow()->findChild<QFileDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
+        if (!sizeText.isEmpty())
+            dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"))->setCurrentText(sizeText);
+        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 };
 
 void setDesign(Rotagraph& art, float anchor, float runner, float pen, float revolutions, bool grease = false)
@@ -101,6 +125,23 @@ double paintedRadius(const QImage& image)
     return farthest;
 }
 
+// Takes only half of what each write offers, as a pipe or a nearly full disk may.
+class TrickleDevice : public QIODevice
+{
+public:
+    TrickleDevice() { open(QIODevice::WriteOnly); }
+    QByteArray received;
+
+protected:
+    qint64 readData(char* /*data*/, qint64 /*size*/) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        const qint64 taken = (size + 1) / 2;
+        received.append(data, taken);
+        return taken;
+    }
+};
+
 bool onlyPurePenRed(const QImage& image)
 {
     for (int y = 0; y < image.height(); ++y)
@@ -119,6 +160,9 @@ class TestExport : public QObject
     Q_OBJECT
 
 private slots:
+    // The size and enlargement last chosen are the next export's, in this run and the next.
+    void init() { useFreshSettings(); }
+
     void dialogIsASheetOverTheWindowWithOptions()
     {
         Session s;
@@ -417,13 +461,34 @@ private slots:
         QCOMPARE(QFileInfo(path).dir().entryList(QDir::Files), before);
     }
 
-    // A long export shows its progress; cancelling it writes nothing and reports no failure.
-    void cancellingALongExportWritesNothing()
+    // A long export or print shows its progress; cancelling it writes nothing, leaves the file
+    // that was there as it was, and reports no failure.
+    void cancellingALongOutputWritesNothing_data()
     {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QList<float>>("design");   // anchor, runner, pen, revolutions, pen width
+        QTest::addColumn<QString>("sizeText");
+        QTest::addRow("PNG, the point budget at 5000 pixels") << "actionExport" << "art.png" << QList<float>{500, 3, 2, 1000, 3} << "5000";
+        QTest::addRow("SVG, the point budget") << "actionExportSvg" << "art.svg" << QList<float>{500, 3, 2, 700, 1} << QString();
+        QTest::addRow("PDF") << "actionExportPdf" << "art.pdf" << QList<float>{500, 3, 2, 60, 1} << QString();
+        QTest::addRow("print to a PDF file") << "print" << "art.pdf" << QList<float>{500, 3, 2, 60, 1} << QString();
+    }
+
+    void cancellingALongOutputWritesNothing()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(QList<float>, design);
+        QFETCH(QString, sizeText);
         Session s;
-        setDesign(*s.app.artView(), 500, 3, 2, 1000);   // the point budget, at 5000 pixels
-        s.app.artView()->setPenDrawSize(3);
-        const MessageBoxAnswerer answerer;
+        setDesign(*s.app.artView(), design[0], design[1], design[2], design[3]);
+        s.app.artView()->setPenDrawSize(design[4]);
+        const QString path = s.path(file);
+        const QByteArray earlier("an earlier export");
+        QVERIFY(writeContents(path, earlier));
+        // The dialog asks before replacing the file; nothing else may ask or complain.
+        const MessageBoxAnswerer answerer({QMessageBox::Yes});
         bool sawProgress = false;
         QTimer cancel;
         QObject::connect(&cancel, &QTimer::timeout, [&] {
@@ -434,10 +499,42 @@ private slots:
             }
         });
         cancel.start(10);
-        s.exportAs(s.path(QStringLiteral("art.png")), QStringLiteral("5000"));
-        QVERIFY(sawProgress);
-        QVERIFY(s.files().isEmpty());
-        QVERIFY(answerer.names.isEmpty());
+        s.output(action, path, sizeText);
+        QVERIFY2(sawProgress, "no progress was shown while the file was made");
+        QCOMPARE(s.files(), QStringList{file});
+        QCOMPARE(contentsOf(path), earlier);
+        QVERIFY2(!answerer.names.contains(QStringLiteral("exportFailure")) && !answerer.names.contains(QStringLiteral("printFailure")),
+                 qPrintable(answerer.texts.join(u'\n')));
+        QVERIFY(!s.app.mainWindow()->findChild<QMessageBox*>(QStringLiteral("printFailure")));
+    }
+
+    // A user who exported at a size of their own, at natural size, finds both again next time.
+    void sizeAndEnlargementInTheNextRun()
+    {
+        Session s;
+        if (isLaterRun()) {
+            QFileDialog* dialog = s.openDialog();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"))->currentText(), QStringLiteral("1234"));
+            QCOMPARE(dialog->findChild<QButtonGroup*>(QStringLiteral("enlargeOption"))->checkedId(), kNaturalTag);
+            dialog->reject();
+            return;
+        }
+        s.exportAs(s.path(QStringLiteral("art.png")), QStringLiteral("1234"), kNaturalTag);
+        QCOMPARE(QImage(s.path(QStringLiteral("art.png"))).size(), QSize(1234, 1234));
+        QString output;
+        QVERIFY2(passesInALaterRun(&output), qPrintable(output));
+    }
+
+    // Every export's bytes go through writeAll: short writes are written on, each byte once.
+    void shortWritesAreWrittenOnWhole()
+    {
+        QByteArray bytes;
+        for (int i = 0; i < 1000; ++i)
+            bytes += char(i % 251);
+        TrickleDevice device;
+        QVERIFY(writeAll(device, bytes));
+        QCOMPARE(device.received, bytes);
     }
 
     // ".png" added after the dialog gives a name the dialog never asked about.

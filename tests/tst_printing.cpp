@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QMainWindow>
@@ -24,6 +25,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -190,7 +192,9 @@ private slots:
     void printsTheWholeDesignOnly();
     void printFromTheMenu_data();
     void printFromTheMenu();
-    void printFailureIsReported();
+    void printerChoicesHoldForAFile();
+    void printFailureKeepsTheFileAndIsReported_data();
+    void printFailureKeepsTheFileAndIsReported();
     void pageSetupChangesTheFollowingPrints();
 
 private:
@@ -249,7 +253,8 @@ void TestPrinting::fitsThePrintableArea()
     const QString fileName = m_dir.filePath(QStringLiteral("fit-%1.pdf").arg(QTest::currentDataTag()));
     QPrinter printer(mode);
     setUpPdf(printer, fileName, layout);
-    QVERIFY(printArt(source, printer));
+    QString error;
+    QVERIFY2(printArt(source.parameters(), printer, &error), qPrintable(error));
 
     QImage page;
     readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
@@ -303,7 +308,8 @@ void TestPrinting::printsTheWholeDesignOnly()
     const QPageLayout layout = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
     QPrinter printer(QPrinter::HighResolution);
     setUpPdf(printer, fileName, layout);
-    QVERIFY(printArt(source, printer));
+    QString error;
+    QVERIFY2(printArt(source.parameters(), printer, &error), qPrintable(error));
 
     // The on-screen view is only read.
     QCOMPARE(source.percentToDraw(), percentToDraw);
@@ -379,20 +385,103 @@ void TestPrinting::printFromTheMenu()
         verifyWholeDesign(page, layout, expected);
 }
 
-void TestPrinting::printFailureIsReported()
+// What the printer is set to holds for a printout to a file: its grey scale (the red pen and
+// yellow fill come out as greys, the whole design still there), its PDF version and document name.
+void TestPrinting::printerChoicesHoldForAFile()
 {
+    Rotagraph source;
+    PrintedDesign filled;
+    filled.penWidth = 4;
+    filled.fillShape = true;
+    setDesign(source, filled);
+    const QString fileName = m_dir.filePath(QStringLiteral("grey.pdf"));
+    const QPageLayout layout = pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin);
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, fileName, layout);
+    printer.setColorMode(QPrinter::GrayScale);
+    printer.setPdfVersion(QPagedPaintDevice::PdfVersion_1_6);
+    printer.setDocName(QStringLiteral("my design"));
+    QString error;
+    QVERIFY2(printArt(source.parameters(), printer, &error), qPrintable(error));
+    QImage page;
+    QString info;
+    readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page, &info);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(info.contains(QStringLiteral("Title:           my design\n")) && info.contains(QStringLiteral("PDF version:     1.6")),
+             qPrintable(info));
+    int inked = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QRgb pixel = page.pixel(x, y);
+            QCOMPARE(qRed(pixel), qBlue(pixel));
+            QCOMPARE(qGreen(pixel), qBlue(pixel));
+            inked += pixel != qRgb(255, 255, 255) ? 1 : 0;
+        }
+    // Letter less inch margins fits the 570-point design at (468 / 2.05 - 2) / 285, with the pen.
+    const QRectF ink = inkBounds(page);
+    QVERIFY2(inked > 0 && std::abs(ink.width() - 456.6) <= kExtentTolerance && std::abs(ink.height() - 456.6) <= kExtentTolerance,
+             qPrintable(QStringLiteral("ink spans %1 × %2 pt").arg(ink.width()).arg(ink.height())));
+}
+
+// A printout to a file that cannot be written, or that the disk or the file size limit cuts off
+// part way, leaves the file that was there as it was, with nothing beside it, and says why.
+void TestPrinting::printFailureKeepsTheFileAndIsReported_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("writeLimit");   // bytes, 0: none
+    QTest::addColumn<int>("freeBytes");    // left on a small file system; -1: written elsewhere
+    QTest::addColumn<QString>("reason");
+    constexpr int kSomeRoom = 32 * 1024;
+    QTest::addRow("folder missing") << "missing-folder/design.pdf" << 0 << -1 << "No such file or directory";
+    QTest::addRow("size limit part way") << "design.pdf" << 1'000'000 << -1 << "File too large";
+    QTest::addRow("disk full part way") << "design.pdf" << 0 << kSomeRoom << "No space left on device";
+    QTest::addRow("disk full") << "design.pdf" << 0 << 0 << "No space left on device";
+}
+
+void TestPrinting::printFailureKeepsTheFileAndIsReported()
+{
+    QFETCH(QString, file);
+    QFETCH(int, writeLimit);
+    QFETCH(int, freeBytes);
+    QFETCH(QString, reason);
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
     delegate.mainWindow()->show();
-    const QString fileName = m_dir.filePath(QStringLiteral("missing-folder/design.pdf"));
+    setDesign(*delegate.artView(), PrintedDesign{500, 3, 2, 60, 1});   // 4 MB of PDF
+    const QTemporaryDir folder;
+    SmallFileSystem disk;
+    if (freeBytes >= 0 && !disk.isMounted())
+        QSKIP(qPrintable(disk.whyNotMounted()));
+    const QString fileName = freeBytes >= 0 ? disk.path(file) : folder.filePath(file);
+    const QByteArray earlier("an earlier printout");
+    const bool wasThere = QFileInfo(fileName).dir().exists();
+    if (wasThere)
+        QVERIFY(writeContents(fileName, earlier));
+    if (freeBytes >= 0)
+        disk.fill(freeBytes);
+    const QStringList before = QFileInfo(fileName).dir().entryList(QDir::Files);
     setUpPdf(delegate.printer(), fileName, pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin));
-
-    delegate.printDesign();
+    {
+        std::optional<WriteLimit> limit;
+        if (writeLimit > 0)
+            limit.emplace(static_cast<rlim_t>(writeLimit));
+        delegate.printDesign();
+    }
     QMessageBox* message = nullptr;
-    QTRY_VERIFY((message = delegate.mainWindow()->findChild<QMessageBox*>()) && message->isVisible());
+    QTRY_VERIFY((message = delegate.mainWindow()->findChild<QMessageBox*>(QStringLiteral("printFailure"))) && message->isVisible());
     QCOMPARE(message->icon(), QMessageBox::Warning);
-    QVERIFY(message->informativeText().contains(fileName));
-    QVERIFY(!QFileInfo::exists(fileName));
+    QCOMPARE(message->windowTitle(), QStringLiteral("Printing Failed"));
+    QCOMPARE(message->text(), QStringLiteral("The design was not printed."));
+    const QString said = message->informativeText();
+    QVERIFY2(said.contains(QStringLiteral("The file \u201C%1\u201D could not be written.").arg(fileName)) && said.contains(reason),
+             qPrintable(said));
+    if (wasThere) {
+        QCOMPARE(contentsOf(fileName), earlier);
+        QCOMPARE(QFileInfo(fileName).dir().entryList(QDir::Files), before);
+    } else {
+        QVERIFY(!QFileInfo::exists(fileName));
+    }
     message->accept();
     QTRY_VERIFY(!delegate.mainWindow()->findChild<QMessageBox*>());
 }

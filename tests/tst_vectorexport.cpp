@@ -8,7 +8,6 @@
 #include "art/Rotagraph.h"
 #include "output/ExportDialog.h"
 #include "output/PngExport.h"
-#include "output/Printing.h"
 #include "output/VectorExport.h"
 #include "output/VectorExportOptions.h"
 #include "TestSupport.h"
@@ -17,6 +16,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPaintEngine>
@@ -91,7 +91,7 @@ void exportDesign(const DrawnDesign& design, VectorFormat format, const VectorEx
     Rotagraph art;
     setDesign(art, design);
     QString error;
-    QVERIFY2(exportVector(art, format, settings, &error), qPrintable(error));
+    QVERIFY2(exportVector(art.parameters(), format, settings, &error), qPrintable(error));
 }
 
 using Attributes = QMap<QString, QString>;   // by qualified name
@@ -223,7 +223,8 @@ class TestVectorExport : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { forgetVectorOptions(); }
+    // The options last confirmed are the next export's, in this run and the next.
+    void init() { useFreshSettings(); }
 
     // The document's units, layers and styles; every traced point written, or, simplified, a
     // point left out only within the tolerance of the last one kept, each stretch keeping its ends.
@@ -340,7 +341,9 @@ private slots:
             const double pagePoints = std::round((kSizeMm + 2 * kMarginMm) / kMillimetresPerPoint);
             QString info;
             readPdfPage(file, QSizeF(pagePoints, pagePoints), kDpi, page, &info);
-            QVERIFY2(info.contains(QStringLiteral("Title:           Rotagram test")), qPrintable(info));
+            QVERIFY2(info.contains(QStringLiteral("Title:           Rotagram test\n"))
+                         && info.contains(QStringLiteral("Creator:         ") + QCoreApplication::applicationName() + u'\n'),
+                     qPrintable(info));
             QVERIFY(std::abs(page.width() - kPageEdge) <= 1 && page.height() == page.width());
         }
         const int margin = (page.width() - kEdge) / 2;
@@ -359,11 +362,10 @@ private slots:
     {
         Rotagraph art;
         setDesign(art, kThreePensFilled);
-        const std::unique_ptr<Rotagraph> view = makeExportView(art, true, false);
-        view->resize(kEdge, kEdge);
+        const ArtParameters design = exportedDesign(art.parameters(), true, false);
         LineCounter device;
         QPainter painter(&device);
-        paintAsVectors(*view, painter);
+        paintDesign(painter, design, fittedTransform(design, kEdge, kEdge));
         painter.end();
         QCOMPARE(device.polylines, 3);
     }
@@ -404,11 +406,65 @@ private slots:
             std::optional<WriteLimit> limit;
             if (writeLimit > 0)
                 limit.emplace(static_cast<rlim_t>(writeLimit));
-            QVERIFY(!exportVector(art, format, settings, &error));
+            QVERIFY(!exportVector(art.parameters(), format, settings, &error));
         }
         QVERIFY2(error.contains(reason), qPrintable(error));
         QCOMPARE(contentsOf(settings.target), QByteArray("an earlier export"));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("art")});
+    }
+
+    // A large drawing that the disk or the file size limit cuts off part way, exported as the
+    // user does: the file that was there stays as it was, nothing is left beside it, and the user
+    // reads why.
+    void cutOffWriteKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<VectorFormat>("format");
+        QTest::addColumn<int>("writeLimit");   // bytes, 0: none
+        QTest::addColumn<int>("freeBytes");    // left on a small file system; -1: written elsewhere
+        QTest::addColumn<QString>("reason");
+        constexpr int kSomeRoom = 32 * 1024;
+        QTest::addRow("PDF, size limit part way") << VectorFormat::Pdf << 1'000'000 << -1 << "File too large";
+        QTest::addRow("PDF, disk full part way") << VectorFormat::Pdf << 0 << kSomeRoom << "No space left on device";
+        QTest::addRow("PDF, disk full") << VectorFormat::Pdf << 0 << 0 << "No space left on device";
+        QTest::addRow("SVG, size limit part way") << VectorFormat::Svg << 3'000'000 << -1 << "File too large";
+        QTest::addRow("SVG, disk full part way") << VectorFormat::Svg << 0 << kSomeRoom << "No space left on device";
+    }
+
+    void cutOffWriteKeepsTheEarlierFile()
+    {
+        QFETCH(VectorFormat, format);
+        QFETCH(int, writeLimit);
+        QFETCH(int, freeBytes);
+        QFETCH(QString, reason);
+        const DrawnDesign heavy{500, 3, 2, 60, 1};   // 4 MB of PDF, over 5 MB of SVG
+        AppDelegate app;
+        app.applicationDidFinishLaunching();
+        app.mainWindow()->show();
+        setDesign(*app.artView(), heavy);
+        const QTemporaryDir folder;
+        SmallFileSystem disk;
+        if (freeBytes >= 0 && !disk.isMounted())
+            QSKIP(qPrintable(disk.whyNotMounted()));
+        const QString name = format == VectorFormat::Svg ? QStringLiteral("art.svg") : QStringLiteral("art.pdf");
+        const QString target = freeBytes >= 0 ? disk.path(name) : folder.filePath(name);
+        const QByteArray earlier("an earlier export");
+        QVERIFY(writeContents(target, earlier));
+        if (freeBytes >= 0)
+            disk.fill(freeBytes);
+        const QStringList before = QFileInfo(target).dir().entryList(QDir::Files);
+        {
+            std::optional<WriteLimit> limit;
+            if (writeLimit > 0)
+                limit.emplace(static_cast<rlim_t>(writeLimit));
+            // The dialog asks about replacing the file; then the write fails.
+            const MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
+            confirm(openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), format, kDesignText), target);
+            QCOMPARE(answerer.names.size(), 2);
+            QCOMPARE(answerer.names[1], QStringLiteral("exportFailure"));
+            QVERIFY2(answerer.texts[1].contains(target) && answerer.texts[1].contains(reason), qPrintable(answerer.texts[1]));
+        }
+        QCOMPARE(contentsOf(target), earlier);
+        QCOMPARE(QFileInfo(target).dir().entryList(QDir::Files), before);
     }
 
     // The dialog opens with the defaults and the design's pen width on paper; what the user
@@ -447,12 +503,13 @@ private slots:
         field(dialog, "drawingSize")->setValue(150);
         field(dialog, "pageMargin")->setValue(5);
         field(dialog, "penWidth")->setValue(0.3);
-        confirm(dialog, folder.filePath(QStringLiteral("art")));
+        // The document's title is the name the user chose, not the one suggested.
+        confirm(dialog, folder.filePath(QStringLiteral("my plot")));
 
-        VectorExportSettings expected{folder.filePath(QStringLiteral("expected")), 150, 5, 0.3, 0.05, true, name, kDesignText};
+        VectorExportSettings expected{folder.filePath(QStringLiteral("expected")), 150, 5, 0.3, 0.05, true, QStringLiteral("my plot"), kDesignText};
         QString error;
-        QVERIFY(exportVector(art, format, expected, &error));
-        const QString written = folder.filePath(QStringLiteral("art.") + (svg ? "svg" : "pdf"));
+        QVERIFY(exportVector(art.parameters(), format, expected, &error));
+        const QString written = folder.filePath(QStringLiteral("my plot.") + (svg ? "svg" : "pdf"));
         if (svg) {
             QCOMPARE(contentsOf(written), contentsOf(expected.target));
         } else {   // a PDF holds the time it was made: its pages are compared
@@ -461,7 +518,7 @@ private slots:
             QString info;
             readPdfPage(written, QSizeF(pagePoints, pagePoints), kDpi, page, &info);
             readPdfPage(expected.target, QSizeF(pagePoints, pagePoints), kDpi, expectedPage);
-            QVERIFY2(info.contains(name), qPrintable(info));
+            QVERIFY2(info.contains(QStringLiteral("Title:           my plot\n")), qPrintable(info));
             QCOMPARE(page, expectedPage);
         }
 
@@ -471,6 +528,33 @@ private slots:
         QCOMPARE(field(dialog, "pageMargin")->value(), 5.0);
         QCOMPARE(field(dialog, "penWidth")->value(), 1.411);   // the design's 4 points now
         dialog->reject();
+    }
+
+    // A plotter's pen and paper stay from one session to the next: the options confirmed last
+    // are the next run's, the simplification too.
+    void choicesInTheNextRun()
+    {
+        AppDelegate app;
+        app.applicationDidFinishLaunching();
+        app.artView()->setPenDrawSize(2);
+        QFileDialog* dialog = openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), VectorFormat::Svg, {});
+        if (isLaterRun()) {
+            QCOMPARE(field(dialog, "drawingSize")->value(), 150.0);
+            QCOMPARE(field(dialog, "pageMargin")->value(), 5.0);
+            QCOMPARE(field(dialog, "penWidth")->value(), 0.3);
+            QCOMPARE(field(dialog, "simplifyTolerance")->value(), 0.1);
+            dialog->reject();
+            return;
+        }
+        field(dialog, "drawingSize")->setValue(150);
+        field(dialog, "pageMargin")->setValue(5);
+        field(dialog, "penWidth")->setValue(0.3);
+        field(dialog, "simplifyTolerance")->setValue(0.1);
+        const QTemporaryDir folder;
+        confirm(dialog, folder.filePath(QStringLiteral("art.svg")));
+        QVERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("art.svg"))));
+        QString output;
+        QVERIFY2(passesInALaterRun(&output), qPrintable(output));
     }
 
     void unwritableLocationIsReported()
