@@ -782,6 +782,32 @@ CurveParameters curveParameters(const ArtParameters& art)
     return p;
 }
 
+DrawingOutcome paintComposition(QPainter& painter, const Composition& composition, const QTransform& transform,
+                                int overlayCurve, const DrawingControl& control)
+{
+    DrawingOutcome whole;
+    whole.finished = true;
+    for (std::size_t i = 0; i < composition.curves.size(); ++i) {
+        const ComposedCurve& curve = composition.curves[i];
+        if (!curve.visible)
+            continue;
+        ArtParameters art = curve.art;
+        art.showAnchor = art.showAnchor && int(i) == overlayCurve;
+        const DrawingOutcome outcome = paintDesign(painter, art, curve.turning() * transform, control);
+        if (!outcome.finished)
+            return {};
+        whole.pointCount += outcome.pointCount;
+        whole.truncated = whole.truncated || outcome.truncated;
+    }
+    return whole;
+}
+
+QTransform fittedTransform(const Composition& composition, float width, float height, bool mayEnlarge)
+{
+    const qreal scale = fitFactor(width, height, boundingRadius(composition), widestPen(composition), mayEnlarge);
+    return QTransform(scale, 0, 0, -scale, width / 2.0, height / 2.0);
+}
+
 QTransform fittedTransform(const ArtParameters& art, float width, float height)
 {
     // Curve space has y up; the transform centres the design and flips it into Qt's y down.

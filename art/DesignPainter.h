@@ -7,6 +7,7 @@
 // so far) is handed in, and so is what may stop it.
 
 #include "art/ArtParameters.h"
+#include "art/Composition.h"
 #include "art/CurveTrace.h"
 
 #include <QImage>
@@ -59,6 +60,16 @@ DrawingOutcome paintDesign(QPainter& painter, const ArtParameters& art, const QT
 // its own rows of the picture: the same pixels as one painter gives, sooner.
 DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const QTransform& transform,
                                   int bands, const DrawingControl& control = {});
+
+// Draws every visible curve of a composition, first to last, each turned through its own turn
+// and then through `transform`; the wheels only of `overlayCurve` (the selected one), when its
+// design shows them. The outcome counts the points of all.
+DrawingOutcome paintComposition(QPainter& painter, const Composition& composition, const QTransform& transform,
+                                int overlayCurve, const DrawingControl& control = {});
+
+// The transform of a whole composition fitted into an area of width × height: centred, its
+// reach (the largest of its visible curves') and its widest pen within the fit.
+QTransform fittedTransform(const Composition& composition, float width, float height, bool mayEnlarge);
 
 // Makes the drawing context's fill colour the art's and fills the outline, given in the
 // painter's coordinates, with the non-zero winding rule. Nothing without a fill colour.
