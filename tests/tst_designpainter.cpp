@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 // The one drawing routine, driven directly: a line cut where it leaves the picture, and the
@@ -246,6 +248,60 @@ private slots:
         const QImage image = drawn(art, size, transform);
         QVERIFY(std::count_if(image.bits(), image.bits() + image.sizeInBytes(), [](uchar b) { return b < 128; }) > 1000);
         QCOMPARE(largestDifference(pixmap.toImage(), image), 0);
+    }
+
+    // A frame of a curve growing on screen that is cancelled while its strokes go onto the
+    // layer leaves that layer short of them: the next frame draws all there is, as a fresh
+    // drawing does, and nothing is missing.
+    void aGrowingFrameCancelledPartWay()
+    {
+        ArtParameters art = longDesign(3, 3, false);
+        art.drawMode = ScreenMode;
+        art.percentToDraw = 60;
+        const QSize size(400, 400);
+        const QTransform transform(0.35, 0, 0, -0.35, 200, 200);
+        constexpr int kBands = 2;
+        GrowingStrokes growing;
+        bool cancelledPartWay = false;
+        for (int attempt = 0; attempt < 5 && !cancelledPartWay; ++attempt) {
+            growing = {};
+            std::atomic<int> percent{0};
+            std::atomic<bool> cancel{false};
+            std::atomic<bool> done{false};
+            DrawingControl control;
+            control.cancelled = &cancel;
+            control.percentDone = &percent;
+            control.growing = &growing;
+            // Cancels once a few of the strokes are on the layer.
+            std::thread canceller([&] {
+                const QDeadlineTimer deadline(10'000);
+                while (!done && !deadline.hasExpired()) {
+                    if (percent > 15) {
+                        cancel = true;
+                        return;
+                    }
+                    std::this_thread::yield();
+                }
+            });
+            QImage frame = onWhite(size);
+            cancelledPartWay = !paintDesignInBands(frame, art, transform, kBands, control).finished;
+            done = true;
+            canceller.join();
+            QVERIFY2(percent < 100, qPrintable(QString::number(percent)));
+        }
+        QVERIFY2(cancelledPartWay, "no frame was cancelled while its strokes went on");
+
+        art.percentToDraw = 70;
+        DrawingControl next;
+        next.growing = &growing;
+        QImage continued = onWhite(size);
+        QVERIFY(paintDesignInBands(continued, art, transform, kBands, next).finished);
+        GrowingStrokes fresh;
+        DrawingControl anew;
+        anew.growing = &fresh;
+        QImage expected = onWhite(size);
+        QVERIFY(paintDesignInBands(expected, art, transform, kBands, anew).finished);
+        QCOMPARE(continued, expected);
     }
 
     // What a drawing reports at each line it hands on: where the strokes start, growing with the
