@@ -49,12 +49,14 @@ struct ScrolledColumn {
     QWidget* column = new QWidget;
     Stepper* stepper = new Stepper;
     NumberField* field = new NumberField;
+    NumberField* after = new NumberField;   // the next in the Tab chain
 
     ScrolledColumn()
     {
         auto* layout = new QVBoxLayout(column);
         layout->addWidget(field);
         layout->addWidget(stepper);
+        layout->addWidget(after);
         layout->addSpacing(2000);
         panel.setWidget(column);
         panel.resize(200, 150);
@@ -130,6 +132,35 @@ private slots:
         QCOMPARE(over.scrolled(), steps > 0 ? 0 : elsewhere.scrolled());
         if (angles.front().y() < 0 && steps == 0)
             QVERIFY(elsewhere.scrolled() > 0);
+    }
+
+    // A click on the upper arrow steps up, on the lower one down; held, an arrow goes on
+    // stepping. The arrows stay out of the Tab chain: the field beside them steps them.
+    void stepperArrows()
+    {
+        ScrolledColumn column;
+        Stepper* stepper = column.stepper;
+        stepper->setIncrement(2);
+        QSignalSpy stepped(stepper, &Stepper::valueStepped);
+        QWidget* up = stepper->childAt(stepper->width() / 2, stepper->height() / 4);
+        QWidget* down = stepper->childAt(stepper->width() / 2, stepper->height() * 3 / 4);
+        QVERIFY(up && down && up != down);
+        QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(stepper->value(), 52.0);
+        QTest::mouseClick(down, Qt::LeftButton);
+        QTest::mouseClick(down, Qt::LeftButton);
+        QCOMPARE(stepper->value(), 48.0);
+        QCOMPARE(stepped.count(), 3);
+
+        QTest::mousePress(up, Qt::LeftButton);
+        QTRY_VERIFY2_WITH_TIMEOUT(stepper->value() >= 54.0, "a held arrow to step again", 5000);
+        QTest::mouseRelease(up, Qt::LeftButton);
+
+        column.panel.activateWindow();
+        column.field->setFocus();
+        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", 5000);
+        QTest::keyClick(column.field, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), column.after);
     }
 
     // The wheel steps a field only while it is being worked in, after taking what was typed;

@@ -304,6 +304,30 @@ private slots:
         QCOMPARE(continued, expected);
     }
 
+    // The work that decides whether a drawing is done at once: one for each thin point, more for
+    // a wide pen and for a fill, and nothing for a fill that a partial curve does not draw.
+    void drawingWorkCountsWhatIsDrawn()
+    {
+        const auto work = [](float width, bool fill, float percent) {
+            ArtParameters art = longDesign(width, 1, fill);
+            art.percentToDraw = percent;
+            return drawingWork(art);
+        };
+        const auto points = [](float percent) {
+            ArtParameters art = longDesign(1, 1, false);
+            art.percentToDraw = percent;
+            return estimatedPointCount(curveParameters(art));
+        };
+        QVERIFY(points(100) > 300'000);
+        QCOMPARE(work(1, false, 100), points(100));
+        QCOMPARE(work(0, false, 100), points(100));
+        QCOMPARE(work(1, true, 50), points(50));
+        QVERIFY(work(1, true, 100) > work(1, false, 100));
+        QVERIFY(work(3, false, 100) > work(1, false, 100));
+        QVERIFY(work(3, true, 100) > work(3, false, 100));
+        QCOMPARE(work(3, true, 50), work(3, false, 50));
+    }
+
     // What a drawing reports at each line it hands on: where the strokes start, growing with the
     // points stroked, below 100 until it has finished, and 100 once it has.
     void progressGrowsWithTheStrokes_data()
