@@ -304,6 +304,38 @@ private slots:
         QCOMPARE(continued, expected);
     }
 
+    // The grey wheels are one unit wide, as a pen of width 1 is: on a screen of twice the pixel
+    // density their lines are twice as long and twice as wide in pixels.
+    void overlaysScaleWithThePixelRatio()
+    {
+        ArtParameters art = longDesign(1, 1, false);
+        art.rotationsToMake = 9;
+        art.anchorRadius = 160;
+        art.runnerRadius = 72;
+        art.penHoleRadius = 53;
+        art.penColor = QColor();   // the wheels alone
+        art.drawMode = ScreenMode;
+        art.showAnchor = true;
+        art.percentToDraw = 50;
+        const auto coverage = [&art](qreal pixelRatio) {
+            QImage image(QSize(400, 400) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(pixelRatio);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            paintDesign(painter, art, QTransform(1, 0, 0, -1, 200, 200));
+            double sum = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    sum += qAlpha(image.pixel(x, y)) / 255.0;
+            return sum;
+        };
+        const double single = coverage(1);
+        QVERIFY(single > 1000);
+        const double ratio = coverage(2) / single;
+        QVERIFY2(ratio > 3.6 && ratio < 4.4, qPrintable(QString::number(ratio)));
+    }
+
     // The work that decides whether a drawing is done at once: one for each thin point, more for
     // a wide pen and for a fill, and nothing for a fill that a partial curve does not draw.
     void drawingWorkCountsWhatIsDrawn()
