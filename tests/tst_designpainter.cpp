@@ -415,6 +415,53 @@ private slots:
         }
     }
 
+    // Drawn in bands of rows on several threads, whole or as a frame of a growing curve, a
+    // picture reads 100 % only once it is done: a watcher that stops it on seeing 100 % stops
+    // nothing.
+    void progressInBandsReachesTheEndLast_data()
+    {
+        QTest::addColumn<int>("bands");
+        QTest::addColumn<float>("percentToDraw");   // below 100 on screen: a frame of a growing curve
+        QTest::addRow("one band") << 1 << 100.0f;
+        QTest::addRow("two bands") << 2 << 100.0f;
+        QTest::addRow("three bands") << 3 << 100.0f;
+        QTest::addRow("a growing frame in two bands") << 2 << 60.0f;
+    }
+
+    void progressInBandsReachesTheEndLast()
+    {
+        QFETCH(int, bands);
+        QFETCH(float, percentToDraw);
+        ArtParameters art = longDesign(3, 1, false);
+        art.rotationsToMake = 20;
+        art.drawMode = ScreenMode;
+        art.percentToDraw = percentToDraw;
+        std::atomic<int> percent{0};
+        std::atomic<bool> cancel{false};
+        std::atomic<bool> done{false};
+        GrowingStrokes growing;
+        DrawingControl control;
+        control.cancelled = &cancel;
+        control.percentDone = &percent;
+        control.growing = &growing;
+        int highestSeen = 0;
+        std::thread watcher([&] {
+            const QDeadlineTimer deadline(20'000);
+            while (!done && !deadline.hasExpired()) {
+                highestSeen = std::max(highestSeen, percent.load());
+                if (highestSeen >= 100)
+                    cancel = true;
+                std::this_thread::yield();
+            }
+        });
+        QImage image = onWhite(QSize(300, 300));
+        const bool finished = paintDesignInBands(image, art, QTransform(0.25, 0, 0, -0.25, 150, 150), bands, control).finished;
+        done = true;
+        watcher.join();
+        QVERIFY2(finished, qPrintable(QString("stopped at %1 %").arg(highestSeen)));
+        QCOMPARE(percent.load(), 100);
+    }
+
     // A cancelled drawing says it has not finished, and its progress stays where it stopped:
     // never 100.
     void progressOfACancelledDrawing_data()
