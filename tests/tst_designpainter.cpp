@@ -223,6 +223,40 @@ private slots:
         QVERIFY2(difference <= 8, qPrintable(QString::number(difference)));
     }
 
+    // Where the sums overflow, near the start, the points are infinite and left out; the line
+    // runs on through the points that are finite, as one line through them draws it.
+    void pointsThatAreNotFiniteAreLeftOut()
+    {
+        ArtParameters art;
+        art.anchorRadius = 2e38f;
+        art.runnerRadius = 1e38f;
+        art.penHoleRadius = 1e38f;
+        art.rotationsToMake = 1;
+        art.penDrawSize = 1;
+        art.penColor = Qt::red;
+        art.numberOfColors = 1;
+        art.drawMode = ImageExportMode;
+        const QTransform transform(1e-36, 0, 0, -1e-36, 250, 250);
+        const TracedCurve curve = traceCurve(curveParameters(art));
+        QPolygonF finite;
+        for (const CurvePoint& p : curve.penPath())
+            if (std::isfinite(p.x) && std::isfinite(p.y))
+                finite << transform.map(QPointF(p.x, p.y));
+        QVERIFY(!curve.allPointsFinite);
+        QVERIFY2(finite.size() > 50 && finite.size() < qsizetype(curve.penPath().size()), qPrintable(QString::number(finite.size())));
+
+        QImage expected = onWhite(QSize(500, 500));
+        {
+            QPainter painter(&expected);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(Qt::red, 1, Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin));
+            painter.drawPolyline(finite);
+        }
+        const InkAgreement agreement = inkAgreement(drawn(art, expected.size(), transform), expected, 8);
+        QVERIFY2(agreement.actualNearExpected > 0.99 && agreement.expectedNearActual > 0.99,
+                 qPrintable(QString("%1 %2").arg(agreement.actualNearExpected).arg(agreement.expectedNearActual)));
+    }
+
     // A pixmap has no size the drawing trusts, as a printer has none: nothing is left out there,
     // and it shows what an image shows.
     void aPixmapShowsWhatAnImageShows_data()
