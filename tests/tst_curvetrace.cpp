@@ -598,6 +598,13 @@ class TestTracePaths : public QObject
     Q_OBJECT
 
 private slots:
+    // Whatever the processor, the scalar path and the automatic choice are there to be asked for.
+    void scalarAndAutomaticPathsAreAlwaysThere()
+    {
+        QVERIFY(isTracePathAvailable(TracePath::Scalar));
+        QVERIFY(isTracePathAvailable(TracePath::Automatic));
+    }
+
     void vectorPathsGiveTheScalarBits_data()
     {
         QTest::addColumn<TracePath>("path");
