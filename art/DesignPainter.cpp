@@ -313,14 +313,17 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, bool wid
 {
     QPainter& painter = *target.painter;
     const QRectF reached = reachedBy(target.shown, penWidth);
+    // A device of no size worth trusting (a pixmap, say) shows everything: the far edges of its
+    // unbounded rectangle are not numbers to compare with.
+    const bool showsAll = !std::isfinite(reached.width()) || !std::isfinite(reached.height());
     std::vector<QPointF> buffer;
-    const auto drawIfShown = [&painter, &reached](const QPointF* piece, std::size_t count) {
+    const auto drawIfShown = [&painter, &reached, showsAll](const QPointF* piece, std::size_t count) {
         const auto [left, right] = std::minmax_element(piece, piece + count,
             [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
         const auto [top, bottom] = std::minmax_element(piece, piece + count,
             [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
-        if (right->x() >= reached.left() && left->x() <= reached.right() && bottom->y() >= reached.top()
-            && top->y() <= reached.bottom()) {
+        if (showsAll || (right->x() >= reached.left() && left->x() <= reached.right() && bottom->y() >= reached.top()
+                         && top->y() <= reached.bottom())) {
             clearUpperVectorState();
             painter.drawPolyline(piece, static_cast<int>(count));
         }

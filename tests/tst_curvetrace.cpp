@@ -2,7 +2,11 @@
 #include "art/CurveTrace.h"
 #include "art/CurveTraceOptions.h"
 
+#include <QElapsedTimer>
 #include <QTest>
+
+#include <chrono>
+#include <thread>
 
 #include <atomic>
 #include <cmath>
@@ -474,8 +478,52 @@ private slots:
         QCOMPARE(curve.pointCount(), std::size_t(0));
         for (const PolylineView& path : {curve.penPath(), curve.pen2Path(), curve.pen3Path(), curve.fillPath()})
             QVERIFY(path.empty());
+        QCOMPARE(curveDifference(curve, TracedCurve()), QString());
         QVERIFY(traceCurve(defaultDesign(), curve, on(m_path)));
         QCOMPARE(curveDifference(curve, trace(defaultDesign())), QString());
+    }
+
+    // A cancel that comes while the points are being computed, on one thread or two, leaves the
+    // curve empty however much of it was written: the memory still holds the points of the design
+    // traced into it before, and none of them may pass for the new curve's. A trace that
+    // finished before the cancel came is whole; the next trace holds only its own points.
+    void aCancelPartWayLeavesNoOldPoints()
+    {
+        const CurveParameters before = heavyDesign();
+        const CurveParameters wanted = with(design(500, 3, 2.5f, 60), 100, 3);   // as many points
+        const TracedCurve whole = trace(wanted);
+        QElapsedTimer clock;
+        clock.start();
+        trace(wanted);
+        const qint64 traceNs = std::max<qint64>(clock.nsecsElapsed(), 100'000);
+        int cancelled = 0;
+        for (const double share : {0.6, 0.45, 0.3, 0.2, 0.12, 0.06, 0.03, 0.0}) {
+            TracedCurve curve;
+            QVERIFY(traceCurve(before, curve, on(m_path)));
+            std::atomic<bool> start{false};
+            std::atomic<bool> cancel{false};
+            TraceOptions options = on(m_path);
+            options.cancel = &cancel;
+            // Already running when the trace starts, so that the wait is the share of a trace.
+            std::thread canceller([&start, &cancel, wait = std::chrono::nanoseconds(qint64(traceNs * share))] {
+                while (!start)
+                    std::this_thread::yield();
+                std::this_thread::sleep_for(wait);
+                cancel = true;
+            });
+            start = true;
+            const bool finished = traceCurve(wanted, curve, options);
+            canceller.join();
+            if (finished) {
+                QCOMPARE(curveDifference(curve, whole), QString());
+                continue;
+            }
+            ++cancelled;
+            QCOMPARE(curveDifference(curve, TracedCurve()), QString());   // no point, no path, no runner
+            QVERIFY(traceCurve(defaultDesign(), curve, on(m_path)));
+            QCOMPARE(curveDifference(curve, trace(defaultDesign())), QString());
+        }
+        QVERIFY2(cancelled > 0, "no cancel came while a trace was under way");
     }
 
     void copiesAndMovesKeepTheirOwnPoints()
@@ -518,6 +566,15 @@ private slots:
         QTest::addRow("no runner") << 160.0f << 0.0f << 53.0f << false << 1000 << 0;
         QTest::addRow("pen hole not a number") << 160.0f << 72.0f << std::numeric_limits<float>::quiet_NaN() << false << 1000 << 0;
         QTest::addRow("no revolution allowed") << 160.0f << 72.0f << 53.0f << false << 0 << 0;
+        QTest::addRow("one revolution allowed") << 3.0f << 2.0f << 1.0f << true << 1 << 1;
+        QTest::addRow("six decimal places: k = 4 / 3") << 0.000001f << 0.000003f << 1.0f << false << 1000 << 3;
+        QTest::addRow("a seventh place is too fine") << 1.0f << 0.0000003f << 1.0f << false << 1'000'000 << 0;
+        // Radii far beyond any design drawn, still whole numbers of their last place: 2^53 is the
+        // largest count of units a double holds exactly.
+        QTest::addRow("huge radii: k = 5 / 2") << 0x3p50f << 0x1p51f << 1.0f << false << 1000 << 2;
+        QTest::addRow("an anchor of 2^53 units: k = 7 / 3") << 0x1p53f << 0x3p51f << 1.0f << false << 1000 << 3;
+        QTest::addRow("the largest floats: too large to count") << 3e38f << 1e38f << 1.0f << true << 1000 << 0;
+        QTest::addRow("a huge pen hole changes nothing") << 160.0f << 72.0f << 3e38f << false << 1000 << 9;
     }
 
     void closingRevolutions()
@@ -528,7 +585,10 @@ private slots:
         QFETCH(bool, grease);
         QFETCH(int, maxRevolutions);
         QFETCH(int, revolutions);
-        QCOMPARE(::closingRevolutions(anchor, runner, penHole, grease, maxRevolutions).value_or(0), revolutions);
+        const std::optional<int> closes = ::closingRevolutions(anchor, runner, penHole, grease, maxRevolutions);
+        QCOMPARE(closes.has_value(), revolutions != 0);   // never a count of none
+        if (closes)
+            QCOMPARE(*closes, revolutions);
     }
 };
 
@@ -538,6 +598,13 @@ class TestTracePaths : public QObject
     Q_OBJECT
 
 private slots:
+    // Whatever the processor, the scalar path and the automatic choice are there to be asked for.
+    void scalarAndAutomaticPathsAreAlwaysThere()
+    {
+        QVERIFY(isTracePathAvailable(TracePath::Scalar));
+        QVERIFY(isTracePathAvailable(TracePath::Automatic));
+    }
+
     void vectorPathsGiveTheScalarBits_data()
     {
         QTest::addColumn<TracePath>("path");

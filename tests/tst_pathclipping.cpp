@@ -139,6 +139,36 @@ private slots:
         }
     }
 
+    // An outline zigzagging far beyond one side, within the reach of that side, comes down to
+    // a run up and down the side and is kept as its two ends; the winding inside is unchanged.
+    void farZigzagBeyondASideIsKeptAsTwoEnds_data()
+    {
+        QTest::addColumn<QPointF>("away");    // from the rectangle's centre to the zigzag
+        QTest::addColumn<QPointF>("along");   // the direction of the side
+        QTest::addRow("above") << QPointF(0, -1e6) << QPointF(1, 0);
+        QTest::addRow("below") << QPointF(0, 1e6) << QPointF(1, 0);
+        QTest::addRow("left") << QPointF(-1e6, 0) << QPointF(0, 1);
+        QTest::addRow("right") << QPointF(1e6, 0) << QPointF(0, 1);
+    }
+
+    void farZigzagBeyondASideIsKeptAsTwoEnds()
+    {
+        QFETCH(QPointF, away);
+        QFETCH(QPointF, along);
+        // Back and forth along the side, a little further out each time, then round the
+        // rectangle through its centre.
+        QPolygonF outline{kClip.center()};
+        constexpr int kTeeth = 40;
+        for (int i = 0; i < kTeeth; ++i) {
+            const double across = (i % 2 == 0 ? -0.4 : 0.35) * std::min(kClip.width(), kClip.height());
+            outline << kClip.center() + away * (1 + i * 1e-3) + along * across;
+        }
+        const QPolygonF clipped = clippedOutline(outline, kClip);
+        QVERIFY2(clipped.size() <= 6, qPrintable(QString::number(clipped.size())));
+        for (const QPointF& p : {kClip.center() + QPointF(0.37, 0.61), QPointF(3.3, 4.7), QPointF(96.1, 75.3)})
+            QCOMPARE(windingNumber(clipped, p), windingNumber(outline, p));
+    }
+
     void farOutlineRunsAlongTheSides()
     {
         // A thousand turns of a circle of radius 1e30 about the rectangle: each turn comes down

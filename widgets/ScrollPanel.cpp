@@ -16,6 +16,8 @@ ScrollPanel::ScrollPanel(QWidget* parent)
 {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
+    // The controls in it take the focus; the column itself has nothing to type into.
+    setFocusPolicy(Qt::NoFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
 }
