@@ -150,6 +150,7 @@ struct JsonStep {
 QList<JsonStep> stepsTo(QByteArrayView bytes, qsizetype end)
 {
     QList<JsonStep> steps;
+    end = std::min(end, bytes.size());
     for (qsizetype at = 0; at < end; ++at) {
         switch (bytes[at]) {
         case '"': {
@@ -552,7 +553,7 @@ QString DesignReader::illegalNumber(const QByteArray& bytes, qsizetype offset)
     if (steps.size() == 1 && !steps[0].inArray) {
         name = nameOfNumber(keyOf(steps[0]), Level::Top);
     } else if (steps.size() == 3 && !steps[0].inArray && keyOf(steps[0]) == kCurvesKey && steps[1].inArray
-               && !steps[2].inArray && steps[1].index < Design::kMaximumCurves) {
+               && !steps[2].inArray) {
         name = nameOfNumber(keyOf(steps[2]), Level::Curve);
         curveNumber = int(steps[1].index) + 1;
     }
