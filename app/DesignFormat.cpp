@@ -275,6 +275,14 @@ QJsonObject ValueReader::unknownKeys() const
     QJsonObject rest = m_object;
     for (const QLatin1String key : m_knownKeys)
         rest.remove(key);
+    if (rest.isEmpty())
+        return rest;
+    // Kept as a save gives them back, so that a design is the same as the one its file reads
+    // as: Qt's JSON drops a byte order mark that begins a key once it writes the key, which may
+    // make two keys one, or a key this version knows.
+    rest = QJsonDocument::fromJson(QJsonDocument(rest).toJson(QJsonDocument::Compact)).object();
+    for (const QLatin1String key : m_knownKeys)
+        rest.remove(key);
     return rest;
 }
 

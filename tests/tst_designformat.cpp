@@ -269,6 +269,38 @@ private slots:
         QCOMPARE(curves[1]["turn"].toDouble(), 22.5);
     }
 
+    // What a file reads as is what it saves as: the design read from the saved file is the same,
+    // and saved again it is the same file, whatever keys the first held.
+    void keptKeysComeBackAsRead_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QJsonObject>("kept");   // in the first curve
+        const QByteArray mark = "\xef\xbb\xbf";
+        QTest::addRow("a key that begins with a byte order mark")
+            << compositionFile("{\"" + mark + "hatch\": 3, \"fill\": true}") << QJsonObject{{"hatch", 3}};
+        QTest::addRow("the same key with and without a mark")
+            << compositionFile("{\"" + mark + "hatch\": 3, \"hatch\": 3}") << QJsonObject{{"hatch", 3}};
+        QTest::addRow("a known key behind a mark")
+            << compositionFile("{\"" + mark + "turn\": 3, \"fill\": true}") << QJsonObject();
+        QTest::addRow("a mark in a key of a kept object")
+            << compositionFile("{\"hatch\": {\"" + mark + "angle\": 45, \"gap\": 2}}")
+            << QJsonObject{{"hatch", QJsonObject{{"angle", 45}, {"gap", 2}}}};
+    }
+
+    void keptKeysComeBackAsRead()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QJsonObject, kept);
+        const DesignReadResult read = readDesign(contents);
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(read.design->curves[0].otherKeys, kept);
+        QCOMPARE(read.design->curves[0].turn, 0.0);
+        const QByteArray saved = designToJson(*read.design);
+        const DesignReadResult reread = readDesign(saved);
+        QCOMPARE(reread.design, read.design);
+        QCOMPARE(designToJson(*reread.design), saved);
+    }
+
     // A key this version does not know never stands in for one it does: the design's own
     // values are written over it.
     void keptKeysNeverReplaceKnownOnes()
