@@ -5,12 +5,11 @@
 // tells every key). Colours are "#aarrggbb"; the four numbers are the text of their fields.
 // Files of every older version open as they drew, and a file of a newer minor version opens as
 // far as this version knows it: keys it does not know are kept, at the top and in each curve,
-// and written back as they came. An exported
-// PNG carries the same JSON in a text chunk and an exported SVG in its metadata
-// (ExportedDesignText.h), so that each opens as its design again. Reading never trusts the
-// bytes: whatever they hold gives a design or a short message that names the fault in a user's
-// words, fit to be shown under "“name” could not be opened", with the particulars (where the
-// JSON breaks, which chunk) kept apart for a report.
+// and written back as they came. An exported PNG carries the same JSON in a text chunk and an
+// exported SVG in its metadata (ExportedDesignText.h), so that each opens as its design again.
+// Reading never trusts the bytes: whatever they hold gives a design or a short message that
+// names the fault in a user's words, fit to be shown under "“name” could not be opened", with
+// the particulars (where the JSON breaks, which chunk) kept apart for a report.
 
 #include "app/Design.h"
 #include "output/DesignText.h"
