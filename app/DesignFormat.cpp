@@ -4,9 +4,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,12 +21,18 @@ namespace {
 constexpr QLatin1String kFormatKey("format");
 constexpr QLatin1String kFormatName("rotagraph-design");
 constexpr QLatin1String kVersionKey("version");
+constexpr QLatin1String kMinorVersionKey("minorVersion");
+constexpr QLatin1String kCurvesKey("curves");
+constexpr QLatin1String kNameKey("name");
+constexpr QLatin1String kTurnKey("turn");
 constexpr QLatin1String kRunnerSideKey("runnerSide");
 constexpr QLatin1String kOutside("outside");
 constexpr QLatin1String kInside("inside");
 constexpr QLatin1String kColorsInUseKey("colorsInUse");
 constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 constexpr char kUtf8ByteOrderMark[] = "\xef\xbb\xbf";
+// The first version held one curve, its values flat beside the window's.
+constexpr int kFlatVersion = 1;
 
 // One value of a design, by its key in the file and its name in a message.
 template <typename Owner, typename Value>
@@ -45,6 +51,7 @@ struct SliderField {
 };
 
 // The writer and the reader both go by these tables, so that neither can leave a value out.
+// A curve's values of the first version, which stood at the top of its file:
 constexpr Field<CurveDesign, QString> kTypedNumbers[] = {
     {QLatin1String("anchorRadius"), QT_TRANSLATE_NOOP("DesignReader", "anchor radius"), &CurveDesign::anchorRadius},
     {QLatin1String("runnerRadius"), QT_TRANSLATE_NOOP("DesignReader", "runner radius"), &CurveDesign::runnerRadius},
@@ -60,10 +67,6 @@ constexpr Field<CurveDesign, QColor> kColors[] = {
 };
 
 // Named as their checkboxes are labelled.
-constexpr Field<Design, bool> kDesignSwitches[] = {
-    {QLatin1String("showWheels"), QT_TRANSLATE_NOOP("DesignReader", "Show the wheels"), &Design::showWheels},
-};
-
 constexpr Field<CurveDesign, bool> kSwitches[] = {
     {QLatin1String("closeCurve"), QT_TRANSLATE_NOOP("DesignReader", "Close the curve"), &CurveDesign::closeCurve},
     {QLatin1String("fill"), QT_TRANSLATE_NOOP("DesignReader", "Fill"), &CurveDesign::fillShape},
@@ -78,17 +81,32 @@ constexpr SliderField<CurveDesign> kSliders[] = {
     {QLatin1String("penWidth"), QT_TRANSLATE_NOOP("DesignReader", "pen width"), &CurveDesign::penWidth, kPenWidthRange},
 };
 
+// A curve's values since the list of curves (beside its name and turn):
+constexpr Field<CurveDesign, bool> kCurveSwitches[] = {
+    {QLatin1String("visible"), QT_TRANSLATE_NOOP("DesignReader", "Visible"), &CurveDesign::visible},
+};
+
+// The window's values, at the top of a file in every version:
+constexpr Field<Design, bool> kDesignSwitches[] = {
+    {QLatin1String("showWheels"), QT_TRANSLATE_NOOP("DesignReader", "Show the wheels"), &Design::showWheels},
+};
+
 constexpr SliderField<Design> kDesignSliders[] = {
     {QLatin1String("drawSpeed"), QT_TRANSLATE_NOOP("DesignReader", "slow-drawing speed"), &Design::drawSpeed,
      kDrawSpeedRange},
 };
 
 const char* const kColorsInUseName = QT_TRANSLATE_NOOP("DesignReader", "number of colours in use");
+const char* const kTurnName = QT_TRANSLATE_NOOP("DesignReader", "turn");
 const char* const kVersionName = QT_TRANSLATE_NOOP("DesignReader", "format version");
+const char* const kMinorVersionName = QT_TRANSLATE_NOOP("DesignReader", "minor format version");
+
+// Where a key stands: at the top of a file, or in one of its curves.
+enum class Level { Top, Curve };
 
 // The name of a value that the file gives as a number, for a message about it; null for any
-// other key.
-const char* nameOfNumber(QStringView key)
+// other key. At the top, a curve's values count too: a file of the first version held them there.
+const char* nameOfNumber(QStringView key, Level level)
 {
     for (const auto& field : kTypedNumbers)
         if (key == field.key)
@@ -96,16 +114,301 @@ const char* nameOfNumber(QStringView key)
     for (const auto& field : kSliders)
         if (key == field.key)
             return field.name;
+    if (key == kColorsInUseKey)
+        return kColorsInUseName;
+    if (level == Level::Curve)
+        return key == kTurnKey ? kTurnName : nullptr;
     for (const auto& field : kDesignSliders)
         if (key == field.key)
             return field.name;
-    if (key == kColorsInUseKey)
-        return kColorsInUseName;
-    return key == kVersionKey ? kVersionName : nullptr;
+    if (key == kVersionKey)
+        return kVersionName;
+    return key == kMinorVersionKey ? kMinorVersionName : nullptr;
+}
+
+// A fault of the curve at `number` (from 1), or of the design as a whole for 0: "The pen width
+// is not a number." goes on after the curve's place as "Curve 3: the pen width…".
+QString faultOfCurve(int number, const QString& fault)
+{
+    if (number == 0 || fault.isEmpty())
+        return fault;
+    QString rest = fault;
+    rest[0] = rest[0].toLower();
+    return QCoreApplication::translate("DesignReader", "Curve %1: %2").arg(QString::number(number), rest);
+}
+
+// One step on the way into JSON to a value: the key in an object, or the place in an array.
+struct JsonStep {
+    bool inArray = false;
+    qsizetype index = 0;   // in an array
+    bool hasKey = false;   // in an object, once its key is read
+    QByteArrayView key;    // as written, escapes and all
+};
+
+// The steps to the value at `end` of `bytes`, outermost first. The parser read the JSON up to
+// there, so it is well formed that far, and its brackets, strings and commas alone tell.
+QList<JsonStep> stepsTo(QByteArrayView bytes, qsizetype end)
+{
+    QList<JsonStep> steps;
+    end = std::min(end, bytes.size());
+    for (qsizetype at = 0; at < end; ++at) {
+        switch (bytes[at]) {
+        case '"': {
+            const qsizetype start = at + 1;
+            for (++at; at < end && bytes[at] != '"'; ++at)
+                if (bytes[at] == '\\')
+                    ++at;
+            if (!steps.isEmpty() && !steps.last().inArray && !steps.last().hasKey) {
+                steps.last().hasKey = true;
+                steps.last().key = bytes.sliced(start, std::min(at, end) - start);
+            }
+            break;
+        }
+        case '{':
+            steps.append(JsonStep{});
+            break;
+        case '[': {
+            JsonStep array;
+            array.inArray = true;
+            steps.append(array);
+            break;
+        }
+        case '}':
+        case ']':
+            if (!steps.isEmpty())
+                steps.removeLast();
+            break;
+        case ',':
+            if (!steps.isEmpty()) {
+                ++steps.last().index;
+                steps.last().hasKey = false;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return steps;
+}
+
+// A key as the JSON reader reads it: escapes may spell any of its characters.
+QString keyOf(const JsonStep& step)
+{
+    if (!step.hasKey)
+        return {};
+    const QByteArray string = "[\"" + step.key.toByteArray() + "\"]";
+    return QJsonDocument::fromJson(string).array().at(0).toString();
+}
+
+// Reads the values of one JSON object, the design's or one of its curves. Every value is
+// checked, and the first fault is kept, told with the curve's place. The keys it looks for are
+// noted, so that the rest can be kept as they came.
+class ValueReader
+{
+    Q_DECLARE_TR_FUNCTIONS(DesignReader)
+
+public:
+    explicit ValueReader(const QJsonObject& object, int curveNumber = 0)
+        : m_object(object), m_curveNumber(curveNumber)
+    {
+    }
+
+    const QString& error() const { return m_error; }
+    bool failed() const { return !m_error.isEmpty(); }
+    // Whether any of the design's values was there (the format's own keys are none of them).
+    bool holdsAnyValue() const { return m_holdsAnyValue; }
+    void fail(const QString& fault);
+    // A key that this version knows, whatever it holds.
+    QJsonValue lookUp(QLatin1String key);
+    QJsonObject unknownKeys() const;
+
+    template <typename Table, typename Owner>
+    void readAll(const Table& table, Owner& owner)
+    {
+        for (const auto& field : table)
+            read(field, owner);
+    }
+    void readColorsInUse(CurveDesign& curve);
+    void readRunnerSide(CurveDesign& curve);
+    void readName(CurveDesign& curve);
+    void readTurn(CurveDesign& curve);
+
+private:
+    QJsonValue valueOf(QLatin1String key);
+    template <typename Owner>
+    void read(const Field<Owner, QString>& typedNumber, Owner& owner);
+    template <typename Owner>
+    void read(const Field<Owner, QColor>& color, Owner& owner);
+    template <typename Owner>
+    void read(const Field<Owner, bool>& setting, Owner& owner);
+    template <typename Owner>
+    void read(const SliderField<Owner>& slider, Owner& owner);
+
+    QJsonObject m_object;
+    int m_curveNumber;
+    QString m_error;
+    bool m_holdsAnyValue = false;
+    QList<QLatin1String> m_knownKeys;
+};
+
+void ValueReader::fail(const QString& fault)
+{
+    if (m_error.isEmpty())
+        m_error = faultOfCurve(m_curveNumber, fault);
+}
+
+QJsonValue ValueReader::lookUp(QLatin1String key)
+{
+    m_knownKeys.append(key);
+    return m_object.value(key);
+}
+
+QJsonValue ValueReader::valueOf(QLatin1String key)
+{
+    const QJsonValue value = lookUp(key);
+    m_holdsAnyValue = m_holdsAnyValue || !value.isUndefined();
+    return value;
+}
+
+QJsonObject ValueReader::unknownKeys() const
+{
+    QJsonObject rest = m_object;
+    for (const QLatin1String key : m_knownKeys)
+        rest.remove(key);
+    if (rest.isEmpty())
+        return rest;
+    // Kept as a save gives them back, so that a design is the same as the one its file reads
+    // as: Qt's JSON drops a byte order mark that begins a key once it writes the key, which may
+    // make two keys one, or a key this version knows.
+    rest = QJsonDocument::fromJson(QJsonDocument(rest).toJson(QJsonDocument::Compact)).object();
+    for (const QLatin1String key : m_knownKeys)
+        rest.remove(key);
+    return rest;
+}
+
+template <typename Owner>
+void ValueReader::read(const Field<Owner, QString>& typedNumber, Owner& owner)
+{
+    const QJsonValue value = valueOf(typedNumber.key);
+    if (value.isUndefined())
+        return;
+    if (!value.isString() && !value.isDouble())
+        return fail(tr("The %1 is neither text nor a number.").arg(tr(typedNumber.name)));
+    // A number written by hand becomes the text a person would type for it.
+    QString text = value.isString() ? value.toString()
+                                    : QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    if (text.size() > kMaximumTypedLength)
+        return fail(tr("The %1 is longer than its field can hold.").arg(tr(typedNumber.name)));
+    owner.*typedNumber.member = std::move(text);
+}
+
+template <typename Owner>
+void ValueReader::read(const Field<Owner, QColor>& color, Owner& owner)
+{
+    const QJsonValue value = valueOf(color.key);
+    if (value.isUndefined())
+        return;
+    const QColor read = QColor::fromString(value.toString());   // not a string: no colour
+    if (!read.isValid())
+        return fail(tr("The %1 is not a colour.").arg(tr(color.name)));
+    owner.*color.member = read;
+}
+
+template <typename Owner>
+void ValueReader::read(const Field<Owner, bool>& setting, Owner& owner)
+{
+    const QJsonValue value = valueOf(setting.key);
+    if (value.isUndefined())
+        return;
+    if (!value.isBool())
+        return fail(tr("The setting “%1” is neither on nor off.").arg(tr(setting.name)));
+    owner.*setting.member = value.toBool();
+}
+
+template <typename Owner>
+void ValueReader::read(const SliderField<Owner>& slider, Owner& owner)
+{
+    const QJsonValue value = valueOf(slider.key);
+    if (value.isUndefined())
+        return;
+    if (!value.isDouble() || !std::isfinite(value.toDouble()))
+        return fail(tr("The %1 is not a number.").arg(tr(slider.name)));
+    owner.*slider.member = slider.range.held(value.toDouble());
+}
+
+void ValueReader::readColorsInUse(CurveDesign& curve)
+{
+    const QJsonValue value = valueOf(kColorsInUseKey);
+    if (value.isUndefined())
+        return;
+    const double count = value.toDouble(std::nan(""));
+    if (std::floor(count) != count)   // not a number at all, or a fraction
+        return fail(tr("The %1 is not a whole number.").arg(tr(kColorsInUseName)));
+    curve.colorsInUse = static_cast<int>(std::clamp<double>(count, kMinimumColorsInUse, kMaximumColorsInUse));
+}
+
+void ValueReader::readRunnerSide(CurveDesign& curve)
+{
+    const QJsonValue value = valueOf(kRunnerSideKey);
+    if (value.isUndefined())
+        return;
+    if (value == QJsonValue(kOutside))
+        curve.runnerSide = RunnerSide::Outside;
+    else if (value == QJsonValue(kInside))
+        curve.runnerSide = RunnerSide::Inside;
+    else
+        fail(tr("The runner side is neither “%1” nor “%2”.").arg(kInside, kOutside));
+}
+
+void ValueReader::readName(CurveDesign& curve)
+{
+    const QJsonValue value = valueOf(kNameKey);
+    if (value.isUndefined())
+        return;
+    if (!value.isString())
+        return fail(tr("The name is not text."));
+    QString name = value.toString();
+    // Characters as a person counts them: a pair of surrogates is one.
+    if (QStringView(name).toUcs4().size() > kMaximumCurveNameLength)
+        return fail(tr("The name is longer than %1 characters.").arg(kMaximumCurveNameLength));
+    curve.name = std::move(name);
+}
+
+void ValueReader::readTurn(CurveDesign& curve)
+{
+    const QJsonValue value = valueOf(kTurnKey);
+    if (value.isUndefined())
+        return;
+    if (!value.isDouble() || !std::isfinite(value.toDouble()))
+        return fail(tr("The %1 is not a number.").arg(tr(kTurnName)));
+    curve.turn = value.toDouble();
+}
+
+// The values a curve has had since the first version.
+void readCurveValues(ValueReader& reader, CurveDesign& curve)
+{
+    reader.readAll(kTypedNumbers, curve);
+    reader.readRunnerSide(curve);
+    reader.readAll(kColors, curve);
+    reader.readColorsInUse(curve);
+    reader.readAll(kSliders, curve);
+    reader.readAll(kSwitches, curve);
+}
+
+void readWindowValues(ValueReader& reader, Design& design)
+{
+    reader.readAll(kDesignSliders, design);
+    reader.readAll(kDesignSwitches, design);
 }
 
 // Where the bytes of a design came from, for what a message calls them.
 enum class Origin { DesignFile, Export };
+
+// A file's version: its major version tells how it is read, its minor one what it may add.
+struct FormatVersion {
+    double major = 0;
+    double minor = 0;
+};
 
 // Reads designs from bytes, from a JSON object, from a file. Every value is checked; the first
 // fault is the one told.
@@ -119,8 +422,6 @@ public:
     static DesignReadResult fromFile(const QString& path);
 
 private:
-    explicit DesignReader(const QJsonObject& object) : m_object(object) {}
-
     static DesignReadResult failure(const QString& error, const QString& details = {})
     {
         return {std::nullopt, error, details};
@@ -129,28 +430,14 @@ private:
     static QString tooLarge(Origin origin);
     static DesignReadResult notADesign(Origin origin, const QString& why, const QString& details = {});
     static DesignReadResult syntaxFault(const QByteArray& bytes, const QJsonParseError& error, Origin origin);
+    static QString illegalNumber(const QByteArray& bytes, qsizetype offset);
     static QString pathFault(int error, const QByteArray& path);
     static QString openFault(int error);
 
-    DesignReadResult fromObject(Origin origin);
-    QJsonValue valueOf(QLatin1String key);
-    void fail(const QString& error);
-    void readVersion();
-    template <typename Owner>
-    void readTypedNumber(const Field<Owner, QString>& field, Owner& owner);
-    template <typename Owner>
-    void readColor(const Field<Owner, QColor>& field, Owner& owner);
-    template <typename Owner>
-    void readSwitch(const Field<Owner, bool>& field, Owner& owner);
-    template <typename Owner>
-    void readSlider(const SliderField<Owner>& field, Owner& owner);
-    void readColorsInUse(CurveDesign& curve);
-    void readRunnerSide(CurveDesign& curve);
-
-    QJsonObject m_object;
-    Design m_design;
-    QString m_error;
-    bool m_holdsAnyValue = false;
+    static DesignReadResult fromObject(const QJsonObject& object, Origin origin);
+    static FormatVersion readVersion(ValueReader& top);
+    static QString readFlatDesign(ValueReader& top, Design& design);
+    static QString readComposition(ValueReader& top, Design& design);
 };
 
 DesignReadResult DesignReader::fromBytes(const QByteArray& bytes, Origin origin)
@@ -165,7 +452,7 @@ DesignReadResult DesignReader::fromBytes(const QByteArray& bytes, Origin origin)
         return syntaxFault(bytes, parseError, origin);
     if (!document.isObject())
         return notADesign(origin, tr("it holds no JSON object"));
-    return DesignReader(document.object()).fromObject(origin);
+    return fromObject(document.object(), origin);
 }
 
 // What the first bytes are tells the kind: a PNG by its signature, XML (an SVG) by its first
@@ -248,15 +535,10 @@ DesignReadResult DesignReader::syntaxFault(const QByteArray& bytes, const QJsonP
 {
     const QString details =
         tr("The JSON reader stopped at byte %1: %2.").arg(QString::number(error.offset), error.errorString());
-    // The parser refuses a number beyond a double's range, NaN and the infinities without
-    // saying whose: the key just before it tells.
-    constexpr int kKeySearchWindow = 256;
     if (error.error == QJsonParseError::IllegalNumber) {
-        static const QRegularExpression keyBefore(QStringLiteral(R"re("(\w+)"\s*:\s*[-+.\w]*\z)re"));
-        const qsizetype from = std::max<qsizetype>(0, error.offset - kKeySearchWindow);
-        const QString before = QString::fromUtf8(bytes.mid(from, error.offset - from));
-        if (const char* name = nameOfNumber(keyBefore.match(before).captured(1)))
-            return failure(tr("The %1 is not a finite number.").arg(tr(name)), details);
+        const QString whose = illegalNumber(bytes, error.offset);
+        if (!whose.isEmpty())
+            return failure(whose, details);
     }
     if (error.offset >= bytes.size())
         return notADesign(origin, tr("its JSON ends too early"), details);
@@ -266,6 +548,24 @@ DesignReadResult DesignReader::syntaxFault(const QByteArray& bytes, const QJsonP
     if (error.offset <= firstCharacter + 1)
         return notADesign(origin, tr("it is not JSON"), details);
     return notADesign(origin, tr("its JSON is damaged"), details);
+}
+
+// The parser refuses a number beyond a double's range, NaN and the infinities without saying
+// whose: the keys that lead to where it stopped tell. Empty when the number is none of the
+// design's values.
+QString DesignReader::illegalNumber(const QByteArray& bytes, qsizetype offset)
+{
+    const QList<JsonStep> steps = stepsTo(bytes, offset);
+    const char* name = nullptr;
+    int curveNumber = 0;
+    if (steps.size() == 1 && !steps[0].inArray) {
+        name = nameOfNumber(keyOf(steps[0]), Level::Top);
+    } else if (steps.size() == 3 && !steps[0].inArray && keyOf(steps[0]) == kCurvesKey && steps[1].inArray
+               && !steps[2].inArray) {
+        name = nameOfNumber(keyOf(steps[2]), Level::Curve);
+        curveNumber = int(steps[1].index) + 1;
+    }
+    return name ? faultOfCurve(curveNumber, tr("The %1 is not a finite number.").arg(tr(name))) : QString();
 }
 
 QString DesignReader::pathFault(int error, const QByteArray& path)
@@ -295,143 +595,118 @@ QString DesignReader::openFault(int error)
     return tr("It could not be read (%1).").arg(qt_error_string(error));
 }
 
-DesignReadResult DesignReader::fromObject(Origin origin)
+DesignReadResult DesignReader::fromObject(const QJsonObject& object, Origin origin)
 {
-    if (m_object.value(kFormatKey) != QJsonValue(kFormatName))
+    ValueReader top(object);
+    if (top.lookUp(kFormatKey) != QJsonValue(kFormatName))
         return notADesign(origin, tr("it is JSON of another kind"));
-    readVersion();
-    if (!m_error.isEmpty())
-        return failure(m_error);
-    CurveDesign& curve = m_design.curves.first();
-    for (const auto& field : kTypedNumbers)
-        readTypedNumber(field, curve);
-    readRunnerSide(curve);
-    for (const auto& field : kColors)
-        readColor(field, curve);
-    readColorsInUse(curve);
-    for (const auto& field : kSliders)
-        readSlider(field, curve);
-    for (const auto& field : kDesignSliders)
-        readSlider(field, m_design);
-    for (const auto& field : kSwitches)
-        readSwitch(field, curve);
-    for (const auto& field : kDesignSwitches)
-        readSwitch(field, m_design);
-    if (!m_error.isEmpty())
-        return failure(m_error);
-    if (!m_holdsAnyValue)
-        return failure(tr("It holds none of a design’s values."));
-    return {m_design, {}, {}};
+    const FormatVersion version = readVersion(top);
+    if (top.failed())
+        return failure(top.error());
+    Design design;
+    const QString error = version.major == kFlatVersion ? readFlatDesign(top, design) : readComposition(top, design);
+    if (!error.isEmpty())
+        return failure(error);
+    DesignReadResult result{design, {}, {}};
+    // Only this version's own major version has had minor ones.
+    const int knownMinor = version.major == kDesignFormatVersion ? kDesignFormatMinorVersion : 0;
+    if (version.minor > knownMinor) {
+        result.newerVersion = true;
+        result.note = tr("It was made by a newer version of Rotagraph (format %1.%2): what this one cannot show "
+                         "is kept as it was.")
+                          .arg(version.major, 0, 'g', QLocale::FloatingPointShortest)
+                          .arg(version.minor, 0, 'g', QLocale::FloatingPointShortest);
+    }
+    return result;
 }
 
-QJsonValue DesignReader::valueOf(QLatin1String key)
+FormatVersion DesignReader::readVersion(ValueReader& top)
 {
-    const QJsonValue value = m_object.value(key);
-    m_holdsAnyValue = m_holdsAnyValue || !value.isUndefined();
-    return value;
+    const auto shortest = [](double number) { return QString::number(number, 'g', QLocale::FloatingPointShortest); };
+    const QJsonValue major = top.lookUp(kVersionKey);
+    if (!major.isDouble()) {
+        top.fail(tr("The format version is not a number."));
+        return {};
+    }
+    const FormatVersion version{major.toDouble(), 0};
+    if (std::floor(version.major) != version.major)
+        top.fail(tr("Its format version, %1, is not a whole number.").arg(shortest(version.major)));
+    else if (version.major > kDesignFormatVersion)
+        top.fail(tr("It was made by a newer version of Rotagraph (format %1) that this one cannot read.")
+                     .arg(shortest(version.major)));
+    else if (version.major < kFlatVersion)
+        top.fail(tr("Its format version, %1, is unknown.").arg(shortest(version.major)));
+    const QJsonValue minor = top.lookUp(kMinorVersionKey);
+    if (minor.isUndefined() || top.failed())
+        return version;
+    if (!minor.isDouble()) {
+        top.fail(tr("The minor format version is not a number."));
+        return version;
+    }
+    const double number = minor.toDouble();
+    if (std::floor(number) != number)
+        top.fail(tr("Its minor format version, %1, is not a whole number.").arg(shortest(number)));
+    else if (number < 0)
+        top.fail(tr("Its minor format version, %1, is unknown.").arg(shortest(number)));
+    return {version.major, number};
 }
 
-void DesignReader::fail(const QString& error)
+// A file of the first version: one curve, its values beside the window's.
+QString DesignReader::readFlatDesign(ValueReader& top, Design& design)
 {
-    if (m_error.isEmpty())
-        m_error = error;
+    if (!top.lookUp(kCurvesKey).isUndefined())
+        return tr("It mixes versions of the format: a file of version 1 holds no list of curves.");
+    readCurveValues(top, design.curves.first());
+    readWindowValues(top, design);
+    if (top.failed())
+        return top.error();
+    if (!top.holdsAnyValue())
+        return tr("It holds none of a design’s values.");
+    design.otherKeys = top.unknownKeys();
+    return {};
 }
 
-void DesignReader::readVersion()
+QString DesignReader::readComposition(ValueReader& top, Design& design)
 {
-    const QJsonValue value = m_object.value(kVersionKey);
-    if (!value.isDouble())
-        return fail(tr("The format version is not a number."));
-    const double version = value.toDouble();
-    if (std::floor(version) != version)
-        return fail(tr("Its format version, %1, is not a whole number.")
-                        .arg(version, 0, 'g', QLocale::FloatingPointShortest));
-    if (version > kDesignFormatVersion)
-        return fail(tr("It was made by a newer version of Rotagraph."));
-    if (version != kDesignFormatVersion)
-        return fail(tr("Its format version, %1, is unknown.").arg(version, 0, 'g', QLocale::FloatingPointShortest));
+    readWindowValues(top, design);
+    if (top.failed())
+        return top.error();
+    const QJsonValue curves = top.lookUp(kCurvesKey);
+    if (!curves.isUndefined() && !curves.isArray())
+        return tr("Its curves are not a list.");
+    const QJsonArray list = curves.toArray();
+    if (list.isEmpty())
+        return tr("It holds no curves.");
+    if (list.size() > Design::kMaximumCurves)
+        return tr("It holds %1 curves; a design holds at most %2.")
+            .arg(QString::number(list.size()), QString::number(Design::kMaximumCurves));
+    design.curves.clear();
+    for (qsizetype at = 0; at < list.size(); ++at) {
+        const int number = int(at) + 1;
+        if (!list[at].isObject())
+            return tr("Curve %1 is not a JSON object.").arg(number);
+        ValueReader reader(list[at].toObject(), number);
+        CurveDesign curve;
+        curve.name = curveName(number);
+        reader.readName(curve);
+        reader.readAll(kCurveSwitches, curve);
+        reader.readTurn(curve);
+        readCurveValues(reader, curve);
+        if (reader.failed())
+            return reader.error();
+        curve.otherKeys = reader.unknownKeys();
+        design.curves.append(std::move(curve));
+    }
+    design.otherKeys = top.unknownKeys();
+    return {};
 }
 
-template <typename Owner>
-void DesignReader::readTypedNumber(const Field<Owner, QString>& field, Owner& owner)
+}
+
+namespace {
+
+void writeCurveValues(QJsonObject& object, const CurveDesign& curve)
 {
-    const QJsonValue value = valueOf(field.key);
-    if (value.isUndefined())
-        return;
-    if (!value.isString() && !value.isDouble())
-        return fail(tr("The %1 is neither text nor a number.").arg(tr(field.name)));
-    // A number written by hand becomes the text a person would type for it.
-    QString text = value.isString() ? value.toString()
-                                    : QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    if (text.size() > kMaximumTypedLength)
-        return fail(tr("The %1 is longer than its field can hold.").arg(tr(field.name)));
-    owner.*field.member = std::move(text);
-}
-
-template <typename Owner>
-void DesignReader::readColor(const Field<Owner, QColor>& field, Owner& owner)
-{
-    const QJsonValue value = valueOf(field.key);
-    if (value.isUndefined())
-        return;
-    const QColor color = QColor::fromString(value.toString());   // not a string: no colour
-    if (!color.isValid())
-        return fail(tr("The %1 is not a colour.").arg(tr(field.name)));
-    owner.*field.member = color;
-}
-
-template <typename Owner>
-void DesignReader::readSwitch(const Field<Owner, bool>& field, Owner& owner)
-{
-    const QJsonValue value = valueOf(field.key);
-    if (value.isUndefined())
-        return;
-    if (!value.isBool())
-        return fail(tr("The setting “%1” is neither on nor off.").arg(tr(field.name)));
-    owner.*field.member = value.toBool();
-}
-
-template <typename Owner>
-void DesignReader::readSlider(const SliderField<Owner>& field, Owner& owner)
-{
-    const QJsonValue value = valueOf(field.key);
-    if (value.isUndefined())
-        return;
-    if (!value.isDouble() || !std::isfinite(value.toDouble()))
-        return fail(tr("The %1 is not a number.").arg(tr(field.name)));
-    owner.*field.member = field.range.held(value.toDouble());
-}
-
-void DesignReader::readColorsInUse(CurveDesign& curve)
-{
-    const QJsonValue value = valueOf(kColorsInUseKey);
-    if (value.isUndefined())
-        return;
-    const double count = value.toDouble(std::nan(""));
-    if (std::floor(count) != count)   // not a number at all, or a fraction
-        return fail(tr("The %1 is not a whole number.").arg(tr(kColorsInUseName)));
-    curve.colorsInUse = static_cast<int>(std::clamp<double>(count, kMinimumColorsInUse, kMaximumColorsInUse));
-}
-
-void DesignReader::readRunnerSide(CurveDesign& curve)
-{
-    const QJsonValue value = valueOf(kRunnerSideKey);
-    if (value.isUndefined())
-        return;
-    if (value == QJsonValue(kOutside))
-        curve.runnerSide = RunnerSide::Outside;
-    else if (value == QJsonValue(kInside))
-        curve.runnerSide = RunnerSide::Inside;
-    else
-        fail(tr("The runner side is neither “%1” nor “%2”.").arg(kInside, kOutside));
-}
-
-}
-
-QByteArray designToJson(const Design& design)
-{
-    QJsonObject object{{kFormatKey, kFormatName}, {kVersionKey, kDesignFormatVersion}};
-    const CurveDesign& curve = design.curves.first();
     for (const auto& field : kTypedNumbers)
         object.insert(field.key, curve.*field.member);
     object.insert(kRunnerSideKey, curve.runnerSide == RunnerSide::Inside ? kInside : kOutside);
@@ -440,13 +715,44 @@ QByteArray designToJson(const Design& design)
     object.insert(kColorsInUseKey, curve.colorsInUse);
     for (const auto& field : kSliders)
         object.insert(field.key, double(curve.*field.member));
-    for (const auto& field : kDesignSliders)
-        object.insert(field.key, double(design.*field.member));
     for (const auto& field : kSwitches)
         object.insert(field.key, curve.*field.member);
+}
+
+QJsonObject curveObject(const CurveDesign& curve)
+{
+    QJsonObject object = curve.otherKeys;
+    object.insert(kNameKey, curve.name);
+    for (const auto& field : kCurveSwitches)
+        object.insert(field.key, curve.*field.member);
+    object.insert(kTurnKey, curve.turn);
+    writeCurveValues(object, curve);
+    return object;
+}
+
+}
+
+QByteArray designToJson(const Design& design)
+{
+    QJsonObject object = design.otherKeys;
+    object.insert(kFormatKey, kFormatName);
+    object.insert(kVersionKey, kDesignFormatVersion);
+    object.insert(kMinorVersionKey, kDesignFormatMinorVersion);
+    for (const auto& field : kDesignSliders)
+        object.insert(field.key, double(design.*field.member));
     for (const auto& field : kDesignSwitches)
         object.insert(field.key, design.*field.member);
-    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+    QJsonArray curves;
+    for (const CurveDesign& curve : design.curves)
+        curves.append(curveObject(curve));
+    object.insert(kCurvesKey, curves);
+    const QJsonDocument document(object);
+    // Indenting kept keys of a newer version could take a file past what opens: then it is
+    // written without.
+    QByteArray text = document.toJson(QJsonDocument::Indented);
+    if (text.size() > kMaximumDesignFileSize)
+        text = document.toJson(QJsonDocument::Compact);
+    return text;
 }
 
 DesignReadResult readDesign(const QByteArray& bytes)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -37,9 +38,59 @@ Design changed(const DesignChange& change)
     return design;
 }
 
+// A file of the first version: one curve, its values beside the window's.
 QByteArray designFile(const QByteArray& fields)
 {
     return R"({"format": "rotagraph-design", "version": 1)" + (fields.isEmpty() ? "" : ", " + fields) + "}";
+}
+
+QByteArray compositionFile(const QByteArray& curves, const QByteArray& fields = {})
+{
+    return R"({"format": "rotagraph-design", "version": 2, "curves": [)" + curves + "]"
+        + (fields.isEmpty() ? "" : ", " + fields) + "}";
+}
+
+// `count` curves that leave every value to its default.
+QByteArray emptyCurves(int count)
+{
+    return QList<QByteArray>(count, "{}").join(", ");
+}
+
+// Three curves, each value of each unlike the default's, and keys of a newer version at the top
+// and in the curves.
+Design composed()
+{
+    Design design;
+    design.showWheels = true;
+    design.drawSpeed = 55;
+    design.otherKeys = {{"background", "#ff202020"}, {"layers", QJsonArray{1, "two", QJsonObject{{"x", 3.5}}}}};
+    CurveDesign first;
+    first.name = "Spiral";
+    first.turn = 12.5;
+    first.anchorRadius = "1 < 2 & 3 > 0";
+    first.runnerRadius = "72.9 мм";
+    first.fillColor = QColor(1, 2, 3, 4);
+    first.otherKeys = {{"phase", 0.25}};
+    CurveDesign second;
+    second.name = "";
+    second.visible = false;
+    second.turn = -90;
+    second.penHoleRadius = "-3.7e1";
+    second.revolutions = "12";
+    second.runnerSide = RunnerSide::Inside;
+    second.penColor = QColor(255, 0, 0, 128);
+    second.pen2Color = QColor(1, 2, 3);
+    second.pen3Color = QColor(0, 153, 51, 0);
+    second.colorsInUse = 3;
+    second.penWidth = 7.5f;
+    second.closeCurve = second.fillShape = second.greaseIt = second.limitRevolutions = true;
+    second.confinePen = false;
+    CurveDesign third;
+    third.name = "Spiral";   // names are labels: the same twice is allowed
+    third.turn = 1e300;
+    third.otherKeys = {{"nested", QJsonObject{{"deep", QJsonArray{true, QJsonValue::Null}}}}};
+    design.curves = {first, second, third};
+    return design;
 }
 
 // A small PNG that carries `text` under the design's key, as an export writes it.
@@ -179,48 +230,295 @@ private slots:
         QCOMPARE(*read.design, design);
     }
 
+    // Every value of every curve, and what a newer version added at the top and in a curve,
+    // comes back from its file; and the file read writes the same file again.
+    void compositionIsKept()
+    {
+        const QByteArray file = designToJson(composed());
+        const DesignReadResult read = readDesign(file);
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(*read.design, composed());
+        QVERIFY(!read.newerVersion);
+        QCOMPARE(designToJson(*read.design), file);
+    }
+
+    // The keys that the format documents, where it documents them, and nothing else.
     void fileIsPlainJson()
     {
         Design design;
         design.curves[0].runnerRadius = "72.9 mm";
         design.curves[0].penColor = QColor(0x10, 0x20, 0x30, 0x80);
+        design.curves.append(CurveDesign());
+        design.curves[1].name = "Ring";
+        design.curves[1].turn = 22.5;
         const QJsonObject file = QJsonDocument::fromJson(designToJson(design)).object();
+        QCOMPARE(file.keys(), QStringList({"curves", "drawSpeed", "format", "minorVersion", "showWheels", "version"}));
         QCOMPARE(file.value("format").toString(), QStringLiteral("rotagraph-design"));
-        QCOMPARE(file.value("version").toInt(), kDesignFormatVersion);
-        QCOMPARE(file.value("runnerRadius").toString(), QStringLiteral("72.9 mm"));
-        QCOMPARE(file.value("penColor").toString(), QStringLiteral("#80102030"));
+        QCOMPARE(file.value("version").toInt(-1), kDesignFormatVersion);
+        QCOMPARE(file.value("minorVersion").toInt(-1), kDesignFormatMinorVersion);
+        const QJsonArray curves = file.value("curves").toArray();
+        QCOMPARE(curves.size(), 2);
+        QCOMPARE(curves[0].toObject().keys(),
+                 QStringList({"anchorRadius", "closeCurve", "colorsInUse", "confinePen", "fill", "fillColor", "grease",
+                              "limitRevolutions", "name", "pen2Color", "pen3Color", "penColor", "penHoleRadius",
+                              "penWidth", "revolutions", "runnerRadius", "runnerSide", "turn", "visible"}));
+        QCOMPARE(curves[0]["runnerRadius"].toString(), QStringLiteral("72.9 mm"));
+        QCOMPARE(curves[0]["penColor"].toString(), QStringLiteral("#80102030"));
+        QCOMPARE(curves[0]["name"].toString(), QStringLiteral("Curve 1"));
+        QCOMPARE(curves[1]["name"].toString(), QStringLiteral("Ring"));
+        QCOMPARE(curves[1]["turn"].toDouble(), 22.5);
+    }
+
+    // What a file reads as is what it saves as: the design read from the saved file is the same,
+    // and saved again it is the same file, whatever keys the first held.
+    void keptKeysComeBackAsRead_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QJsonObject>("kept");   // in the first curve
+        const QByteArray mark = "\xef\xbb\xbf";
+        QTest::addRow("a key that begins with a byte order mark")
+            << compositionFile("{\"" + mark + "hatch\": 3, \"fill\": true}") << QJsonObject{{"hatch", 3}};
+        QTest::addRow("the same key with and without a mark")
+            << compositionFile("{\"" + mark + "hatch\": 3, \"hatch\": 3}") << QJsonObject{{"hatch", 3}};
+        QTest::addRow("a known key behind a mark")
+            << compositionFile("{\"" + mark + "turn\": 3, \"fill\": true}") << QJsonObject();
+        QTest::addRow("a mark in a key of a kept object")
+            << compositionFile("{\"hatch\": {\"" + mark + "angle\": 45, \"gap\": 2}}")
+            << QJsonObject{{"hatch", QJsonObject{{"angle", 45}, {"gap", 2}}}};
+    }
+
+    void keptKeysComeBackAsRead()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QJsonObject, kept);
+        const DesignReadResult read = readDesign(contents);
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(read.design->curves[0].otherKeys, kept);
+        QCOMPARE(read.design->curves[0].turn, 0.0);
+        const QByteArray saved = designToJson(*read.design);
+        const DesignReadResult reread = readDesign(saved);
+        QCOMPARE(reread.design, read.design);
+        QCOMPARE(designToJson(*reread.design), saved);
+    }
+
+    // A key this version does not know never stands in for one it does: the design's own
+    // values are written over it.
+    void keptKeysNeverReplaceKnownOnes()
+    {
+        Design design;
+        design.otherKeys = {{"format", "other"}, {"version", 9}, {"curves", 1}, {"drawSpeed", "fast"}, {"kept", 1}};
+        design.curves[0].otherKeys = {{"name", 5}, {"penWidth", "wide"}, {"turn", "left"}, {"kept", 2}};
+        design.curves[0].penWidth = 3;
+        const DesignReadResult read = readDesign(designToJson(design));
+        QVERIFY2(read.design, qPrintable(read.error));
+        Design expected;
+        expected.otherKeys = {{"kept", 1}};
+        expected.curves[0].otherKeys = {{"kept", 2}};
+        expected.curves[0].penWidth = 3;
+        QCOMPARE(*read.design, expected);
+    }
+
+    // Kept keys may make a file larger than indenting lets open again: it is written without.
+    void muchKeptDataStillOpens()
+    {
+        QJsonArray points;
+        for (int i = 0; i < 100'000; ++i)
+            points.append(QJsonArray{i % 10, 0});
+        Design design;
+        design.curves[0].otherKeys = {{"points", points}};
+        const QByteArray file = designToJson(design);
+        QVERIFY(QJsonDocument(design.curves[0].otherKeys).toJson().size() > kMaximumDesignFileSize);
+        const DesignReadResult read = readDesign(file);
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(*read.design, design);
     }
 
     void readsValuesAsControlsHoldThem_data()
     {
-        QTest::addColumn<QByteArray>("fields");
+        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Design>("expected");
-        QTest::addRow("values left out keep the default") << QByteArray(R"("closeCurve": true)")
+        QTest::addRow("values left out keep the default") << designFile(R"("closeCurve": true)")
                                                           << changed([](Design& d) { d.curves[0].closeCurve = true; });
         QTest::addRow("numbers for typed fields, as shortest text")
-            << QByteArray(R"("anchorRadius": 72.50, "runnerRadius": 1e21, "revolutions": -0.1)")
+            << designFile(R"("anchorRadius": 72.50, "runnerRadius": 1e21, "revolutions": -0.1)")
             << changed([](Design& d) { d.curves[0].anchorRadius = "72.5"; d.curves[0].runnerRadius = "1e+21"; d.curves[0].revolutions = "-0.1"; });
         QTest::addRow("above the controls' ranges")
-            << QByteArray(R"("penWidth": 1e300, "drawSpeed": 250, "colorsInUse": 7)")
+            << designFile(R"("penWidth": 1e300, "drawSpeed": 250, "colorsInUse": 7)")
             << changed([](Design& d) { d.curves[0].penWidth = 20; d.drawSpeed = 100; d.curves[0].colorsInUse = 3; });
         QTest::addRow("below the controls' ranges")
-            << QByteArray(R"("penWidth": -3, "drawSpeed": -1, "colorsInUse": 0)")
+            << designFile(R"("penWidth": -3, "drawSpeed": -1, "colorsInUse": 0)")
             << changed([](Design& d) { d.curves[0].penWidth = 0; d.drawSpeed = 0; d.curves[0].colorsInUse = 1; });
-        QTest::addRow("between the slider's steps") << QByteArray(R"("penWidth": 1.3, "drawSpeed": 10.6)")
+        QTest::addRow("between the slider's steps") << designFile(R"("penWidth": 1.3, "drawSpeed": 10.6)")
                                                     << changed([](Design& d) { d.curves[0].penWidth = 1.5f; d.drawSpeed = 11; });
         // Not a raw string: moc takes the '#' in one for a directive and skips the class.
         QTest::addRow("colours by name and without alpha")
-            << QByteArray("\"penColor\": \"blue\", \"fillColor\": \"#00ff00\"")
+            << designFile("\"penColor\": \"blue\", \"fillColor\": \"#00ff00\"")
             << changed([](Design& d) { d.curves[0].penColor = Qt::blue; d.curves[0].fillColor = Qt::green; });
+        QTest::addRow("a curve's values left out keep the default, its name its place")
+            << compositionFile(R"({"name": "Ring"}, {}, {"fill": true})")
+            << changed([](Design& d) {
+                   d.curves = {CurveDesign(), CurveDesign(), CurveDesign()};
+                   d.curves[0].name = "Ring";
+                   d.curves[1].name = "Curve 2";
+                   d.curves[2].name = "Curve 3";
+                   d.curves[2].fillShape = true;
+               });
+        QTest::addRow("a curve's values as controls hold them, the window's at the top")
+            << compositionFile(R"({}, {"penWidth": 1.3, "colorsInUse": 0, "revolutions": 12, "turn": -720.5})",
+                               R"("drawSpeed": 250, "showWheels": true)")
+            << changed([](Design& d) {
+                   d.curves.append(CurveDesign());
+                   d.curves[1].name = "Curve 2";
+                   d.curves[1].penWidth = 1.5f;
+                   d.curves[1].revolutions = "12";
+                   d.curves[1].turn = -720.5;
+                   d.drawSpeed = 100;
+                   d.showWheels = true;
+               });
+        const QList<char32_t> beyondTheBmp(kMaximumCurveNameLength, U'\U0001F300');
+        const QString longestName = QString::fromUcs4(beyondTheBmp.constData(), beyondTheBmp.size());
+        QTest::addRow("names empty, the same twice, and the longest, of characters beyond the BMP")
+            << compositionFile(R"({"name": ""}, {"name": ")" + longestName.toUtf8() + R"("}, {"name": ""})")
+            << changed([&longestName](Design& d) {
+                   d.curves = {CurveDesign(), CurveDesign(), CurveDesign()};
+                   d.curves[0].name = d.curves[2].name = "";
+                   d.curves[1].name = longestName;
+               });
+        QTest::addRow("the most curves") << compositionFile(emptyCurves(Design::kMaximumCurves)) << changed([](Design& d) {
+            d.curves.clear();
+            for (int n = 1; n <= Design::kMaximumCurves; ++n) {
+                d.curves.append(CurveDesign());
+                d.curves.last().name = curveName(n);
+            }
+        });
     }
 
     void readsValuesAsControlsHoldThem()
     {
-        QFETCH(QByteArray, fields);
+        QFETCH(QByteArray, bytes);
         QFETCH(Design, expected);
-        const DesignReadResult read = readDesign(designFile(fields));
+        const DesignReadResult read = readDesign(bytes);
         QVERIFY2(read.design, qPrintable(read.error));
         QCOMPARE(*read.design, expected);
+    }
+
+    // What the first version wrote, saved, exported or copied, opens as one curve that draws as
+    // it did: named "Curve 1", shown, not turned.
+    void readsFirstVersion_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<Design>("expected");
+        const QByteArray written = R"({
+    "anchorRadius": "100.5",
+    "closeCurve": true,
+    "colorsInUse": 3,
+    "confinePen": false,
+    "drawSpeed": 55,
+    "fill": true,
+    "fillColor": "#80ffff00",
+    "format": "rotagraph-design",
+    "grease": true,
+    "limitRevolutions": true,
+    "pen2Color": "#ff0066cc",
+    "pen3Color": "#00009933",
+    "penColor": "#ffff0000",
+    "penHoleRadius": "-3.7e1",
+    "penWidth": 7.5,
+    "revolutions": "12",
+    "runnerRadius": "72.9 мм",
+    "runnerSide": "inside",
+    "showWheels": true,
+    "version": 1
+}
+)";
+        const Design everything = changed([](Design& d) {
+            CurveDesign& c = d.curves[0];
+            c.anchorRadius = "100.5";
+            c.closeCurve = c.fillShape = c.greaseIt = c.limitRevolutions = true;
+            c.confinePen = false;
+            c.colorsInUse = 3;
+            c.fillColor = QColor(255, 255, 0, 128);
+            c.pen3Color.setAlpha(0);
+            c.penHoleRadius = "-3.7e1";
+            c.penWidth = 7.5f;
+            c.revolutions = "12";
+            c.runnerRadius = "72.9 мм";
+            c.runnerSide = RunnerSide::Inside;
+            d.drawSpeed = 55;
+            d.showWheels = true;
+        });
+        QTest::addRow("a design file") << written << everything;
+        QTest::addRow("an exported image") << pngCarrying(written) << everything;
+        QTest::addRow("an exported drawing") << svgCarrying(written) << everything;
+        // Keys the first version did not know, its later curves' keys among them, are kept
+        // where they stood.
+        QTest::addRow("keys it did not know") << designFile(R"("fill": true, "comment": "mine", "turn": 30, "name": "x")")
+                                              << changed([](Design& d) {
+                                                     d.curves[0].fillShape = true;
+                                                     d.otherKeys = {{"comment", "mine"}, {"turn", 30}, {"name", "x"}};
+                                                 });
+    }
+
+    void readsFirstVersion()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(Design, expected);
+        QBuffer buffer(&contents);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const DesignReadResult read = readDesignFrom(buffer);
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(*read.design, expected);
+        QCOMPARE(read.design->curves.size(), 1);
+        QCOMPARE(read.design->curves[0].name, QStringLiteral("Curve 1"));
+        QVERIFY(read.design->curves[0].visible);
+        QCOMPARE(read.design->curves[0].turn, 0.0);
+        QVERIFY(!read.newerVersion);
+    }
+
+    // A file of a newer minor version opens, says so, and keeps what this version does not know
+    // for the next save; one of this version's own says nothing.
+    void opensNewerMinorVersion_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<Design>("expected");
+        QTest::addColumn<QString>("note");   // empty: none, and not newer
+        const Design filled = changed([](Design& d) { d.curves[0].fillShape = true; });
+        QTest::addRow("this version's, its minor version left out") << compositionFile(R"({"fill": true})") << filled << "";
+        QTest::addRow("this version's own minor version")
+            << compositionFile(R"({"fill": true})", R"("minorVersion": 0)") << filled << "";
+        const QByteArray newer = compositionFile(R"({"fill": true, "hatch": {"angle": 45}}, {"name": "B"})",
+                                                 R"("minorVersion": 1, "paper": "A3")");
+        const Design kept = changed([](Design& d) {
+            d.curves[0].fillShape = true;
+            d.curves[0].otherKeys = {{"hatch", QJsonObject{{"angle", 45}}}};
+            d.curves.append(CurveDesign());
+            d.curves[1].name = "B";
+            d.otherKeys = {{"paper", "A3"}};
+        });
+        const QString note = "It was made by a newer version of Rotagraph (format 2.1): what this one cannot show is "
+                             "kept as it was.";
+        QTest::addRow("a newer minor version") << newer << kept << note;
+        QTest::addRow("a minor version of the first") << designFile(R"("fill": true, "minorVersion": 12)") << filled
+                                                      << "It was made by a newer version of Rotagraph (format 1.12): what "
+                                                         "this one cannot show is kept as it was.";
+    }
+
+    void opensNewerMinorVersion()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(Design, expected);
+        QFETCH(QString, note);
+        QBuffer buffer(&contents);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const DesignReadResult read = readDesignFrom(buffer);
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(*read.design, expected);
+        QCOMPARE(read.note, note);
+        QCOMPARE(read.newerVersion, !note.isEmpty());
+        // Saved by this version, it is this version's, with all that it kept.
+        const DesignReadResult saved = readDesign(designToJson(*read.design));
+        QCOMPARE(saved.design, read.design);
+        QVERIFY(!saved.newerVersion);
     }
 
     void refusesBadInput_data()
@@ -236,13 +534,26 @@ private slots:
                                                << "byte 5";
         QTest::addRow("damaged JSON") << designFile(R"("fill": true,, "grease": true)")
                                       << "It is not a design file: its JSON is damaged." << "byte";
-        QTest::addRow("cut short") << whole.left(120) << "It is not a design file: its JSON ends too early."
-                                   << "byte 120";
+        const qsizetype cut = whole.indexOf("\"drawSpeed\"");
+        QTest::addRow("cut short") << whole.left(cut) << "It is not a design file: its JSON ends too early."
+                                   << QString("byte %1").arg(cut);
         QTest::addRow("an array") << QByteArray("[1]") << "It is not a design file: it holds no JSON object." << "";
         QTest::addRow("JSON of another kind") << QByteArray(R"({"anchorRadius": "160"})")
                                               << "It is not a design file: it is JSON of another kind." << "";
-        QTest::addRow("newer version") << QByteArray(R"({"format": "rotagraph-design", "version": 2})")
-                                       << "It was made by a newer version of Rotagraph." << "";
+        QTest::addRow("newer major version") << QByteArray(R"({"format": "rotagraph-design", "version": 3, "curves": [{}]})")
+                                             << "It was made by a newer version of Rotagraph (format 3) that this one "
+                                                "cannot read." << "";
+        QTest::addRow("newer major version, whatever its minor")
+            << QByteArray(R"({"format": "rotagraph-design", "version": 3, "minorVersion": 0.5})")
+            << "It was made by a newer version of Rotagraph (format 3) that this one cannot read." << "";
+        QTest::addRow("minor version as text") << compositionFile("{}", R"("minorVersion": "1")")
+                                               << "The minor format version is not a number." << "";
+        QTest::addRow("minor version with a fraction") << compositionFile("{}", R"("minorVersion": 1.5)")
+                                                       << "Its minor format version, 1.5, is not a whole number." << "";
+        QTest::addRow("minor version below 0") << compositionFile("{}", R"("minorVersion": -1)")
+                                               << "Its minor format version, -1, is unknown." << "";
+        QTest::addRow("minor version beyond a double") << compositionFile("{}", R"("minorVersion": 1e999)")
+                                                       << "The minor format version is not a finite number." << "byte";
         QTest::addRow("version with a fraction") << QByteArray(R"({"format": "rotagraph-design", "version": 1.5})")
                                                  << "Its format version, 1.5, is not a whole number." << "";
         QTest::addRow("version just below") << QByteArray(R"({"format": "rotagraph-design", "version": 0.999999999})")
@@ -273,6 +584,57 @@ private slots:
                                              << "The runner side is neither “inside” nor “outside”." << "";
         QTest::addRow("larger than a design file") << whole + QByteArray(kMaximumDesignFileSize, ' ')
                                                    << "It is too large for a design file (over 1 MiB)." << "";
+
+        QTest::addRow("first version with a list of curves") << designFile(R"("fill": true, "curves": [{}])")
+            << "It mixes versions of the format: a file of version 1 holds no list of curves." << "";
+        QTest::addRow("no curves") << QByteArray(R"({"format": "rotagraph-design", "version": 2, "drawSpeed": 5})")
+                                   << "It holds no curves." << "";
+        QTest::addRow("an empty list of curves") << compositionFile("") << "It holds no curves." << "";
+        QTest::addRow("curves that are no list") << QByteArray(R"({"format": "rotagraph-design", "version": 2, "curves": {}})")
+                                                 << "Its curves are not a list." << "";
+        QTest::addRow("one curve too many") << compositionFile(emptyCurves(Design::kMaximumCurves + 1))
+                                            << "It holds 65 curves; a design holds at most 64." << "";
+        QTest::addRow("a curve that is no object") << compositionFile(R"({}, {}, "Curve 3")")
+                                                   << "Curve 3 is not a JSON object." << "";
+        QTest::addRow("a window value in a composition") << compositionFile("{}", R"("drawSpeed": "fast")")
+                                                         << "The slow-drawing speed is not a number." << "";
+        QTest::addRow("typed field as a list, in a curve") << compositionFile(R"({}, {}, {"anchorRadius": [160]})")
+                                                           << "Curve 3: the anchor radius is neither text nor a number." << "";
+        QTest::addRow("typed field beyond a line edit, in a curve")
+            << compositionFile("{\"revolutions\": \"" + QByteArray(kMaximumTypedLength + 1, '9') + "\"}")
+            << "Curve 1: the number of revolutions is longer than its field can hold." << "";
+        QTest::addRow("colour, in a curve") << compositionFile(R"({}, {"pen2Color": 255})")
+                                            << "Curve 2: the second colour is not a colour." << "";
+        QTest::addRow("switch, in a curve") << compositionFile(R"({}, {"grease": "yes"})")
+                                            << "Curve 2: the setting “Grease the wheels” is neither on nor off." << "";
+        QTest::addRow("visible as a number") << compositionFile(R"({"visible": 0})")
+                                             << "Curve 1: the setting “Visible” is neither on nor off." << "";
+        QTest::addRow("colours in use, in a curve") << compositionFile(R"({}, {"colorsInUse": "2"})")
+                                                    << "Curve 2: the number of colours in use is not a whole number." << "";
+        QTest::addRow("runner side, in a curve") << compositionFile(R"({}, {"runnerSide": "Inside"})")
+                                                 << "Curve 2: the runner side is neither “inside” nor “outside”." << "";
+        QTest::addRow("pen width, in a curve") << compositionFile(R"({}, {"penWidth": true})")
+                                               << "Curve 2: the pen width is not a number." << "";
+        QTest::addRow("turn as text") << compositionFile(R"({}, {"turn": "90"})") << "Curve 2: the turn is not a number."
+                                      << "";
+        QTest::addRow("turn beyond a double") << compositionFile(R"({}, {"name": "a, b"}, {"fill": true, "turn": 1e400})")
+                                              << "Curve 3: the turn is not a finite number." << "byte";
+        QTest::addRow("turn an infinity, its key spelt with escapes")
+            << compositionFile(R"({"\u0074urn": -Infinity})") << "Curve 1: the turn is not a finite number." << "byte";
+        QTest::addRow("anchor radius beyond a double, in a curve after others with lists")
+            << compositionFile(R"({"k": [[1, 2], {"a": 3}]}, {"anchorRadius": 1e999})")
+            << "Curve 2: the anchor radius is not a finite number." << "byte";
+        QTest::addRow("a number beyond a double in a kept key") << compositionFile(R"({"turns": [1e999]})")
+                                                                << "It is not a design file: its JSON is damaged." << "byte";
+        QTest::addRow("a curve's key beyond a double at the top of a composition")
+            << compositionFile("{}", R"("layers": {"turn": 1e999})")
+            << "It is not a design file: its JSON is damaged." << "byte";
+        QTest::addRow("name as a number") << compositionFile(R"({}, {"name": 2})") << "Curve 2: the name is not text." << "";
+        QTest::addRow("name one character too long")
+            << compositionFile("{\"name\": \"" + QByteArray(kMaximumCurveNameLength + 1, 'n') + "\"}")
+            << "Curve 1: the name is longer than 200 characters." << "";
+        QTest::addRow("the first fault of several") << compositionFile(R"({}, {"fill": 1}, {"grease": 1})", R"("drawSpeed": 1)")
+                                                    << "Curve 2: the setting “Fill” is neither on nor off." << "";
     }
 
     // The message names the fault in a user's words; where the JSON breaks goes to the details.
@@ -291,7 +653,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("error");   // empty: opens as `designed` below
-        const QByteArray json = designToJson(designed());
+        const QByteArray json = designToJson(composed());
         const QByteArray padding(kMaximumDesignFileSize - json.size(), ' ');
         const QByteArray largest = json + padding;
         QTest::addRow("design file") << json << QString();
@@ -345,7 +707,8 @@ private slots:
             << "Its design text is damaged (its chunk is malformed).";
         QTest::addRow("empty design text") << png({tEXt("")}) << "Its design text is empty.";
         QTest::addRow("image with a newer design") << pngCarrying(R"({"format": "rotagraph-design", "version": 9})")
-                                                   << "It was made by a newer version of Rotagraph.";
+                                                   << "It was made by a newer version of Rotagraph (format 9) that this "
+                                                      "one cannot read.";
         QTest::addRow("image with text that is no design") << png({tEXt("160, 72, 53")})
                                                            << "Its design text is damaged: it is not JSON.";
 
@@ -382,7 +745,7 @@ private slots:
         QCOMPARE(read.error, error);
         QCOMPARE(read.design.has_value(), error.isEmpty());
         if (read.design) {
-            QCOMPARE(*read.design, designed());
+            QCOMPARE(*read.design, composed());
             // Only a design file is one to save over.
             QCOMPARE(read.fromExport, !contents.startsWith('{'));
         }
@@ -393,7 +756,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("details");
-        const QByteArray json = designToJson(designed());
+        const QByteArray json = designToJson(composed());
         QTest::addRow("impossible length") << png({}).left(33) + QByteArray::fromHex("80000000") + "ID\1T"
                                            << "The “49 44 01 54” chunk at byte 33 claims 2147483648 bytes; a PNG chunk "
                                               "holds at most 2147483647.";
@@ -443,12 +806,12 @@ private slots:
         QVERIFY(QFile::resize(path, start.size() + kChunkFraming + kLargeChunk));
         QFile file(path);
         QVERIFY(file.open(QIODevice::Append));
-        const QByteArray rest = iTXt(designToJson(designed()), true) + chunk("IEND", {});
+        const QByteArray rest = iTXt(designToJson(composed()), true) + chunk("IEND", {});
         QCOMPARE(file.write(rest), rest.size());
         file.close();
         const DesignReadResult read = loadDesignFile(path);
         QVERIFY2(read.design, qPrintable(read.error));
-        QCOMPARE(*read.design, designed());
+        QCOMPARE(*read.design, composed());
     }
 
     void refusesWhatIsNoDesignFile_data()
@@ -508,7 +871,7 @@ private slots:
     void readsFromAnyDevice_data()
     {
         QTest::addColumn<QByteArray>("contents");
-        const QByteArray json = designToJson(designed());
+        const QByteArray json = designToJson(composed());
         QTest::addRow("design") << json;
         QTest::addRow("image") << pngCarrying(json);
         QTest::addRow("drawing") << svgCarrying(json);
@@ -521,18 +884,9 @@ private slots:
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         const DesignReadResult read = readDesignFrom(buffer);
         QVERIFY2(read.design, qPrintable(read.error));
-        QCOMPARE(*read.design, designed());
+        QCOMPARE(*read.design, composed());
     }
 
-private:
-    static Design designed()
-    {
-        return changed([](Design& d) {
-            d.curves[0].anchorRadius = "1 < 2 & 3 > 0";
-            d.curves[0].runnerRadius = "72.9 мм";
-            d.curves[0].fillColor = QColor(1, 2, 3, 4);
-        });
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDesignFormat)
