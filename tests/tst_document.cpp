@@ -551,8 +551,9 @@ private slots:
                                   << "“zipped.rotagraph” could not be opened.\nIt is not a design file: it is not JSON."
                                   << "byte 1: illegal value";
         QTest::addRow("a newer version")
-            << "newer.rotagraph" << QByteArray(R"({"format": "rotagraph-design", "version": 2})")
-            << "“newer.rotagraph” could not be opened.\nIt was made by a newer version of Rotagraph." << "";
+            << "newer.rotagraph" << QByteArray(R"({"format": "rotagraph-design", "version": 3})")
+            << "“newer.rotagraph” could not be opened.\nIt was made by a newer version of Rotagraph (format 3) that "
+               "this one cannot read." << "";
         QTest::addRow("an image without a design")
             << "plain.png" << pngWithoutDesign()
             << "“plain.png” could not be opened.\nThis image holds no Rotagraph design." << "";
