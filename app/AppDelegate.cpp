@@ -399,7 +399,10 @@ void AppDelegate::showDrawingStatus()
     m_statusLine->showPointCount(m_artView->lastDrawingPointCount(), m_artView->lastDrawingTruncated());
     m_statusLine->showZoom(m_artView->screenScale());
     const std::optional<int> closes = revolutionsToClose();
-    m_statusLine->showClosure(closes, mostRevolutions(revolutionsStepper()));
+    // A design of several curves says whose closure it is: the selected curve's.
+    const CurveListModel& curves = m_curves->model();
+    const QString name = curves.curves().size() > 1 ? curves.curve(m_curves->selectedRow()).name : QString();
+    m_statusLine->showClosure(closes, mostRevolutions(revolutionsStepper()), name);
     m_ui->actionCloseExactly->setEnabled(closes.has_value());
 }
 
@@ -506,7 +509,8 @@ void AppDelegate::connectDocument()
                                [this](const Design& design, const QString& filePath, const QString& stepName) {
                                    enterDesign(design);
                                    m_document->recordSwitch(stepName, filePath);
-                               }};
+                               },
+                               [this](const QString& note) { m_statusLine->showNote(note); }};
     m_files = std::make_unique<DesignFiles>(std::move(window), *m_document, *recentFiles);
     m_window->setMayClose([this] { return m_files->maybeSave(); });
     connect(m_window.get(), &MainWindow::fileDropped, m_files.get(), &DesignFiles::openFile);

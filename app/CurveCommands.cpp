@@ -21,6 +21,21 @@
 namespace {
 
 constexpr double kFullTurn = 360;
+
+// While it lives, the list's current row moves with the model (a row inserted or taken away)
+// without counting as the user's selection.
+class MovingQuietly
+{
+public:
+    explicit MovingQuietly(bool& flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+    ~MovingQuietly() { m_flag = m_was; }
+    MovingQuietly(const MovingQuietly&) = delete;
+    MovingQuietly& operator=(const MovingQuietly&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_was;
+};
 constexpr int kDefaultCopies = 12;
 
 // Asks how many curves a turned copy makes in all and by how much each turns from the one
@@ -139,7 +154,10 @@ void CurveCommands::keepSelected()
 
 void CurveCommands::enterCurves(const QList<CurveDesign>& curves)
 {
-    m_model.setCurves(curves);
+    {
+        const MovingQuietly quiet(m_selecting);
+        m_model.setCurves(curves);
+    }
     // Each goes through the controls, as typed, so that confinement and the limit hold as they
     // would; the first is left selected.
     for (int row = int(m_model.curves().size()) - 1; row >= 0; --row) {
@@ -153,7 +171,10 @@ void CurveCommands::enterCurves(const QList<CurveDesign>& curves)
 
 void CurveCommands::putBack(const QList<CurveDesign>& curves, int selected, const ArtParameters& selectedArt)
 {
-    m_model.setCurves(curves);
+    {
+        const MovingQuietly quiet(m_selecting);
+        m_model.setCurves(curves);
+    }
     const int row = std::clamp(selected, 0, int(m_model.curves().size()) - 1);
     selectQuietly(row);
     m_window.art->setComposition(compositionOf(m_model.curves(), row, selectedArt), row);
@@ -218,12 +239,18 @@ void CurveCommands::enableCommands()
     m_controls.showOrHide->setText(visible ? tr("&Hide Curve") : tr("S&how Curve"));
 }
 
+int CurveCommands::quietly(const std::function<int()>& change)
+{
+    const MovingQuietly quiet(m_selecting);
+    return change();
+}
+
 void CurveCommands::addCurve()
 {
     keepSelected();
     CurveDesign fresh;
     fresh.name = m_model.freshName();
-    const int row = m_model.addCurve(m_selected, fresh);
+    const int row = quietly([&] { return m_model.addCurve(m_selected, fresh); });
     if (row >= 0)
         changed(tr("Add Curve"), row);
 }
@@ -233,7 +260,7 @@ void CurveCommands::duplicate()
     keepSelected();
     CurveDesign copy = m_model.curve(m_selected);
     copy.name = m_model.freshName();
-    const int row = m_model.addCurve(m_selected, copy);
+    const int row = quietly([&] { return m_model.addCurve(m_selected, copy); });
     if (row >= 0)
         changed(tr("Duplicate Curve"), row);
 }
@@ -246,14 +273,14 @@ void CurveCommands::duplicateTurned()
     double step = 0;
     if (most < 2 || !askForTurnedCopies(m_window.widget, most, count, step))
         return;
-    if (m_model.duplicateTurned(m_selected, count, step) >= 0)
+    if (quietly([&] { return m_model.duplicateTurned(m_selected, count, step); }) >= 0)
         changed(tr("Duplicate Turned"), m_selected);
 }
 
 void CurveCommands::removeCurve()
 {
     keepSelected();
-    const int row = m_model.removeCurve(m_selected);
+    const int row = quietly([&] { return m_model.removeCurve(m_selected); });
     if (row < 0)
         return;
     m_selected = -1;   // gone: whatever is selected next is another curve
@@ -263,7 +290,7 @@ void CurveCommands::removeCurve()
 void CurveCommands::move(int by)
 {
     keepSelected();
-    const int row = m_model.moveCurve(m_selected, m_selected + by);
+    const int row = quietly([&] { return m_model.moveCurve(m_selected, m_selected + by); });
     if (row >= 0) {
         m_selected = row;
         changed(by < 0 ? tr("Move Curve Up") : tr("Move Curve Down"), row);

@@ -68,6 +68,8 @@ private:
     void select(int row);
     void selectQuietly(int row);
     void keepSelected();
+    // Runs a change of the model that moves the list's current row, as no selection of the user's.
+    int quietly(const std::function<int()>& change);
     void changed(const QString& stepName, int rowToSelect);
     void enableCommands();
     void addCurve();

@@ -141,6 +141,8 @@ void DesignFiles::read(const QString& path, const QString& stepName)
     m_recentFiles.add(path);
     m_window.showOpened(*read.design, read.fromExport ? QString() : QFileInfo(path).absoluteFilePath(),
                         stepName.isEmpty() ? tr("Open “%1”").arg(fileNameOf(path)) : stepName);
+    if (!read.note.isEmpty() && m_window.showNote)
+        m_window.showNote(read.note);
 }
 
 bool DesignFiles::write(const QString& path, QString* error)

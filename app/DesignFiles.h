@@ -29,6 +29,8 @@ public:
         // as the document's file: none for a design that came in an export, which must not be
         // written over with a design file.
         std::function<void(const Design&, const QString& filePath, const QString& stepName)> showOpened;
+        // A passing word about an opened file, such as that a newer version made it.
+        std::function<void(const QString&)> showNote;
     };
 
     DesignFiles(Window window, DesignDocument& document, RecentFiles& recentFiles, QObject* parent = nullptr);

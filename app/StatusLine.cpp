@@ -56,14 +56,31 @@ void StatusLine::showZoom(double scale)
     m_zoom->setText(tr("Zoom %1 %").arg(QLocale().toString(scale * kPercent, 'f', scale < 0.1 ? 1 : 0)));
 }
 
-void StatusLine::showClosure(std::optional<int> revolutions, int most)
+void StatusLine::showClosure(std::optional<int> revolutions, int most, const QString& curveName)
 {
+    const QLocale locale;
+    if (curveName.isEmpty()) {
+        if (!revolutions)
+            m_closure->setText(tr("Does not close within %1 revolutions").arg(locale.toString(most)));
+        else if (*revolutions == 1)
+            m_closure->setText(tr("Closes after 1 revolution"));
+        else
+            m_closure->setText(tr("Closes after %1 revolutions").arg(locale.toString(*revolutions)));
+        return;
+    }
     if (!revolutions)
-        m_closure->setText(tr("Does not close within %1 revolutions").arg(QLocale().toString(most)));
+        m_closure->setText(tr("%1 does not close within %2 revolutions").arg(curveName, locale.toString(most)));
     else if (*revolutions == 1)
-        m_closure->setText(tr("Closes after 1 revolution"));
+        m_closure->setText(tr("%1 closes after 1 revolution").arg(curveName));
     else
-        m_closure->setText(tr("Closes after %1 revolutions").arg(QLocale().toString(*revolutions)));
+        m_closure->setText(tr("%1 closes after %2 revolutions").arg(curveName, locale.toString(*revolutions)));
+}
+
+void StatusLine::showNote(const QString& note)
+{
+    constexpr int kNoteMilliseconds = 10'000;
+    if (auto* bar = qobject_cast<QStatusBar*>(parent()))
+        bar->showMessage(note, kNoteMilliseconds);
 }
 
 QString StatusLine::drawingText() const

@@ -25,8 +25,11 @@ public:
     // While a slow drawing runs: how far it has come. A negative percentage takes it away.
     void showSlowDrawing(float percent);
     void showZoom(double scale);
-    // After how many revolutions the design closes on itself, or that it does not within `most`.
-    void showClosure(std::optional<int> revolutions, int most);
+    // After how many revolutions the selected curve closes on itself, or that it does not within
+    // `most`, naming the curve when the design has several.
+    void showClosure(std::optional<int> revolutions, int most, const QString& curveName = {});
+    // A passing word about what was just done, such as a file of a newer version opened.
+    void showNote(const QString& note);
 
     QString drawingText() const;
     QString zoomText() const;

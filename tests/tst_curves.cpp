@@ -1,0 +1,259 @@
+#include "app/AppDelegate.h"
+#include "app/CurveListModel.h"
+#include "app/StatusLine.h"
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QListView>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+// A design of several curves through the real window: the Curves list, the Curve menu, the
+// controls that edit the selected curve, undo and redo of every command, and the composition
+// the art view draws.
+
+using WindowChange = std::function<void(AppDelegate&)>;
+Q_DECLARE_METATYPE(WindowChange)
+
+namespace {
+
+QAction* action(const AppDelegate& app, const char* name)
+{
+    auto* found = app.mainWindow()->findChild<QAction*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s in the window", name);
+    return found;
+}
+
+QListView* list(const AppDelegate& app)
+{
+    return app.mainWindow()->findChild<QListView*>(QStringLiteral("curveList"));
+}
+
+CurveListModel* model(const AppDelegate& app)
+{
+    return qobject_cast<CurveListModel*>(list(app)->model());
+}
+
+void select(const AppDelegate& app, int row)
+{
+    list(app)->setCurrentIndex(model(app)->index(row));
+}
+
+// Answers the Duplicate Turned dialog, once it shows, with a count and, when given, a step.
+void answerTurnedCopies(int count, double step = std::nan(""))
+{
+    QTimer::singleShot(0, [count, step] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog && dialog->objectName() == "duplicateTurnedDialog");
+        dialog->findChild<QSpinBox*>("turnedCount")->setValue(count);
+        if (!std::isnan(step))
+            dialog->findChild<QDoubleSpinBox*>("turnedStep")->setValue(step);
+        dialog->accept();
+    });
+}
+
+// What the list holds, which curve is selected, and what the art view draws of each curve, a
+// line each: what every command changes and its undo must put back.
+QStringList curvesShown(const AppDelegate& app)
+{
+    QStringList shown{QStringLiteral("selected %1").arg(list(app)->currentIndex().row())};
+    const Composition drawn = app.artView()->composition();
+    shown << QStringLiteral("drawn curves %1, selected %2").arg(drawn.curves.size()).arg(app.artView()->selectedCurve());
+    for (int row = 0; row < model(app)->rowCount(); ++row) {
+        const QModelIndex index = model(app)->index(row);
+        const ComposedCurve& art = drawn.curves.at(std::size_t(row));
+        shown << QStringLiteral("%1 %2 turn %3 | drawn %4 %5 turn %6, anchor %7, colour %8")
+                     .arg(index.data().toString(), index.data(Qt::CheckStateRole).toInt() ? "shown" : "hidden")
+                     .arg(model(app)->curve(row).turn)
+                     .arg(art.name, art.visible ? "shown" : "hidden")
+                     .arg(art.turn)
+                     .arg(double(art.art.anchorRadius))
+                     .arg(art.art.penColor.name());
+    }
+    shown << QStringLiteral("controls anchor %1").arg(app.anchorRadiusInput()->text());
+    return shown;
+}
+
+}
+
+class TestCurves : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppDelegate> app;
+
+private slots:
+    void init()
+    {
+        useFreshSettings();
+        app = std::make_unique<AppDelegate>();
+        app->applicationDidFinishLaunching();
+        app->mainWindow()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+    }
+
+    void cleanup() { app.reset(); }
+
+    // Every command of the list, each one step: undo puts back the list, the selection and the
+    // drawing as they were, redo as the command left them.
+    void commandsAreStepsToUndo_data()
+    {
+        QTest::addColumn<WindowChange>("change");
+        QTest::addColumn<QStringList>("names");   // of the curves afterwards, in order
+        QTest::addColumn<int>("selected");
+        const auto trigger = [](const char* name) { return WindowChange([name](AppDelegate& a) { action(a, name)->trigger(); }); };
+        QTest::addRow("Add Curve") << trigger("actionAddCurve") << QStringList{"Curve 1", "Curve 2", "Curve 3"} << 2;
+        QTest::addRow("Duplicate Curve") << trigger("actionDuplicateCurve") << QStringList{"Curve 1", "Curve 2", "Curve 3"} << 2;
+        QTest::addRow("Delete Curve") << trigger("actionDeleteCurve") << QStringList{"Curve 1"} << 0;
+        QTest::addRow("Move Curve Up") << trigger("actionMoveCurveUp") << QStringList{"Curve 2", "Curve 1"} << 0;
+        QTest::addRow("Hide Curve") << trigger("actionShowCurve") << QStringList{"Curve 1", "Curve 2"} << 1;
+        QTest::addRow("Duplicate Turned") << WindowChange([](AppDelegate& a) {
+            answerTurnedCopies(3);
+            action(a, "actionDuplicateTurned")->trigger();
+        }) << QStringList{"Curve 1", "Curve 2", "Curve 3", "Curve 4"} << 1;
+        QTest::addRow("a rename in the list") << WindowChange([](AppDelegate& a) {
+            model(a)->setData(model(a)->index(0), "Outer ring", Qt::EditRole);
+        }) << QStringList{"Outer ring", "Curve 2"} << 1;
+        QTest::addRow("a check box in the list") << WindowChange([](AppDelegate& a) {
+            model(a)->setData(model(a)->index(0), Qt::Unchecked, Qt::CheckStateRole);
+        }) << QStringList{"Curve 1", "Curve 2"} << 1;
+        QTest::addRow("a turn typed") << WindowChange([](AppDelegate& a) {
+            typeInto(a.mainWindow()->findChild<NumberField*>("turnInput"), "30");
+        }) << QStringList{"Curve 1", "Curve 2"} << 1;
+    }
+
+    void commandsAreStepsToUndo()
+    {
+        QFETCH(WindowChange, change);
+        QFETCH(QStringList, names);
+        QFETCH(int, selected);
+        // Two curves, the second with an anchor of its own, selected.
+        action(*app, "actionAddCurve")->trigger();
+        typeInto(app->anchorRadiusInput(), "90");
+        const QStringList before = curvesShown(*app);
+
+        change(*app);
+        const QStringList after = curvesShown(*app);
+        QVERIFY(after != before);
+        QStringList afterNames;
+        for (int row = 0; row < model(*app)->rowCount(); ++row)
+            afterNames << model(*app)->curve(row).name;
+        QCOMPARE(afterNames, names);
+        QCOMPARE(list(*app)->currentIndex().row(), selected);
+        QCOMPARE(app->artView()->selectedCurve(), selected);
+
+        action(*app, "actionUndo")->trigger();
+        QCOMPARE(curvesShown(*app), before);
+        action(*app, "actionRedo")->trigger();
+        QCOMPARE(curvesShown(*app), after);
+    }
+
+    // The controls edit the selected curve alone; selecting is no step, but undoing an edit
+    // selects the curve it changed again.
+    void theControlsEditTheSelectedCurve()
+    {
+        action(*app, "actionAddCurve")->trigger();
+        typeInto(app->anchorRadiusInput(), "90");
+        select(*app, 0);
+        QCOMPARE(app->anchorRadiusInput()->text(), QString("160"));
+        QCOMPARE(app->artView()->anchorRadius(), 160.0f);
+        QCOMPARE(model(*app)->curve(1).anchorRadius, QString("90"));
+        QCOMPARE(app->artView()->composition().curves.at(1).art.anchorRadius, 90.0f);
+
+        action(*app, "actionUndo")->trigger();   // the anchor typed in the second curve
+        QCOMPARE(list(*app)->currentIndex().row(), 1);
+        QCOMPARE(app->anchorRadiusInput()->text(), QString("160"));
+        QCOMPARE(model(*app)->curve(0).anchorRadius, QString("160"));
+        action(*app, "actionUndo")->trigger();   // Add Curve
+        QCOMPARE(model(*app)->rowCount(), 1);
+        QVERIFY(!action(*app, "actionUndo")->isEnabled());
+    }
+
+    // Duplicate Turned makes a rosette: the copies turn one step further each, and the step is a
+    // full turn shared out unless the user sets one.
+    void duplicateTurnedMakesARosette_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("step");   // NaN: as the dialog proposes
+        QTest::addColumn<QList<double>>("turns");
+        QTest::addRow("12, as proposed") << 12 << std::nan("")
+                                         << QList<double>{0, 30, 60, 90, 120, 150, 180, 210, 240, 270, 300, 330};
+        QTest::addRow("3 by 7.5 degrees") << 3 << 7.5 << QList<double>{15, 22.5, 30};
+    }
+
+    void duplicateTurnedMakesARosette()
+    {
+        QFETCH(int, count);
+        QFETCH(double, step);
+        QFETCH(QList<double>, turns);
+        if (!std::isnan(step))
+            typeInto(app->mainWindow()->findChild<NumberField*>("turnInput"), "15");
+        answerTurnedCopies(count, step);
+        action(*app, "actionDuplicateTurned")->trigger();
+        const Composition drawn = app->artView()->composition();
+        QCOMPARE(int(drawn.curves.size()), count);
+        for (int row = 0; row < count; ++row) {
+            QCOMPARE(model(*app)->curve(row).turn, turns[row]);
+            QCOMPARE(drawn.curves.at(std::size_t(row)).turn, turns[row]);
+            QCOMPARE(drawn.curves.at(std::size_t(row)).art, drawn.curves.front().art);
+        }
+    }
+
+    // The list keeps to its bounds: never fewer than one curve, never more than 64.
+    void theListKeepsToItsBounds()
+    {
+        QVERIFY(!action(*app, "actionDeleteCurve")->isEnabled());
+        answerTurnedCopies(64);
+        action(*app, "actionDuplicateTurned")->trigger();
+        QCOMPARE(model(*app)->rowCount(), 64);
+        for (const char* full : {"actionAddCurve", "actionDuplicateCurve", "actionDuplicateTurned"})
+            QVERIFY2(!action(*app, full)->isEnabled(), full);
+        QVERIFY(action(*app, "actionDeleteCurve")->isEnabled());
+    }
+
+    // A design of three curves goes to the clipboard and comes back whole.
+    void threeCurvesComeBackFromTheClipboard()
+    {
+        action(*app, "actionAddCurve")->trigger();
+        typeInto(app->anchorRadiusInput(), "90");
+        action(*app, "actionShowCurve")->trigger();
+        action(*app, "actionDuplicateCurve")->trigger();
+        typeInto(app->mainWindow()->findChild<NumberField*>("turnInput"), "45");
+        const QStringList copied = curvesShown(*app);
+        action(*app, "actionCopy")->trigger();
+        {
+            const MessageBoxAnswerer discard({QMessageBox::Discard});
+            action(*app, "actionNewDesign")->trigger();
+        }
+        QCOMPARE(model(*app)->rowCount(), 1);
+        action(*app, "actionPaste")->trigger();
+        // A pasted design starts with its first curve selected.
+        select(*app, 2);
+        QCOMPARE(curvesShown(*app), copied);
+    }
+
+    // The status line names the curve whose closure it tells, once there are several.
+    void closureNamesTheSelectedCurve()
+    {
+        QCOMPARE(app->statusLine()->closureText(), QString("Closes after 9 revolutions"));
+        action(*app, "actionAddCurve")->trigger();
+        typeInto(app->runnerRadiusInput(), "40");
+        QTRY_COMPARE(app->statusLine()->closureText(), QString("Curve 2 closes after 1 revolution"));
+        select(*app, 0);
+        QTRY_COMPARE(app->statusLine()->closureText(), QString("Curve 1 closes after 9 revolutions"));
+    }
+};
+
+QTEST_MAIN(TestCurves)
+#include "tst_curves.moc"
