@@ -51,36 +51,20 @@ void Rotagraph::setComposition(const Composition& composition, int selected)
 
 void Rotagraph::showDrawingUpTo(int curve, float percent)
 {
-    const int last = int(m_composition.curves.size()) - 1;
-    m_drawnUpTo = std::clamp(curve, 0, last);
-    for (int i = 0; i <= m_drawnUpTo; ++i) {
-        ArtParameters& art = i == m_selected ? m_art : m_composition.curves[std::size_t(i)].art;
-        art.percentToDraw = i == m_drawnUpTo ? percent : 100;
-    }
+    m_drawnUpTo = std::clamp(curve, 0, int(m_composition.curves.size()) - 1);
+    m_drawnPercent = percent;
 }
 
 void Rotagraph::showWholeDrawing()
 {
     m_drawnUpTo = -1;
-    m_art.percentToDraw = 100;
-    for (ComposedCurve& curve : m_composition.curves)
-        curve.art.percentToDraw = 100;
+    m_drawnPercent = 100;
 }
 
 FitExtent Rotagraph::fitExtent() const
 {
-    float radius = 0;
-    float pen = 0;
-    for (std::size_t i = 0; i < m_composition.curves.size(); ++i) {
-        const ComposedCurve& curve = m_composition.curves[i];
-        if (!curve.visible)
-            continue;
-        const ArtParameters& art = int(i) == m_selected ? m_art : curve.art;
-        radius = std::max(radius, boundingRadius(art));
-        if (std::isfinite(art.penDrawSize))
-            pen = std::max(pen, art.penDrawSize);
-    }
-    return {radius, pen};
+    const Composition whole = composition();
+    return {boundingRadius(whole), widestPen(whole)};
 }
 
 Composition Rotagraph::drawnComposition(int32_t mode) const
@@ -98,6 +82,8 @@ Composition Rotagraph::drawnComposition(int32_t mode) const
         ComposedCurve& shown = drawn.curves[i];
         shown.art = int(i) == m_selected ? m_art : curve.art;
         shown.art.showAnchor = shown.art.showAnchor && int(i) == m_selected;
+        if (m_drawnUpTo >= 0)
+            shown.art.percentToDraw = int(i) == m_drawnUpTo ? m_drawnPercent : 100;
         shown.art.drawMode = mode;
         shown.turn = curve.turn;
     }
@@ -407,7 +393,11 @@ void Rotagraph::drawRect(const QRectF& rect)
     }
     QTransform transform;
     if (width + height != 0) {
-        transform = fittedTransform(curves, width, height, art.allowScaleUp && art.drawMode == ImageExportMode);
+        // The whole composition is fitted, whatever a slow drawing shows of it, so that it stands
+        // still as it grows.
+        const qreal scale = fitFactor(width, height, extent.radius, extent.penWidth,
+                                      art.allowScaleUp && art.drawMode == ImageExportMode);
+        transform = QTransform(scale, 0, 0, -scale, width / 2.0, height / 2.0);
     } else {
         // On screen, or printing without a page: centred in the view; on screen the zoom
         // scales and places the design, elsewhere it stays at scale 0 (nothing shows).

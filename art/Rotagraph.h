@@ -87,8 +87,9 @@ public:
     void setComposition(const Composition& composition, int selected);
 
     // A slow drawing across the curves: the visible curves before `curve` whole, `curve` to
-    // `percent` (its percentToDraw), those after it not at all, until showWholeDrawing puts
-    // every curve back at 100 % and draws them all. Each only stores, as the setters do.
+    // `percent`, those after it not at all, until showWholeDrawing draws every curve as the
+    // composition has it again. The composition itself is left as it is, and the fit stays
+    // that of all its visible curves. Each only stores, as the setters do.
     void showDrawingUpTo(int curve, float percent);
     void showWholeDrawing();
 
@@ -178,6 +179,7 @@ private:
     Composition m_composition{{ComposedCurve{}}};   // every curve; the selected one's art is m_art
     int m_selected = 0;
     int m_drawnUpTo = -1;   // the curve a slow drawing is at; -1: every curve is drawn
+    float m_drawnPercent = 100;   // how much of that curve it shows
     ViewZoom m_zoom;
     std::optional<QPointF> m_dragFrom;   // where a drag that moves the design last stood
     Qt::MouseButton m_dragButton = Qt::NoButton;
