@@ -164,11 +164,15 @@ struct DrawingScheduler::CurveLayer {
     CurveParameters traced;     // its trace, with the budget it had
     QImage image;
     DrawingOutcome outcome;
+    std::size_t place = 0;      // of the curve in the composition it was drawn for
+    std::uint64_t drawnAt = 0;  // the later drawn, the higher
+
+    const ComposedCurve& curve() const { return request.composition.curves.front(); }
 
     // Whether this shows curve `index` of `wanted`, traced with `parameters`.
     bool shows(const ScreenRequest& wanted, std::size_t index, const CurveParameters& parameters) const
     {
-        const ComposedCurve& mine = request.composition.curves.front();
+        const ComposedCurve& mine = curve();
         const ComposedCurve& theirs = wanted.composition.curves[index];
         return mine.art == theirs.art && std::memcmp(&mine.turn, &theirs.turn, sizeof mine.turn) == 0
             && theirs.visible && sameTrace(traced, parameters)
@@ -348,6 +352,7 @@ std::unique_ptr<ScreenPicture> DrawingScheduler::paint(const ScreenRequest& requ
         auto layer = std::make_shared<CurveLayer>();
         layer->request = curveAlone(request, index);
         layer->traced = traced[index];
+        layer->place = index;
         layer->image = transparentPicture(request);
         if (layer->image.isNull())
             return picture;   // no memory for it: not finished
@@ -364,6 +369,7 @@ std::unique_ptr<ScreenPicture> DrawingScheduler::paint(const ScreenRequest& requ
         {
             // It takes the place of the curve's layer drawn for another request.
             const std::lock_guard<std::mutex> lock(m_lock);
+            layer->drawnAt = ++m_layersDrawn;
             const auto same = std::find_if(m_layers.begin(), m_layers.end(), [&](const auto& kept) {
                 return kept->request.composition == layer->request.composition && sameTrace(kept->traced, layer->traced);
             });
@@ -453,15 +459,39 @@ void DrawingScheduler::keepOnlyWhatIsUsed(const ScreenRequest& request, const st
     const auto usedLayer = [&](const std::shared_ptr<const CurveLayer>& layer) {
         return std::any_of(shown.begin(), shown.end(), [&](std::size_t i) { return layer->shows(request, i, traced[i]); });
     };
+    // A curve hidden now, or shown in part as a slow drawing grows it, may soon show whole
+    // again as it was: the last whole layer drawn in its place is held for it, one a place, so
+    // that showing it again, or a slow drawing coming to its end, lays it without painting.
+    const auto heldLayer = [&](const std::shared_ptr<const CurveLayer>& layer) {
+        if (layer->place >= request.composition.curves.size() || layer->curve().art.percentToDraw < 100)
+            return false;
+        const ComposedCurve& now = request.composition.curves[layer->place];
+        if (now.visible && !(now.art.percentToDraw < 100))
+            return false;
+        const bool latest = std::none_of(m_layers.begin(), m_layers.end(), [&](const auto& other) {
+            return other->place == layer->place && other->drawnAt > layer->drawnAt && !(other->curve().art.percentToDraw < 100);
+        });
+        return latest && placesAlike(layer->request, request, paintedExtent(layer->curve().art, request.scale));
+    };
     const auto usedTrace = [&](const std::shared_ptr<const KeptTrace>& trace) {
         return std::any_of(shown.begin(), shown.end(), [&](std::size_t i) { return sameTrace(trace->parameters, traced[i]); });
     };
-    const auto keepOnly = [](auto& kept, auto& dropped, const auto& used) {
-        const auto end = std::stable_partition(kept.begin(), kept.end(), used);
-        std::move(end, kept.end(), std::back_inserter(dropped));
-        kept.erase(end, kept.end());
+    // Whether each is kept is decided before any is let go of: a held layer is the latest of
+    // its place among all of them.
+    const auto keepOnly = [](auto& kept, auto& dropped, const auto& keeps) {
+        std::vector<bool> keep;
+        for (const auto& item : kept)
+            keep.push_back(keeps(item));
+        std::size_t still = 0;
+        for (std::size_t i = 0; i < keep.size(); ++i) {
+            if (!keep[i])
+                dropped.push_back(std::move(kept[i]));
+            else if (still++ != i)
+                kept[still - 1] = std::move(kept[i]);
+        }
+        kept.resize(still);
     };
-    keepOnly(m_layers, layers, usedLayer);
+    keepOnly(m_layers, layers, [&](const auto& layer) { return usedLayer(layer) || heldLayer(layer); });
     keepOnly(m_traces, traces, usedTrace);
     if (m_laidUnder && (m_laidUnder->image.size() != request.pixels || m_laidUnder->centre != request.centre))
         laid = std::move(m_laidUnder);

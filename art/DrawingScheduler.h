@@ -16,7 +16,8 @@
 // it hands a request over and takes a finished picture back. The workers live as long as the
 // scheduler, so no thread is started or joined per drawing, and what a drawing leaves behind
 // (traces, tens of megabytes at the point budget, and layers) is kept or freed by the worker
-// that drew. Only what the latest picture can use is kept: a layer per curve it shows.
+// that drew. Only what the latest picture can use is kept: a trace and a layer per curve it
+// shows, and the last whole layer of a curve it hides or shows in part, to show it again.
 
 #include "art/ArtParameters.h"
 #include "art/Composition.h"
@@ -133,7 +134,9 @@ private:
     std::shared_ptr<Job> m_waiting;        // the latest job, until a worker takes it
     std::unique_ptr<DrawingBuffers> m_spareBuffers;
     std::unique_ptr<GrowingStrokes> m_growing;
-    std::vector<std::shared_ptr<const CurveLayer>> m_layers;   // at most one for each curve shown
+    // One for each curve shown, and one held for each curve hidden or shown in part.
+    std::vector<std::shared_ptr<const CurveLayer>> m_layers;
+    std::uint64_t m_layersDrawn = 0;
     std::vector<std::shared_ptr<const KeptTrace>> m_traces;
     std::shared_ptr<const LaidLayers> m_laidUnder;   // the layers under the last one painted anew
 

@@ -199,8 +199,8 @@ private slots:
     }
 
     // A change of one curve paints that curve's layer again, and traces it again only when its
-    // points change; every other curve comes from what was kept. On a worker, as a large
-    // picture is drawn.
+    // points change; every other curve comes from what was kept, and a hidden curve's layer is
+    // held for it. On a worker, as a large picture is drawn.
     void aChangeDrawsOnlyTheCurveItChanges_data()
     {
         QTest::addColumn<Edit>("edit");
@@ -247,6 +247,11 @@ private slots:
         QCOMPARE(listOf(next->retracedCurves), retraced);
         const PictureDifference difference = pictureDifference(next->image, drawnByOnePainter(request));
         QVERIFY2(difference.largest <= 1, qPrintable(difference.where));
+        // What the change made stale is let go of: a layer for each place, a trace for each
+        // curve shown.
+        QCOMPARE(scheduler.keptLayerCount(), composition.curves.size());
+        QCOMPARE(scheduler.keptTraceCount(), std::size_t(std::count_if(composition.curves.begin(), composition.curves.end(),
+                                                                        [](const ComposedCurve& c) { return c.visible; })));
     }
 
     // A hidden curve is not drawn, and the fit goes by the visible ones alone: the view shows
@@ -431,21 +436,27 @@ private slots:
     }
 
     // Frame by frame, a slow drawing paints only the curve that grows: those before it come from
-    // their kept layers, and none is traced but the growing one.
+    // their kept layers, and none is traced but the growing one. The layers of the curve it
+    // grows and of those it hides are held: its last frame, and the whole picture after it, are
+    // laid without painting anything, as they were before.
     void slowDrawingFramesDrawOnlyTheGrowingCurve()
     {
         DrawingScheduler scheduler;
         const Composition composition = threeCurves();
-        QVERIFY(scheduler.finish(requestFor(composition)).outcome.finished);
+        const QImage whole = scheduler.finish(requestFor(composition)).image;
         for (float percent : {10.0f, 20.0f, 45.0f, 80.0f, 100.0f}) {
             Composition frame = composition;
             frame.curves[1].art.percentToDraw = percent;
             frame.curves[2].visible = false;
             const ScreenPicture& picture = scheduler.finish(requestFor(frame));
             QVERIFY(picture.outcome.finished);
-            QCOMPARE(listOf(picture.repaintedCurves), QList<int>{1});
-            QVERIFY(!listOf(picture.retracedCurves).contains(0));
+            QCOMPARE(listOf(picture.repaintedCurves), percent < 100 ? QList<int>{1} : QList<int>{});
+            QCOMPARE(listOf(picture.retracedCurves), percent < 100 ? QList<int>{1} : QList<int>{});
         }
+        const ScreenPicture& again = scheduler.finish(requestFor(composition));
+        QCOMPARE(listOf(again.repaintedCurves), QList<int>{});
+        QCOMPARE(listOf(again.retracedCurves), QList<int>{});
+        QCOMPARE(again.image, whole);
     }
 };
 
