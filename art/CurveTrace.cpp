@@ -98,15 +98,19 @@ double nextColorBoundary(double t, double fullAngle, int32_t numberOfColors)
 // The first pass: counts the points and the colour runs without computing a coordinate, and
 // keeps the angles at the midpoint so that a second thread can start there.
 PointPlan planPoints(const Angles& increment, float totalAngle, double fullAngle,
-                     int32_t numberOfColors, bool zeroRunner, const std::atomic<bool>* cancel)
+                     int32_t numberOfColors, bool zeroRunner, std::size_t budget, const std::atomic<bool>* cancel)
 {
     PointPlan plan;
     if (!(totalAngle >= 0))   // negative or NaN: no point at all
         return plan;
+    if (budget == 0) {
+        plan.truncated = true;
+        return plan;
+    }
     ColorRange range = colorRangeAt(0, fullAngle, numberOfColors);
     double recheckColorFrom = nextColorBoundary(0, fullAngle, numberOfColors);
     const double expectedCount = static_cast<double>(totalAngle) / increment.orbit + 1;
-    const auto halfway = static_cast<std::size_t>(std::min(expectedCount, double(kTracePointBudget)) / 2);
+    const auto halfway = static_cast<std::size_t>(std::min(expectedCount, double(budget)) / 2);
     Angles a;
     std::size_t count = 0;
     for (bool ended = false; !ended;) {
@@ -119,7 +123,7 @@ PointPlan planPoints(const Angles& increment, float totalAngle, double fullAngle
             plan.resumeAt = a;
             plan.resumeIndex = halfway;
         }
-        const std::size_t stop = std::min(count + kCancelCheckInterval, count < halfway ? halfway : kTracePointBudget);
+        const std::size_t stop = std::min(count + kCancelCheckInterval, count < halfway ? halfway : budget);
         while (true) {
             if (a.orbit >= recheckColorFrom) {
                 const ColorRange r = colorRangeAt(a.orbit, fullAngle, numberOfColors);
@@ -142,7 +146,7 @@ PointPlan planPoints(const Angles& increment, float totalAngle, double fullAngle
                 ended = true;
                 break;
             }
-            if (count == kTracePointBudget || nextOrbit == a.orbit) {
+            if (count == budget || nextOrbit == a.orbit) {
                 plan.truncated = true;
                 ended = true;
                 break;
@@ -200,6 +204,11 @@ void adviseHugePages(const void* data, std::size_t bytes)
 #endif
 }
 
+std::size_t budgetOf(const CurveParameters& p)
+{
+    return std::min(p.pointBudget, kTracePointBudget);
+}
+
 // Below this many points a second thread costs more than it saves.
 constexpr std::size_t kParallelThreshold = 16'384;
 
@@ -250,7 +259,7 @@ bool CurveTracer::trace(const CurveParameters& p, TracedCurve& curve, const Trac
     const bool zeroRunner = p.runnerRadius == 0;
 
     const PointPlan plan = planPoints(increment, totalAngleOf(p), fullAngle, p.numberOfColors,
-                                      zeroRunner, options.cancel);
+                                      zeroRunner, budgetOf(p), options.cancel);
     if (plan.cancelled) {
         clear(curve);
         return false;
@@ -345,6 +354,9 @@ std::size_t estimatedPointCount(const CurveParameters& p)
     const float total = totalAngleOf(p);
     if (!(total >= 0))
         return 0;
+    const std::size_t budget = budgetOf(p);
+    if (budget == 0)
+        return 0;
     if (p.runnerRadius == 0)
         return 1;
     const float step = orbitStep(p.anchorRadius, p.runnerRadius);
@@ -359,7 +371,7 @@ std::size_t estimatedPointCount(const CurveParameters& p)
     constexpr int kNoBinade = std::numeric_limits<int>::min();
     float settledAdvance = 0;
     int settledBinade = kNoBinade;
-    while (count < kTracePointBudget) {
+    while (count < budget) {
         const float next = x + step;
         if (!(next <= total) || next == x)
             break;
@@ -381,7 +393,7 @@ std::size_t estimatedPointCount(const CurveParameters& p)
         std::size_t jump = gapsToTop > 2 * advanceGaps ? (gapsToTop - 1) / advanceGaps - 1 : 0;
         if (total < top)   // then in this binade: a multiple of the gap
             jump = std::min(jump, static_cast<std::size_t>((total - x) / gap) / advanceGaps);
-        jump = std::min(jump, kTracePointBudget - count);
+        jump = std::min(jump, budget - count);
         x = static_cast<float>(x + static_cast<double>(jump) * advance);   // exact: a float of this binade
         count += jump;
     }

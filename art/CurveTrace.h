@@ -62,10 +62,17 @@ private:
     std::size_t m_size = 0;
 };
 
+// The most points one tracing produces. Beyond it a design would cost seconds per redraw and
+// hundreds of megabytes; tracing stops there as if the curve ended and sets `truncated`.
+constexpr std::size_t kTracePointBudget = 4'194'304;
+
 struct CurveParameters {
     float anchorRadius = 0, runnerRadius = 0, penHoleRadius = 0;
     float rotationsToMake = 0, percentToDraw = 100;
     bool greaseIt = false; int32_t numberOfColors = 0; bool closeCurve = false;
+    // A lower budget for this curve, as the curves before it in a picture leave it: the trace
+    // stops at the smaller of it and kTracePointBudget, as it stops at that. 0 traces no point.
+    std::size_t pointBudget = kTracePointBudget;
 };
 
 class TracedCurve
@@ -91,7 +98,7 @@ public:
     CurvePoint startPoint{0, 0};
     CurvePoint lastRunnerCenter{0, 0};
     float lastRunnerAngle = 0;
-    bool truncated = false;         // cut at kTracePointBudget, or where the orbit angle stopped advancing
+    bool truncated = false;         // cut at its point budget, or where the orbit angle stopped advancing
     bool allPointsFinite = true;    // every point of every path, the start point included
 
 private:
@@ -150,10 +157,6 @@ private:
 
     Storage m_storage;
 };
-
-// The most points one tracing produces. Beyond it a design would cost seconds per redraw and
-// hundreds of megabytes; tracing stops there as if the curve ended and sets `truncated`.
-constexpr std::size_t kTracePointBudget = 4'194'304;
 
 TracedCurve traceCurve(const CurveParameters& p);
 

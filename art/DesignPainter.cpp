@@ -489,6 +489,7 @@ public:
         , m_percent(art.percentToDraw)   // the trace, the overlay and the fill go by one value
         , m_onScreen(art.drawMode == ScreenMode)
         , m_buffers(control.buffers ? *control.buffers : m_ownBuffers)
+        , m_traced(control.traced)
     {
     }
 
@@ -499,7 +500,7 @@ public:
             strokeOverlay(painter, m_transform.map(circle(m_art.anchorRadius)));
 
         clearUpperVectorState();
-        if (!traceCurve(curveParameters(m_art), m_buffers.curve, m_control.cancelled))
+        if (!m_traced && !traceCurve(curveParameters(m_art), m_buffers.curve, m_control.cancelled))
             return false;
         m_outcome.pointCount = curve().pointCount();
         m_outcome.truncated = curve().truncated;
@@ -620,7 +621,7 @@ public:
     }
 
 private:
-    const TracedCurve& curve() const { return m_buffers.curve; }
+    const TracedCurve& curve() const { return m_traced ? *m_traced : m_buffers.curve; }
 
     bool cutsToThePicture() const
     {
@@ -679,6 +680,7 @@ private:
     bool m_onScreen;
     DrawingBuffers m_ownBuffers;
     DrawingBuffers& m_buffers;
+    const TracedCurve* m_traced;   // made beforehand; none: traced into m_buffers
     std::optional<MappedCurve> m_mapped;
     std::deque<ClippedPolyline> m_clipped;   // the points of the stretches that were cut
     DrawingOutcome m_outcome;
@@ -785,22 +787,60 @@ CurveParameters curveParameters(const ArtParameters& art)
     return p;
 }
 
+std::vector<CurveParameters> curveParameters(const Composition& composition)
+{
+    std::vector<CurveParameters> traced;
+    traced.reserve(composition.curves.size());
+    std::size_t left = kCompositionPointBudget;
+    for (const ComposedCurve& curve : composition.curves) {
+        traced.push_back(curveParameters(curve.art));
+        if (!curve.visible)
+            continue;
+        const std::size_t points = estimatedPointCount(traced.back());
+        if (points > left)
+            traced.back().pointBudget = left;
+        left -= std::min(points, left);
+    }
+    return traced;
+}
+
+bool traceForDrawing(const CurveParameters& parameters, TracedCurve& into, const std::atomic<bool>* cancelled)
+{
+    clearUpperVectorState();
+    return traceCurve(parameters, into, cancelled);
+}
+
+void addCurveOutcome(DrawingOutcome& whole, const DrawingOutcome& curve, int index)
+{
+    whole.pointCount += curve.pointCount;
+    whole.truncated = whole.truncated || curve.truncated;
+    if (curve.truncated && whole.firstCutCurve < 0)
+        whole.firstCutCurve = index;
+}
+
 DrawingOutcome paintComposition(QPainter& painter, const Composition& composition, const QTransform& transform,
                                 int overlayCurve, const DrawingControl& control)
 {
     DrawingOutcome whole;
     whole.finished = true;
+    const std::vector<CurveParameters> traced = curveParameters(composition);
+    DrawingBuffers ownBuffers;
+    DrawingBuffers& buffers = control.buffers ? *control.buffers : ownBuffers;
     for (std::size_t i = 0; i < composition.curves.size(); ++i) {
         const ComposedCurve& curve = composition.curves[i];
         if (!curve.visible)
             continue;
         ArtParameters art = curve.art;
         art.showAnchor = art.showAnchor && int(i) == overlayCurve;
-        const DrawingOutcome outcome = paintDesign(painter, art, curve.turning() * transform, control);
+        if (!traceForDrawing(traced[i], buffers.curve, control.cancelled))
+            return {};
+        DrawingControl withTrace = control;
+        withTrace.buffers = &buffers;
+        withTrace.traced = &buffers.curve;
+        const DrawingOutcome outcome = paintDesign(painter, art, curve.turning() * transform, withTrace);
         if (!outcome.finished)
             return {};
-        whole.pointCount += outcome.pointCount;
-        whole.truncated = whole.truncated || outcome.truncated;
+        addCurveOutcome(whole, outcome, int(i));
     }
     return whole;
 }
@@ -821,7 +861,12 @@ QTransform fittedTransform(const ArtParameters& art, float width, float height)
 
 std::size_t drawingWork(const ArtParameters& art)
 {
-    const std::size_t points = estimatedPointCount(curveParameters(art));
+    return drawingWork(art, curveParameters(art));
+}
+
+std::size_t drawingWork(const ArtParameters& art, const CurveParameters& traced)
+{
+    const std::size_t points = estimatedPointCount(traced);
     std::size_t perPoint = penWidthOf(art.penDrawSize) > 1 ? kWidePenWork : 1;
     if (art.fillShape && art.percentToDraw >= 100)
         perPoint += kFillWork;

@@ -7,12 +7,20 @@
 // stale is told to stop and its picture is never shown. A piece of work that cannot stop (one
 // fill) runs out beside the newer drawing, which does not wait for it.
 //
+// A picture is made of many curves. Each keeps its own trace and its own layer, a picture of it
+// alone, and the picture is those layers laid over one another, first to last: a change of one
+// curve traces and paints that curve again and lays the others as they are. A slow drawing,
+// which grows one curve frame by frame, strokes only that curve's new stretch.
+//
 // The window's thread does the same small work for every picture, however large the design:
 // it hands a request over and takes a finished picture back. The workers live as long as the
 // scheduler, so no thread is started or joined per drawing, and what a drawing leaves behind
-// (its trace, tens of megabytes at the point budget) is kept or freed by the worker that drew.
+// (traces, tens of megabytes at the point budget, and layers) is kept or freed by the worker
+// that drew. Only what the latest picture can use is kept: a trace and a layer per curve it
+// shows, and the last whole layer of a curve it hides or shows in part, to show it again.
 
 #include "art/ArtParameters.h"
+#include "art/Composition.h"
 #include "art/DesignPainter.h"
 
 #include <QImage>
@@ -28,9 +36,11 @@
 #include <thread>
 #include <vector>
 
-// What the view shows: a design at a scale, centred at a point, on a picture of a size.
+// What the view shows: its curves at a scale, centred at a point, on a picture of a size.
 struct ScreenRequest {
-    ArtParameters art;
+    // The curves as the screen draws them, each in its place: one that is not drawn is hidden,
+    // and a curve shows its wheels only where it is the one selected.
+    Composition composition;
     double scale = 1;
     QPointF centre;          // of the design, in the view's coordinates, on a whole device pixel
     QSize pixels;            // of the picture
@@ -43,6 +53,10 @@ struct ScreenPicture {
     QImage image;
     ScreenRequest request;
     DrawingOutcome outcome;
+    // The curves, by their places, whose layers this picture painted anew, and those of them
+    // that it traced anew: every other curve shown came from what was kept.
+    std::vector<int> repaintedCurves;
+    std::vector<int> retracedCurves;
 };
 
 class DrawingScheduler : public QObject
@@ -52,6 +66,9 @@ class DrawingScheduler : public QObject
 public:
     // Work below this many points drawn (DesignPainter's drawingWork) is drawn at once.
     static constexpr std::size_t kWorkDrawnAtOnce = 40'000;
+    // Laying layers over one another at once may take this many pixels at most, beyond the
+    // first layer's: a few milliseconds.
+    static constexpr qint64 kPixelsLaidAtOnce = 2'000'000;
     // A drawing that takes longer than this says how far it has come.
     static constexpr int kQuietMilliseconds = 200;
 
@@ -70,6 +87,9 @@ public:
     const ScreenPicture* latest() const { return m_latest.get(); }
     // Whether a worker is drawing the latest request.
     bool isDrawing() const { return m_current != nullptr; }
+    // How many curve layers and traces are kept for the pictures to come.
+    std::size_t keptLayerCount() const;
+    std::size_t keptTraceCount() const;
 
 signals:
     void pictureReady();
@@ -78,6 +98,10 @@ signals:
 
 private:
     struct Job;
+    struct CurveLayer;
+    struct KeptTrace;
+    struct LaidLayers;
+    struct Painting;
 
     // Whether a picture drawn for `drawn` shows what `wanted` asks for.
     static bool canShow(const ScreenRequest& drawn, const ScreenRequest& wanted);
@@ -86,7 +110,15 @@ private:
     // A worker's life: it takes the waiting job, draws it, and waits for the next.
     void work();
     void draw(const std::shared_ptr<Job>& job);
-    void finished(const std::shared_ptr<Job>& job, const QImage& image, const DrawingOutcome& outcome);
+    // Draws the request's picture from the layers kept and those it paints anew; null when
+    // cancelled.
+    std::unique_ptr<ScreenPicture> paint(const ScreenRequest& request, Painting& painting);
+    std::shared_ptr<const KeptTrace> traceOf(const CurveParameters& parameters, Painting& painting, bool& traced);
+    QImage laid(const ScreenRequest& request, const std::vector<std::shared_ptr<const CurveLayer>>& layers,
+                std::size_t firstNew);
+    // Lets go of the layers and traces that the request cannot use; they are freed by the caller.
+    void keepOnlyWhatIsUsed(const ScreenRequest& request, const std::vector<CurveParameters>& traced);
+    void finished(const std::shared_ptr<Job>& job, std::unique_ptr<ScreenPicture> picture);
     void reportProgress();
     std::unique_ptr<GrowingStrokes> takeGrowing();
     // One set of each is kept for the next drawing; more would only hold memory. What is not
@@ -94,7 +126,7 @@ private:
     void keep(std::unique_ptr<DrawingBuffers>& buffers, std::unique_ptr<GrowingStrokes>& growing);
 
     // Shared with the workers, under m_lock.
-    std::mutex m_lock;
+    mutable std::mutex m_lock;
     std::condition_variable m_wake;
     std::vector<std::thread> m_workers;
     std::size_t m_idleWorkers = 0;
@@ -102,6 +134,11 @@ private:
     std::shared_ptr<Job> m_waiting;        // the latest job, until a worker takes it
     std::unique_ptr<DrawingBuffers> m_spareBuffers;
     std::unique_ptr<GrowingStrokes> m_growing;
+    // One for each curve shown, and one held for each curve hidden or shown in part.
+    std::vector<std::shared_ptr<const CurveLayer>> m_layers;
+    std::uint64_t m_layersDrawn = 0;
+    std::vector<std::shared_ptr<const KeptTrace>> m_traces;
+    std::shared_ptr<const LaidLayers> m_laidUnder;   // the layers under the last one painted anew
 
     // The window's thread's own.
     std::shared_ptr<Job> m_current;

@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -44,6 +45,49 @@ void Rotagraph::setComposition(const Composition& composition, int selected)
     m_composition = composition;
     m_selected = std::clamp(selected, 0, int(composition.curves.size()) - 1);
     m_art = m_composition.curves[std::size_t(m_selected)].art;
+    if (m_drawnUpTo >= int(composition.curves.size()))
+        m_drawnUpTo = int(composition.curves.size()) - 1;
+}
+
+void Rotagraph::showDrawingUpTo(int curve, float percent)
+{
+    m_drawnUpTo = std::clamp(curve, 0, int(m_composition.curves.size()) - 1);
+    m_drawnPercent = percent;
+}
+
+void Rotagraph::showWholeDrawing()
+{
+    m_drawnUpTo = -1;
+    m_drawnPercent = 100;
+}
+
+FitExtent Rotagraph::fitExtent() const
+{
+    const Composition whole = composition();
+    return {boundingRadius(whole), widestPen(whole)};
+}
+
+Composition Rotagraph::drawnComposition(int32_t mode) const
+{
+    Composition drawn;
+    drawn.curves.resize(m_composition.curves.size());
+    for (std::size_t i = 0; i < m_composition.curves.size(); ++i) {
+        const ComposedCurve& curve = m_composition.curves[i];
+        // A curve that is not drawn is left as a new one, hidden: nothing of it makes the
+        // picture another.
+        if (!curve.visible || (m_drawnUpTo >= 0 && int(i) > m_drawnUpTo)) {
+            drawn.curves[i].visible = false;
+            continue;
+        }
+        ComposedCurve& shown = drawn.curves[i];
+        shown.art = int(i) == m_selected ? m_art : curve.art;
+        shown.art.showAnchor = shown.art.showAnchor && int(i) == m_selected;
+        if (m_drawnUpTo >= 0)
+            shown.art.percentToDraw = int(i) == m_drawnUpTo ? m_drawnPercent : 100;
+        shown.art.drawMode = mode;
+        shown.turn = curve.turn;
+    }
+    return drawn;
 }
 
 QSize Rotagraph::sizeHint() const
@@ -283,7 +327,7 @@ DrawingScheduler& Rotagraph::scheduler()
 ScreenRequest Rotagraph::screenRequest() const
 {
     ScreenRequest request;
-    request.art = m_art;
+    request.composition = drawnComposition(ScreenMode);
     request.pixelRatio = devicePixelRatioF();
     request.pixels = (QSizeF(size()) * request.pixelRatio).toSize();
     request.scale = m_zoom.scale(size(), fitExtent());
@@ -332,6 +376,8 @@ void Rotagraph::drawRect(const QRectF& rect)
     m_painter = &painter;
     const ArtParameters& art = m_art;
     const bool onScreen = art.drawMode == ScreenMode;
+    const Composition curves = drawnComposition(art.drawMode);
+    const FitExtent extent = fitExtent();
 
     // The drawing area: the printable area of the page, or the rectangle being drawn.
     float width = 0;
@@ -347,15 +393,19 @@ void Rotagraph::drawRect(const QRectF& rect)
     }
     QTransform transform;
     if (width + height != 0) {
-        transform = fittedTransform(art, width, height);
+        // The whole composition is fitted, whatever a slow drawing shows of it, so that it stands
+        // still as it grows.
+        const qreal scale = fitFactor(width, height, extent.radius, extent.penWidth,
+                                      art.allowScaleUp && art.drawMode == ImageExportMode);
+        transform = QTransform(scale, 0, 0, -scale, width / 2.0, height / 2.0);
     } else {
         // On screen, or printing without a page: centred in the view; on screen the zoom
         // scales and places the design, elsewhere it stays at scale 0 (nothing shows).
-        const QPointF centre = QPointF(this->width() / 2.0, this->height() / 2.0) + (onScreen ? m_zoom.offset(size(), fitExtent()) : QPointF());
-        const qreal scale = onScreen ? m_zoom.scale(size(), fitExtent()) : fitFactor(0, 0, boundingRadius(art), art.penDrawSize, false);
+        const QPointF centre = QPointF(this->width() / 2.0, this->height() / 2.0) + (onScreen ? m_zoom.offset(size(), extent) : QPointF());
+        const qreal scale = onScreen ? m_zoom.scale(size(), extent) : fitFactor(0, 0, extent.radius, extent.penWidth, false);
         transform = QTransform(scale, 0, 0, -scale, centre.x(), centre.y());
     }
-    m_lastOutcome = paintDesign(painter, art, transform);
+    m_lastOutcome = paintComposition(painter, curves, transform, m_selected);
 
     m_painter = nullptr;
     emit drawn();

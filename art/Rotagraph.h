@@ -20,8 +20,10 @@ class QPainter;
 class QPainterPath;
 class QWheelEvent;
 
-// The art view: holds one design and draws it, on screen, on a printed page or into an image.
-// Setters only store; whoever changes a parameter calls update(). On a page or into an image,
+// The art view: holds a composition of curves and draws it, on screen, on a printed page or
+// into an image: every visible curve, first to last, each turned, the wheels only of the
+// selected one. The design's setters and getters are the selected curve's. Setters only store;
+// whoever changes a parameter calls update(). On a page or into an image,
 // every drawing traces and paints the design then and there (drawRect). On screen the view
 // shows pictures that a DrawingScheduler draws, off the main thread when the work is large:
 // an expose shows the finished picture again, and a change is answered at once while its
@@ -84,15 +86,25 @@ public:
     // Stores the curves and which one is selected, whose parameters become the view's own.
     void setComposition(const Composition& composition, int selected);
 
+    // A slow drawing across the curves: the visible curves before `curve` whole, `curve` to
+    // `percent`, those after it not at all, until showWholeDrawing draws every curve as the
+    // composition has it again. The composition itself is left as it is, and the fit stays
+    // that of all its visible curves. Each only stores, as the setters do.
+    void showDrawingUpTo(int curve, float percent);
+    void showWholeDrawing();
+
     // The area that print mode fits the design into: the page less its margins, in points,
     // handed over by the code that prints. Empty when no page is being printed.
     QSizeF printableArea() const { return m_printableArea; }
     void setPrintableArea(const QSizeF& area) { m_printableArea = area; }
 
-    // Whether the last drawing shown had to stop tracing at the point budget.
+    // Whether the last drawing shown had to stop tracing a curve at a point budget.
     bool lastDrawingTruncated() const { return m_lastOutcome.truncated; }
-    // The number of curve points in the last drawing shown.
+    // The number of curve points in the last drawing shown, of all the curves it drew.
     std::size_t lastDrawingPointCount() const { return m_lastOutcome.pointCount; }
+    // The first curve, by its place in the composition, that the last drawing shown had to cut
+    // at a point budget; -1 for none.
+    int lastDrawingFirstCutCurve() const { return m_lastOutcome.firstCutCurve; }
 
     // Traces and paints the design, now, with a painter on this view. In image-export mode only
     // the size of `rect` counts: the design is centred in, and fitted to, a rectangle of that
@@ -147,7 +159,11 @@ protected:
 
 private:
     void setZoom(const ViewZoom& zoom);
-    FitExtent fitExtent() const { return {boundingRadius(m_art), m_art.penDrawSize}; }
+    // The whole composition's, its visible curves', whatever a slow drawing shows of them.
+    FitExtent fitExtent() const;
+    // The curves as the view draws them now in `mode`: those a slow drawing has not reached
+    // hidden, the wheels only on the selected one.
+    Composition drawnComposition(int32_t mode) const;
     QPointF centreOffset(const QPointF& viewPoint) const;
     // How far a turn of the wheel moves the drawing, in view units.
     static QPointF scrollDistance(const QWheelEvent& event);
@@ -162,6 +178,8 @@ private:
     ArtParameters m_art;              // the selected curve's
     Composition m_composition{{ComposedCurve{}}};   // every curve; the selected one's art is m_art
     int m_selected = 0;
+    int m_drawnUpTo = -1;   // the curve a slow drawing is at; -1: every curve is drawn
+    float m_drawnPercent = 100;   // how much of that curve it shows
     ViewZoom m_zoom;
     std::optional<QPointF> m_dragFrom;   // where a drag that moves the design last stood
     Qt::MouseButton m_dragButton = Qt::NoButton;

@@ -382,3 +382,32 @@ InkAgreement inkAgreement(const QImage& actual, const QImage& expected, int colo
     const auto share = [](int part, int whole) { return whole ? double(part) / whole : 0.0; };
     return {share(actualMatched, actualInk), share(expectedMatched, expectedInk), share(sameInterior, interior)};
 }
+
+PictureDifference pictureDifference(const QImage& a, const QImage& b)
+{
+    constexpr int kSizesDiffer = 256;
+    PictureDifference difference;
+    if (a.size() != b.size()) {
+        difference.largest = kSizesDiffer;
+        difference.where = QStringLiteral("the sizes differ");
+        return difference;
+    }
+    const QImage first = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage second = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < first.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(first.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(second.constScanLine(y));
+        for (int x = 0; x < first.width(); ++x) {
+            const int levels = std::max({std::abs(qAlpha(p[x]) - qAlpha(q[x])), std::abs(qRed(p[x]) - qRed(q[x])),
+                                         std::abs(qGreen(p[x]) - qGreen(q[x])), std::abs(qBlue(p[x]) - qBlue(q[x]))});
+            difference.inkedPixels += qAlpha(p[x]) != 0 || qAlpha(q[x]) != 0;
+            difference.pixelsBeyondOne += levels > 1;
+            if (levels > difference.largest) {
+                difference.largest = levels;
+                difference.where = QStringLiteral("%1 levels at (%2, %3): %4 against %5").arg(levels).arg(x).arg(y)
+                                       .arg(p[x], 8, 16, QLatin1Char('0')).arg(q[x], 8, 16, QLatin1Char('0'));
+            }
+        }
+    }
+    return difference;
+}

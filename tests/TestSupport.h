@@ -138,3 +138,12 @@ struct InkAgreement {
 // Interior pixels are those amid others of their own colour, off the antialiased edges; colours
 // count as the same within `colourTolerance` on each channel (0: exactly).
 InkAgreement inkAgreement(const QImage& actual, const QImage& expected, int colourTolerance);
+
+// How far apart two pictures of the same size are, channel by channel, as stored (premultiplied).
+struct PictureDifference {
+    int largest = 0;           // levels, of any channel of any pixel; 256 when the sizes differ
+    int pixelsBeyondOne = 0;   // pixels with a channel more than one level apart
+    int inkedPixels = 0;       // pixels of either that are not wholly transparent
+    QString where;             // where the largest difference lies
+};
+PictureDifference pictureDifference(const QImage& a, const QImage& b);

@@ -407,6 +407,41 @@ private slots:
         QVERIFY(!trace(design(500, 3, 2, 60)).truncated);
     }
 
+    // A curve of a picture of many may have fewer points left than its own budget: it is cut
+    // there as it is at its own, an exact prefix of the whole, and the estimate knows it.
+    void aLowerBudgetCutsTheCurve_data()
+    {
+        QTest::addColumn<qulonglong>("budget");
+        const CurveParameters whole = with(heavyDesign(), 100, 3);
+        const qulonglong points = trace(whole).pointCount();
+        QTest::addRow("none") << 0ull;
+        QTest::addRow("one point") << 1ull;
+        QTest::addRow("within the first colour") << 1000ull;
+        QTest::addRow("a half, as two threads would trace it") << points / 2;
+        QTest::addRow("all but the last point") << points - 1;
+        QTest::addRow("exactly its points") << points;
+        QTest::addRow("more than its points") << points + 1;
+    }
+
+    void aLowerBudgetCutsTheCurve()
+    {
+        QFETCH(qulonglong, budget);
+        CurveParameters p = with(heavyDesign(), 100, 3);
+        const TracedCurve whole = trace(p);
+        p.pointBudget = budget;
+        const TracedCurve cut = trace(p);
+        QCOMPARE(cut.pointCount(), std::min<std::size_t>(budget, whole.pointCount()));
+        QCOMPARE(cut.truncated, budget < whole.pointCount());
+        QCOMPARE(estimatedPointCount(p), cut.pointCount());
+        if (cut.pointCount() == 0)
+            return;
+        QVERIFY(sameCurve(cut.fillPath(), whole.fillPath(), cut.fillPath().size()));
+        QVERIFY(sameCurve(cut.penPath(), whole.penPath(), cut.penPath().size()));
+        QVERIFY(sameCurve(cut.pen2Path(), whole.pen2Path(), cut.pen2Path().size()));
+        if (!cut.truncated)
+            QCOMPARE(curveDifference(cut, whole), QString());
+    }
+
     void allPointsFiniteSaysWhetherTheyAre_data()
     {
         QTest::addColumn<CurveParameters>("parameters");

@@ -30,7 +30,7 @@ ArtParameters workerDesign(const QColor& pen = Qt::red)
 ScreenRequest requestFor(const ArtParameters& art)
 {
     ScreenRequest request;
-    request.art = art;
+    request.composition.curves = {ComposedCurve{art, {}, true, 0}};
     request.scale = 0.5;
     request.pixels = QSize(400, 300);
     request.centre = QPointF(200, 150);
@@ -83,11 +83,11 @@ private slots:
             QVERIFY(!scheduler.pictureFor(requestFor(workerDesign(colour))));
         const ScreenRequest last = requestFor(workerDesign(colours[std::size(colours) - 1]));
         QVERIFY(ready.wait(kPatienceMs));
-        QCOMPARE(scheduler.latest()->request.art, last.art);
+        QCOMPARE(scheduler.latest()->request.composition, last.composition);
         QVERIFY(scheduler.pictureFor(last) == scheduler.latest());
         QTest::qWait(200);   // the stale drawings run out
         QCOMPARE(ready.count(), 1);
-        QCOMPARE(scheduler.latest()->request.art, last.art);
+        QCOMPARE(scheduler.latest()->request.composition, last.composition);
     }
 
     // In the window: while a large design is drawn the view shows the picture before, placed

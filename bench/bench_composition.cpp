@@ -1,0 +1,222 @@
+// A picture of many curves on screen, in a 1000 × 800 view on the offscreen platform, fitted to
+// the window: 16 curves of the heavy design (375,308 points each, some 6 million in all), each
+// turned 22.5° further than the one before, against one heavy curve alone in the same run. How
+// long the first picture of all of them takes to show against one curve's; how long the picture
+// after a change of one curve's colour, and of its turn, takes against one curve's first
+// picture; how long each frame of a slow drawing of the last curve takes over the others; the
+// memory at the peak above the idle process; and the longest the window's thread stops answering
+// while all this is drawn and while a curve is turned by hand, with the longest it worked
+// between two beats of its event loop (the rest of a stall it waited for a processor).
+
+#include "art/Composition.h"
+#include "art/Rotagraph.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const QSize kViewSize(1000, 800);
+constexpr int kCurves = 16;
+constexpr double kTurnStep = 22.5;
+constexpr int kHeartbeatMs = 2;
+constexpr int kPatienceMs = 300'000;   // the longest any picture here may take
+constexpr int kEditSteps = 20;         // a turn dragged by hand: a step every few frames
+constexpr int kEditStepMs = 30;
+constexpr int kChangedCurve = 7;
+
+ComposedCurve heavyCurve(int index, float penWidth)
+{
+    ComposedCurve curve;
+    curve.art.anchorRadius = 500;
+    curve.art.runnerRadius = 3;
+    curve.art.penHoleRadius = 2;
+    curve.art.rotationsToMake = 60;
+    curve.art.penDrawSize = penWidth;
+    curve.art.penColor = QColor::fromHsv(index * 360 / kCurves, 255, 200);
+    curve.art.numberOfColors = 1;
+    curve.turn = kTurnStep * index;
+    return curve;
+}
+
+Composition heavyComposition(int curves, float penWidth)
+{
+    Composition composition;
+    for (int i = 0; i < curves; ++i)
+        composition.curves.push_back(heavyCurve(i, penWidth));
+    return composition;
+}
+
+// Resident memory, now or at its peak since the last reset, in megabytes.
+double residentMegabytes(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toDouble() / 1024;
+    return 0;
+}
+
+void resetPeakMemory()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly))
+        clearRefs.write("5");
+}
+
+// The time the calling thread has spent on a processor, in nanoseconds: Linux keeps it for
+// each thread. Beside the wall time between two beats it tells work from waiting for a processor
+// that the machine's other work holds.
+qint64 threadRunningNs()
+{
+    QFile schedstat(QStringLiteral("/proc/thread-self/schedstat"));
+    if (!schedstat.open(QIODevice::ReadOnly))
+        return 0;
+    return schedstat.readAll().simplified().split(' ').value(0).toLongLong();
+}
+
+// The longest the event loop went without a beat while it lives, and the longest the window's
+// thread worked between two beats.
+class StallWatch
+{
+public:
+    StallWatch()
+    {
+        m_clock.start();
+        m_lastRunning = threadRunningNs();
+        m_beat.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_beat, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.elapsed();
+            const qint64 running = threadRunningNs();
+            m_longest = std::max(m_longest, now - m_last);
+            m_longestWorkNs = std::max(m_longestWorkNs, running - m_lastRunning);
+            m_last = now;
+            m_lastRunning = running;
+        });
+        m_beat.start(kHeartbeatMs);
+    }
+    qint64 longestMs() const { return m_longest; }
+    double longestWorkMs() const { return double(m_longestWorkNs) / 1e6; }
+
+private:
+    QElapsedTimer m_clock;
+    QTimer m_beat;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+    qint64 m_lastRunning = 0;
+    qint64 m_longestWorkNs = 0;
+};
+
+// A view at kViewSize on screen.
+struct Screen {
+    Screen()
+    {
+        view.resize(kViewSize);
+        view.show();
+        if (!QTest::qWaitForWindowExposed(&view))
+            qWarning("the view did not show");
+    }
+
+    // Milliseconds from now to the picture of what the view holds, shown; negative if it never came.
+    double millisecondsToPicture()
+    {
+        bool shown = false;
+        const QMetaObject::Connection c = QObject::connect(&view, &Rotagraph::drawn, [&] { shown = true; });
+        QElapsedTimer clock;
+        clock.start();
+        view.update();
+        while (!shown && clock.elapsed() < kPatienceMs)
+            QTest::qWait(1);
+        QObject::disconnect(c);
+        return shown ? double(clock.nsecsElapsed()) / 1e6 : -1;
+    }
+
+    Rotagraph view;
+};
+
+void sixteenHeavyCurves(benchmark::State& state)
+{
+    const auto penWidth = float(state.range(0));
+    for (auto _ : state) {
+        QTest::qWait(100);
+        const double idle = residentMegabytes("VmRSS:");
+        resetPeakMemory();
+
+        double oneCurve = 0;
+        {
+            Screen alone;
+            alone.view.setComposition(heavyComposition(1, penWidth), 0);
+            oneCurve = alone.millisecondsToPicture();
+        }
+
+        Screen screen;
+        Composition composition = heavyComposition(kCurves, penWidth);
+        const auto stall = std::make_unique<StallWatch>();
+        screen.view.setComposition(composition, 0);
+        const double first = screen.millisecondsToPicture();
+        const qint64 stallWhileDrawn = stall->longestMs();
+        const double workWhileDrawn = stall->longestWorkMs();
+
+        composition.curves[kChangedCurve].art.penColor = Qt::black;
+        screen.view.setComposition(composition, 0);
+        const double colourChange = screen.millisecondsToPicture();
+        composition.curves[kChangedCurve].turn += 5;
+        screen.view.setComposition(composition, 0);
+        const double turnChange = screen.millisecondsToPicture();
+
+        // A turn dragged by hand over the picture, then its last picture.
+        const auto editStall = std::make_unique<StallWatch>();
+        for (int step = 0; step < kEditSteps; ++step) {
+            composition.curves[kChangedCurve].turn += 1;
+            screen.view.setComposition(composition, 0);
+            screen.view.update();
+            QTest::qWait(kEditStepMs);
+        }
+        const double afterEdits = screen.millisecondsToPicture();
+        const qint64 stallWhileEdited = editStall->longestMs();
+        const double workWhileEdited = editStall->longestWorkMs();
+
+        // A slow drawing of the last curve over the others, frame by frame.
+        double slowestFrame = 0;
+        double frames = 0;
+        constexpr int kFrames = 10;
+        for (int frame = 1; frame <= kFrames; ++frame) {
+            screen.view.showDrawingUpTo(kCurves - 1, float(frame * 100 / kFrames));
+            const double ms = screen.millisecondsToPicture();
+            slowestFrame = std::max(slowestFrame, ms);
+            frames += ms;
+        }
+        screen.view.showWholeDrawing();
+        screen.millisecondsToPicture();
+
+        state.SetIterationTime(first / 1000);
+        state.counters["oneCurveMs"] = oneCurve;
+        state.counters["firstPictureMs"] = first;
+        state.counters["firstOverOne"] = first / oneCurve;
+        state.counters["colourChangeMs"] = colourChange;
+        state.counters["colourOverOne"] = colourChange / oneCurve;
+        state.counters["turnChangeMs"] = turnChange;
+        state.counters["turnOverOne"] = turnChange / oneCurve;
+        state.counters["afterEditsMs"] = afterEdits;
+        state.counters["slowFrameMeanMs"] = frames / kFrames;
+        state.counters["slowFrameMaxMs"] = slowestFrame;
+        state.counters["stallDrawnMs"] = double(stallWhileDrawn);
+        state.counters["stallEditedMs"] = double(stallWhileEdited);
+        state.counters["workDrawnMs"] = workWhileDrawn;
+        state.counters["workEditedMs"] = workWhileEdited;
+        state.counters["peakAboveIdleMB"] = residentMegabytes("VmHWM:") - idle;
+    }
+}
+
+}
+
+BENCHMARK(sixteenHeavyCurves)->ArgName("width")->Arg(1)->Arg(3)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
