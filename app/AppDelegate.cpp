@@ -42,7 +42,6 @@ namespace {
 const QString kDrawSlowlyTitle = QStringLiteral("Draw Slowly");
 const QString kStopDrawingTitle = QStringLiteral("Stop Drawing");
 constexpr std::chrono::milliseconds kFramePause{50};
-constexpr float kFinalPercent = 100;
 constexpr float kNoSlowDrawing = -1;
 
 // As many revolutions as the stepper goes to: the most that a design is looked at closing within.
@@ -399,13 +398,17 @@ void AppDelegate::showDrawingStatus()
 {
     if (!m_artView)
         return;
-    m_statusLine->showPointCount(m_artView->lastDrawingPointCount(), m_artView->lastDrawingTruncated());
+    // A design of several curves names the curve it speaks of: the first one cut, and the
+    // selected one's closure.
+    const CurveListModel& curves = m_curves->model();
+    const auto nameOf = [&curves](int row) {
+        return curves.curves().size() > 1 && row >= 0 && row < curves.rowCount() ? curves.curve(row).name : QString();
+    };
+    m_statusLine->showPointCount(m_artView->lastDrawingPointCount(), m_artView->lastDrawingTruncated(),
+                                 nameOf(m_artView->lastDrawingFirstCutCurve()));
     m_statusLine->showZoom(m_artView->screenScale());
     const std::optional<int> closes = revolutionsToClose();
-    // A design of several curves says whose closure it is: the selected curve's.
-    const CurveListModel& curves = m_curves->model();
-    const QString name = curves.curves().size() > 1 ? curves.curve(m_curves->selectedRow()).name : QString();
-    m_statusLine->showClosure(closes, mostRevolutions(revolutionsStepper()), name);
+    m_statusLine->showClosure(closes, mostRevolutions(revolutionsStepper()), nameOf(m_curves->selectedRow()));
     m_ui->actionCloseExactly->setEnabled(closes.has_value());
 }
 
@@ -414,7 +417,7 @@ void AppDelegate::drawSlowButton(QObject* sender)
     auto* button = qobject_cast<QPushButton*>(sender);
     if (button && button->text() == kDrawSlowlyTitle && m_operationQueue && m_artView) {
         setCancelDrawing(false);
-        m_slowDrawingStep = floatValueOf(m_controls.drawSpeedControl) / m_artView->rotationsToMake();
+        m_slowDrawingStages = slowDrawingStages();
         m_operationQueue->start([this] { slowDrawing(); });
         button->setText(kStopDrawingTitle);
         setEnabledOf(m_controls.drawSpeedControl, false);
@@ -423,28 +426,49 @@ void AppDelegate::drawSlowButton(QObject* sender)
     }
 }
 
+std::vector<AppDelegate::SlowDrawingStage> AppDelegate::slowDrawingStages() const
+{
+    // Each curve takes as many frames as it has revolutions to make, at the window's speed, so
+    // that a slow drawing of a one-curve design runs as it always has.
+    const float speed = floatValueOf(m_controls.drawSpeedControl);
+    const Composition composition = m_artView->composition();
+    const bool named = composition.curves.size() > 1;
+    std::vector<SlowDrawingStage> stages;
+    for (int curve = 0; curve < int(composition.curves.size()); ++curve) {
+        const ComposedCurve& composed = composition.curves[std::size_t(curve)];
+        if (composed.visible)
+            stages.push_back({curve, speed / composed.art.rotationsToMake, named ? composed.name : QString()});
+    }
+    return stages;
+}
+
 void AppDelegate::slowDrawing()
 {
-    const float step = m_slowDrawingStep;
-    const double bound = 100.0 + static_cast<double>(step);
-    const auto showPercent = [this](float percent) {
-        postToMainThread([this, percent] {
+    const auto showFrame = [this](const SlowDrawingStage& stage, float percent) {
+        postToMainThread([this, stage, percent] {
             if (m_artView) {
-                m_artView->setPercentToDraw(percent);
+                m_artView->showDrawingUpTo(stage.curve, percent);
                 m_artView->update();
             }
-            m_statusLine->showSlowDrawing(percent);
+            m_statusLine->showSlowDrawing(percent, stage.name);
         });
     };
-    // A step of 0 or less never reaches the bound: such a drawing runs until it is stopped.
-    for (float percent = step; static_cast<double>(percent) < bound; percent += step) {
-        showPercent(percent);
-        std::this_thread::sleep_for(kFramePause);
+    for (const SlowDrawingStage& stage : m_slowDrawingStages) {
+        const double bound = 100.0 + static_cast<double>(stage.step);
+        // A step of 0 or less never reaches the bound: such a drawing runs until it is stopped.
+        for (float percent = stage.step; static_cast<double>(percent) < bound && !cancelDrawing();
+             percent += stage.step) {
+            showFrame(stage, percent);
+            std::this_thread::sleep_for(kFramePause);
+        }
         if (cancelDrawing())
             break;
     }
-    showPercent(kFinalPercent);
     postToMainThread([this] {
+        if (m_artView) {
+            m_artView->showWholeDrawing();
+            m_artView->update();
+        }
         if (m_controls.drawSlowButton)
             m_controls.drawSlowButton->setText(kDrawSlowlyTitle);
         setEnabledOf(m_controls.drawSpeedControl, true);

@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class CurveCommands;
 class DesignDocument;
@@ -84,8 +85,16 @@ public:
     void syncAllControlsToArt();
     // Copies every control into the art view, applies the revolution limit, redraws.
     void drawNow();
+    // What a slow drawing draws, fixed when it starts: each visible curve in the list's order,
+    // with the percent it grows by each frame.
+    struct SlowDrawingStage {
+        int curve = 0;
+        float step = 0;
+        QString name;   // empty in a design of one curve
+    };
     // The body of a slow drawing, on a worker thread.
     void slowDrawing();
+    std::vector<SlowDrawingStage> slowDrawingStages() const;
 
     // Actions: each takes the control that sent it.
     void newMenuSelected(QObject* sender);
@@ -158,6 +167,6 @@ private:
 
     std::atomic<bool> m_cancelDrawing{false};
     int32_t m_colorsInUse = 0;
-    float m_slowDrawingStep = 0;   // percent per frame, fixed when a slow drawing starts
+    std::vector<SlowDrawingStage> m_slowDrawingStages;
     std::unique_ptr<QThreadPool> m_operationQueue;
 };

@@ -29,10 +29,13 @@ StatusLine::StatusLine(QStatusBar* bar)
     bar->addPermanentWidget(m_zoom);
 }
 
-void StatusLine::showPointCount(std::size_t points, bool truncated)
+void StatusLine::showPointCount(std::size_t points, bool truncated, const QString& cutCurveName)
 {
     const QString count = QLocale().toString(qulonglong(points));
-    if (truncated)
+    if (truncated && !cutCurveName.isEmpty())
+        m_drawing->setText(tr("This design is too long to draw whole: %1 is cut, after %2 points in all.")
+                               .arg(cutCurveName, count));
+    else if (truncated)
         m_drawing->setText(tr("This design is too long to draw whole: it stops after %1 points.").arg(count));
     else
         m_drawing->setText(points == 1 ? tr("1 point") : tr("%1 points").arg(count));
@@ -43,12 +46,17 @@ void StatusLine::showDrawingProgress(int percent)
     m_drawing->setText(tr("Drawing… %1 %").arg(percent));
 }
 
-void StatusLine::showSlowDrawing(float percent)
+void StatusLine::showSlowDrawing(float percent, const QString& curveName)
 {
     // Always there, empty when no slow drawing runs: showing and hiding it would change the
     // status bar's height, and with it the drawing's.
-    m_progress->setText(percent >= 0 ? tr("Drawing slowly: %1 %").arg(std::min(std::floor(double(percent)), kPercent))
-                                     : QString());
+    const double shown = std::min(std::floor(double(percent)), kPercent);
+    if (percent < 0)
+        m_progress->clear();
+    else if (curveName.isEmpty())
+        m_progress->setText(tr("Drawing slowly: %1 %").arg(shown));
+    else
+        m_progress->setText(tr("Drawing slowly: %1, %2 %").arg(curveName).arg(shown));
 }
 
 void StatusLine::showZoom(double scale)

@@ -18,12 +18,14 @@ class StatusLine : public QObject
 public:
     explicit StatusLine(QStatusBar* bar);
 
-    // "1,260 points", or that a design too long to draw whole stops after that many.
-    void showPointCount(std::size_t points, bool truncated);
+    // "1,260 points", or that a design too long to draw whole stops after that many; in a design
+    // of several curves, naming the first curve that was cut.
+    void showPointCount(std::size_t points, bool truncated, const QString& cutCurveName = {});
     // While a long drawing is under way: "Drawing… 40 %".
     void showDrawingProgress(int percent);
-    // While a slow drawing runs: how far it has come. A negative percentage takes it away.
-    void showSlowDrawing(float percent);
+    // While a slow drawing runs: how far it has come, through the curve named when the design
+    // has several. A negative percentage takes it away.
+    void showSlowDrawing(float percent, const QString& curveName = {});
     void showZoom(double scale);
     // After how many revolutions the selected curve closes on itself, or that it does not within
     // `most`, naming the curve when the design has several.

@@ -66,7 +66,8 @@ public:
     void setFillShape(bool value) { m_art.fillShape = value; }
     QColor fillColor() const { return m_art.fillColor; }
     void setFillColor(const QColor& value) { m_art.fillColor = value; }
-    float percentToDraw() const { return m_art.percentToDraw; }
+    // How much of its curve the drawing shows: while a slow drawing runs, of the curve it is at.
+    float percentToDraw() const { return m_drawnUpTo >= 0 ? m_drawnPercent : m_art.percentToDraw; }
     void setPercentToDraw(float value) { m_art.percentToDraw = value; }
     int32_t drawMode() const { return m_art.drawMode; }
     void setDrawMode(int32_t value) { m_art.drawMode = value; }

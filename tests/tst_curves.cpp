@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDeadlineTimer>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QListView>
 #include <QMainWindow>
 #include <QPushButton>
@@ -241,6 +243,42 @@ private slots:
         // A pasted design starts with its first curve selected.
         select(*app, 2);
         QCOMPARE(curvesShown(*app), copied);
+    }
+
+    // Draw Slowly draws the visible curves one after another in the list's order, each staying
+    // whole once drawn, and passes a hidden one by; the status line counts the points of the
+    // visible curves alone.
+    void slowDrawingGoesThroughTheVisibleCurves()
+    {
+        typeInto(app->revolutionsInput(), "1");   // a short slow drawing
+        QTRY_VERIFY(!app->statusLine()->drawingText().startsWith("1,260"));
+        const auto points = [this] { return QLocale().toInt(app->statusLine()->drawingText().section(' ', 0, 0)); };
+        const int onePoints = points();
+        action(*app, "actionDuplicateCurve")->trigger();
+        action(*app, "actionDuplicateCurve")->trigger();
+        QTRY_COMPARE(points(), 3 * onePoints);
+        select(*app, 1);
+        action(*app, "actionShowCurve")->trigger();
+        QTRY_COMPARE(points(), 2 * onePoints);
+
+        app->drawSpeedControl()->setFloatValue(1);
+        app->drawSlowButton()->click();
+        QStringList stages;
+        bool earlierCurveWhole = true;
+        QDeadlineTimer deadline(30'000);
+        while (app->drawSlowButton()->text() != "Draw Slowly" && !deadline.hasExpired()) {
+            const QString progress = app->mainWindow()->findChild<QLabel*>("progressStatus")->text();
+            const QString curve = progress.section(QLatin1Char(','), 0, 0).section(QLatin1Char(':'), 1).trimmed();
+            if (!curve.isEmpty() && !stages.contains(curve))
+                stages << curve;
+            if (curve == "Curve 3" && app->artView()->lastDrawingPointCount() < std::size_t(onePoints))
+                earlierCurveWhole = false;
+            QTest::qWait(5);
+        }
+        QVERIFY2(!deadline.hasExpired(), "the slow drawing did not end");
+        QCOMPARE(stages, QStringList({"Curve 1", "Curve 3"}));
+        QVERIFY(earlierCurveWhole);
+        QTRY_COMPARE(points(), 2 * onePoints);
     }
 
     // The status line names the curve whose closure it tells, once there are several.
