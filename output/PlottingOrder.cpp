@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr double kMillimetresPerMetre = 1000;
+
 // The ends are looked up in a grid of about this many ends a cell, so that finding the nearest
 // one takes a look at a few cells, not at every path.
 constexpr double kEndsPerCell = 2;
@@ -77,9 +79,10 @@ public:
 
     bool wantsRebuild(std::size_t pathsLeft) const { return pathsLeft * kRebuildDivisor < m_builtWith; }
 
-    // The end of a path not yet drawn nearest to `from`. A point in a cell r rings away from the
+    // The end of a path not yet drawn nearest to `from`. An end in a cell r rings away from the
     // cell that holds `from` (or the grid's nearest cell, for a point outside) lies at least r - 1
-    // cells away, so the search stops once the nearest end found is closer than the next ring.
+    // cells away, so the search stops at the first ring that cannot hold an end nearer than the
+    // nearest found.
     std::size_t nearestEnd(const QPointF& from) const
     {
         const std::size_t column = cellIndex((from.x() - m_origin.x()) / m_cell, m_columns);
@@ -88,8 +91,8 @@ public:
         double best = std::numeric_limits<double>::infinity();
         std::size_t bestEnd = 0;
         for (std::size_t ring = 0; ring <= rings; ++ring) {
-            const double reach = double(ring) * m_cell;
-            if (reach * reach > best)
+            const double least = ring > 0 ? double(ring - 1) * m_cell : 0.0;
+            if (least * least > best)
                 break;
             forEachCellOfRing(column, row, ring, [&](std::size_t cell) {
                 for (std::size_t i = m_firstInCell[cell]; i < m_firstInCell[cell + 1]; ++i) {
@@ -348,4 +351,10 @@ double plottingSeconds(const PlotLength& length, double speedMmPerSecond)
     if (!(speedMmPerSecond > 0) || !std::isfinite(speedMmPerSecond))
         return std::numeric_limits<double>::quiet_NaN();
     return (length.penDownMm + length.penUpMm) / speedMmPerSecond;
+}
+
+PenCost penCost(const PlotLength& length, double speedMmPerSecond)
+{
+    return {length.penDownMm / kMillimetresPerMetre, length.penUpMm / kMillimetresPerMetre,
+            plottingSeconds(length, speedMmPerSecond)};
 }

@@ -52,6 +52,19 @@ struct PlotLength {
 PlotLength plotLength(const QList<QPolygonF>& paths, QPointF home = {});
 PlotLength plotLength(const QList<QLineF>& segments, QPointF home = {});
 
+// The speed a plotter is assumed to draw and travel at when the user has said none: slow
+// enough for most pens on most paper.
+constexpr double kDefaultPlotterSpeedMmPerSecond = 25;
+
 // How long the plotter takes at `speedMmPerSecond`, pen up or down; not a number (no time can be
 // told) for a speed that is not a positive number.
-double plottingSeconds(const PlotLength& length, double speedMmPerSecond);
+double plottingSeconds(const PlotLength& length, double speedMmPerSecond = kDefaultPlotterSpeedMmPerSecond);
+
+// What one pen costs the plotter, as the export tells it before the file is written.
+struct PenCost {
+    double penDownMetres = 0;
+    double penUpMetres = 0;
+    double seconds = 0;   // see plottingSeconds
+};
+
+PenCost penCost(const PlotLength& length, double speedMmPerSecond = kDefaultPlotterSpeedMmPerSecond);
