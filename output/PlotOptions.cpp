@@ -32,13 +32,10 @@ QString millimetres(double value)
     return QString::number(value, 'g', 10);
 }
 
-void checkSide(std::vector<OptionRefusal>& refusals, PlotField field, double side, const char* tooSmall,
-               const char* tooLarge)
+void checkSide(std::vector<OptionRefusal>& refusals, PlotField field, double side, const char* message)
 {
-    if (!isPositive(side))
-        refusals.push_back({field, tr(tooSmall)});
-    else if (side > kLargestPageSideMm)
-        refusals.push_back({field, tr(tooLarge).arg(millimetres(kLargestPageSideMm))});
+    if (!(isPositive(side) && side <= kLargestPageSideMm))
+        refusals.push_back({field, tr(message).arg(millimetres(kLargestPageSideMm))});
 }
 
 }
@@ -48,10 +45,8 @@ std::vector<OptionRefusal> optionRefusals(const PlotOptions& options)
     std::vector<OptionRefusal> refusals;
     const PlotPage& page = options.page;
     const QSizeF size = pageSizeMm(page);
-    checkSide(refusals, PlotField::PageWidth, size.width(), "The page width must be more than 0 mm.",
-              "The page width must be at most %1 mm.");
-    checkSide(refusals, PlotField::PageHeight, size.height(), "The page height must be more than 0 mm.",
-              "The page height must be at most %1 mm.");
+    checkSide(refusals, PlotField::PageWidth, size.width(), "The page width must be more than 0 mm and at most %1 mm.");
+    checkSide(refusals, PlotField::PageHeight, size.height(), "The page height must be more than 0 mm and at most %1 mm.");
     const bool pageFine = refusals.empty();
 
     const bool marginFine = isNotNegative(page.marginMm);

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineF>
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -381,4 +382,23 @@ InkAgreement inkAgreement(const QImage& actual, const QImage& expected, int colo
     }
     const auto share = [](int part, int whole) { return whole ? double(part) / whole : 0.0; };
     return {share(actualMatched, actualInk), share(expectedMatched, expectedInk), share(sameInterior, interior)};
+}
+
+int windingNumber(const QPolygonF& outline, const QPointF& p)
+{
+    int winding = 0;
+    for (qsizetype i = 0; i < outline.size(); ++i) {
+        const QPointF& a = outline.at(i);
+        const QPointF& b = outline.at((i + 1) % outline.size());
+        const bool fromA = QLineF(a, p).length() <= QLineF(b, p).length();
+        const QPointF base = fromA ? a : b;
+        const QPointF other = fromA ? b : a;
+        const double side = (other.x() - base.x()) * (p.y() - base.y()) - (p.x() - base.x()) * (other.y() - base.y());
+        const double leftOfAToB = fromA ? side : -side;
+        if (a.y() <= p.y() && b.y() > p.y() && leftOfAToB > 0)
+            ++winding;
+        else if (a.y() > p.y() && b.y() <= p.y() && leftOfAToB < 0)
+            --winding;
+    }
+    return winding;
 }

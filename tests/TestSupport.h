@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QObject>
+#include <QPolygonF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -138,3 +139,8 @@ struct InkAgreement {
 // Interior pixels are those amid others of their own colour, off the antialiased edges; colours
 // count as the same within `colourTolerance` on each channel (0: exactly).
 InkAgreement inkAgreement(const QImage& actual, const QImage& expected, int colourTolerance);
+
+// How often a closed outline (its last point joins its first) winds round a point. Each edge is
+// measured from its end nearer the point: QPolygonF::containsPoint measures from the edge's
+// first end, which leaves no precision near the point when that end lies 1e30 away.
+int windingNumber(const QPolygonF& outline, const QPointF& p);
