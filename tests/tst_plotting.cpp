@@ -328,8 +328,8 @@ private slots:
         QTest::addColumn<HatchSettings>("settings");
         QTest::addRow("inside runner, level")
             << designOnPaper(100, -30, 50, 3, 100, true) << HatchSettings{0, 1, false};
-        QTest::addRow("inside runner, crossed at 30 degrees")
-            << designOnPaper(100, -30, 50, 3, 100, true) << HatchSettings{30, 1.5, true};
+        QTest::addRow("inside runner, crossed at 30 degrees, given as 390")
+            << designOnPaper(100, -30, 50, 3, 100, true) << HatchSettings{390, 1.5, true};
         QTest::addRow("star: its middle wound twice") << star(5, 2, 40) << HatchSettings{90, 0.5, false};
         QTest::addRow("figure eight: lobes wound opposite ways")
             << QPolygonF{{0, 0}, {30, 20}, {30, 0}, {0, 20}, {-30, 0}, {-30, 20}} << HatchSettings{-45, 0.7, true};
