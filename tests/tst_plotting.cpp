@@ -402,7 +402,7 @@ private slots:
         QFETCH(HatchSettings, settings);
         QFETCH(bool, cancelled);
         QFETCH(HatchResult, result);
-        const QPolygonF square{{0, 0}, {100, 0}, {100, 100}, {0, 100}};
+        const QPolygonF square{{-50, -50}, {50, -50}, {50, 50}, {-50, 50}};   // about the origin, where the lines are counted from
         const std::atomic<bool> flag(cancelled);
         QList<QLineF> lines{QLineF(1, 2, 3, 4)};
         QCOMPARE(hatchOutline(square.constData(), std::size_t(square.size()), settings, lines, &flag), result);
