@@ -207,6 +207,7 @@ private slots:
         QTest::addColumn<int>("paths");
         QTest::addColumn<double>("spread");   // of the paths' ends about their starts
         QTest::addColumn<QPointF>("home");
+        QTest::addRow("none") << 0 << 10.0 << QPointF();
         QTest::addRow("one") << 1 << 10.0 << QPointF();
         QTest::addRow("short strokes") << 2000 << 1.0 << QPointF();
         QTest::addRow("long strokes") << 500 << 300.0 << QPointF();
