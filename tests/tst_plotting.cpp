@@ -445,15 +445,20 @@ private slots:
         QCOMPARE(drawing.center(), QPointF(actual.width() / 2, actual.height() / 2));
     }
 
-    // The design's reach, and half the pen around it, stay within the drawing's square.
-    void designFitsTheDrawing()
+    // The design's reach, and half the pen around it, fill the drawing's square, a small design
+    // enlarged: right along the page, up it, about the square's centre.
+    void designFillsTheDrawing()
     {
         PlotPage page;
         page.drawingSizeMm = 100;
-        const QTransform toPage = curveToPage(page, 50, 1);
-        QCOMPARE(toPage.map(QPointF(0, 0)), QPointF(105, 148.5));
-        // Up the page, and as far as the fit of every drawing goes: to within a float's rounding.
-        QVERIFY(std::fabs(toPage.map(QPointF(0, 50)).y() - (148.5 - (100 / 2.05 - 0.5))) < 1e-4);
+        const QTransform toPage = curveToPage(page, 20, 1);
+        const double reach = 100 / 2.05 - 0.5;
+        for (const auto& [curve, paper] : {std::pair{QPointF(0, 0), QPointF(105, 148.5)},
+                                          std::pair{QPointF(20, 0), QPointF(105 + reach, 148.5)},
+                                          std::pair{QPointF(0, 20), QPointF(105, 148.5 - reach)}}) {
+            // To within a float's rounding, as every fit of a design is.
+            QVERIFY2(QLineF(toPage.map(curve), paper).length() < 1e-4, qPrintable(QStringLiteral("%1, %2").arg(curve.x()).arg(curve.y())));
+        }
     }
 
     void optionRefusals_data()
