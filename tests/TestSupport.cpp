@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineF>
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -410,4 +411,23 @@ PictureDifference pictureDifference(const QImage& a, const QImage& b)
         }
     }
     return difference;
+}
+
+int windingNumber(const QPolygonF& outline, const QPointF& p)
+{
+    int winding = 0;
+    for (qsizetype i = 0; i < outline.size(); ++i) {
+        const QPointF& a = outline.at(i);
+        const QPointF& b = outline.at((i + 1) % outline.size());
+        const bool fromA = QLineF(a, p).length() <= QLineF(b, p).length();
+        const QPointF base = fromA ? a : b;
+        const QPointF other = fromA ? b : a;
+        const double side = (other.x() - base.x()) * (p.y() - base.y()) - (p.x() - base.x()) * (other.y() - base.y());
+        const double leftOfAToB = fromA ? side : -side;
+        if (a.y() <= p.y() && b.y() > p.y() && leftOfAToB > 0)
+            ++winding;
+        else if (a.y() > p.y() && b.y() <= p.y() && leftOfAToB < 0)
+            --winding;
+    }
+    return winding;
 }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QObject>
+#include <QPolygonF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -147,3 +148,8 @@ struct PictureDifference {
     QString where;             // where the largest difference lies
 };
 PictureDifference pictureDifference(const QImage& a, const QImage& b);
+
+// How often a closed outline (its last point joins its first) winds round a point. Each edge is
+// measured from its end nearer the point: QPolygonF::containsPoint measures from the edge's
+// first end, which leaves no precision near the point when that end lies 1e30 away.
+int windingNumber(const QPolygonF& outline, const QPointF& p);

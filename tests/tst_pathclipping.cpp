@@ -1,5 +1,7 @@
 #include "art/PathClipping.h"
 
+#include "TestSupport.h"
+
 #include <QLineF>
 #include <QRandomGenerator>
 #include <QTest>
@@ -27,28 +29,6 @@ QList<qsizetype> sourcesOf(const ClippedPolyline& clipped)
     for (const ClippedPolyline::Stretch& s : clipped.stretches)
         sources << s.sourceFirst;
     return sources;
-}
-
-// How often a closed outline winds round a point. QPolygonF::containsPoint cannot tell for an
-// edge with an end 1e30 away: it measures from that end, which leaves no precision near the
-// point. Here each edge is measured from its end nearer the point.
-int windingNumber(const QPolygonF& outline, const QPointF& p)
-{
-    int winding = 0;
-    for (qsizetype i = 0; i < outline.size(); ++i) {
-        const QPointF& a = outline.at(i);
-        const QPointF& b = outline.at((i + 1) % outline.size());
-        const bool fromA = QLineF(a, p).length() <= QLineF(b, p).length();
-        const QPointF base = fromA ? a : b;
-        const QPointF other = fromA ? b : a;
-        const double side = (other.x() - base.x()) * (p.y() - base.y()) - (p.x() - base.x()) * (other.y() - base.y());
-        const double leftOfAToB = fromA ? side : -side;
-        if (a.y() <= p.y() && b.y() > p.y() && leftOfAToB > 0)
-            ++winding;
-        else if (a.y() > p.y() && b.y() <= p.y() && leftOfAToB < 0)
-            --winding;
-    }
-    return winding;
 }
 
 // A polygon of `count` points, some near the rectangle and some up to `far` away from it.

@@ -1,0 +1,32 @@
+#pragma once
+
+// The labels of a plotted drawing's layers. A plotter draws one pen at a time, so each pen
+// layer says which pen it wants: pens are numbered by colour, in the order the picture first
+// uses each, so that two curves in one colour share a pen and the user swaps pens only when
+// the number changes. A pen layer's label begins with its own number, by which the layers can
+// be plotted one at a time; a fill's begins with "%", the mark of a layer not to be plotted, as
+// no pen draws a fill. With several curves, each label ends with its curve's name.
+
+#include <QColor>
+#include <QString>
+
+#include <vector>
+
+enum class LayerKind { Pen, Fill };
+
+struct PlotLayer {
+    QString curveName;
+    QColor colour;   // an invalid colour paints nothing: the layer is not written
+    LayerKind kind = LayerKind::Pen;
+};
+
+struct LayerLabel {
+    int number = 0;   // N: the place among the pen layers, from 1; 0 for a fill or no layer
+    int pen = 0;      // K: the pen, by colour, from 1; 0 for a fill or no layer
+    QString text;     // "N pen K #rrggbb" or "% fill #rrggbb", then " <curve name>"; empty for no layer
+};
+
+// The labels of `layers`, given in the order they are drawn, one for each. The picture has
+// several curves when the layers name more than one; a name is put on one line, and an empty
+// one is left off. Colours are told apart as #rrggbb, which is all a pen shows of them.
+std::vector<LayerLabel> layerLabels(const std::vector<PlotLayer>& layers);
