@@ -1,12 +1,13 @@
 #pragma once
 
-// Encoding an image as PNG fast enough for the largest export, and no larger than a general
-// encoder at zlib's default level makes it. The pixels come out of premultiplied alpha in one
-// pass; a row of nothing but zero bytes (a wholly transparent one) is stored as it is, any other
-// with whichever of the Sub and Up filters leaves fewer bytes that are not zero, which
-// run-length deflate packs best; stripes of rows are deflated on several threads at once, each
-// as an independent piece of the one zlib stream that the file holds. Besides the pixels, the
-// file says that they are sRGB, how many there are to the inch, and carries the image's texts.
+// Encoding an image as PNG fast enough for the largest export, and, for the pictures exports
+// draw, no larger than a general encoder makes it at zlib's default level. The pixels come out
+// of premultiplied alpha in one pass; a row of nothing but zero bytes (a wholly transparent one)
+// is stored as it is, any other with whichever of the Sub and Up filters leaves fewer bytes that
+// are not zero, which run-length deflate packs best; stripes of rows are deflated on several
+// threads at once, each as an independent piece of the one zlib stream that the file holds.
+// Besides the pixels, the file says that they are sRGB, how many there are to the inch, and
+// carries the image's texts.
 
 #include <QByteArray>
 #include <QString>
