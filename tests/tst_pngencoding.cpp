@@ -222,7 +222,9 @@ private slots:
         const QString badDensity = QStringLiteral("is no pixel density a PNG can hold");
         QTest::addRow("no image") << QImage() << usual << "There is no image to encode.";
         QTest::addRow("a text's name too long") << named(QString(80, u'k')) << usual << badName;
+        QTest::addRow("a space after a name") << named("Title ") << usual << badName;
         QTest::addRow("two spaces in a name") << named("A  Title") << usual << badName;
+        QTest::addRow("a line break in a name") << named("A\nB") << usual << badName;
         QTest::addRow("a name beyond Latin-1") << named("\u540D") << usual << badName;
         QTest::addRow("no density") << drawing(3, 3) << 0.0 << badDensity;
         QTest::addRow("a density that is no number") << drawing(3, 3) << std::numeric_limits<double>::quiet_NaN() << badDensity;
