@@ -4,6 +4,7 @@
 #include "output/DesignText.h"
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
+#include "output/PngEncoding.h"
 #include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
 #include "widgets/Controls.h"
@@ -25,13 +26,6 @@ namespace {
 
 constexpr float kEdgeMargin = 10;   // pixels added to the design's diameter
 const QString kPngSuffix = QStringLiteral("png");
-const QByteArray kPngFormat = QByteArrayLiteral("png");
-// Qt's PNG writer takes compression on a scale of 0 to 100 and maps it onto zlib's levels 0 to
-// 9; 11 is level 1. A 5000-pixel image is mostly transparent rows, which zlib's fastest level
-// packs nearly as well as its default (about 1 MB rather than 0.65 MB for the heaviest design)
-// in a fraction of the time; the rest of the encoding is libpng's row filtering, which no
-// setting here changes.
-constexpr int kPngCompression = 11;
 
 QString tr(const char* text)
 {
@@ -76,15 +70,8 @@ QImage renderExportDesign(const ArtParameters& design, int edge, const DrawingCo
 
 QByteArray encodePng(const QImage& image, QString* error)
 {
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
-    QImageWriter writer(&encoded, kPngFormat);
-    writer.setCompression(kPngCompression);
-    if (!writer.write(image)) {
-        *error = writer.errorString();
-        return {};
-    }
-    return encoded.data();
+    // The image's texts go with it; its density is the default until the dialog asks for one.
+    return encodePngImage(image, {}, error);
 }
 
 bool exportPng(QWidget* window, const ArtParameters& shown, const PngExportSettings& settings, QString* error)

@@ -1,4 +1,5 @@
 #include "app/DesignFormat.h"
+#include "output/PngExport.h"
 
 #include "TestSupport.h"
 
@@ -96,14 +97,12 @@ Design composed()
 // A small PNG that carries `text` under the design's key, as an export writes it.
 QByteArray pngCarrying(const QByteArray& text)
 {
-    QImage image(4, 4, QImage::Format_ARGB32);
+    QImage image(4, 4, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     if (!text.isEmpty())
         image.setText(kDesignTextKey, QString::fromUtf8(text));
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "png");
-    return buffer.data();
+    QString error;
+    return encodePng(image, &error);
 }
 
 // A PNG chunk is its length, its type, its data and a checksum of type and data.
