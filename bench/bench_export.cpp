@@ -42,7 +42,7 @@ void render(benchmark::State& state)
     Rotagraph art;
     setHeavyDesign(art, state.range(0));
     for (auto _ : state) {
-        const QImage image = renderExportImage(art, kEdge, kEnlarge, false);
+        const QImage image = renderExportImage(art.composition(), kEdge, kEnlarge, false);
         benchmark::DoNotOptimize(image.constBits());
     }
 }
@@ -70,7 +70,7 @@ void encode(benchmark::State& state)
 {
     Rotagraph art;
     setHeavyDesign(art, state.range(0));
-    const QImage image = renderExportImage(art, kEdge, kEnlarge, false);
+    const QImage image = renderExportImage(art.composition(), kEdge, kEnlarge, false);
     QString error;
     qsizetype bytes = 0;
     for (auto _ : state) {
@@ -87,7 +87,7 @@ void write(benchmark::State& state)
     Rotagraph art;
     setHeavyDesign(art, state.range(0));
     QString error;
-    const QByteArray png = encodePng(renderExportImage(art, kEdge, kEnlarge, false), &error);
+    const QByteArray png = encodePng(renderExportImage(art.composition(), kEdge, kEnlarge, false), &error);
     const QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("art.png"));
     for (auto _ : state)

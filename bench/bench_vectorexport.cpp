@@ -82,7 +82,7 @@ Composition largeDesign()
     design.penDrawSize = 1;
     design.penColor = Qt::red;
     design.numberOfColors = 1;
-    return compositionOf(design);
+    return turnedCopies(design, 1);
 }
 
 // The longest wait between two turns of the main thread's event loop while it lives, as a 1 ms

@@ -34,14 +34,6 @@ ArtParameters exportedDesign(const ArtParameters& shown, bool enlarge, bool grea
 // whether they show.
 Composition exportedComposition(const Composition& shown, bool enlarge, bool greaseIt);
 
-// A design alone, as every output takes it: a composition of that one curve, shown, not turned.
-inline Composition compositionOf(const ArtParameters& design)
-{
-    ComposedCurve curve;
-    curve.art = design;
-    return Composition{{curve}};
-}
-
 // The name the dialog proposes, built from the design the view holds (of a composition, the
 // selected curve): "Rotagram 160a•o72r•53p×9." + extension.
 QString suggestedFileName(const Rotagraph& art, const QString& extension);

@@ -72,11 +72,6 @@ QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool 
     return drawn ? image : QImage();
 }
 
-QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool greaseIt)
-{
-    return renderExportImage(art.composition(), edge, enlarge, greaseIt);
-}
-
 QByteArray encodePng(const QImage& image, QString* error)
 {
     QBuffer encoded;

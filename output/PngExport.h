@@ -44,8 +44,6 @@ struct PngExportSettings {
 // drawing was cancelled.
 QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool greaseIt,
                          const OutputControl& control = {});
-// The same of every curve the view holds.
-QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool greaseIt);
 // Encodes an image as PNG in memory, so that a failure of the encoder and one of the disk each
 // say what went wrong. Empty on failure, with the reason in `error`.
 QByteArray encodePng(const QImage& image, QString* error);

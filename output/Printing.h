@@ -8,7 +8,6 @@
 //   the window answering meanwhile → false with the reason when nothing was printed.
 
 #include "art/Composition.h"
-#include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 
 #include <QString>
@@ -29,10 +28,6 @@ Composition printedComposition(const Composition& shown);
 // changed, when the printer cannot be started, the file cannot be written (the reason in
 // `error`), or `control` cancels it.
 bool printArt(const Composition& shown, QPrinter& printer, QString* error, const OutputControl& control = {});
-inline bool printArt(const ArtParameters& shown, QPrinter& printer, QString* error)
-{
-    return printArt(compositionOf(shown), printer, error);
-}
 
 // The same on a worker, with a progress dialog over `window` when it takes a while. Cancelling it
 // prints nothing and counts as no failure.

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QIODevice>
+#include <QList>
 #include <QString>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -272,8 +274,11 @@ void writeColour(ChunkedText& out, std::string_view attribute, const QColor& col
     }
 }
 
-// What the layers of the picture are called: a number in painting order, what the layer holds,
-// and, when the picture has several curves, which curve.
+// What the layers are called, in the form plotter tools read. A pen layer is "N pen K #rrggbb":
+// N its place in plotting order over the whole picture, K the pen, one for each distinct colour
+// in the order of first use, so that one colour on several curves is one pen to change. A fill
+// layer is "% fill #rrggbb": tools that plot skip a layer whose label begins with "%". A picture
+// of several curves adds the curve's name to each, as the Curves list shows it.
 class LayerNames
 {
 public:
@@ -288,22 +293,39 @@ public:
     {
         if (!m_severalCurves)
             return;
+        // A curve without a name still tells its layers from the others'.
         const QString name = curve.name.isEmpty()
             ? QCoreApplication::translate("SvgExport", "Curve %1").arg(index + 1)
             : curve.name;
         m_curveName = ' ' + xmlText(name, true);
     }
 
-    // One curve alone keeps the numbers its layers always had: 0 for the fill, each pen its
-    // place in the design; several take the next number each.
-    int fill() { return m_severalCurves ? m_next++ : 0; }
-    int pen(int pen) { return m_severalCurves ? m_next++ : pen + 1; }
-    const QByteArray& curveName() const { return m_curveName; }
+    // The next pen layer's id and label.
+    std::pair<QByteArray, QByteArray> pen(const QColor& colour)
+    {
+        const QByteArray rgb = colour.name(QColor::HexRgb).toLatin1();
+        qsizetype pen = m_penColours.indexOf(rgb);
+        if (pen < 0) {
+            pen = m_penColours.size();
+            m_penColours.append(rgb);
+        }
+        const QByteArray number = QByteArray::number(++m_penLayers);
+        return {"layer" + number, number + " pen " + QByteArray::number(pen + 1) + ' ' + rgb + m_curveName};
+    }
+
+    // The next fill layer's id and label.
+    std::pair<QByteArray, QByteArray> fill(const QColor& colour)
+    {
+        return {"fill" + QByteArray::number(++m_fillLayers),
+                "% fill " + colour.name(QColor::HexRgb).toLatin1() + m_curveName};
+    }
 
 private:
     bool m_severalCurves;
-    int m_next = 1;
-    QByteArray m_curveName;
+    int m_penLayers = 0;
+    int m_fillLayers = 0;
+    QList<QByteArray> m_penColours;   // "#rrggbb" of each pen, in the order of first use
+    QByteArray m_curveName;           // with a space before it; empty for a picture of one curve
 };
 
 bool hasInk(const PointRun& run, const QColor& colour, const PageMapping& page)
@@ -311,15 +333,12 @@ bool hasInk(const PointRun& run, const QColor& colour, const PageMapping& page)
     return colour.isValid() && firstFinite(run, page) < run.size();
 }
 
-void openLayer(ChunkedText& out, int number, const QByteArray& label, const QByteArray& curveName)
+void openLayer(ChunkedText& out, const std::pair<QByteArray, QByteArray>& idAndLabel)
 {
-    out.append("<g id=\"layer");
-    out.appendBytes(QByteArray::number(number));
+    out.append("<g id=\"");
+    out.appendBytes(idAndLabel.first);
     out.append("\" inkscape:groupmode=\"layer\" inkscape:label=\"");
-    out.appendBytes(QByteArray::number(number));
-    out.append(" ");
-    out.appendBytes(label);
-    out.appendBytes(curveName);
+    out.appendBytes(idAndLabel.second);
     out.append("\">\n");
 }
 
@@ -328,7 +347,7 @@ void writeFillLayer(ChunkedText& out, LayerNames& names, const PointRun& outline
 {
     if (!hasInk(outline, colour, page))
         return;
-    openLayer(out, names.fill(), QByteArrayLiteral("fill"), names.curveName());
+    openLayer(out, names.fill(colour));
     out.append("<path stroke=\"none\"");
     writeColour(out, "fill", colour);
     out.append(" fill-rule=\"nonzero\" d=\"");
@@ -336,12 +355,12 @@ void writeFillLayer(ChunkedText& out, LayerNames& names, const PointRun& outline
     out.append("Z\"/>\n</g>\n");
 }
 
-void writePenLayer(ChunkedText& out, LayerNames& names, int pen, const PointRun& stretch, const QColor& colour,
+void writePenLayer(ChunkedText& out, LayerNames& names, const PointRun& stretch, const QColor& colour,
                    const PageMapping& page, const VectorExportSettings& settings)
 {
     if (!hasInk(stretch, colour, page))
         return;
-    openLayer(out, names.pen(pen), "pen " + colour.name(QColor::HexRgb).toLatin1(), names.curveName());
+    openLayer(out, names.pen(colour));
     out.append("<path fill=\"none\"");
     writeColour(out, "stroke", colour);
     out.append(" stroke-width=\"");
@@ -368,7 +387,7 @@ bool writeCurve(ChunkedText& out, LayerNames& names, const TracedCurve& curve, c
     if (design.fillShape)
         writeFillLayer(out, names, curve.fillPath(), design.fillColor, page, settings.simplifyToleranceMm);
     for (int pen = 0; pen < 3 && pen < pens; ++pen)
-        writePenLayer(out, names, pen, stretches[pen], colours[pen], page, settings);
+        writePenLayer(out, names, stretches[pen], colours[pen], page, settings);
     return out.isWriting();
 }
 

@@ -4,9 +4,10 @@
 // visible curves in painting order, each its fill layer (when filled) under its own pens' layers,
 // every colour stretch one stroked path, and the design's text in the metadata. Each curve's
 // points are written turned, as they lie on the page: a plotter takes them as they are.
-// A picture of one curve numbers its pens by their place in the design and its fill 0 ("0 fill",
-// "1 pen #ff0000"); a picture of several numbers every layer in painting order from 1 and names
-// its curve ("1 fill Curve 1", "2 pen #ff0000 Curve 1", "3 pen #0066cc Curve 2").
+// Layers are labelled as plotter tools read them: "1 pen 1 #ff0000", "2 pen 2 #0066cc" (the
+// layer's place in plotting order, the pen, one for each distinct colour, then the colour) and
+// "% fill #ffff00", which those tools skip; a picture of several curves adds the curve's name
+// ("5 pen 1 #ff0000 Curve 3").
 
 #include "art/Composition.h"
 #include "output/ExportProgress.h"

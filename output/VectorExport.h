@@ -12,7 +12,6 @@
 // size by the same rule; pen widths are the chosen width.
 
 #include "art/Composition.h"
-#include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 
 #include <QString>
@@ -51,11 +50,6 @@ QString invalidSettingsReason(const VectorExportSettings& settings);
 // written; false when `control` cancels it. Either way the target is then unchanged.
 bool exportVector(const Composition& shown, VectorFormat format, const VectorExportSettings& settings,
                   QString* error, const OutputControl& control = {});
-inline bool exportVector(const ArtParameters& shown, VectorFormat format, const VectorExportSettings& settings,
-                         QString* error)
-{
-    return exportVector(compositionOf(shown), format, settings, error);
-}
 // The same on a worker, with a progress dialog over `window` when it takes a while; the window
 // goes on answering meanwhile. Cancelling it writes nothing and counts as no failure.
 bool exportVectorWithProgress(QWidget* window, const Composition& shown, VectorFormat format,

@@ -375,8 +375,8 @@ private slots:
         const QString path = s.path(QStringLiteral("art.png"));
         s.exportAs(path, QString::number(kEdge));
         const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        const QImage expected = renderExportImage(art, kEdge, true, imageGrease);
-        QVERIFY(expected != renderExportImage(art, kEdge, true, !imageGrease));
+        const QImage expected = renderExportImage(art.composition(), kEdge, true, imageGrease);
+        QVERIFY(expected != renderExportImage(art.composition(), kEdge, true, !imageGrease));
         QCOMPARE(image, expected);
     }
 
