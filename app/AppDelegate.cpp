@@ -518,7 +518,7 @@ void AppDelegate::pageSetup(QObject* /*sender*/)
 void AppDelegate::printDesign()
 {
     QString reason;
-    if (!m_artView || printWithProgress(m_window.get(), m_artView->parameters(), printer(), &reason))
+    if (!m_artView || printWithProgress(m_window.get(), m_artView->composition(), printer(), &reason))
         return;
     const QString where = printer().outputFileName().isEmpty()
         ? tr("The printer “%1” could not be started.").arg(printer().printerName())
@@ -666,7 +666,7 @@ void AppDelegate::copy()
 {
     const QByteArray designText = designToJson(committedDesign());
     if (m_artView)
-        copyDesign(*m_artView, isOn(m_controls.wheelGrease), designText);
+        copyDesign(m_window.get(), m_artView->composition(), isOn(m_controls.wheelGrease), designText);
 }
 
 void AppDelegate::paste()

@@ -23,10 +23,15 @@ QString tr(const char* text)
 
 }
 
-void copyDesign(const Rotagraph& art, bool greaseIt, const QByteArray& designText)
+void copyDesign(QWidget* window, const Composition& shown, bool greaseIt, const QByteArray& designText)
 {
-    const int edge = std::clamp(suggestedImageEdge(art), kMinimumImageEdge, kMaximumImageEdge);
-    QImage image = renderExportImage(art, edge, kEnlarge, greaseIt);
+    const int edge = std::clamp(suggestedImageEdge(shown), kMinimumImageEdge, kMaximumImageEdge);
+    QImage image;
+    const bool finished = runWithProgress(window, tr("Copying the design…"), [&](const OutputControl& control) {
+        image = renderExportImage(shown, edge, kEnlarge, greaseIt, control);
+    });
+    if (!finished)
+        return;
     auto* data = new QMimeData;
     if (!image.isNull()) {   // without memory for the image, the design's text still goes
         image.setText(kDesignTextKey, QString::fromUtf8(designText));

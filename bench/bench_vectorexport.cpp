@@ -1,6 +1,7 @@
 // What a vector export costs, from the design to the file on disk: the SVG of the heavy design
 // (about 375,000 points) with every point and simplified, the SVG of a design at the trace's
-// point budget, and the PDF of the heavy design. The file's size is reported beside the time.
+// point budget, and the PDF of the heavy design; then a composition of 16 heavy curves, each
+// turned, as SVG and PDF. The file's size is reported beside the time.
 // And what the window feels of it: a large design exported and printed to a PDF file as the
 // window does it, the longest the main thread went without a turn of its event loop beside the
 // whole time.
@@ -39,10 +40,25 @@ void setDesign(Rotagraph& view, float revolutions)
     view.setPenDrawSize(1);
 }
 
-void exportDesign(benchmark::State& state, float revolutions, VectorFormat format)
+// `curves` copies of the design, each turned a little further than the one before.
+Composition turnedCopies(const ArtParameters& design, int curves)
+{
+    Composition composition;
+    for (int i = 0; i < curves; ++i) {
+        ComposedCurve curve;
+        curve.art = design;
+        curve.name = QStringLiteral("Curve %1").arg(i + 1);
+        curve.turn = 360.0 * i / curves;
+        composition.curves.push_back(curve);
+    }
+    return composition;
+}
+
+void exportDesign(benchmark::State& state, float revolutions, VectorFormat format, int curves = 1)
 {
     Rotagraph art;
     setDesign(art, revolutions);
+    const Composition composition = turnedCopies(art.parameters(), curves);
     const QTemporaryDir folder;
     VectorExportSettings settings;
     settings.target = folder.filePath(format == VectorFormat::Svg ? QStringLiteral("art.svg") : QStringLiteral("art.pdf"));
@@ -50,13 +66,13 @@ void exportDesign(benchmark::State& state, float revolutions, VectorFormat forma
     settings.simplifyToleranceMm = double(state.range(0)) / kMicrometresPerMillimetre;
     QString error;
     for (auto _ : state)
-        if (!exportVector(art.parameters(), format, settings, &error))
+        if (!exportVector(composition, format, settings, &error))
             state.SkipWithError(qPrintable(error));
     state.counters["file_MB"] = double(QFileInfo(settings.target).size()) / 1e6;
 }
 
 // The design that took the window about 10 s to export as a PDF while it answered nothing.
-ArtParameters largeDesign()
+Composition largeDesign()
 {
     ArtParameters design;
     design.anchorRadius = 160;
@@ -66,7 +82,7 @@ ArtParameters largeDesign()
     design.penDrawSize = 1;
     design.penColor = Qt::red;
     design.numberOfColors = 1;
-    return design;
+    return turnedCopies(design, 1);
 }
 
 // The longest wait between two turns of the main thread's event loop while it lives, as a 1 ms
@@ -150,9 +166,23 @@ void pdfHeavy(benchmark::State& state)
     exportDesign(state, kHeavyRevolutions, VectorFormat::Pdf);
 }
 
+constexpr int kManyCurves = 16;
+
+void svgSixteenHeavyCurves(benchmark::State& state)
+{
+    exportDesign(state, kHeavyRevolutions, VectorFormat::Svg, kManyCurves);
+}
+
+void pdfSixteenHeavyCurves(benchmark::State& state)
+{
+    exportDesign(state, kHeavyRevolutions, VectorFormat::Pdf, kManyCurves);
+}
+
 }
 
 BENCHMARK(svgHeavy)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(svgAtPointBudget)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(pdfHeavy)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(svgSixteenHeavyCurves)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(pdfSixteenHeavyCurves)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(windowWhileWriting)->ArgName("svg_pdf_print")->Arg(Svg)->Arg(Pdf)->Arg(Print)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -150,6 +150,14 @@ ArtParameters exportedDesign(const ArtParameters& shown, bool enlarge, bool grea
     return design;
 }
 
+Composition exportedComposition(const Composition& shown, bool enlarge, bool greaseIt)
+{
+    Composition composition = shown;
+    for (ComposedCurve& curve : composition.curves)
+        curve.art = exportedDesign(curve.art, enlarge, greaseIt);
+    return composition;
+}
+
 QString suggestedFileName(const Rotagraph& art, const QString& extension)
 {
     const float runner = art.runnerRadius();

@@ -7,6 +7,7 @@
 // when writing fails.
 
 #include "art/ArtParameters.h"
+#include "art/Composition.h"
 
 #include <QSize>
 #include <QString>
@@ -29,8 +30,12 @@ struct ExportFormat {
 // view). What belongs to the screen stays behind: no overlay, the whole curve. Fitted into the
 // export's frame, and enlarged to fill it when `enlarge`.
 ArtParameters exportedDesign(const ArtParameters& shown, bool enlarge, bool greaseIt);
+// The same made of every curve of a composition; the curves keep their order, names, turns and
+// whether they show.
+Composition exportedComposition(const Composition& shown, bool enlarge, bool greaseIt);
 
-// The name the dialog proposes, built from the design: "Rotagram 160a•o72r•53p×9." + extension.
+// The name the dialog proposes, built from the design the view holds (of a composition, the
+// selected curve): "Rotagram 160a•o72r•53p×9." + extension.
 QString suggestedFileName(const Rotagraph& art, const QString& extension);
 
 // The file that a chosen path is written to: ".extension" is added when the path does not end

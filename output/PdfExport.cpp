@@ -90,8 +90,8 @@ bool writePdfPage(QIODevice& device, const PdfPage& page, const std::function<bo
     return painted;
 }
 
-bool writePdf(QIODevice& device, const ArtParameters& design, const VectorExportSettings& settings, QString* error,
-              const DrawingControl& control)
+bool writePdf(QIODevice& device, const Composition& design, const VectorExportSettings& settings, QString* error,
+              const OutputControl& control)
 {
     // Qt's PDF writer gives every page a whole number of points: the page is the nearest such
     // size, and the drawing is centred on it, each margin within a quarter point of the one
@@ -103,16 +103,20 @@ bool writePdf(QIODevice& device, const ArtParameters& design, const VectorExport
     page.title = settings.title;
     page.creator = QCoreApplication::applicationName();
 
-    ArtParameters drawn = design;
-    drawn.penDrawSize = static_cast<float>(settings.penWidthMm * kUnitsPerMillimetre);
+    Composition drawn = design;
+    for (ComposedCurve& curve : drawn.curves)
+        curve.art.penDrawSize = static_cast<float>(settings.penWidthMm * kUnitsPerMillimetre);
     const auto edge = static_cast<float>(std::lround(settings.sizeMm * kUnitsPerMillimetre));
-    const QTransform fitted = fittedTransform(drawn, edge, edge);
+    // The drawing fills its square, as the SVG's does.
+    const QTransform fitted = fittedTransform(drawn, edge, edge, true);
     return writePdfPage(device, page, [&](QPainter& painter) {
         painter.setRenderHint(QPainter::Antialiasing);
         const double unitsPerMillimetre = page.resolution / kMillimetresPerInch;
         painter.scale(unitsPerMillimetre / kUnitsPerMillimetre, unitsPerMillimetre / kUnitsPerMillimetre);
         const double margin = (pagePoints * kMillimetresPerPoint - settings.sizeMm) / 2 * kUnitsPerMillimetre;
         painter.translate(margin, margin);
-        return paintDesign(painter, drawn, fitted, control).finished;
+        return drawCurveByCurve(drawn, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
+            return paintDesign(painter, curve.art, curve.turning() * fitted, part).finished;
+        });
     }, error);
 }

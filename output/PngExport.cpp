@@ -34,10 +34,9 @@ QString tr(const char* text)
 
 }
 
-int suggestedImageEdge(const Rotagraph& art)
+int suggestedImageEdge(const Composition& composition)
 {
-    const float radius = boundingRadius(art.anchorRadius(), art.runnerRadius(), art.penHoleRadius());
-    return truncatedToInt(radius * 2 + kEdgeMargin);
+    return truncatedToInt(boundingRadius(composition) * 2 + kEdgeMargin);
 }
 
 int imageEdge(const QString& sizeText)
@@ -50,22 +49,21 @@ int imageEdge(const QString& sizeText)
     return truncatedToInt(std::round(asked));
 }
 
-QImage renderExportImage(const Rotagraph& art, int edge, bool enlarge, bool greaseIt)
+QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool greaseIt, const OutputControl& control)
 {
-    return renderExportDesign(exportedDesign(art.parameters(), enlarge, greaseIt), edge);
-}
-
-QImage renderExportDesign(const ArtParameters& design, int edge, const DrawingControl& control)
-{
+    const Composition design = exportedComposition(shown, enlarge, greaseIt);
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())   // no memory for it
         return image;
     // The design paints no background: untouched pixels stay transparent.
     image.fill(Qt::transparent);
     const float side = static_cast<float>(edge);
-    const DrawingOutcome outcome = paintDesignInBands(image, design, fittedTransform(design, side, side),
-                                                      QThread::idealThreadCount(), control);
-    return outcome.finished ? image : QImage();
+    const QTransform fitted = fittedTransform(design, side, side, enlarge);
+    // Each curve over the ones before, its pens stroked by every processor.
+    const bool drawn = drawCurveByCurve(design, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
+        return paintDesignInBands(image, curve.art, curve.turning() * fitted, QThread::idealThreadCount(), part).finished;
+    });
+    return drawn ? image : QImage();
 }
 
 QByteArray encodePng(const QImage& image, QString* error)
@@ -74,20 +72,16 @@ QByteArray encodePng(const QImage& image, QString* error)
     return encodePngImage(image, {}, error);
 }
 
-bool exportPng(QWidget* window, const ArtParameters& shown, const PngExportSettings& settings, QString* error)
+bool exportPng(QWidget* window, const Composition& shown, const PngExportSettings& settings, QString* error)
 {
-    const ArtParameters design = exportedDesign(shown, settings.enlarge, settings.greaseIt);
     enum class Outcome { Cancelled, NoMemory, NotEncoded, NotWritten, Written };
     Outcome outcome = Outcome::Cancelled;
     QString reason;
     // A large image takes a while: drawn, encoded and written on a worker, with a progress
     // dialog that can cancel it. Nothing is written then.
-    runWithProgress(window, tr("Drawing the image…"), [&](const ExportWork& work) {
-        DrawingControl control;
-        control.cancelled = &work.cancelled;
-        control.percentDone = &work.percentDone;
-        QImage image = renderExportDesign(design, settings.edge, control);
-        if (work.cancelled)
+    runWithProgress(window, tr("Drawing the image…"), [&](const OutputControl& control) {
+        QImage image = renderExportImage(shown, settings.edge, settings.enlarge, settings.greaseIt, control);
+        if (control.isCancelled())
             return;
         if (image.isNull()) {
             outcome = Outcome::NoMemory;
@@ -103,9 +97,9 @@ bool exportPng(QWidget* window, const ArtParameters& shown, const PngExportSetti
         }
         // Checked once more when the file is whole: a cancel arriving then still writes nothing.
         const bool written = writeFileSafely(settings.target, [&](QIODevice& device) {
-            return writeAll(device, png) && !work.cancelled;
+            return writeAll(device, png) && !control.isCancelled();
         }, &reason);
-        outcome = written ? Outcome::Written : work.cancelled ? Outcome::Cancelled : Outcome::NotWritten;
+        outcome = written ? Outcome::Written : control.isCancelled() ? Outcome::Cancelled : Outcome::NotWritten;
     });
     switch (outcome) {
     case Outcome::Cancelled:
@@ -133,7 +127,7 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
     message->setObjectName(QStringLiteral("exportMessage"));
     layout->addWidget(message);
     auto* options = new SaveOptions2;
-    options->showRememberedChoices(suggestedImageEdge(*artView));
+    options->showRememberedChoices(suggestedImageEdge(artView->composition()));
     layout->addWidget(options);
 
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
@@ -153,6 +147,6 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
                                 settings.greaseIt = isOn(grease);
                                 settings.designText = designText;
                                 SaveOptions2::rememberChoices(settings.edge, settings.enlarge);
-                                return exportPng(window, art->parameters(), settings, error);
+                                return exportPng(window, art->composition(), settings, error);
                             });
 }

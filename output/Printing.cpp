@@ -18,11 +18,6 @@ QString tr(const char* text)
     return QCoreApplication::translate("Printing", text);
 }
 
-bool isCancelled(const DrawingControl& control)
-{
-    return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
-}
-
 // A printer's grey scale, for a PDF that is not made by the printer: the design in its greys.
 void greyed(QColor& colour)
 {
@@ -44,27 +39,39 @@ ArtParameters printedDesign(const ArtParameters& shown)
     return design;
 }
 
-bool printArt(const ArtParameters& shown, QPrinter& printer, QString* error, const DrawingControl& control)
+Composition printedComposition(const Composition& shown)
 {
-    ArtParameters design = printedDesign(shown);
+    Composition composition = shown;
+    for (ComposedCurve& curve : composition.curves)
+        curve.art = printedDesign(curve.art);
+    return composition;
+}
+
+bool printArt(const Composition& shown, QPrinter& printer, QString* error, const OutputControl& control)
+{
+    Composition design = printedComposition(shown);
     // The paper less its margins, in points: the design is centred and fitted in it. The
     // printer's origin is the printable area's top-left corner (the paper's in full-page mode,
     // where the printable area is the whole paper).
     const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Point);
-    const QTransform fitted = fittedTransform(design, static_cast<float>(printable.width()), static_cast<float>(printable.height()));
+    const QTransform fitted = fittedTransform(design, static_cast<float>(printable.width()),
+                                              static_cast<float>(printable.height()), false);
     // The design works in points, line widths included; the printer in its own dots.
     const auto paint = [&](QPainter& painter, qreal dotsPerInchX, qreal dotsPerInchY) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(dotsPerInchX / kPointsPerInch, dotsPerInchY / kPointsPerInch);
-        return paintDesign(painter, design, fitted, control).finished;
+        return drawCurveByCurve(design, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
+            return paintDesign(painter, curve.art, curve.turning() * fitted, part).finished;
+        });
     };
 
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         // Qt's PDF printer writes its file as it goes, and never says that a write failed: the
         // same page is written here, whole or not at all.
         if (printer.colorMode() == QPrinter::GrayScale)
-            for (QColor* colour : {&design.penColor, &design.pen2Color, &design.pen3Color, &design.fillColor})
-                greyed(*colour);
+            for (ComposedCurve& curve : design.curves)
+                for (QColor* colour : {&curve.art.penColor, &curve.art.pen2Color, &curve.art.pen3Color, &curve.art.fillColor})
+                    greyed(*colour);
         PdfPage page;
         page.layout = printer.pageLayout();
         page.resolution = printer.resolution();
@@ -75,7 +82,7 @@ bool printArt(const ArtParameters& shown, QPrinter& printer, QString* error, con
             const bool written = writePdfPage(device, page, [&](QPainter& painter) {
                 return paint(painter, page.resolution, page.resolution);
             }, error);
-            return written && !isCancelled(control);
+            return written && !control.isCancelled();
         }, error);
     }
 
@@ -97,16 +104,13 @@ bool printArt(const ArtParameters& shown, QPrinter& printer, QString* error, con
     return painter.end();
 }
 
-bool printWithProgress(QWidget* window, const ArtParameters& shown, QPrinter& printer, QString* error)
+bool printWithProgress(QWidget* window, const Composition& shown, QPrinter& printer, QString* error)
 {
     bool printed = false;
     QString reason;
     // The printer is used by the worker alone until it is done: the progress dialog keeps the
     // window, and so the page setup, from it.
-    const bool finished = runWithProgress(window, tr("Printing the design…"), [&](const ExportWork& work) {
-        DrawingControl control;
-        control.cancelled = &work.cancelled;
-        control.percentDone = &work.percentDone;
+    const bool finished = runWithProgress(window, tr("Printing the design…"), [&](const OutputControl& control) {
         printed = printArt(shown, printer, &reason, control);
     });
     if (printed || !finished)

@@ -1,18 +1,23 @@
 #include "output/SvgExport.h"
 
 #include "art/CurveTrace.h"
+#include "art/DesignPainter.h"
 #include "output/SafeWrite.h"
 #include "output/VectorExport.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QIODevice>
+#include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -58,23 +63,33 @@ char* formatThreeDecimals(char* out, char* end, double value)
 class ChunkedText
 {
 public:
-    ChunkedText(QIODevice& device, const DrawingControl& control)
+    ChunkedText(QIODevice& device, const std::atomic<bool>* cancelled)
         : m_device(device)
-        , m_control(control)
+        , m_cancelled(cancelled)
     {
         m_buffer.reserve(kChunkBytes + kChunkSlack);
     }
 
-    // Says how far the writing has come, in points of `total`; false once it is cancelled.
-    bool wrotePoints(std::size_t points, std::size_t total)
+    // From now on the writing says into `percentDone` (may be null) how far it has come in the
+    // `total` points of the part under way.
+    void countPoints(std::atomic<int>* percentDone, std::size_t total)
+    {
+        m_percentDone = percentDone;
+        m_total = total;
+        m_points = 0;
+    }
+
+    // Says how far the writing has come; false once it is cancelled.
+    bool wrotePoints(std::size_t points)
     {
         m_points += points;
-        if (m_control.percentDone && total > 0)
-            m_control.percentDone->store(static_cast<int>(double(std::min(m_points, total)) * kWholePercent / double(total)),
-                                         std::memory_order_relaxed);
+        if (m_percentDone && m_total > 0)
+            m_percentDone->store(static_cast<int>(double(std::min(m_points, m_total)) * kWholePercent / double(m_total)),
+                                 std::memory_order_relaxed);
         m_ok = m_ok && !cancelled();
         return m_ok;
     }
+    bool isWriting() const { return m_ok && !cancelled(); }
 
     void append(std::string_view text)
     {
@@ -108,7 +123,7 @@ public:
     }
 
 private:
-    bool cancelled() const { return m_control.cancelled && m_control.cancelled->load(std::memory_order_relaxed); }
+    bool cancelled() const { return m_cancelled && m_cancelled->load(std::memory_order_relaxed); }
     void flushWhenFull()
     {
         if (m_buffer.size() >= kChunkBytes)
@@ -121,9 +136,11 @@ private:
     }
 
     QIODevice& m_device;
-    const DrawingControl& m_control;
+    const std::atomic<bool>* m_cancelled;
+    std::atomic<int>* m_percentDone = nullptr;
     std::string m_buffer;
     std::size_t m_points = 0;
+    std::size_t m_total = 0;
     bool m_ok = true;
 };
 
@@ -137,10 +154,12 @@ QByteArray lengthText(double millimetres)
     return QByteArray(digits, qsizetype(result.ptr - digits));
 }
 
-// Text as XML character data. A character that XML 1.0 cannot hold at all (a control character,
-// half of a surrogate pair) becomes U+FFFD, which keeps the file readable; a carriage return is
-// written as a reference, which a reader would otherwise turn into a line feed.
-QByteArray xmlText(const QString& text)
+// Text as XML character data, or as an attribute's value between double quotes. A character
+// that XML 1.0 cannot hold at all (a control character, half of a surrogate pair) becomes
+// U+FFFD, which keeps the file readable; a carriage return is written as a reference, which a
+// reader would otherwise turn into a line feed, and so are a tab and a line feed in an
+// attribute, which a reader would turn into spaces.
+QByteArray xmlText(const QString& text, bool inAttribute = false)
 {
     QString escaped;
     escaped.reserve(text.size());
@@ -157,6 +176,12 @@ QByteArray xmlText(const QString& text)
             escaped += QLatin1String("&gt;");
         } else if (c == u'\r') {
             escaped += QLatin1String("&#13;");
+        } else if (inAttribute && c == u'"') {
+            escaped += QLatin1String("&quot;");
+        } else if (inAttribute && c == u'\n') {
+            escaped += QLatin1String("&#10;");
+        } else if (inAttribute && c == u'\t') {
+            escaped += QLatin1String("&#9;");
         } else if (c.isSurrogate() || c == QChar(0xFFFE) || c == QChar(0xFFFF)
                    || (c.unicode() < 0x20 && c != u'\t' && c != u'\n')) {
             escaped += QChar::ReplacementCharacter;
@@ -167,18 +192,21 @@ QByteArray xmlText(const QString& text)
     return escaped.toUtf8();
 }
 
-// Where a curve point lies on the page, in millimetres from its top left corner: fitted into
-// the drawing's square as every drawing fits the design, then moved in by the margin. Curve
-// space has y up, the page y down.
+// Where a curve point lies on the page, in millimetres from its top left corner: turned as its
+// curve is, fitted into the drawing's square as every drawing fits the composition, then moved in
+// by the margin. Curve space has y up, the page y down.
 struct PageMapping {
     double scale;
     double centre;
+    QTransform turning;   // of the curve, in curve space
 
     // False for a point that is not finite, which the drawing leaves out as the view does.
     bool map(const CurvePoint& point, double& x, double& y) const
     {
-        x = centre + scale * point.x;
-        y = centre - scale * point.y;
+        qreal turnedX = point.x, turnedY = point.y;
+        turning.map(turnedX, turnedY, &turnedX, &turnedY);
+        x = centre + scale * turnedX;
+        y = centre - scale * turnedY;
         return std::isfinite(x) && std::isfinite(y);
     }
 };
@@ -195,22 +223,16 @@ std::size_t firstFinite(const PointRun& run, const PageMapping& page)
     return i;
 }
 
-// What the whole document writes: every run's points, for the progress.
-struct PointCount {
-    std::size_t total = 0;
-};
-
 // Writes a run's path data. A point closer than `tolerance` to the last point written is left
 // out, except the run's last point: a stretch always begins and ends where the curve's does.
-void writePathData(ChunkedText& out, const PointRun& run, const PageMapping& page, double tolerance,
-                   const PointCount& count)
+void writePathData(ChunkedText& out, const PointRun& run, const PageMapping& page, double tolerance)
 {
     const double toleranceSquared = tolerance * tolerance;
     double keptX = 0, keptY = 0, leftOutX = 0, leftOutY = 0;
     bool lastLeftOut = false;
     std::size_t written = 0;
     for (std::size_t i = 0; i < run.size(); ++i) {
-        if ((i + 1) % kPointsPerProgress == 0 && !out.wrotePoints(kPointsPerProgress, count.total))
+        if ((i + 1) % kPointsPerProgress == 0 && !out.wrotePoints(kPointsPerProgress))
             return;
         double x = 0, y = 0;
         if (!page.map(run[i], x, y))
@@ -231,7 +253,7 @@ void writePathData(ChunkedText& out, const PointRun& run, const PageMapping& pag
     }
     if (lastLeftOut)
         out.appendPoint(written == 1 ? 'L' : ' ', leftOutX, leftOutY);
-    out.wrotePoints(run.size() % kPointsPerProgress, count.total);
+    out.wrotePoints(run.size() % kPointsPerProgress);
 }
 
 // The colour without its alpha, as SVG's colour attributes take it, and the alpha as an
@@ -252,36 +274,93 @@ void writeColour(ChunkedText& out, std::string_view attribute, const QColor& col
     }
 }
 
-void openLayer(ChunkedText& out, int number, const QByteArray& label)
+// What the layers are called, in the form plotter tools read. A pen layer is "N pen K #rrggbb":
+// N its place in plotting order over the whole picture, K the pen, one for each distinct colour
+// in the order of first use, so that one colour on several curves is one pen to change. A fill
+// layer is "% fill #rrggbb": tools that plot skip a layer whose label begins with "%". A picture
+// of several curves adds the curve's name to each, as the Curves list shows it.
+class LayerNames
 {
-    out.append("<g id=\"layer");
-    out.appendBytes(QByteArray::number(number));
+public:
+    explicit LayerNames(const Composition& composition)
+        : m_severalCurves(std::count_if(composition.curves.begin(), composition.curves.end(),
+                                        [](const ComposedCurve& curve) { return curve.visible; }) > 1)
+    {
+    }
+
+    // The layers that follow are the curve's at `index` of the composition.
+    void beginCurve(std::size_t index, const ComposedCurve& curve)
+    {
+        if (!m_severalCurves)
+            return;
+        // A curve without a name still tells its layers from the others'.
+        const QString name = curve.name.isEmpty()
+            ? QCoreApplication::translate("SvgExport", "Curve %1").arg(index + 1)
+            : curve.name;
+        m_curveName = ' ' + xmlText(name, true);
+    }
+
+    // The next pen layer's id and label.
+    std::pair<QByteArray, QByteArray> pen(const QColor& colour)
+    {
+        const QByteArray rgb = colour.name(QColor::HexRgb).toLatin1();
+        qsizetype pen = m_penColours.indexOf(rgb);
+        if (pen < 0) {
+            pen = m_penColours.size();
+            m_penColours.append(rgb);
+        }
+        const QByteArray number = QByteArray::number(++m_penLayers);
+        return {"layer" + number, number + " pen " + QByteArray::number(pen + 1) + ' ' + rgb + m_curveName};
+    }
+
+    // The next fill layer's id and label.
+    std::pair<QByteArray, QByteArray> fill(const QColor& colour)
+    {
+        return {"fill" + QByteArray::number(++m_fillLayers),
+                "% fill " + colour.name(QColor::HexRgb).toLatin1() + m_curveName};
+    }
+
+private:
+    bool m_severalCurves;
+    int m_penLayers = 0;
+    int m_fillLayers = 0;
+    QList<QByteArray> m_penColours;   // "#rrggbb" of each pen, in the order of first use
+    QByteArray m_curveName;           // with a space before it; empty for a picture of one curve
+};
+
+bool hasInk(const PointRun& run, const QColor& colour, const PageMapping& page)
+{
+    return colour.isValid() && firstFinite(run, page) < run.size();
+}
+
+void openLayer(ChunkedText& out, const std::pair<QByteArray, QByteArray>& idAndLabel)
+{
+    out.append("<g id=\"");
+    out.appendBytes(idAndLabel.first);
     out.append("\" inkscape:groupmode=\"layer\" inkscape:label=\"");
-    out.appendBytes(QByteArray::number(number));
-    out.append(" ");
-    out.appendBytes(label);
+    out.appendBytes(idAndLabel.second);
     out.append("\">\n");
 }
 
-void writeFillLayer(ChunkedText& out, const PointRun& outline, const QColor& colour, const PageMapping& page,
-                    double tolerance, const PointCount& count)
+void writeFillLayer(ChunkedText& out, LayerNames& names, const PointRun& outline, const QColor& colour,
+                    const PageMapping& page, double tolerance)
 {
-    if (!colour.isValid() || firstFinite(outline, page) == outline.size())
+    if (!hasInk(outline, colour, page))
         return;
-    openLayer(out, 0, QByteArrayLiteral("fill"));
+    openLayer(out, names.fill(colour));
     out.append("<path stroke=\"none\"");
     writeColour(out, "fill", colour);
     out.append(" fill-rule=\"nonzero\" d=\"");
-    writePathData(out, outline, page, tolerance, count);
+    writePathData(out, outline, page, tolerance);
     out.append("Z\"/>\n</g>\n");
 }
 
-void writePenLayer(ChunkedText& out, int number, const PointRun& stretch, const QColor& colour,
-                   const PageMapping& page, const VectorExportSettings& settings, const PointCount& count)
+void writePenLayer(ChunkedText& out, LayerNames& names, const PointRun& stretch, const QColor& colour,
+                   const PageMapping& page, const VectorExportSettings& settings)
 {
-    if (!colour.isValid() || firstFinite(stretch, page) == stretch.size())
+    if (!hasInk(stretch, colour, page))
         return;
-    openLayer(out, number, "pen " + colour.name(QColor::HexRgb).toLatin1());
+    openLayer(out, names.pen(colour));
     out.append("<path fill=\"none\"");
     writeColour(out, "stroke", colour);
     out.append(" stroke-width=\"");
@@ -290,8 +369,26 @@ void writePenLayer(ChunkedText& out, int number, const PointRun& stretch, const 
     out.append("\" stroke-linecap=\"butt\" stroke-linejoin=\"miter\" stroke-miterlimit=\"");
     out.appendBytes(lengthText(kMiterLimit));
     out.append("\" d=\"");
-    writePathData(out, stretch, page, settings.simplifyToleranceMm, count);
+    writePathData(out, stretch, page, settings.simplifyToleranceMm);
     out.append("\"/>\n</g>\n");
+}
+
+// One curve's layers: its fill, when on, then each pen over the ones before, as the view paints.
+bool writeCurve(ChunkedText& out, LayerNames& names, const TracedCurve& curve, const ArtParameters& design,
+                const PageMapping& page, const VectorExportSettings& settings, std::atomic<int>* percentDone)
+{
+    const PointRun stretches[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
+    const QColor colours[] = {design.penColor, design.pen2Color, design.pen3Color};
+    const int pens = std::max(design.numberOfColors, 1);
+    std::size_t total = design.fillShape ? curve.fillPath().size() : 0;
+    for (int pen = 0; pen < 3 && pen < pens; ++pen)
+        total += stretches[pen].size();
+    out.countPoints(percentDone, total);
+    if (design.fillShape)
+        writeFillLayer(out, names, curve.fillPath(), design.fillColor, page, settings.simplifyToleranceMm);
+    for (int pen = 0; pen < 3 && pen < pens; ++pen)
+        writePenLayer(out, names, stretches[pen], colours[pen], page, settings);
+    return out.isWriting();
 }
 
 void writeHeader(ChunkedText& out, const VectorExportSettings& settings)
@@ -309,31 +406,25 @@ void writeHeader(ChunkedText& out, const VectorExportSettings& settings)
 
 }
 
-bool writeSvg(QIODevice& device, const ArtParameters& design, const VectorExportSettings& settings,
-              const DrawingControl& control)
+bool writeSvg(QIODevice& device, const Composition& design, const VectorExportSettings& settings,
+              const OutputControl& control)
 {
-    TracedCurve curve;
-    if (!traceCurve(curveParameters(design), curve, control.cancelled))
-        return false;
-    ChunkedText out(device, control);
+    ChunkedText out(device, control.cancelled);
     writeHeader(out, settings);
-
     const auto size = static_cast<float>(settings.sizeMm);
-    const PageMapping page{fitFactor(size, size, boundingRadius(design), static_cast<float>(settings.penWidthMm), true),
-                           settings.marginMm + settings.sizeMm / 2};
-    const PointRun stretches[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
-    const QColor colours[] = {design.penColor, design.pen2Color, design.pen3Color};
-    const int pens = std::max(design.numberOfColors, 1);
-    PointCount count;
-    count.total = design.fillShape ? curve.fillPath().size() : 0;
-    for (int pen = 0; pen < 3 && pen < pens; ++pen)
-        count.total += stretches[pen].size();
-    // Painted in the view's order: the fill, then each pen over the ones before.
-    if (design.fillShape)
-        writeFillLayer(out, curve.fillPath(), design.fillColor, page, settings.simplifyToleranceMm, count);
-    for (int pen = 0; pen < 3 && pen < pens; ++pen)
-        writePenLayer(out, pen + 1, stretches[pen], colours[pen], page, settings, count);
-
+    const double scale = fitFactor(size, size, boundingRadius(design), static_cast<float>(settings.penWidthMm), true);
+    const double centre = settings.marginMm + settings.sizeMm / 2;
+    LayerNames names(design);
+    // One curve traced at a time: a composition of many long curves is never in memory at once.
+    TracedCurve curve;
+    const bool written = drawCurveByCurve(design, control, [&](std::size_t index, const ComposedCurve& composed,
+                                                               const DrawingControl& part) {
+        if (!traceCurve(curveParameters(composed.art), curve, part.cancelled))
+            return false;
+        names.beginCurve(index, composed);
+        return writeCurve(out, names, curve, composed.art, PageMapping{scale, centre, composed.turning()}, settings,
+                          part.percentDone);
+    });
     out.append("</svg>\n");
-    return out.finish();
+    return written && out.finish();
 }

@@ -1,15 +1,22 @@
 #pragma once
 
-// The design as an SVG drawing for pen plotters and vector editors: millimetres throughout, one
-// layer per pen in painting order (the fill, when on, on a layer 0 below them), every colour
-// stretch one stroked path, and the design's text in the metadata.
+// The picture as an SVG drawing for pen plotters and vector editors: millimetres throughout, the
+// visible curves in painting order, each its fill layer (when filled) under its own pens' layers,
+// every colour stretch one stroked path, and the design's text in the metadata. Each curve's
+// points are written turned, as they lie on the page: a plotter takes them as they are.
+// Layers are labelled as plotter tools read them: "1 pen 1 #ff0000", "2 pen 2 #0066cc" (the
+// layer's place in plotting order, the pen, one for each distinct colour, then the colour) and
+// "% fill #ffff00", which those tools skip; a picture of several curves adds the curve's name
+// ("5 pen 1 #ff0000 Curve 3").
 
-#include "art/DesignPainter.h"
+#include "art/Composition.h"
+#include "output/ExportProgress.h"
 
 class QIODevice;
 struct VectorExportSettings;
 
-// Writes `design` (an export's: see exportedDesign) as an SVG document to `device`, a large chunk
-// at a time, on any thread. False when the device refuses a write, or when `control` cancels it.
-bool writeSvg(QIODevice& device, const ArtParameters& design, const VectorExportSettings& settings,
-              const DrawingControl& control = {});
+// Writes `design` (an export's: see exportedComposition) as an SVG document to `device`, a large
+// chunk at a time, on any thread. False when the device refuses a write, or when `control`
+// cancels it.
+bool writeSvg(QIODevice& device, const Composition& design, const VectorExportSettings& settings,
+              const OutputControl& control = {});

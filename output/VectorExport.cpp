@@ -46,11 +46,6 @@ ExportFormat dialogFormat(VectorFormat format)
     return {tr("Export as PDF"), QStringLiteral("pdf"), tr("PDF document (*.pdf)")};
 }
 
-bool isCancelled(const DrawingControl& control)
-{
-    return control.cancelled && control.cancelled->load(std::memory_order_relaxed);
-}
-
 QString dialogMessage(VectorFormat format)
 {
     return format == VectorFormat::Svg
@@ -80,17 +75,17 @@ QString invalidSettingsReason(const VectorExportSettings& settings)
     return {};
 }
 
-bool exportVector(const ArtParameters& shown, VectorFormat format, const VectorExportSettings& settings,
-                  QString* error, const DrawingControl& control)
+bool exportVector(const Composition& shown, VectorFormat format, const VectorExportSettings& settings,
+                  QString* error, const OutputControl& control)
 {
     QString reason = invalidSettingsReason(settings);
     if (reason.isEmpty()) {
-        const ArtParameters design = exportedDesign(shown, true, settings.greaseIt);
+        const Composition design = exportedComposition(shown, true, settings.greaseIt);
         // Checked once more when the file is whole: a cancel arriving then still writes nothing.
         const auto writeContent = [&](QIODevice& device) {
             const bool written = format == VectorFormat::Svg ? writeSvg(device, design, settings, control)
                                                              : writePdf(device, design, settings, &reason, control);
-            return written && !isCancelled(control);
+            return written && !control.isCancelled();
         };
         if (writeFileSafely(settings.target, writeContent, &reason))
             return true;
@@ -100,18 +95,15 @@ bool exportVector(const ArtParameters& shown, VectorFormat format, const VectorE
     return false;
 }
 
-bool exportVectorWithProgress(QWidget* window, const ArtParameters& shown, VectorFormat format,
+bool exportVectorWithProgress(QWidget* window, const Composition& shown, VectorFormat format,
                               const VectorExportSettings& settings, QString* error)
 {
     bool written = false;
     QString reason;
     const QString label = format == VectorFormat::Svg ? tr("Writing the SVG drawing…") : tr("Writing the PDF…");
-    const bool finished = runWithProgress(window, label, [&](const ExportWork& work) {
-                                              DrawingControl control;
-                                              control.cancelled = &work.cancelled;
-                                              control.percentDone = &work.percentDone;
-                                              written = exportVector(shown, format, settings, &reason, control);
-                                          });
+    const bool finished = runWithProgress(window, label, [&](const OutputControl& control) {
+        written = exportVector(shown, format, settings, &reason, control);
+    });
     if (written || !finished)
         return true;
     if (error)
@@ -151,6 +143,6 @@ QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckB
             settings.title = documentTitle(target);
             settings.designText = designText;
             rememberVectorOptions(settings, art->penDrawSize());
-            return exportVectorWithProgress(window, art->parameters(), format, settings, error);
+            return exportVectorWithProgress(window, art->composition(), format, settings, error);
         });
 }

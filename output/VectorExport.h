@@ -1,16 +1,18 @@
 #pragma once
 
-// Exporting the design as vectors for pen plotters: an SVG drawing or a one-page PDF.
+// Exporting the picture as vectors for pen plotters: an SVG drawing or a one-page PDF.
 //   File menu → openVectorExportDialog: the save dialog as a sheet on the main window, with the
 //   suggested name and, below, VectorExportOptions (size, margin, pen width, simplification) →
-//   the user confirms → the options become VectorExportSettings and the design a value →
+//   the user confirms → the options become VectorExportSettings and the composition a value →
 //   exportVectorWithProgress writes it on a worker, with progress and Cancel, safely
-//   (SafeWrite.h): the SVG from the traced curve (SvgExport.h), the PDF through the one drawing
+//   (SafeWrite.h): the SVG from the traced curves (SvgExport.h), the PDF through the one drawing
 //   routine (PdfExport.h).
-// Both draw exactly what the PNG export draws: the whole curve, no overlay, the grease from the
-// checkbox, fitted into the drawing size by the same rule; pen widths are the chosen width.
+// Both draw exactly what the PNG export draws: every visible curve whole and turned, first to
+// last, no overlay, the grease from the checkbox, the whole composition fitted into the drawing
+// size by the same rule; pen widths are the chosen width.
 
-#include "art/DesignPainter.h"
+#include "art/Composition.h"
+#include "output/ExportProgress.h"
 
 #include <QString>
 
@@ -43,18 +45,18 @@ double penWidthInMillimetres(float designPenWidth);
 // an empty string when they can.
 QString invalidSettingsReason(const VectorExportSettings& settings);
 
-// Writes the design shown (as the view holds it) in `format` to settings.target, on any thread.
-// False, with the reason in `error`, when the settings are invalid or the file cannot be
+// Writes the composition shown (as the view holds it) in `format` to settings.target, on any
+// thread. False, with the reason in `error`, when the settings are invalid or the file cannot be
 // written; false when `control` cancels it. Either way the target is then unchanged.
-bool exportVector(const ArtParameters& shown, VectorFormat format, const VectorExportSettings& settings,
-                  QString* error, const DrawingControl& control = {});
+bool exportVector(const Composition& shown, VectorFormat format, const VectorExportSettings& settings,
+                  QString* error, const OutputControl& control = {});
 // The same on a worker, with a progress dialog over `window` when it takes a while; the window
 // goes on answering meanwhile. Cancelling it writes nothing and counts as no failure.
-bool exportVectorWithProgress(QWidget* window, const ArtParameters& shown, VectorFormat format,
+bool exportVectorWithProgress(QWidget* window, const Composition& shown, VectorFormat format,
                               const VectorExportSettings& settings, QString* error);
 
 // Opens the export dialog as a window-modal sheet on `window` and returns it at once (null
-// without an art view). When the user confirms, reads the design from `artView`, the grease from
+// without an art view). When the user confirms, reads the composition from `artView`, the grease from
 // `wheelGrease` and the options as they stand then, remembers the options for the next exports,
 // in this run and the next, and exports; a failure is reported in a message. The document's
 // title is the chosen file's name. `designText` goes into the SVG as it is.

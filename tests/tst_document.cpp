@@ -2,6 +2,8 @@
 #include "app/DesignFormat.h"
 #include "app/RecentFiles.h"
 #include "app/StatusLine.h"
+#include "art/Rotagraph.h"
+#include "output/PngExport.h"
 #include "TestSupport.h"
 
 #include <QAction>
@@ -537,6 +539,30 @@ private slots:
         };
         QTRY_COMPARE_WITH_TIMEOUT(shown(), designs, 5000);
         dialog->reject();
+    }
+
+    // Copy puts the whole picture on the clipboard, whichever curve is selected: every curve
+    // shown, each turned, fitted whole, and none that is hidden.
+    void copiedImageHoldsTheVisibleCurves()
+    {
+        find(*app, "actionAddCurve")->trigger();
+        typeInto(app->anchorRadiusInput(), QStringLiteral("400"));
+        find(*app, "actionShowCurve")->trigger();   // hides the large one
+        find(*app, "actionAddCurve")->trigger();
+        find<QRadioButton>(*app, "runnerInside")->click();
+        // Half of a lobe of the curve's twenty: no turn of it maps it onto itself.
+        typeInto(find<QLineEdit>(*app, "turnInput"), QStringLiteral("9"));
+        find(*app, "actionCopy")->trigger();
+        const QImage image = qvariant_cast<QImage>(QApplication::clipboard()->mimeData()->imageData());
+        constexpr int kSuggestedEdge = 580;   // the first curve's reach, 160 + 72 + 53, × 2 + 10
+        QCOMPARE(image.size(), QSize(kSuggestedEdge, kSuggestedEdge));
+
+        const Composition shown = app->artView()->composition();
+        QCOMPARE(shown.curves.size(), std::size_t(3));
+        Composition visible{{shown.curves[0], shown.curves[2]}};
+        visible.curves[1].turn = 9;
+        QCOMPARE(image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 renderExportImage(visible, kSuggestedEdge, true, false));
     }
 
     // A file or clipboard that holds no design changes nothing and says why, in a user's words:

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "art/Rotagraph.h"
+#include "output/ExportProgress.h"
 #include "output/PngExport.h"
 #include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QColorSpace>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -125,6 +128,29 @@ double paintedRadius(const QImage& image)
                 farthest = std::max(farthest, std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y()));
     return farthest;
 }
+
+// Cancels an output's progress dialog over `window` as soon as it shows, and remembers that it did.
+class ProgressCanceller
+{
+public:
+    explicit ProgressCanceller(QWidget* window)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, window] {
+            auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
+            if (progress && progress->isVisible()) {
+                sawProgress = true;
+                progress->cancel();
+            }
+        });
+        m_timer.start(kPollMilliseconds);
+    }
+
+    bool sawProgress = false;
+
+private:
+    static constexpr int kPollMilliseconds = 10;
+    QTimer m_timer;
+};
 
 // Takes only half of what each write offers, as a pipe or a nearly full disk may.
 class TrickleDevice : public QIODevice
@@ -376,8 +402,8 @@ private slots:
         const QString path = s.path(QStringLiteral("art.png"));
         s.exportAs(path, QString::number(kEdge));
         const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QImage expected = renderExportImage(art, kEdge, true, imageGrease);
-        QVERIFY(expected != renderExportImage(art, kEdge, true, !imageGrease));
+        QImage expected = renderExportImage(art.composition(), kEdge, true, imageGrease);
+        QVERIFY(expected != renderExportImage(art.composition(), kEdge, true, !imageGrease));
         expected.setColorSpace(QColorSpace::SRgb);   // as the file says its pixels are
         QCOMPARE(image, expected);
     }
@@ -491,23 +517,63 @@ private slots:
         QVERIFY(writeContents(path, earlier));
         // The dialog asks before replacing the file; nothing else may ask or complain.
         const MessageBoxAnswerer answerer({QMessageBox::Yes});
-        bool sawProgress = false;
-        QTimer cancel;
-        QObject::connect(&cancel, &QTimer::timeout, [&] {
-            auto* progress = s.app.mainWindow()->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
-            if (progress && progress->isVisible()) {
-                sawProgress = true;
-                progress->cancel();
-            }
-        });
-        cancel.start(10);
+        const ProgressCanceller cancel(s.app.mainWindow());
         s.output(action, path, sizeText);
-        QVERIFY2(sawProgress, "no progress was shown while the file was made");
+        QVERIFY2(cancel.sawProgress, "no progress was shown while the file was made");
         QCOMPARE(s.files(), QStringList{file});
         QCOMPARE(contentsOf(path), earlier);
         QVERIFY2(!answerer.names.contains(QStringLiteral("exportFailure")) && !answerer.names.contains(QStringLiteral("printFailure")),
                  qPrintable(answerer.texts.join(u'\n')));
         QVERIFY(!s.app.mainWindow()->findChild<QMessageBox*>(QStringLiteral("printFailure")));
+    }
+
+    // A long copy shows its progress too; cancelled, it leaves the clipboard as it was.
+    void cancelledCopyKeepsTheClipboard()
+    {
+        Session s;
+        setDesign(*s.app.artView(), 2490, 3, 2, 1000);   // the point budget, copied 5000 pixels wide
+        s.app.artView()->setPenDrawSize(3);
+        QApplication::clipboard()->setText(QStringLiteral("held before"));
+        const ProgressCanceller cancel(s.app.mainWindow());
+        s.app.mainWindow()->findChild<QAction*>(QStringLiteral("actionCopy"))->trigger();
+        QVERIFY2(cancel.sawProgress, "no progress was shown while the image was drawn");
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("held before"));
+        QVERIFY(!QApplication::clipboard()->mimeData()->hasImage());
+    }
+
+    // The progress of a picture of several curves climbs curve by curve, each counting as much
+    // as its work, a hidden one as nothing: it reads 100 % only once the last curve is done. A
+    // cancel stops it before the next curve.
+    void progressOfSeveralCurves()
+    {
+        const ComposedCurve shown;
+        ComposedCurve hidden;
+        hidden.art.rotationsToMake = 100;   // ten times the work of the others
+        hidden.visible = false;
+        const Composition composition{{shown, hidden, shown}};
+        std::atomic<bool> cancelled{false};
+        WorkProgress progress;
+        QList<std::size_t> drawn;
+        QList<int> read;   // at the start, the middle and the end of each curve drawn
+        const auto draw = [&](std::size_t index, const ComposedCurve&, const DrawingControl& part) {
+            drawn << index;
+            for (const int percent : {0, 50, 100}) {
+                part.percentDone->store(percent);
+                read << progress.percentDone();
+            }
+            return true;
+        };
+        QVERIFY(drawCurveByCurve(composition, OutputControl{&cancelled, &progress}, draw));
+        QCOMPARE(drawn, (QList<std::size_t>{0, 2}));
+        QCOMPARE(read, (QList<int>{0, 25, 50, 50, 75, 100}));
+
+        drawn.clear();
+        const auto cancelAfterTheFirst = [&](std::size_t index, const ComposedCurve& curve, const DrawingControl& part) {
+            cancelled = true;
+            return draw(index, curve, part);
+        };
+        QVERIFY(!drawCurveByCurve(composition, OutputControl{&cancelled, &progress}, cancelAfterTheFirst));
+        QCOMPARE(drawn, QList<std::size_t>{0});
     }
 
     // A user who exported at a size of their own, at natural size, finds both again next time.

@@ -254,7 +254,7 @@ void TestPrinting::fitsThePrintableArea()
     QPrinter printer(mode);
     setUpPdf(printer, fileName, layout);
     QString error;
-    QVERIFY2(printArt(source.parameters(), printer, &error), qPrintable(error));
+    QVERIFY2(printArt(source.composition(), printer, &error), qPrintable(error));
 
     QImage page;
     readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page);
@@ -309,7 +309,7 @@ void TestPrinting::printsTheWholeDesignOnly()
     QPrinter printer(QPrinter::HighResolution);
     setUpPdf(printer, fileName, layout);
     QString error;
-    QVERIFY2(printArt(source.parameters(), printer, &error), qPrintable(error));
+    QVERIFY2(printArt(source.composition(), printer, &error), qPrintable(error));
 
     // The on-screen view is only read.
     QCOMPARE(source.percentToDraw(), percentToDraw);
@@ -402,7 +402,7 @@ void TestPrinting::printerChoicesHoldForAFile()
     printer.setPdfVersion(QPagedPaintDevice::PdfVersion_1_6);
     printer.setDocName(QStringLiteral("my design"));
     QString error;
-    QVERIFY2(printArt(source.parameters(), printer, &error), qPrintable(error));
+    QVERIFY2(printArt(source.composition(), printer, &error), qPrintable(error));
     QImage page;
     QString info;
     readPdfPage(fileName, layout.fullRect(QPageLayout::Point).size(), kRasterDpi, page, &info);

@@ -8,6 +8,7 @@
 #include "art/Rotagraph.h"
 #include "output/ExportDialog.h"
 #include "output/PngExport.h"
+#include "output/Printing.h"
 #include "output/VectorExport.h"
 #include "output/VectorExportOptions.h"
 #include "TestSupport.h"
@@ -21,6 +22,7 @@
 #include <QMainWindow>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSvgRenderer>
@@ -52,6 +54,7 @@ struct DrawnDesign {
     int32_t colors = 1;
     bool closeCurve = false, fillShape = false, greaseIt = false;
     QColor secondPen = QColor(0, 102, 204);
+    QColor firstPen = Qt::red;
 };
 const DrawnDesign kThreePensFilled{160, -72, 53, 9, 3, 3, true, true};
 const DrawnDesign kDense{500, 3, 2, 2, 1};   // points closer than the tolerances tried
@@ -63,7 +66,7 @@ void setDesign(Rotagraph& view, const DrawnDesign& design)
     view.setPenHoleRadius(design.penHoleRadius);
     view.setRotationsToMake(design.rotations);
     view.setPenDrawSize(design.penWidth);
-    view.setPenColor(Qt::red);
+    view.setPenColor(design.firstPen);
     view.setPen2Color(design.secondPen);
     view.setPen3Color(QColor(0, 153, 51));
     view.setNumberOfColors(design.colors);
@@ -91,7 +94,14 @@ void exportDesign(const DrawnDesign& design, VectorFormat format, const VectorEx
     Rotagraph art;
     setDesign(art, design);
     QString error;
-    QVERIFY2(exportVector(art.parameters(), format, settings, &error), qPrintable(error));
+    QVERIFY2(exportVector(art.composition(), format, settings, &error), qPrintable(error));
+}
+
+ComposedCurve composedCurve(const DrawnDesign& design, const QString& name, double turn = 0, bool visible = true)
+{
+    Rotagraph art;
+    setDesign(art, design);
+    return ComposedCurve{art.parameters(), name, visible, turn};
 }
 
 using Attributes = QMap<QString, QString>;   // by qualified name
@@ -169,8 +179,68 @@ QImage expectedDrawing(const DrawnDesign& design)
     setDesign(art, design);
     QImage image(kEdge, kEdge, QImage::Format_RGB32);
     image.fill(Qt::white);
-    QPainter(&image).drawImage(0, 0, renderExportImage(art, kEdge, true, design.greaseIt));
+    QPainter(&image).drawImage(0, 0, renderExportImage(art.composition(), kEdge, true, design.greaseIt));
     return image;
+}
+
+// A vector export's page rasterised on white, about kPageEdge pixels wide.
+void readVectorPage(VectorFormat format, const QString& file, QImage& page, QString* info = nullptr)
+{
+    page = QImage(kPageEdge, kPageEdge, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    if (format == VectorFormat::Svg) {
+        QPainter painter(&page);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QSvgRenderer(file).render(&painter, page.rect());
+        return;
+    }
+    // Qt's PDF writer makes pages of whole points.
+    const double pagePoints = std::round((kSizeMm + 2 * kMarginMm) / kMillimetresPerPoint);
+    readPdfPage(file, QSizeF(pagePoints, pagePoints), kDpi, page, info);
+    QVERIFY(std::abs(page.width() - kPageEdge) <= 1 && page.height() == page.width());
+}
+
+enum class Output { Png, Svg, Pdf, Print };
+
+// What an output draws of a composition, on white: the drawing's square of kEdge pixels. A print
+// goes on a square page without margins, kEdge pixels wide.
+void drawnBy(Output output, const Composition& composition, float penWidth, QImage& drawing)
+{
+    constexpr double kPrintPoints = 720;
+    constexpr int kPrintDpi = 100;   // kEdge pixels across kPrintPoints
+    const QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("art"));
+    QString error;
+    if (output == Output::Png) {
+        drawing = QImage(kEdge, kEdge, QImage::Format_RGB32);
+        drawing.fill(Qt::white);
+        QPainter(&drawing).drawImage(0, 0, renderExportImage(composition, kEdge, true, false));
+    } else if (output == Output::Print) {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        const QPageSize square(QSizeF(kPrintPoints, kPrintPoints), QPageSize::Point, {}, QPageSize::ExactMatch);
+        QVERIFY(printer.setPageLayout(QPageLayout(square, QPageLayout::Portrait, QMarginsF())));
+        QVERIFY2(printArt(composition, printer, &error), qPrintable(error));
+        readPdfPage(file, QSizeF(kPrintPoints, kPrintPoints), kPrintDpi, drawing);
+    } else {
+        const VectorFormat format = output == Output::Svg ? VectorFormat::Svg : VectorFormat::Pdf;
+        DrawnDesign pen;
+        pen.penWidth = penWidth;
+        QVERIFY2(exportVector(composition, format, settingsFor(pen, file), &error), qPrintable(error));
+        QImage page;
+        readVectorPage(format, file, page);
+        const int margin = (page.width() - kEdge) / 2;
+        drawing = page.copy(margin, margin, kEdge, kEdge);
+    }
+}
+
+void verifyAgreement(const QImage& actual, const QImage& expected)
+{
+    const InkAgreement match = inkAgreement(actual, expected, 0);
+    QVERIFY2(match.actualNearExpected >= kMinInkAgreement && match.expectedNearActual >= kMinInkAgreement,
+             qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.actualNearExpected).arg(match.expectedNearActual)));
+    QVERIFY2(match.colour >= kMinColourAgreement, qPrintable(QStringLiteral("colour agreement %1").arg(match.colour)));
 }
 
 // A device that counts the lines drawn on it and rasterises nothing, as a PDF or a printer.
@@ -217,6 +287,8 @@ void confirm(QFileDialog* dialog, const QString& file)
 
 Q_DECLARE_METATYPE(DrawnDesign)
 Q_DECLARE_METATYPE(VectorFormat)
+Q_DECLARE_METATYPE(Output)
+Q_DECLARE_METATYPE(Composition)
 
 class TestVectorExport : public QObject
 {
@@ -238,13 +310,17 @@ private slots:
         translucent.fillShape = false;
         DrawnDesign uncoloured = translucent;
         uncoloured.secondPen = QColor();
-        const QStringList threePens{"1 pen #ff0000", "2 pen #0066cc", "3 pen #009933"};
-        QTest::addRow("one pen") << DrawnDesign() << 0.0 << QStringList{"1 pen #ff0000"};
-        QTest::addRow("three pens, filled, closed") << kThreePensFilled << 0.0 << QStringList{"0 fill"} + threePens;
+        DrawnDesign firstColourAgain = kThreePensFilled;
+        firstColourAgain.secondPen = Qt::red;
+        const QStringList threePens{"1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"};
+        QTest::addRow("one pen") << DrawnDesign() << 0.0 << QStringList{"1 pen 1 #ff0000"};
+        QTest::addRow("three pens, filled, closed") << kThreePensFilled << 0.0 << QStringList{"% fill #ffff00"} + threePens;
         QTest::addRow("translucent second pen") << translucent << 0.0 << threePens;
-        QTest::addRow("second pen without a colour") << uncoloured << 0.0 << QStringList{threePens[0], threePens[2]};
-        QTest::addRow("dense, simplified 0.2 mm") << kDense << 0.2 << QStringList{"1 pen #ff0000"};
-        QTest::addRow("three pens, filled, simplified 5 mm") << kThreePensFilled << 5.0 << QStringList{"0 fill"} + threePens;
+        QTest::addRow("second pen without a colour") << uncoloured << 0.0 << QStringList{"1 pen 1 #ff0000", "2 pen 2 #009933"};
+        QTest::addRow("second pen in the first's colour") << firstColourAgain << 0.0
+                                                          << QStringList{"% fill #ffff00", "1 pen 1 #ff0000", "2 pen 1 #ff0000", "3 pen 2 #009933"};
+        QTest::addRow("dense, simplified 0.2 mm") << kDense << 0.2 << QStringList{"1 pen 1 #ff0000"};
+        QTest::addRow("three pens, filled, simplified 5 mm") << kThreePensFilled << 5.0 << QStringList{"% fill #ffff00"} + threePens;
     }
 
     void svgDocument()
@@ -269,10 +345,11 @@ private slots:
         QStringList shown;
         for (const SvgLayer& layer : svg.layers) {
             shown << layer.label;
-            const bool fill = layer.label == u"0 fill";
-            const QString colour = layer.label.section(u' ', 2);
+            // "N pen K #rrggbb", or "% fill #rrggbb" for a layer that plotters skip
+            const bool fill = layer.label.startsWith(u'%');
+            const QString colour = layer.label.section(u' ', fill ? 2 : 3);
             const Attributes expected = fill
-                ? Attributes{{"fill", "#ffff00"}, {"fill-rule", "nonzero"}, {"stroke", "none"}}
+                ? Attributes{{"fill", colour}, {"fill-rule", "nonzero"}, {"stroke", "none"}}
                 : Attributes{{"fill", "none"}, {"stroke", colour}, {"stroke-width", QString::number(design.penWidth / kPixelsPerMm, 'f', 3)}, {"stroke-linecap", "butt"},
                              {"stroke-linejoin", "miter"}, {"stroke-miterlimit", "10"}};
             for (auto attribute = expected.begin(); attribute != expected.end(); ++attribute)
@@ -330,30 +407,91 @@ private slots:
         const QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("art"));
         exportDesign(design, format, settingsFor(design, file));
-        QImage page(kPageEdge, kPageEdge, QImage::Format_RGB32);
-        page.fill(Qt::white);
-        if (format == VectorFormat::Svg) {
-            QPainter painter(&page);
-            painter.setRenderHint(QPainter::Antialiasing);
-            QSvgRenderer(file).render(&painter, page.rect());
-        } else {
-            // Qt's PDF writer makes pages of whole points.
-            const double pagePoints = std::round((kSizeMm + 2 * kMarginMm) / kMillimetresPerPoint);
-            QString info;
-            readPdfPage(file, QSizeF(pagePoints, pagePoints), kDpi, page, &info);
+        QImage page;
+        QString info;
+        readVectorPage(format, file, page, &info);
+        if (format == VectorFormat::Pdf)
             QVERIFY2(info.contains(QStringLiteral("Title:           Rotagram test\n"))
                          && info.contains(QStringLiteral("Creator:         ") + QCoreApplication::applicationName() + u'\n'),
                      qPrintable(info));
-            QVERIFY(std::abs(page.width() - kPageEdge) <= 1 && page.height() == page.width());
-        }
         const int margin = (page.width() - kEdge) / 2;
-        const InkAgreement match = inkAgreement(page.copy(margin, margin, kEdge, kEdge), expectedDrawing(design), 0);
-        QVERIFY2(match.actualNearExpected >= kMinInkAgreement && match.expectedNearActual >= kMinInkAgreement,
-                 qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.actualNearExpected).arg(match.expectedNearActual)));
-        QVERIFY2(match.colour >= kMinColourAgreement, qPrintable(QStringLiteral("colour agreement %1").arg(match.colour)));
+        verifyAgreement(page.copy(margin, margin, kEdge, kEdge), expectedDrawing(design));
         QImage blank(page.width(), margin, QImage::Format_RGB32);
         blank.fill(Qt::white);
         QCOMPARE(page.copy(0, 0, page.width(), margin), blank);
+    }
+
+    // A picture of several curves: the curves in drawing order, each one's fill under its pens,
+    // hidden ones left out; one pen for each colour over the whole picture, and the curve's name
+    // on each of its layers when more than one curve shows.
+    void layersOfSeveralCurves_data()
+    {
+        QTest::addColumn<Composition>("composition");
+        QTest::addColumn<QStringList>("labels");
+        DrawnDesign greenBlueFilled{160, 72, 53, 9, 3, 2, false, true};
+        greenBlueFilled.firstPen = QColor(0, 153, 51);
+        const DrawnDesign threePens{100, -30, 20, 3, 3, 3};
+        const ComposedCurve first = composedCurve(greenBlueFilled, QStringLiteral("Curve 1"));
+        const ComposedCurve hidden = composedCurve(DrawnDesign(), QStringLiteral("Curve 2"), 0, false);
+        const ComposedCurve last = composedCurve(threePens, QStringLiteral("Curve 3"), 45);
+        QTest::addRow("three curves, the middle one hidden")
+            << Composition{{first, hidden, last}}
+            << QStringList{"% fill #ffff00 Curve 1", "1 pen 1 #009933 Curve 1", "2 pen 2 #0066cc Curve 1",
+                           "3 pen 3 #ff0000 Curve 3", "4 pen 2 #0066cc Curve 3", "5 pen 1 #009933 Curve 3"};
+        QTest::addRow("one curve of two shown") << Composition{{hidden, last}}
+                                                << QStringList{"1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"};
+        ComposedCurve quoted = hidden;
+        quoted.visible = true;
+        quoted.name = QStringLiteral("\"Star\" & <moon>\tnew");
+        ComposedCurve unnamed = quoted;
+        unnamed.name.clear();
+        QTest::addRow("a name with markup, a curve without one")
+            << Composition{{quoted, unnamed}}
+            << QStringList{"1 pen 1 #ff0000 \"Star\" & <moon>\tnew", "2 pen 1 #ff0000 Curve 2"};
+        QTest::addRow("no curve shown") << Composition{{hidden}} << QStringList{};
+    }
+
+    void layersOfSeveralCurves()
+    {
+        QFETCH(Composition, composition);
+        QFETCH(QStringList, labels);
+        const QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("art.svg"));
+        QString error;
+        QVERIFY2(exportVector(composition, VectorFormat::Svg, settingsFor(DrawnDesign(), file), &error), qPrintable(error));
+        SvgDocument svg;
+        readSvg(file, svg);
+        QStringList shown;
+        for (const SvgLayer& layer : svg.layers)
+            shown << layer.label;
+        QCOMPARE(shown, labels);
+    }
+
+    // Every output draws the visible curves alone, each turned about the anchor's centre, and
+    // fits them whole: a curve turned a quarter, behind it a larger one hidden, comes out as the
+    // same curve alone and unturned would, turned a quarter.
+    void outputsDrawTheVisibleCurvesTurned_data()
+    {
+        QTest::addColumn<Output>("output");
+        QTest::addRow("PNG") << Output::Png;
+        QTest::addRow("SVG") << Output::Svg;
+        QTest::addRow("PDF") << Output::Pdf;
+        QTest::addRow("print") << Output::Print;
+    }
+
+    void outputsDrawTheVisibleCurvesTurned()
+    {
+        QFETCH(Output, output);
+        const DrawnDesign inside{120, -45, 60, 2.5f, 3, 2};   // open: no turn but a whole one maps it onto itself
+        const DrawnDesign larger{400, 200, 100, 3, 3};
+        QImage turned, alone;
+        drawnBy(output, Composition{{composedCurve(larger, QStringLiteral("Hidden"), 0, false),
+                                     composedCurve(inside, QStringLiteral("Turned"), 90)}}, inside.penWidth, turned);
+        drawnBy(output, Composition{{composedCurve(inside, QStringLiteral("Alone"))}}, inside.penWidth, alone);
+        if (QTest::currentTestFailed())
+            return;
+        // The page has y down: a counter-clockwise quarter turn is Qt's rotation by -90°.
+        verifyAgreement(turned, alone.transformed(QTransform().rotate(-90)));
     }
 
     // On screen a wide opaque pen is stroked in short runs that overlap by a segment; a device
@@ -406,7 +544,7 @@ private slots:
             std::optional<WriteLimit> limit;
             if (writeLimit > 0)
                 limit.emplace(static_cast<rlim_t>(writeLimit));
-            QVERIFY(!exportVector(art.parameters(), format, settings, &error));
+            QVERIFY(!exportVector(art.composition(), format, settings, &error));
         }
         QVERIFY2(error.contains(reason), qPrintable(error));
         QCOMPARE(contentsOf(settings.target), QByteArray("an earlier export"));
@@ -508,7 +646,7 @@ private slots:
 
         VectorExportSettings expected{folder.filePath(QStringLiteral("expected")), 150, 5, 0.3, 0.05, true, QStringLiteral("my plot"), kDesignText};
         QString error;
-        QVERIFY(exportVector(art.parameters(), format, expected, &error));
+        QVERIFY(exportVector(art.composition(), format, expected, &error));
         const QString written = folder.filePath(QStringLiteral("my plot.") + (svg ? "svg" : "pdf"));
         if (svg) {
             QCOMPARE(contentsOf(written), contentsOf(expected.target));
