@@ -112,7 +112,7 @@ void encodeWithImageWriter(benchmark::State& state)
 {
     Rotagraph art;
     setHeavyDesign(art, state.range(0));
-    const QImage image = renderExportImage(art, kEdge, kEnlarge, false);
+    const QImage image = renderExportImage(art.composition(), kEdge, kEnlarge, false);
     qsizetype bytes = 0;
     for (auto _ : state) {
         QBuffer encoded;
