@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <QAction>
+#include <QColorDialog>
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -243,6 +244,35 @@ private slots:
         // A pasted design starts with its first curve selected.
         select(*app, 2);
         QCOMPARE(curvesShown(*app), copied);
+    }
+
+    // A curve of a rosette recoloured shows so in the picture at once, and undo takes it back.
+    // (The last: the default curve has nine lobes, so a copy turned a multiple of 40° lies
+    // exactly under a later one.)
+    void aRecolouredCurveShowsInThePicture()
+    {
+        answerTurnedCopies(12);
+        action(*app, "actionDuplicateTurned")->trigger();
+        const auto bluishPixels = [this] {
+            QTest::qWait(50);
+            const QImage shown = app->artView()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            int count = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    count += qBlue(shown.pixel(x, y)) > qRed(shown.pixel(x, y)) + 40;
+            return count;
+        };
+        const QColor blue(0, 0x66, 0xcc);
+        QCOMPARE(bluishPixels(), 0);
+        select(*app, 11);
+        app->colorPicker()->click();
+        auto* dialog = app->mainWindow()->findChild<QColorDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->setCurrentColor(blue);
+        dialog->accept();
+        QTRY_VERIFY(bluishPixels() > 1000);
+        action(*app, "actionUndo")->trigger();
+        QTRY_COMPARE(bluishPixels(), 0);
     }
 
     // Draw Slowly draws the visible curves one after another in the list's order, each staying
