@@ -43,6 +43,7 @@ const QString kDrawSlowlyTitle = QStringLiteral("Draw Slowly");
 const QString kStopDrawingTitle = QStringLiteral("Stop Drawing");
 constexpr std::chrono::milliseconds kFramePause{50};
 constexpr float kNoSlowDrawing = -1;
+constexpr float kFinalPercent = 100;
 
 // As many revolutions as the stepper goes to: the most that a design is looked at closing within.
 int mostRevolutions(const QPointer<Stepper>& revolutions)
@@ -469,6 +470,9 @@ void AppDelegate::slowDrawing()
             m_artView->showWholeDrawing();
             m_artView->update();
         }
+        m_statusLine->showSlowDrawing(kFinalPercent);
+    });
+    postToMainThread([this] {
         if (m_controls.drawSlowButton)
             m_controls.drawSlowButton->setText(kDrawSlowlyTitle);
         setEnabledOf(m_controls.drawSpeedControl, true);
