@@ -7,8 +7,9 @@
 // on the clock and on the processors (all the process's threads), which a busy machine disturbs
 // less. Then how long each frame of a slow drawing of the last curve takes over the others; the
 // memory at the peak above the idle process; and the longest the window's thread stops
-// answering while all this is drawn and while a curve is turned by hand, with the longest it
-// worked between two beats of its event loop (the rest of a stall it waited for a processor).
+// answering while all this is drawn and while a curve is turned by hand: how much of that stall
+// it worked, and waited for a processor (the rest it was blocked), and the longest it worked
+// between two beats of its event loop.
 
 #include "art/Composition.h"
 #include "art/Rotagraph.h"
@@ -122,26 +123,35 @@ void resetPeakMemory()
         clearRefs.write("5");
 }
 
-// The longest the event loop went without a beat while it lives, and the longest the window's
-// thread worked between two beats: Linux keeps the time each thread spent on a processor, which
-// beside the wall time between two beats tells work from waiting for a processor that the
-// machine's other work holds. The file is opened once, on the window's thread, and read at each
-// beat without a call more than needed: the watch must cost the thread it watches next to nothing.
+// The longest the event loop went without a beat while it lives, how the window's thread spent
+// that stall, and the longest it worked between two beats. Linux keeps for each thread the time
+// it spent on a processor and the time it waited, runnable, for one: what is neither it spent
+// blocked or asleep. The file is opened once, on the window's thread, and read at each beat
+// without a call more than needed: the watch must cost the thread it watches next to nothing.
 class StallWatch
 {
 public:
+    struct Times {
+        qint64 runningNs = 0;
+        qint64 queuedNs = 0;
+    };
+
     StallWatch() : m_schedstat(::open("/proc/thread-self/schedstat", O_RDONLY))
     {
         m_clock.start();
-        m_lastRunning = runningNs();
+        m_lastTimes = times();
         m_beat.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_beat, &QTimer::timeout, [this] {
             const qint64 now = m_clock.elapsed();
-            const qint64 running = runningNs();
-            m_longest = std::max(m_longest, now - m_last);
-            m_longestWorkNs = std::max(m_longestWorkNs, running - m_lastRunning);
+            const Times timesNow = times();
+            const Times spent{timesNow.runningNs - m_lastTimes.runningNs, timesNow.queuedNs - m_lastTimes.queuedNs};
+            if (now - m_last > m_longest) {
+                m_longest = now - m_last;
+                m_inLongest = spent;
+            }
+            m_longestWorkNs = std::max(m_longestWorkNs, spent.runningNs);
             m_last = now;
-            m_lastRunning = running;
+            m_lastTimes = timesNow;
         });
         m_beat.start(kHeartbeatMs);
     }
@@ -154,15 +164,20 @@ public:
     StallWatch& operator=(const StallWatch&) = delete;
 
     qint64 longestMs() const { return m_longest; }
+    // Of the longest stall: the time the thread worked, and the time it waited for a processor.
+    double workingInLongestMs() const { return double(m_inLongest.runningNs) / 1e6; }
+    double queuedInLongestMs() const { return double(m_inLongest.queuedNs) / 1e6; }
     double longestWorkMs() const { return double(m_longestWorkNs) / 1e6; }
 
 private:
-    qint64 runningNs() const
+    Times times() const
     {
-        char text[64] = {};
+        char text[96] = {};
         if (m_schedstat < 0 || ::pread(m_schedstat, text, sizeof text - 1, 0) <= 0)
-            return 0;
-        return std::strtoll(text, nullptr, 10);
+            return {};
+        char* end = nullptr;
+        const qint64 running = std::strtoll(text, &end, 10);
+        return {running, std::strtoll(end, nullptr, 10)};
     }
 
     int m_schedstat;
@@ -170,7 +185,8 @@ private:
     QTimer m_beat;
     qint64 m_last = 0;
     qint64 m_longest = 0;
-    qint64 m_lastRunning = 0;
+    Times m_lastTimes;
+    Times m_inLongest;
     qint64 m_longestWorkNs = 0;
 };
 
@@ -231,6 +247,8 @@ void sixteenHeavyCurves(benchmark::State& state)
         const Timing first = screen.toPicture();
         const qint64 stallWhileDrawn = stall->longestMs();
         const double workWhileDrawn = stall->longestWorkMs();
+        const double stallDrawnWorking = stall->workingInLongestMs();
+        const double stallDrawnQueued = stall->queuedInLongestMs();
 
         std::vector<Timing> colourChanges;
         std::vector<Timing> turnChanges;
@@ -245,17 +263,30 @@ void sixteenHeavyCurves(benchmark::State& state)
         const double colourChange = medianWall(colourChanges);
         const double turnChange = medianWall(turnChanges);
 
-        // A turn dragged by hand over the picture, then its last picture.
+        // A turn dragged by hand over the picture, a step each timeout of the hand's timer, then
+        // its last picture. The wait between is in steps of a millisecond: QTest::qWait sleeps
+        // the thread for up to 10 ms at a time, a stall of its own.
         const auto editStall = std::make_unique<StallWatch>();
-        for (int step = 0; step < kEditSteps; ++step) {
+        int steps = 0;
+        QTimer hand;
+        hand.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&hand, &QTimer::timeout, [&] {
             composition.curves[kChangedCurve].turn += 1;
             screen.view.setComposition(composition, 0);
             screen.view.update();
-            QTest::qWait(kEditStepMs);
-        }
+            ++steps;
+        });
+        hand.start(kEditStepMs);
+        QElapsedTimer dragging;
+        dragging.start();
+        while (steps < kEditSteps && dragging.elapsed() < kPatienceMs)
+            QTest::qWait(1);
+        hand.stop();
         const double afterEdits = screen.toPicture().wallMs;
         const qint64 stallWhileEdited = editStall->longestMs();
         const double workWhileEdited = editStall->longestWorkMs();
+        const double stallEditedWorking = editStall->workingInLongestMs();
+        const double stallEditedQueued = editStall->queuedInLongestMs();
 
         // A slow drawing of the last curve over the others, frame by frame.
         double slowestFrame = 0;
@@ -287,6 +318,10 @@ void sixteenHeavyCurves(benchmark::State& state)
         state.counters["slowFrameMaxMs"] = slowestFrame;
         state.counters["stallDrawnMs"] = double(stallWhileDrawn);
         state.counters["stallEditedMs"] = double(stallWhileEdited);
+        state.counters["stallDrawnWorkingMs"] = stallDrawnWorking;
+        state.counters["stallDrawnQueuedMs"] = stallDrawnQueued;
+        state.counters["stallEditedWorkingMs"] = stallEditedWorking;
+        state.counters["stallEditedQueuedMs"] = stallEditedQueued;
         state.counters["workDrawnMs"] = workWhileDrawn;
         state.counters["workEditedMs"] = workWhileEdited;
         state.counters["peakAboveIdleMB"] = residentMegabytes("VmHWM:") - idle;
