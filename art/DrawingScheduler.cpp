@@ -435,7 +435,9 @@ QImage DrawingScheduler::laid(const ScreenRequest& request, const std::vector<st
         return image;
     QPainter painter(&image);
     for (std::size_t k = from; k < layers.size(); ++k) {
-        if (k == firstNew && k > 0) {
+        // The layers under the first one painted anew, for the next picture that paints it
+        // anew again: unless they are the ones it started from.
+        if (k == firstNew && k > from) {
             auto kept = std::make_shared<LaidLayers>();
             kept->layers.assign(layers.begin(), layers.begin() + std::ptrdiff_t(k));
             kept->image = image.copy();

@@ -22,12 +22,13 @@ class QWheelEvent;
 
 // The art view: holds a composition of curves and draws it, on screen, on a printed page or
 // into an image: every visible curve, first to last, each turned, the wheels only of the
-// selected one. The design's setters and getters are the selected curve's. Setters only store;
-// whoever changes a parameter calls update(). On a page or into an image,
-// every drawing traces and paints the design then and there (drawRect). On screen the view
-// shows pictures that a DrawingScheduler draws, off the main thread when the work is large:
-// an expose shows the finished picture again, and a change is answered at once while its
-// picture is drawn.
+// selected one, fitted as a whole. The design's setters and getters are the selected curve's.
+// Setters only store; whoever changes a parameter calls update(). On a page or into an image,
+// every drawing traces and paints the curves then and there (drawRect). On screen the view
+// shows pictures that a DrawingScheduler draws, off the main thread when the work is large,
+// each curve on a layer of its own, so that a change of one curve draws that one again: an
+// expose shows the finished picture again, and a change is answered at once while its picture
+// is drawn.
 //
 // A zoomed drawing moves as in drawing programs: dragged with the left or middle button, or
 // with the left while Space is held over the view (the hand shows it); the wheel scrolls it up
@@ -87,10 +88,11 @@ public:
     // Stores the curves and which one is selected, whose parameters become the view's own.
     void setComposition(const Composition& composition, int selected);
 
-    // A slow drawing across the curves: the visible curves before `curve` whole, `curve` to
-    // `percent`, those after it not at all, until showWholeDrawing draws every curve as the
-    // composition has it again. The composition itself is left as it is, and the fit stays
-    // that of all its visible curves. Each only stores, as the setters do.
+    // A slow drawing across the curves: the visible curves before `curve` whole, `curve` (held
+    // within the composition's) to `percent`, those after it not at all, until showWholeDrawing
+    // draws every curve as the composition has it again. A new composition does not end it. The
+    // composition itself is left as it is, and the fit stays that of all its visible curves.
+    // Each only stores, as the setters do.
     void showDrawingUpTo(int curve, float percent);
     void showWholeDrawing();
 
@@ -107,9 +109,9 @@ public:
     // at a point budget; -1 for none.
     int lastDrawingFirstCutCurve() const { return m_lastOutcome.firstCutCurve; }
 
-    // Traces and paints the design, now, with a painter on this view. In image-export mode only
-    // the size of `rect` counts: the design is centred in, and fitted to, a rectangle of that
-    // size at the origin.
+    // Traces and paints the curves, now, with a painter on this view. In image-export mode only
+    // the size of `rect` counts: the composition is centred in, and fitted to, a rectangle of
+    // that size at the origin.
     void drawRect(const QRectF& rect);
     // Fills a path, already in view coordinates, with fillColor. Only valid while drawing.
     void fillIn(const QPainterPath& path);

@@ -99,28 +99,6 @@ QImage shown(Rotagraph& view)
     return image;
 }
 
-// The view's request for a composition, as it places it now: centred, at its scale.
-ScreenRequest placedAsIn(const Rotagraph& view, const Composition& composition)
-{
-    ScreenRequest request;
-    request.composition = composition;
-    request.scale = view.screenScale();
-    request.pixels = view.size();
-    request.centre = QPointF(view.width() / 2, view.height() / 2);
-    return request;
-}
-
-// Some 3 million points: five of them fit in the budget of a composition, six do not.
-ComposedCurve largeCurve()
-{
-    return curve(500, 3, 2, 500, Qt::red);
-}
-
-Composition times(const ComposedCurve& c, int n)
-{
-    return Composition{std::vector<ComposedCurve>(std::size_t(n), c)};
-}
-
 double farthestInk(const QImage& image, const QPointF& centre)
 {
     double farthest = 0;
@@ -145,10 +123,9 @@ private slots:
     // after a change of one curve, as often as it is changed. One curve alone is its layer,
     // exactly as it was drawn before there were layers.
     //
-    // Where one painter blends a faint edge pixel of a curve over an earlier curve several
-    // times, as it does where the runs of a wide opaque pen meet, each blend rounds to 8 bits
-    // and a pixel can drift by a few levels from what a layer laid once gives. So with such a
-    // pen over another curve, a few pixels in a hundred may be up to three levels off.
+    // Where one painter blends a faint edge pixel over an earlier curve several times, as where
+    // the runs of a wide opaque pen meet, each blend rounds to 8 bits and the pixel drifts from
+    // what a layer laid once gives: there a few pixels in a hundred may be three levels off.
     void layersLookAsOnePainterDrawsThem_data()
     {
         QTest::addColumn<Composition>("composition");
@@ -308,80 +285,39 @@ private slots:
     }
 
     // The visible curves share one budget of points, first to last: a curve that would pass it
-    // is cut where it runs out, those after it have no point, and a hidden curve takes none. A
-    // curve before the cut keeps its own parameters, whatever the curves before it are.
-    void compositionBudgetCutsTheLaterCurves_data()
+    // is cut where it runs out and those after it have no point; a hidden curve takes none of
+    // it. The view names the first curve cut, there or at its own budget, and counts the points
+    // of all it drew: what the status line tells.
+    void pointBudgetOfTheWholeCutsTheLaterCurves_data()
     {
         QTest::addColumn<Composition>("composition");
         QTest::addColumn<int>("firstCut");   // -1: none
-        const ComposedCurve large = largeCurve();
-        QTest::addRow("within the budget") << times(large, 4) << -1;
-        QTest::addRow("the sixth of seven cut") << times(large, 7) << 5;
+        QTest::addColumn<qulonglong>("points");
+        const ComposedCurve large = curve(500, 3, 2, 500, QColor());   // some 3 million points
+        const qulonglong largePoints = estimatedPointCount(curveParameters(large.art));
+        const auto times = [](const ComposedCurve& c, int n) { return Composition{std::vector<ComposedCurve>(std::size_t(n), c)}; };
+        const qulonglong all = kCompositionPointBudget;
+        QTest::addRow("within the budget") << times(large, 5) << -1 << 5 * largePoints;
+        QTest::addRow("the sixth of seven cut") << times(large, 7) << 5 << all;
         Composition hidden = times(large, 7);
         hidden.curves[2].visible = false;
-        QTest::addRow("a hidden curve takes none of it") << hidden << 6;
-        Composition small = times(large, 7);
-        small.curves.insert(small.curves.begin() + 6, curve(160, 72, 53, 9, Qt::blue));
-        QTest::addRow("a small curve after the cut one has none") << small << 5;
+        QTest::addRow("a hidden curve takes none of it") << hidden << 6 << all;
         Composition fits = times(large, 5);
-        fits.curves.push_back(curve(160, 72, 53, 9, Qt::blue));
+        const ComposedCurve small = curve(160, 72, 53, 9, QColor());
+        fits.curves.push_back(small);
         fits.curves.push_back(large);
-        QTest::addRow("a small curve fits in what is left") << fits << 6;
-    }
-
-    void compositionBudgetCutsTheLaterCurves()
-    {
-        QFETCH(Composition, composition);
-        QFETCH(int, firstCut);
-        const std::vector<CurveParameters> traced = curveParameters(composition);
-        QCOMPARE(traced.size(), composition.curves.size());
-        std::size_t before = 0;   // the points of the visible curves before
-        for (std::size_t i = 0; i < traced.size(); ++i) {
-            const CurveParameters own = curveParameters(composition.curves[i].art);
-            const std::size_t ownPoints = estimatedPointCount(own);
-            const std::size_t points = estimatedPointCount(traced[i]);
-            const int at = int(i);
-            if (!composition.curves[i].visible || firstCut < 0 || at < firstCut) {
-                QCOMPARE(traced[i].pointBudget, own.pointBudget);
-                QCOMPARE(points, ownPoints);
-            } else if (at == firstCut) {
-                QCOMPARE(points, kCompositionPointBudget - before);
-                QVERIFY(points < ownPoints);
-            } else {
-                QCOMPARE(points, std::size_t(0));
-            }
-            if (composition.curves[i].visible)
-                before += points;
-        }
-        QVERIFY(before <= kCompositionPointBudget);
-    }
-
-    // The view says which curve it cut first, at the budget of the whole or at the curve's own,
-    // and counts the points of all it drew: what the status line tells.
-    void theViewNamesTheFirstCurveCut_data()
-    {
-        QTest::addColumn<Composition>("composition");
-        QTest::addColumn<int>("firstCut");
-        QTest::addColumn<qulonglong>("points");
-        const ComposedCurve large = largeCurve();
-        const qulonglong largePoints = estimatedPointCount(curveParameters(large.art));
-        QTest::addRow("within the budget") << times(large, 3) << -1 << 3 * largePoints;
-        Composition hidden = times(large, 7);
-        hidden.curves[1].visible = false;
-        QTest::addRow("the last cut, a hidden one before it") << hidden << 6 << qulonglong(kCompositionPointBudget);
+        QTest::addRow("a small curve fits in what is left") << fits << 6 << all;
         Composition ownBudget = times(large, 2);
         ownBudget.curves[1].art.rotationsToMake = 1000;
         QTest::addRow("a curve cut at its own budget") << ownBudget << 1 << largePoints + kTracePointBudget;
     }
 
-    void theViewNamesTheFirstCurveCut()
+    void pointBudgetOfTheWholeCutsTheLaterCurves()
     {
         QFETCH(Composition, composition);
         QFETCH(int, firstCut);
         QFETCH(qulonglong, points);
         // No pen colour: nothing is stroked, and the count is what is checked here.
-        for (ComposedCurve& c : composition.curves)
-            c.art.penColor = QColor();
         Rotagraph view;
         view.resize(100, 100);
         view.setComposition(composition, 0);
@@ -389,6 +325,11 @@ private slots:
         QCOMPARE(view.lastDrawingFirstCutCurve(), firstCut);
         QCOMPARE(view.lastDrawingTruncated(), firstCut >= 0);
         QCOMPARE(qulonglong(view.lastDrawingPointCount()), points);
+        // A curve before the cut keeps its own parameters, so that its layer stays whatever
+        // the curves after it do.
+        const std::vector<CurveParameters> traced = curveParameters(composition);
+        for (int i = 0; i < firstCut; ++i)
+            QCOMPARE(traced[std::size_t(i)].pointBudget, kTracePointBudget);
     }
 
     // A slow drawing across the curves shows those before the one it is at whole, that one in
@@ -428,7 +369,9 @@ private slots:
         expected.curves[std::size_t(drawnUpTo)].art.percentToDraw = percent;
         for (std::size_t i = std::size_t(drawnUpTo) + 1; i < expected.curves.size(); ++i)
             expected.curves[i].visible = false;
-        const PictureDifference difference = pictureDifference(shown(view), drawnByOnePainter(placedAsIn(view, expected)));
+        ScreenRequest placed = requestFor(expected);   // where the view puts it
+        placed.scale = scale;
+        const PictureDifference difference = pictureDifference(shown(view), drawnByOnePainter(placed));
         QVERIFY2(difference.largest <= 1, qPrintable(difference.where));
 
         view.showWholeDrawing();
