@@ -11,6 +11,7 @@
 // it worked, and waited for a processor (the rest it was blocked), and the longest it worked
 // between two beats of its event loop.
 
+#include "bench/ProcessMemory.h"
 #include "art/Composition.h"
 #include "art/Rotagraph.h"
 
@@ -102,25 +103,6 @@ Composition heavyComposition(int curves, float penWidth)
     for (int i = 0; i < curves; ++i)
         composition.curves.push_back(heavyCurve(i, penWidth));
     return composition;
-}
-
-// Resident memory, now or at its peak since the last reset, in megabytes.
-double residentMegabytes(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toDouble() / 1024;
-    return 0;
-}
-
-void resetPeakMemory()
-{
-    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-    if (clearRefs.open(QIODevice::WriteOnly))
-        clearRefs.write("5");
 }
 
 // The longest the event loop went without a beat while it lives, how the window's thread spent

@@ -10,6 +10,7 @@
 // and its drawn signal), so that it measures an older build the same way.
 
 #include "app/AppDelegate.h"
+#include "bench/ProcessMemory.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -172,26 +173,6 @@ public:
 private:
     int m_file;
 };
-
-// Peak resident memory since the last reset, and the reset: Linux keeps the peak in
-// /proc/self/status and lets a process clear it.
-double residentMegabytes(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toDouble() / 1024;
-    return 0;
-}
-
-void resetPeakMemory()
-{
-    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-    if (clearRefs.open(QIODevice::WriteOnly))
-        clearRefs.write("5");
-}
 
 // A drag of the pen width slider over a design at the budget, replayed as a hand moves: the
 // slider goes where the hand is when the window gets to it, so a window that is busy drawing
