@@ -3,6 +3,7 @@
 #include "app/DesignFormat.h"
 #include "app/Notice.h"
 #include "output/PngExport.h"
+#include "output/VectorExport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -27,8 +28,10 @@ void copyDesign(QWidget* window, const Composition& shown, bool greaseIt, const 
 {
     const int edge = std::clamp(suggestedImageEdge(shown), kMinimumImageEdge, kMaximumImageEdge);
     QImage image;
+    QByteArray svg;
     const bool finished = runWithProgress(window, tr("Copying the design…"), [&](const OutputControl& control) {
         image = renderExportImage(shown, edge, kEnlarge, greaseIt, control);
+        svg = naturalSizeSvg(shown, greaseIt, QString::fromUtf8(designText), control);
     });
     if (!finished)
         return;
@@ -37,6 +40,9 @@ void copyDesign(QWidget* window, const Composition& shown, bool greaseIt, const 
         image.setText(kDesignTextKey, QString::fromUtf8(designText));
         data->setImageData(image);
     }
+    // A vector editor pastes the drawing as vectors.
+    if (!svg.isEmpty())
+        data->setData(QStringLiteral("image/svg+xml"), svg);
     data->setText(QString::fromUtf8(designText));
     QApplication::clipboard()->setMimeData(data);
 }

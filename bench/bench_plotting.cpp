@@ -42,8 +42,7 @@ QPolygonF heavyDesignOnPage(bool outline, float revolutions = kHeavyRevolutions)
     design.numberOfColors = 1;
     const TracedCurve curve = traceCurve(design);
     const QTransform toPage = curveToPage(PlotPage{}, boundingRadius(design.anchorRadius, design.runnerRadius,
-                                                                      design.penHoleRadius),
-                                          kPenWidthMm);
+                                                                      design.penHoleRadius));
     QPolygonF points;
     for (const CurvePoint& p : outline ? curve.fillPath() : curve.penPath())
         points << toPage.map(QPointF(p.x, p.y));

@@ -10,9 +10,9 @@
 #include <cstddef>
 #include <vector>
 
-// At about 16 bytes a point as an SVG path writes it, a piece of this many points stays near
-// 1.6 MB, well below the limit.
-constexpr std::size_t kMaxPointsPerPiece = 100'000;
+// 100,000 coordinates: at about 16 bytes a point as an SVG path writes it, a piece stays near
+// 0.8 MB, well below the limit.
+constexpr std::size_t kMaxPointsPerPiece = 50'000;
 
 // Where a piece lies in the whole path.
 struct PathPiece {

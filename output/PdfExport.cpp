@@ -1,5 +1,7 @@
 #include "output/PdfExport.h"
 
+#include "output/PdfWriter.h"
+#include "output/PlotDrawing.h"
 #include "output/SafeWrite.h"
 #include "output/VectorExport.h"
 
@@ -12,10 +14,6 @@
 #include <cmath>
 
 namespace {
-
-// The drawing is made in micrometres: its square is a whole number of units, so a size in
-// millimetres with up to three decimals fits the design exactly as the SVG does.
-constexpr double kUnitsPerMillimetre = 1000;
 
 QString tr(const char* text)
 {
@@ -93,30 +91,19 @@ bool writePdfPage(QIODevice& device, const PdfPage& page, const std::function<bo
 bool writePdf(QIODevice& device, const Composition& design, const VectorExportSettings& settings, QString* error,
               const OutputControl& control)
 {
-    // Qt's PDF writer gives every page a whole number of points: the page is the nearest such
-    // size, and the drawing is centred on it, each margin within a quarter point of the one
-    // chosen. An exact match, or a size near a standard paper would become that paper.
-    const auto pagePoints = static_cast<int>(std::lround((settings.sizeMm + 2 * settings.marginMm) / kMillimetresPerPoint));
-    PdfPage page;
-    page.layout = QPageLayout(QPageSize(QSize(pagePoints, pagePoints), QString(), QPageSize::ExactMatch),
-                              QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
-    page.title = settings.title;
-    page.creator = QCoreApplication::applicationName();
-
-    Composition drawn = design;
-    for (ComposedCurve& curve : drawn.curves)
-        curve.art.penDrawSize = static_cast<float>(settings.penWidthMm * kUnitsPerMillimetre);
-    const auto edge = static_cast<float>(std::lround(settings.sizeMm * kUnitsPerMillimetre));
-    // The drawing fills its square, as the SVG's does.
-    const QTransform fitted = fittedTransform(drawn, edge, edge, true);
-    return writePdfPage(device, page, [&](QPainter& painter) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        const double unitsPerMillimetre = page.resolution / kMillimetresPerInch;
-        painter.scale(unitsPerMillimetre / kUnitsPerMillimetre, unitsPerMillimetre / kUnitsPerMillimetre);
-        const double margin = (pagePoints * kMillimetresPerPoint - settings.sizeMm) / 2 * kUnitsPerMillimetre;
-        painter.translate(margin, margin);
-        return drawCurveByCurve(drawn, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
-            return paintDesign(painter, curve.art, curve.turning() * fitted, part).finished;
-        });
-    }, error);
+    PdfWriter pdf(device, pageSizeMm(settings.plot.page), control.cancelled);
+    LayerNumbering numbering(namesCurves(design));
+    const bool plotted = plotDrawing(design, settings.plot, control, [&](PlottedLayer& layer) {
+        pdf.beginLayer(numbering.next(layer.layer).text);
+        if (layer.layer.kind == LayerKind::Fill)
+            pdf.fillPaths(layer.paths, layer.layer.colour);
+        else
+            pdf.strokePaths(layer.paths, layer.layer.colour, settings.plot.penWidthMm);
+        pdf.endLayer();
+        return pdf.isWriting();
+    });
+    const bool finished = pdf.finish(settings.title, QCoreApplication::applicationName());
+    if (!finished && !control.isCancelled() && error)
+        *error = device.errorString();
+    return plotted && finished;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-// The picture as one PDF page of vector paths, drawn curve by curve by the one drawing routine:
-// the same pens, fill and joins as on screen, each curve's fill under its own pens and over the
-// curves before, the drawing's square centred on a page a margin larger. Every
-// byte of a PDF goes through a checked write: Qt's PDF writer does not look at what the writes
-// to its device return, and would call a cut-off file finished.
+// The picture as one PDF page of vector paths: the plotted drawing (PlotDrawing.h) on a page of
+// exactly the size chosen, one layer for each of the SVG's layers, with the same labels
+// (PdfWriter.h). A printed page goes through Qt's PDF writer (writePdfPage): every byte of it
+// goes through a checked write, since that writer does not look at what the writes to its
+// device return, and would call a cut-off file finished.
 
 #include "art/Composition.h"
 #include "output/ExportProgress.h"
@@ -34,9 +34,8 @@ struct PdfPage {
 // made, or when a write to `device` fails, with the reason in `error` for the last two.
 bool writePdfPage(QIODevice& device, const PdfPage& page, const std::function<bool(QPainter&)>& paint, QString* error);
 
-// Writes `design` (an export's: see exportedComposition) as a PDF to `device`, on any thread: its
-// visible curves first to last, each turned, the whole fitted into the drawing's square with the
-// pen width of `settings`. False, with the reason in `error`, when the document cannot be made or
+// Writes `design` (an export's: see exportedComposition) as a PDF to `device`, on any thread, with
+// the plot options of `settings`. False, with the reason in `error`, when the document cannot be made or
 // written; false without one when `control` cancels it.
 bool writePdf(QIODevice& device, const Composition& design, const VectorExportSettings& settings, QString* error,
               const OutputControl& control = {});

@@ -12,6 +12,7 @@
 
 #include <vector>
 
+
 enum class LayerKind { Pen, Fill };
 
 struct PlotLayer {
@@ -24,6 +25,22 @@ struct LayerLabel {
     int number = 0;   // N: the place among the pen layers, from 1; 0 for a fill or no layer
     int pen = 0;      // K: the pen, by colour, from 1; 0 for a fill or no layer
     QString text;     // "N pen K #rrggbb" or "% fill #rrggbb", then " <curve name>"; empty for no layer
+};
+
+// Labels one layer after another, as a drawing is written: the picture's pens so far are kept.
+class LayerNumbering
+{
+public:
+    // A picture of several curves puts each layer's curve name on its label.
+    explicit LayerNumbering(bool severalCurves) : m_severalCurves(severalCurves) {}
+
+    // The label of the next layer drawn; no label for a layer without a colour.
+    LayerLabel next(const PlotLayer& layer);
+
+private:
+    bool m_severalCurves;
+    std::vector<QString> m_pens;   // the pen colours so far, pen K at K - 1
+    int m_penLayers = 0;
 };
 
 // The labels of `layers`, given in the order they are drawn, one for each. The picture has

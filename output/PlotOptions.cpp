@@ -65,7 +65,11 @@ std::vector<OptionRefusal> optionRefusals(const PlotOptions& options)
                             tr("The drawing is larger than the page: with these margins at most %1 mm fits.")
                                 .arg(millimetres(largestDrawingMm(page)))});
 
-    if (options.hatchFills) {
+    if (!isPositive(options.penWidthMm))
+        refusals.push_back({PlotField::PenWidth, tr("The pen width must be more than 0 mm.")});
+    if (!isNotNegative(options.simplifyToleranceMm))
+        refusals.push_back({PlotField::SimplifyTolerance, tr("The simplification tolerance must be 0 mm or more.")});
+    if (options.fill == FillStyle::Hatch) {
         if (!(std::isfinite(options.hatch.spacingMm) && options.hatch.spacingMm >= kFinestHatchSpacingMm))
             refusals.push_back({PlotField::HatchSpacing,
                                 tr("The hatch spacing must be at least %1 mm.").arg(millimetres(kFinestHatchSpacingMm))});

@@ -1,11 +1,10 @@
 #include "output/PlotPage.h"
 
-#include "art/ArtParameters.h"
-
 #include <QCoreApplication>
 #include <QPageSize>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -65,10 +64,9 @@ QRectF drawingRectMm(const PlotPage& page)
     return {(size.width() - side) / 2, (size.height() - side) / 2, side, side};
 }
 
-QTransform curveToPage(const PlotPage& page, float reach, double penWidthMm)
+QTransform curveToPage(const PlotPage& page, float reach)
 {
     const QRectF drawing = drawingRectMm(page);
-    const auto side = static_cast<float>(drawing.width());
-    const qreal scale = fitFactor(side, side, reach, static_cast<float>(penWidthMm), true);
+    const double scale = reach > 0 && std::isfinite(reach) ? drawing.width() / 2 / double(reach) : 1.0;
     return QTransform(scale, 0, 0, -scale, drawing.center().x(), drawing.center().y());
 }

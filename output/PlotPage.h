@@ -37,7 +37,7 @@ double largestDrawingMm(const PlotPage& page);
 // The drawing's square, centred on the page: the drawing size, or the largest that fits.
 QRectF drawingRectMm(const PlotPage& page);
 
-// From curve space (y up, the centre at the origin) onto the page: a design that reaches
-// `reach` from its centre, drawn with a pen `penWidthMm` wide, fitted into the drawing's square
-// as every drawing of a design fits it.
-QTransform curveToPage(const PlotPage& page, float reach, double penWidthMm);
+// From curve space (y up, the centre at the origin) onto the page: the circle of radius `reach`
+// about the design's centre becomes the circle that the drawing's square encloses, so that the
+// drawing size is the design's drawn diameter. A pen's width lies half outside it, in the margin.
+QTransform curveToPage(const PlotPage& page, float reach);

@@ -66,10 +66,11 @@ QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool 
     return drawn ? image : QImage();
 }
 
-QByteArray encodePng(const QImage& image, QString* error)
+QByteArray encodePng(const QImage& image, QString* error, double dotsPerInch)
 {
-    // The image's texts go with it; its density is the default until the dialog asks for one.
-    return encodePngImage(image, {}, error);
+    PngEncodingOptions options;
+    options.dotsPerInch = dotsPerInch;
+    return encodePngImage(image, options, error);
 }
 
 bool exportPng(QWidget* window, const Composition& shown, const PngExportSettings& settings, QString* error)
@@ -90,7 +91,7 @@ bool exportPng(QWidget* window, const Composition& shown, const PngExportSetting
         // The design goes with its picture, so that opening the image gives it back.
         if (!settings.designText.isEmpty())
             image.setText(kDesignTextKey, settings.designText);
-        const QByteArray png = encodePng(image, &reason);
+        const QByteArray png = encodePng(image, &reason, settings.dotsPerInch);
         if (png.isEmpty()) {
             outcome = Outcome::NotEncoded;
             return;
@@ -146,7 +147,8 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
                                 settings.enlarge = enlarge && enlarge->checkedId() == SaveOptions2::kEnlargeTag;
                                 settings.greaseIt = isOn(grease);
                                 settings.designText = designText;
-                                SaveOptions2::rememberChoices(settings.edge, settings.enlarge);
+                                settings.dotsPerInch = options->dotsPerInch();
+                                SaveOptions2::rememberChoices(settings.edge, settings.enlarge, settings.dotsPerInch);
                                 return exportPng(window, art->composition(), settings, error);
                             });
 }

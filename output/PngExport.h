@@ -11,6 +11,7 @@
 
 #include "art/Composition.h"
 #include "output/ExportProgress.h"
+#include "output/PngEncoding.h"
 
 #include <QImage>
 #include <QString>
@@ -36,6 +37,7 @@ struct PngExportSettings {
     bool enlarge = false;            // the art may grow beyond its natural size to fill the image
     bool greaseIt = false;           // from the wheelGrease checkbox, not from the view
     QString designText;              // the design as text, kept in the image; none when empty
+    double dotsPerInch = kDefaultPngDotsPerInch;   // the density the image tells printers and editors
 };
 
 // The composition shown as the export draws it (see exportedComposition): each visible curve
@@ -44,9 +46,10 @@ struct PngExportSettings {
 // drawing was cancelled.
 QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool greaseIt,
                          const OutputControl& control = {});
-// Encodes an image as PNG in memory, so that a failure of the encoder and one of the disk each
-// say what went wrong. Empty on failure, with the reason in `error`.
-QByteArray encodePng(const QImage& image, QString* error);
+// Encodes an image as PNG in memory, with its texts and a density of `dotsPerInch`, so that a
+// failure of the encoder and one of the disk each say what went wrong. Empty on failure, with
+// the reason in `error`.
+QByteArray encodePng(const QImage& image, QString* error, double dotsPerInch = kDefaultPngDotsPerInch);
 // Renders, encodes and writes the composition shown (as the view holds it) on a worker, with a
 // progress dialog over `window` when it takes a while; the window goes on answering meanwhile.
 // Cancelling it writes nothing and counts as no failure.

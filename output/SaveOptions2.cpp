@@ -1,5 +1,6 @@
 #include "output/SaveOptions2.h"
 
+#include "output/PngEncoding.h"
 #include "widgets/Controls.h"
 #include "ui_SaveOptions.h"
 
@@ -9,6 +10,9 @@ namespace {
 
 const QString kEdgeKey = QStringLiteral("pngExport/edge");
 const QString kEnlargeKey = QStringLiteral("pngExport/enlarge");
+const QString kDotsPerInchKey = QStringLiteral("pngExport/dotsPerInch");
+constexpr int kFewestDotsPerInch = 1;
+constexpr int kMostDotsPerInch = 10000;
 
 }
 
@@ -22,6 +26,18 @@ SaveOptions2::SaveOptions2(QWidget* parent)
     // The radio buttons carry their tags as properties; the group answers with them.
     for (QAbstractButton* button : m_ui->enlargeOption->buttons())
         m_ui->enlargeOption->setId(button, tagOf(button));
+    m_dotsPerInch = new QSpinBox;
+    m_dotsPerInch->setObjectName(QStringLiteral("pngDotsPerInch"));
+    m_dotsPerInch->setRange(kFewestDotsPerInch, kMostDotsPerInch);
+    m_dotsPerInch->setSuffix(tr(" dpi"));
+    m_dotsPerInch->setValue(static_cast<int>(kDefaultPngDotsPerInch));
+    m_dotsPerInch->setToolTip(tr("How large the image prints: its pixels to the inch"));
+    m_ui->saveOptionsLayout->addRow(tr("&Resolution:"), m_dotsPerInch);
+}
+
+int SaveOptions2::dotsPerInch() const
+{
+    return m_dotsPerInch->value();
 }
 
 SaveOptions2::~SaveOptions2() = default;
@@ -32,6 +48,9 @@ void SaveOptions2::showRememberedChoices(int suggestedEdge)
     bool isNumber = false;
     const int edge = stored.value(kEdgeKey).toInt(&isNumber);
     m_ui->savePixelSize->setCurrentText(QString::number(isNumber ? edge : suggestedEdge));
+    const int dotsPerInch = stored.value(kDotsPerInchKey).toInt(&isNumber);
+    if (isNumber)
+        m_dotsPerInch->setValue(dotsPerInch);
     if (!stored.contains(kEnlargeKey))
         return;
     const bool enlarge = stored.value(kEnlargeKey).toBool();
@@ -40,9 +59,10 @@ void SaveOptions2::showRememberedChoices(int suggestedEdge)
             button->setChecked(true);
 }
 
-void SaveOptions2::rememberChoices(int edge, bool enlarge)
+void SaveOptions2::rememberChoices(int edge, bool enlarge, int dotsPerInch)
 {
     QSettings stored;
+    stored.setValue(kDotsPerInchKey, dotsPerInch);
     stored.setValue(kEdgeKey, edge);
     stored.setValue(kEnlargeKey, enlarge);
 }

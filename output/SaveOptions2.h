@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QPointer>
+#include <QSpinBox>
 #include <QWidget>
 
 #include <memory>
@@ -10,7 +11,7 @@
 namespace Ui { class SaveOptions; }
 
 // The options that the export dialog shows below its file list (ui/SaveOptions.ui): the image's
-// edge in pixels and whether the art may be enlarged to fill it. A new one is made for every
+// edge in pixels, whether the art may be enlarged to fill it, and the density the image tells. A new one is made for every
 // export; it opens with the choices last confirmed, in this run or an earlier one, so that an
 // export at a size of the user's own is never followed by one at another size unnoticed.
 class SaveOptions2 : public QWidget
@@ -28,8 +29,11 @@ public:
     // Shows the edge and enlargement last remembered; before any, `suggestedEdge`, and the
     // enlargement as the form has it.
     void showRememberedChoices(int suggestedEdge);
-    // Remembers an export's edge and enlargement, for the next exports in this run and the next.
-    static void rememberChoices(int edge, bool enlarge);
+    // Remembers an export's edge, enlargement and density, for the next exports in this run and the next.
+    static void rememberChoices(int edge, bool enlarge, int dotsPerInch);
+
+    // The density chosen, in dots per inch.
+    int dotsPerInch() const;
 
     // The radio group, answering with the tags of its buttons.
     QPointer<QButtonGroup> enlargeOption() const { return m_enlargeOption; }
@@ -42,4 +46,5 @@ private:
     std::unique_ptr<Ui::SaveOptions> m_ui;
     QPointer<QButtonGroup> m_enlargeOption;
     QPointer<QComboBox> m_savePixelSize;
+    QSpinBox* m_dotsPerInch;
 };

@@ -1,9 +1,10 @@
 #pragma once
 
-// The picture as an SVG drawing for pen plotters and vector editors: millimetres throughout, the
-// visible curves in painting order, each its fill layer (when filled) under its own pens' layers,
-// every colour stretch one stroked path, and the design's text in the metadata. Each curve's
-// points are written turned, as they lie on the page: a plotter takes them as they are.
+// The picture as an SVG drawing for pen plotters and vector editors: the page in millimetres, the
+// layers of the plotted drawing (PlotDrawing.h) in painting order, and the design's text in the
+// metadata. Points lie on the page as the plotter takes them. A pen's lines go into path
+// elements of at most kMaxPointsPerPiece points, which every SVG reader takes, each long line
+// going on from one to the next unbroken; a fill is one element, filled by the non-zero rule.
 // Layers are labelled as plotter tools read them: "1 pen 1 #ff0000", "2 pen 2 #0066cc" (the
 // layer's place in plotting order, the pen, one for each distinct colour, then the colour) and
 // "% fill #ffff00", which those tools skip; a picture of several curves adds the curve's name

@@ -9,20 +9,20 @@
 #include "output/VectorExportOptions.h"
 #include "widgets/Controls.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 // A design drawn with the thinnest line the screen shows (width 0) gets a fine plotter pen.
 constexpr double kFinePenWidthMm = 0.1;
-// PDF readers take pages up to 200 inches a side; SVG files are held to the same page.
-constexpr double kLargestPageMm = 5000;
 
 QString tr(const char* text)
 {
@@ -32,11 +32,6 @@ QString tr(const char* text)
 bool isPositive(double value)
 {
     return std::isfinite(value) && value > 0;
-}
-
-bool isNotNegative(double value)
-{
-    return std::isfinite(value) && value >= 0;
 }
 
 ExportFormat dialogFormat(VectorFormat format)
@@ -50,7 +45,7 @@ QString dialogMessage(VectorFormat format)
 {
     return format == VectorFormat::Svg
         ? tr("The art will be saved as an SVG drawing in millimetres, one layer for each pen")
-        : tr("The art will be saved as a one-page PDF of vector paths");
+        : tr("The art will be saved as a one-page PDF of vector paths, one layer for each pen");
 }
 
 }
@@ -62,17 +57,10 @@ double penWidthInMillimetres(float designPenWidth)
 
 QString invalidSettingsReason(const VectorExportSettings& settings)
 {
-    if (!isPositive(settings.sizeMm))
-        return tr("The drawing size must be more than 0 mm.");
-    if (!isNotNegative(settings.marginMm))
-        return tr("The margin must be 0 mm or more.");
-    if (!(settings.sizeMm + 2 * settings.marginMm <= kLargestPageMm))
-        return tr("The page, the drawing size and twice the margin, must be at most %1 mm.").arg(kLargestPageMm);
-    if (!isPositive(settings.penWidthMm))
-        return tr("The pen width must be more than 0 mm.");
-    if (!isNotNegative(settings.simplifyToleranceMm))
-        return tr("The simplification tolerance must be 0 mm or more.");
-    return {};
+    QStringList reasons;
+    for (const OptionRefusal& refusal : optionRefusals(settings.plot))
+        reasons << refusal.message;
+    return reasons.join(u' ');
 }
 
 bool exportVector(const Composition& shown, VectorFormat format, const VectorExportSettings& settings,
@@ -93,6 +81,25 @@ bool exportVector(const Composition& shown, VectorFormat format, const VectorExp
     if (error)
         *error = reason;
     return false;
+}
+
+QByteArray naturalSizeSvg(const Composition& shown, bool greaseIt, const QString& designText, const OutputControl& control)
+{
+    const Composition design = exportedComposition(shown, false, greaseIt);
+    VectorExportSettings settings;
+    settings.plot.penWidthMm = penWidthInMillimetres(widestPen(design));
+    // The pen's outer half lies in the margin, as the view fits it.
+    PlotPage& page = settings.plot.page;
+    page.drawingSizeMm = std::max(2 * double(boundingRadius(design)) * kMillimetresPerPoint, kFinePenWidthMm);
+    page.marginMm = settings.plot.penWidthMm / 2;
+    page.paper = PaperSize::Custom;
+    page.customSizeMm = QSizeF(page.drawingSizeMm + 2 * page.marginMm, page.drawingSizeMm + 2 * page.marginMm);
+    settings.designText = designText;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!writeSvg(buffer, design, settings, control))
+        return {};
+    return buffer.data();
 }
 
 bool exportVectorWithProgress(QWidget* window, const Composition& shown, VectorFormat format,
@@ -122,7 +129,7 @@ QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckB
     auto* message = new QLabel(dialogMessage(format));
     message->setObjectName(QStringLiteral("exportMessage"));
     layout->addWidget(message);
-    auto* options = new VectorExportOptions(format);
+    auto* options = new VectorExportOptions(exportedComposition(artView->composition(), true, isOn(wheelGrease)));
     options->showOptions(initialVectorOptions(artView->penDrawSize()));
     layout->addWidget(options);
 
@@ -138,11 +145,11 @@ QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckB
             }
             VectorExportSettings settings;
             settings.target = target;
-            options->readOptions(settings);
+            settings.plot = options->options();
             settings.greaseIt = isOn(grease);
             settings.title = documentTitle(target);
             settings.designText = designText;
-            rememberVectorOptions(settings, art->penDrawSize());
+            rememberVectorOptions(settings.plot, art->penDrawSize());
             return exportVectorWithProgress(window, art->composition(), format, settings, error);
         });
 }

@@ -2,17 +2,19 @@
 
 // Exporting the picture as vectors for pen plotters: an SVG drawing or a one-page PDF.
 //   File menu → openVectorExportDialog: the save dialog as a sheet on the main window, with the
-//   suggested name and, below, VectorExportOptions (size, margin, pen width, simplification) →
+//   suggested name and, below, VectorExportOptions (page, pen, simplification, fill, and what
+//   the plot will cost) →
 //   the user confirms → the options become VectorExportSettings and the composition a value →
 //   exportVectorWithProgress writes it on a worker, with progress and Cancel, safely
-//   (SafeWrite.h): the SVG from the traced curves (SvgExport.h), the PDF through the one drawing
-//   routine (PdfExport.h).
-// Both draw exactly what the PNG export draws: every visible curve whole and turned, first to
-// last, no overlay, the grease from the checkbox, the whole composition fitted into the drawing
-// size by the same rule; pen widths are the chosen width.
+//   (SafeWrite.h): the SVG (SvgExport.h) and the PDF (PdfExport.h) from the same plotted
+//   drawing (PlotDrawing.h).
+// Both draw what the PNG export draws: every visible curve whole and turned, first to last, no
+// overlay, the grease from the checkbox; the composition's bounding circle is as wide as the
+// drawing size, centred on the page, and every pen is the chosen width.
 
 #include "art/Composition.h"
 #include "output/ExportProgress.h"
+#include "output/PlotOptions.h"
 
 #include <QString>
 
@@ -28,21 +30,18 @@ constexpr double kPointsPerInch = 72;
 constexpr double kMillimetresPerPoint = kMillimetresPerInch / kPointsPerInch;
 
 struct VectorExportSettings {
-    QString target;                      // the file to write
-    double sizeMm = 200;                 // the side of the square the design is fitted into
-    double marginMm = 10;                // around it on every side: the page is size + 2 margins
-    double penWidthMm = 0.35;            // every pen's stroke width on paper
-    double simplifyToleranceMm = 0.05;   // SVG: points closer than this to the last one kept are left out; 0 keeps all
-    bool greaseIt = false;               // from the wheelGrease checkbox, not from the view
-    QString title;                       // the document's title: the name of its file
-    QString designText;                  // the design as text, kept in the SVG's metadata
+    QString target;        // the file to write
+    PlotOptions plot;      // the page, the pen, the simplification, the fill
+    bool greaseIt = false; // from the wheelGrease checkbox, not from the view
+    QString title;         // the document's title: the name of its file
+    QString designText;    // the design as text, kept in the SVG's metadata
 };
 
 // The pen width that matches the design's on paper: one point of the view is 1/72 inch.
 double penWidthInMillimetres(float designPenWidth);
 
-// Why the settings cannot be exported (a size or width that is not a positive number, say), or
-// an empty string when they can.
+// Why the settings cannot be exported, a sentence for each field that cannot (see
+// optionRefusals), or an empty string when they can.
 QString invalidSettingsReason(const VectorExportSettings& settings);
 
 // Writes the composition shown (as the view holds it) in `format` to settings.target, on any
@@ -54,6 +53,11 @@ bool exportVector(const Composition& shown, VectorFormat format, const VectorExp
 // goes on answering meanwhile. Cancelling it writes nothing and counts as no failure.
 bool exportVectorWithProgress(QWidget* window, const Composition& shown, VectorFormat format,
                               const VectorExportSettings& settings, QString* error);
+
+// The picture as an SVG drawing at its natural size, a point of the view a point on paper, with
+// the widest pen of its curves: what the clipboard offers a vector editor. Empty when cancelled.
+QByteArray naturalSizeSvg(const Composition& shown, bool greaseIt, const QString& designText,
+                          const OutputControl& control = {});
 
 // Opens the export dialog as a window-modal sheet on `window` and returns it at once (null
 // without an art view). When the user confirms, reads the composition from `artView`, the grease from

@@ -1,7 +1,11 @@
 #include "output/VectorExportOptions.h"
 
-#include "ui_VectorExportOptions.h"
-
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLocale>
 #include <QSettings>
 
@@ -10,11 +14,26 @@
 namespace {
 
 const QString kGroup = QStringLiteral("vectorExport");
-const QString kSizeKey = QStringLiteral("drawingSizeMm");
-const QString kMarginKey = QStringLiteral("marginMm");
+// Pages and drawing sizes from before paper sizes were offered meant a page of the drawing and
+// its margins: they are kept under names of their own, and these start afresh.
+const QString kPaperKey = QStringLiteral("paper");
+const QString kOrientationKey = QStringLiteral("orientation");
+const QString kPageWidthKey = QStringLiteral("customPageWidthMm");
+const QString kPageHeightKey = QStringLiteral("customPageHeightMm");
+const QString kMarginKey = QStringLiteral("pageMarginMm");
+const QString kSizeKey = QStringLiteral("drawnSizeMm");
 const QString kPenWidthKey = QStringLiteral("penWidthMm");
-const QString kToleranceKey = QStringLiteral("simplifyToleranceMm");
 const QString kDesignPenWidthKey = QStringLiteral("designPenWidth");
+const QString kToleranceKey = QStringLiteral("simplifyToleranceMm");
+const QString kFillKey = QStringLiteral("fill");
+const QString kHatchSpacingKey = QStringLiteral("hatchSpacingMm");
+const QString kHatchAngleKey = QStringLiteral("hatchAngleDegrees");
+const QString kCrossHatchKey = QStringLiteral("crossHatch");
+const QString kSpeedKey = QStringLiteral("plotterSpeedMmPerSecond");
+
+// In the order of their numbers, as the choice of paper lists them.
+constexpr PaperSize kPapers[] = {PaperSize::A5, PaperSize::A4, PaperSize::A3, PaperSize::Letter,
+                                 PaperSize::Legal, PaperSize::Tabloid, PaperSize::Square, PaperSize::Custom};
 
 // A remembered number, or `fallback` where there is none that is finite.
 double remembered(const QSettings& settings, const QString& key, double fallback)
@@ -24,69 +43,221 @@ double remembered(const QSettings& settings, const QString& key, double fallback
     return isNumber && std::isfinite(value) ? value : fallback;
 }
 
+// A remembered choice of `count`, or `fallback` where there is none among them.
+template<typename Choice>
+Choice rememberedChoice(const QSettings& settings, const QString& key, int count, Choice fallback)
+{
+    bool isNumber = false;
+    const int value = settings.value(key).toInt(&isNumber);
+    return isNumber && value >= 0 && value < count ? static_cast<Choice>(value) : fallback;
 }
 
-VectorExportOptions::VectorExportOptions(VectorFormat format, QWidget* parent)
-    : QWidget(parent)
-    , m_ui(std::make_unique<Ui::VectorExportOptions>())
+QDoubleSpinBox* millimetreField(const char* name, double minimum, double maximum, int decimals, const QString& toolTip)
 {
-    m_ui->setupUi(this);
-    m_ui->vectorOptionsLayout->setRowVisible(m_ui->simplifyToleranceLayout, format == VectorFormat::Svg);
+    auto* field = new QDoubleSpinBox;
+    field->setObjectName(QLatin1String(name));
+    field->setRange(minimum, maximum);
+    field->setDecimals(decimals);
+    field->setSuffix(QStringLiteral(" mm"));
+    field->setToolTip(toolTip);
+    field->setAccelerated(true);
+    return field;
+}
+
+QComboBox* choiceField(const char* name, const QStringList& choices)
+{
+    auto* field = new QComboBox;
+    field->setObjectName(QLatin1String(name));
+    field->addItems(choices);
+    return field;
+}
+
+QWidget* row(std::initializer_list<QWidget*> widgets)
+{
+    auto* holder = new QWidget;
+    auto* layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : widgets)
+        layout->addWidget(widget);
+    layout->addStretch();
+    return holder;
+}
+
+}
+
+VectorExportOptions::VectorExportOptions(const Composition& design, QWidget* parent)
+    : QWidget(parent)
+    , m_estimate(design)
+{
     // Numbers read and show as in the window's own fields, with a decimal point in every locale.
     setLocale(QLocale::c());
-    connect(m_ui->drawingSize, &QDoubleSpinBox::valueChanged, this, &VectorExportOptions::showPageSize);
-    connect(m_ui->pageMargin, &QDoubleSpinBox::valueChanged, this, &VectorExportOptions::showPageSize);
-    showPageSize();
+    QStringList papers;
+    for (const PaperSize paper : kPapers)
+        papers << paperName(paper);
+    m_paper = choiceField("paperSize", papers);
+    m_orientation = choiceField("paperOrientation", {tr("Portrait"), tr("Landscape")});
+    m_pageWidth = millimetreField("pageWidth", 1, kLargestPageSideMm, 2, tr("The width of a page of your own size"));
+    m_pageHeight = millimetreField("pageHeight", 1, kLargestPageSideMm, 2, tr("The height of a page of your own size"));
+    m_margin = millimetreField("pageMargin", 0, kLargestPageSideMm / 2, 2, tr("Blank paper around the drawing on every side"));
+    m_drawingSize = millimetreField("drawingSize", 0, kLargestPageSideMm, 2,
+                                    tr("How wide the design is drawn, from edge to edge of its bounding circle"));
+    m_drawingSize->setSpecialValueText(tr("Largest that fits"));
+    m_penWidth = millimetreField("penWidth", 0.01, 20, 3, tr("The width of the plotter's pen: every stroke is drawn this wide"));
+    m_tolerance = millimetreField("simplifyTolerance", 0, 5, 3,
+                                  tr("Points are left out where the line moves by no more than this; 0 keeps every point"));
+    m_tolerance->setSingleStep(0.01);
+    m_fill = choiceField("fillStyle", {tr("Solid"), tr("Hatch"), tr("Leave Out")});
+    m_fill->setToolTip(tr("A solid fill is for screens and print, and plotters skip its layer; hatching draws lines across it with the fill's colour"));
+    m_hatchSpacing = millimetreField("hatchSpacing", kFinestHatchSpacingMm, 100, 2, tr("The distance between hatching lines"));
+    m_hatchAngle = new QDoubleSpinBox;
+    m_hatchAngle->setObjectName(QStringLiteral("hatchAngle"));
+    m_hatchAngle->setRange(-360, 360);
+    m_hatchAngle->setSuffix(QStringLiteral("°"));
+    m_hatchAngle->setToolTip(tr("The hatching lines' angle from the page's horizontal, counter-clockwise"));
+    m_crossHatch = new QCheckBox(tr("C&ross-hatch"));
+    m_crossHatch->setObjectName(QStringLiteral("crossHatch"));
+    m_speed = millimetreField("plotterSpeed", 1, 1000, 0, tr("How fast your plotter draws, for the time the plot takes"));
+    m_speed->setSuffix(QStringLiteral(" mm/s"));
+    m_cost = new QLabel;
+    m_cost->setObjectName(QStringLiteral("plotCost"));
+    m_cost->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    const auto add = [grid](int at, int column, const QString& label, QWidget* field) {
+        auto* name = new QLabel(label);
+        name->setBuddy(field);
+        grid->addWidget(name, at, column * 2, Qt::AlignRight);
+        grid->addWidget(field, at, column * 2 + 1);
+    };
+    add(0, 0, tr("P&aper:"), row({m_paper, m_orientation}));
+    add(0, 1, tr("Pa&ge:"), row({m_pageWidth, new QLabel(QStringLiteral("×")), m_pageHeight}));
+    add(1, 0, tr("&Margin:"), row({m_margin}));
+    add(1, 1, tr("Drawing &size:"), row({m_drawingSize}));
+    add(2, 0, tr("&Pen width:"), row({m_penWidth}));
+    add(2, 1, tr("Simplify for p&lotters:"), row({m_tolerance}));
+    add(3, 0, tr("&Fill:"), row({m_fill}));
+    add(3, 1, tr("&Hatching:"), row({m_hatchSpacing, m_hatchAngle, m_crossHatch}));
+    add(4, 0, tr("Plotter spee&d:"), row({m_speed}));
+    grid->addWidget(m_cost, 5, 0, 1, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    for (QComboBox* choice : {m_paper, m_orientation, m_fill})
+        connect(choice, &QComboBox::currentIndexChanged, this, &VectorExportOptions::optionsChanged);
+    for (QDoubleSpinBox* field : {m_pageWidth, m_pageHeight, m_margin, m_drawingSize, m_penWidth, m_tolerance,
+                                  m_hatchSpacing, m_hatchAngle, m_speed})
+        connect(field, &QDoubleSpinBox::valueChanged, this, &VectorExportOptions::optionsChanged);
+    connect(m_crossHatch, &QCheckBox::toggled, this, &VectorExportOptions::optionsChanged);
+    connect(&m_estimate, &PlotCostEstimate::estimated, m_cost, &QLabel::setText);
+    showOptions(PlotOptions{});
 }
 
 VectorExportOptions::~VectorExportOptions() = default;
 
-void VectorExportOptions::showOptions(const VectorExportSettings& settings)
+void VectorExportOptions::showOptions(const PlotOptions& options)
 {
-    m_ui->drawingSize->setValue(settings.sizeMm);
-    m_ui->pageMargin->setValue(settings.marginMm);
-    m_ui->penWidth->setValue(settings.penWidthMm);
-    m_ui->simplifyTolerance->setValue(settings.simplifyToleranceMm);
+    m_showing = true;
+    const PlotPage& page = options.page;
+    m_paper->setCurrentIndex(int(page.paper));
+    m_orientation->setCurrentIndex(page.orientation == PaperOrientation::Landscape ? 1 : 0);
+    m_pageWidth->setValue(page.customSizeMm.width());
+    m_pageHeight->setValue(page.customSizeMm.height());
+    m_margin->setValue(page.marginMm);
+    m_drawingSize->setValue(page.drawingSizeMm);
+    m_penWidth->setValue(options.penWidthMm);
+    m_tolerance->setValue(options.simplifyToleranceMm);
+    m_fill->setCurrentIndex(int(options.fill));
+    m_hatchSpacing->setValue(options.hatch.spacingMm);
+    m_hatchAngle->setValue(options.hatch.angleDegrees);
+    m_crossHatch->setChecked(options.hatch.crossHatch);
+    m_speed->setValue(options.speedMmPerSecond);
+    m_showing = false;
+    optionsChanged();
 }
 
-void VectorExportOptions::readOptions(VectorExportSettings& settings) const
+PlotOptions VectorExportOptions::options() const
 {
-    settings.sizeMm = m_ui->drawingSize->value();
-    settings.marginMm = m_ui->pageMargin->value();
-    settings.penWidthMm = m_ui->penWidth->value();
-    settings.simplifyToleranceMm = m_ui->simplifyTolerance->value();
+    PlotOptions options;
+    options.page.paper = static_cast<PaperSize>(std::max(m_paper->currentIndex(), 0));
+    options.page.orientation = m_orientation->currentIndex() == 1 ? PaperOrientation::Landscape : PaperOrientation::Portrait;
+    options.page.customSizeMm = QSizeF(m_pageWidth->value(), m_pageHeight->value());
+    options.page.marginMm = m_margin->value();
+    options.page.drawingSizeMm = m_drawingSize->value();
+    options.penWidthMm = m_penWidth->value();
+    options.simplifyToleranceMm = m_tolerance->value();
+    options.fill = static_cast<FillStyle>(std::max(m_fill->currentIndex(), 0));
+    options.hatch = {m_hatchAngle->value(), m_hatchSpacing->value(), m_crossHatch->isChecked()};
+    options.speedMmPerSecond = m_speed->value();
+    return options;
 }
 
-void VectorExportOptions::showPageSize()
+void VectorExportOptions::optionsChanged()
 {
-    const double page = m_ui->drawingSize->value() + 2 * m_ui->pageMargin->value();
-    const QString side = locale().toString(page, 'f', m_ui->drawingSize->decimals());
-    m_ui->pageSize->setText(tr("page %1 × %1 mm").arg(side));
+    if (m_showing)
+        return;
+    const PlotOptions shown = options();
+    const bool custom = shown.page.paper == PaperSize::Custom;
+    // A preset paper shows its size as it stands, turned or not; only a page of one's own is typed.
+    if (!custom) {
+        const QSizeF size = pageSizeMm(shown.page);
+        const QSignalBlocker widthBlocked(m_pageWidth), heightBlocked(m_pageHeight);
+        m_pageWidth->setValue(size.width());
+        m_pageHeight->setValue(size.height());
+    }
+    m_pageWidth->setEnabled(custom);
+    m_pageHeight->setEnabled(custom);
+    m_orientation->setEnabled(!custom);
+    const bool hatched = shown.fill == FillStyle::Hatch;
+    for (QWidget* hatching : std::initializer_list<QWidget*>{m_hatchSpacing, m_hatchAngle, m_crossHatch})
+        hatching->setEnabled(hatched);
+    m_cost->setText(tr("Working out what the plot costs…"));
+    m_estimate.estimate(shown);
 }
 
-VectorExportSettings initialVectorOptions(float designPenWidth)
+PlotOptions initialVectorOptions(float designPenWidth)
 {
     QSettings stored;
     stored.beginGroup(kGroup);
-    VectorExportSettings settings;
-    settings.sizeMm = remembered(stored, kSizeKey, settings.sizeMm);
-    settings.marginMm = remembered(stored, kMarginKey, settings.marginMm);
-    settings.simplifyToleranceMm = remembered(stored, kToleranceKey, settings.simplifyToleranceMm);
+    PlotOptions options;
+    PlotPage& page = options.page;
+    page.paper = rememberedChoice(stored, kPaperKey, int(std::size(kPapers)), page.paper);
+    page.orientation = rememberedChoice(stored, kOrientationKey, 2, page.orientation);
+    page.customSizeMm = QSizeF(remembered(stored, kPageWidthKey, page.customSizeMm.width()),
+                               remembered(stored, kPageHeightKey, page.customSizeMm.height()));
+    page.marginMm = remembered(stored, kMarginKey, page.marginMm);
+    page.drawingSizeMm = remembered(stored, kSizeKey, page.drawingSizeMm);
+    options.simplifyToleranceMm = remembered(stored, kToleranceKey, options.simplifyToleranceMm);
+    options.fill = rememberedChoice(stored, kFillKey, 3, options.fill);
+    options.hatch.spacingMm = remembered(stored, kHatchSpacingKey, options.hatch.spacingMm);
+    options.hatch.angleDegrees = remembered(stored, kHatchAngleKey, options.hatch.angleDegrees);
+    options.hatch.crossHatch = stored.value(kCrossHatchKey, options.hatch.crossHatch).toBool();
+    options.speedMmPerSecond = remembered(stored, kSpeedKey, options.speedMmPerSecond);
     // Compared as floats, as the design holds its width: a double would round it differently.
     const auto chosenFor = static_cast<float>(remembered(stored, kDesignPenWidthKey, qQNaN()));
-    settings.penWidthMm = chosenFor == designPenWidth ? remembered(stored, kPenWidthKey, qQNaN()) : qQNaN();
-    if (std::isnan(settings.penWidthMm))
-        settings.penWidthMm = penWidthInMillimetres(designPenWidth);
-    return settings;
+    options.penWidthMm = chosenFor == designPenWidth ? remembered(stored, kPenWidthKey, qQNaN()) : qQNaN();
+    if (std::isnan(options.penWidthMm))
+        options.penWidthMm = penWidthInMillimetres(designPenWidth);
+    return options;
 }
 
-void rememberVectorOptions(const VectorExportSettings& settings, float designPenWidth)
+void rememberVectorOptions(const PlotOptions& options, float designPenWidth)
 {
     QSettings stored;
     stored.beginGroup(kGroup);
-    stored.setValue(kSizeKey, settings.sizeMm);
-    stored.setValue(kMarginKey, settings.marginMm);
-    stored.setValue(kPenWidthKey, settings.penWidthMm);
-    stored.setValue(kToleranceKey, settings.simplifyToleranceMm);
+    const PlotPage& page = options.page;
+    stored.setValue(kPaperKey, int(page.paper));
+    stored.setValue(kOrientationKey, int(page.orientation));
+    stored.setValue(kPageWidthKey, page.customSizeMm.width());
+    stored.setValue(kPageHeightKey, page.customSizeMm.height());
+    stored.setValue(kMarginKey, page.marginMm);
+    stored.setValue(kSizeKey, page.drawingSizeMm);
+    stored.setValue(kPenWidthKey, options.penWidthMm);
     stored.setValue(kDesignPenWidthKey, static_cast<double>(designPenWidth));   // every float is a double
+    stored.setValue(kToleranceKey, options.simplifyToleranceMm);
+    stored.setValue(kFillKey, int(options.fill));
+    stored.setValue(kHatchSpacingKey, options.hatch.spacingMm);
+    stored.setValue(kHatchAngleKey, options.hatch.angleDegrees);
+    stored.setValue(kCrossHatchKey, options.hatch.crossHatch);
+    stored.setValue(kSpeedKey, options.speedMmPerSecond);
 }

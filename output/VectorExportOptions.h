@@ -1,41 +1,59 @@
 #pragma once
 
-// The options that the vector export shows below its file list (ui/VectorExportOptions.ui): the
-// drawing's size and margin, the pen width and the simplification, all in millimetres. Each
-// confirmed export remembers them in the settings, and the next export, SVG or PDF, in this run
-// or a later one, opens with them: a plotter's pen and paper stay from one session to the next.
+// The options that the vector export shows below its file list: the paper and its margin, the
+// drawing's size, the pen, the simplification, how fills are plotted, and what the plot will
+// cost the plotter, told again as the options change. Each confirmed export remembers them in
+// the settings, and the next export, SVG or PDF, in this run or a later one, opens with them: a
+// plotter's pen and paper stay from one session to the next.
 
+#include "output/PlotCostEstimate.h"
 #include "output/VectorExport.h"
 
 #include <QWidget>
 
-#include <memory>
-
-namespace Ui { class VectorExportOptions; }
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
 
 class VectorExportOptions : public QWidget
 {
     Q_OBJECT
 
 public:
-    // The simplification is shown for SVG only: the PDF is the view's own drawing, every point.
-    explicit VectorExportOptions(VectorFormat format, QWidget* parent = nullptr);
+    // The cost told is that of plotting `design` (as exported: see exportedComposition).
+    explicit VectorExportOptions(const Composition& design, QWidget* parent = nullptr);
     ~VectorExportOptions() override;
 
-    // Shows the options of `settings`; a value beyond a field's range is held within it.
-    void showOptions(const VectorExportSettings& settings);
-    // The options as they stand, written into `settings`; the rest of it is left alone.
-    void readOptions(VectorExportSettings& settings) const;
+    // Shows `options`; a value beyond a field's range is held within it.
+    void showOptions(const PlotOptions& options);
+    // The options as they stand.
+    PlotOptions options() const;
 
 private:
-    void showPageSize();
+    void optionsChanged();
 
-    std::unique_ptr<Ui::VectorExportOptions> m_ui;
+    QComboBox* m_paper;
+    QComboBox* m_orientation;
+    QDoubleSpinBox* m_pageWidth;
+    QDoubleSpinBox* m_pageHeight;
+    QDoubleSpinBox* m_margin;
+    QDoubleSpinBox* m_drawingSize;
+    QDoubleSpinBox* m_penWidth;
+    QDoubleSpinBox* m_tolerance;
+    QComboBox* m_fill;
+    QDoubleSpinBox* m_hatchSpacing;
+    QDoubleSpinBox* m_hatchAngle;
+    QCheckBox* m_crossHatch;
+    QDoubleSpinBox* m_speed;
+    QLabel* m_cost;
+    PlotCostEstimate m_estimate;
+    bool m_showing = false;   // while showOptions sets the fields one by one
 };
 
 // The options an export of a design with this pen width opens with: the ones last confirmed, or
 // the defaults before any (and in place of a remembered value that is no number). The pen width
 // is the design's on paper unless the one chosen last was chosen for a design of the same pen width.
-VectorExportSettings initialVectorOptions(float designPenWidth);
-// Keeps the options of `settings`, chosen for a design of this pen width, for the next exports.
-void rememberVectorOptions(const VectorExportSettings& settings, float designPenWidth);
+PlotOptions initialVectorOptions(float designPenWidth);
+// Keeps `options`, chosen for a design of this pen width, for the next exports.
+void rememberVectorOptions(const PlotOptions& options, float designPenWidth);

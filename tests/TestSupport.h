@@ -153,3 +153,6 @@ PictureDifference pictureDifference(const QImage& a, const QImage& b);
 // measured from its end nearer the point: QPolygonF::containsPoint measures from the edge's
 // first end, which leaves no precision near the point when that end lies 1e30 away.
 int windingNumber(const QPolygonF& outline, const QPointF& p);
+
+// How far `p` lies from the segment from `a` to `b`.
+double distanceToSegment(const QPointF& p, const QPointF& a, const QPointF& b);

@@ -499,7 +499,7 @@ private slots:
         QTest::addColumn<QString>("sizeText");
         QTest::addRow("PNG, the point budget at 5000 pixels") << "actionExport" << "art.png" << QList<float>{500, 3, 2, 1000, 3} << "5000";
         QTest::addRow("SVG, the point budget") << "actionExportSvg" << "art.svg" << QList<float>{500, 3, 2, 700, 1} << QString();
-        QTest::addRow("PDF") << "actionExportPdf" << "art.pdf" << QList<float>{500, 3, 2, 60, 1} << QString();
+        QTest::addRow("PDF, the point budget") << "actionExportPdf" << "art.pdf" << QList<float>{500, 3, 2, 700, 1} << QString();
         QTest::addRow("print to a PDF file") << "print" << "art.pdf" << QList<float>{500, 3, 2, 60, 1} << QString();
     }
 

@@ -25,14 +25,6 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-double distanceToSegment(const QPointF& p, const QPointF& a, const QPointF& b)
-{
-    const QPointF d = b - a;
-    const double lengthSquared = QPointF::dotProduct(d, d);
-    const double t = lengthSquared > 0 ? std::clamp(QPointF::dotProduct(p - a, d) / lengthSquared, 0.0, 1.0) : 0.0;
-    return QLineF(p, a + t * d).length();
-}
-
 // A design traced and fitted into a square drawing `sideMm` wide with a 0.35 mm pen, its fill
 // outline or its pen path.
 QPolygonF designOnPaper(float anchor, float runner, float pen, float revolutions, double sideMm, bool outline)
@@ -47,7 +39,7 @@ QPolygonF designOnPaper(float anchor, float runner, float pen, float revolutions
     page.paper = PaperSize::Custom;
     page.customSizeMm = QSizeF(sideMm, sideMm);
     page.marginMm = 0;
-    const QTransform toPaper = curveToPage(page, boundingRadius(anchor, runner, pen), 0.35);
+    const QTransform toPaper = curveToPage(page, boundingRadius(anchor, runner, pen));
     const TracedCurve curve = traceCurve(design);
     QPolygonF points;
     for (const CurvePoint& p : outline ? curve.fillPath() : curve.penPath())
@@ -445,14 +437,14 @@ private slots:
         QCOMPARE(drawing.center(), QPointF(actual.width() / 2, actual.height() / 2));
     }
 
-    // The design's reach, and half the pen around it, fill the drawing's square, a small design
+    // The design's bounding circle is the drawing's square's inscribed circle, a small design
     // enlarged: right along the page, up it, about the square's centre.
     void designFillsTheDrawing()
     {
         PlotPage page;
         page.drawingSizeMm = 100;
-        const QTransform toPage = curveToPage(page, 20, 1);
-        const double reach = 100 / 2.05 - 0.5;
+        const QTransform toPage = curveToPage(page, 20);
+        const double reach = 50;
         for (const auto& [curve, paper] : {std::pair{QPointF(0, 0), QPointF(105, 148.5)},
                                           std::pair{QPointF(20, 0), QPointF(105 + reach, 148.5)},
                                           std::pair{QPointF(0, 20), QPointF(105, 148.5 - reach)}}) {
@@ -476,7 +468,7 @@ private slots:
         };
         const auto hatched = [](double spacing, double angle) {
             PlotOptions options;
-            options.hatchFills = true;
+            options.fill = FillStyle::Hatch;
             options.hatch.spacingMm = spacing;
             options.hatch.angleDegrees = angle;
             return options;
@@ -497,15 +489,18 @@ private slots:
         QTest::addRow("hatch spacing too fine") << hatched(0.049, 0) << QList<PlotField>{PlotField::HatchSpacing} << "hatch spacing";
         QTest::addRow("hatch angle not finite") << hatched(0.05, kNaN) << QList<PlotField>{PlotField::HatchAngle} << "hatch angle";
         PlotOptions notHatched = hatched(0, kNaN);
-        notHatched.hatchFills = false;
+        notHatched.fill = FillStyle::Solid;
         QTest::addRow("hatching off: its values unused") << notHatched << QList<PlotField>{} << QString();
         PlotOptions everything = custom(kNaN, kInfinity, kNaN, -1);
-        everything.hatchFills = true;
+        everything.fill = FillStyle::Hatch;
         everything.hatch = {kNaN, kNaN, false};
+        everything.penWidthMm = 0;
+        everything.simplifyToleranceMm = kNaN;
         QTest::addRow("every field at once")
             << everything
             << QList<PlotField>{PlotField::PageWidth, PlotField::PageHeight, PlotField::Margin, PlotField::DrawingSize,
-                                PlotField::HatchSpacing, PlotField::HatchAngle}
+                                PlotField::PenWidth, PlotField::SimplifyTolerance, PlotField::HatchSpacing,
+                                PlotField::HatchAngle}
             << QString();
     }
 

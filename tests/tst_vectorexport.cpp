@@ -13,11 +13,13 @@
 #include "output/VectorExportOptions.h"
 #include "TestSupport.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPaintEngine>
@@ -75,14 +77,19 @@ void setDesign(Rotagraph& view, const DrawnDesign& design)
     view.setFillColor(Qt::yellow);
 }
 
+// A page of kSizeMm and its margins, where the drawing has the scale of the PNG export of kEdge
+// pixels: that fits the bounding circle and half the pen into 2 / 2.05 of the edge.
 VectorExportSettings settingsFor(const DrawnDesign& design, const QString& target, double simplifyMm = 0)
 {
     VectorExportSettings settings;
     settings.target = target;
-    settings.sizeMm = kSizeMm;
-    settings.marginMm = kMarginMm;
-    settings.penWidthMm = design.penWidth / kPixelsPerMm;
-    settings.simplifyToleranceMm = simplifyMm;
+    PlotPage& page = settings.plot.page;
+    page.paper = PaperSize::Custom;
+    page.customSizeMm = QSizeF(kSizeMm + 2 * kMarginMm, kSizeMm + 2 * kMarginMm);
+    page.marginMm = kMarginMm;
+    page.drawingSizeMm = (2 * kEdge / 2.05 - design.penWidth) / kPixelsPerMm;
+    settings.plot.penWidthMm = design.penWidth / kPixelsPerMm;
+    settings.plot.simplifyToleranceMm = simplifyMm;
     settings.greaseIt = design.greaseIt;
     settings.title = QStringLiteral("Rotagram test");
     settings.designText = kDesignText;
@@ -108,8 +115,9 @@ using Attributes = QMap<QString, QString>;   // by qualified name
 
 struct SvgLayer {
     QString label;
-    Attributes path;   // of its one path
-    QList<QPointF> points;
+    Attributes path;                   // of its first path
+    QList<QPointF> points;             // of all its paths, one after the other
+    QList<QList<QPointF>> elements;    // the points of each path element
 };
 
 struct SvgDocument {
@@ -140,15 +148,20 @@ void readSvg(const QString& fileName, SvgDocument& svg)
         } else if (xml.name() == u"g") {
             const Attributes group = attributesOf(xml);
             QCOMPARE(group.value(QStringLiteral("inkscape:groupmode")), QStringLiteral("layer"));
-            SvgLayer layer{group.value(QStringLiteral("inkscape:label")), {}, {}};
-            QVERIFY(xml.readNextStartElement());
-            layer.path = attributesOf(xml);
-            const QStringList numbers = layer.path.value(QStringLiteral("d")).split(separators, Qt::SkipEmptyParts);
-            for (qsizetype i = 0; i + 1 < numbers.size(); i += 2)
-                layer.points << QPointF(numbers[i].toDouble(), numbers[i + 1].toDouble());
+            SvgLayer layer{group.value(QStringLiteral("inkscape:label")), {}, {}, {}};
+            while (xml.readNextStartElement()) {
+                const Attributes path = attributesOf(xml);
+                if (layer.elements.isEmpty())
+                    layer.path = path;
+                const QStringList numbers = path.value(QStringLiteral("d")).split(separators, Qt::SkipEmptyParts);
+                QList<QPointF> points;
+                for (qsizetype i = 0; i + 1 < numbers.size(); i += 2)
+                    points << QPointF(numbers[i].toDouble(), numbers[i + 1].toDouble());
+                layer.points << points;
+                layer.elements << points;
+                xml.skipCurrentElement();
+            }
             svg.layers << layer;
-            xml.skipCurrentElement();
-            xml.skipCurrentElement();
         } else {
             xml.skipCurrentElement();
         }
@@ -194,8 +207,7 @@ void readVectorPage(VectorFormat format, const QString& file, QImage& page, QStr
         QSvgRenderer(file).render(&painter, page.rect());
         return;
     }
-    // Qt's PDF writer makes pages of whole points.
-    const double pagePoints = std::round((kSizeMm + 2 * kMarginMm) / kMillimetresPerPoint);
+    const double pagePoints = (kSizeMm + 2 * kMarginMm) / kMillimetresPerPoint;
     readPdfPage(file, QSizeF(pagePoints, pagePoints), kDpi, page, info);
     QVERIFY(std::abs(page.width() - kPageEdge) <= 1 && page.height() == page.width());
 }
@@ -276,6 +288,16 @@ QDoubleSpinBox* field(QFileDialog* dialog, const char* name)
     return dialog->findChild<QDoubleSpinBox*>(QLatin1String(name));
 }
 
+QComboBox* choice(QFileDialog* dialog, const char* name)
+{
+    return dialog->findChild<QComboBox*>(QLatin1String(name));
+}
+
+QLabel* label(QFileDialog* dialog, const char* name)
+{
+    return dialog->findChild<QLabel*>(QLatin1String(name));
+}
+
 void confirm(QFileDialog* dialog, const QString& file)
 {
     dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
@@ -299,7 +321,8 @@ private slots:
     void init() { useFreshSettings(); }
 
     // The document's units, layers and styles; every traced point written, or, simplified, a
-    // point left out only within the tolerance of the last one kept, each stretch keeping its ends.
+    // point left out only within the tolerance of the line that replaces it, each stretch keeping
+    // its ends.
     void svgDocument_data()
     {
         QTest::addColumn<DrawnDesign>("design");
@@ -376,7 +399,7 @@ private slots:
                 if (next < kept.size() && point == kept[next])
                     ++next;
                 else
-                    QVERIFY2(QLineF(point, kept[next - 1]).length() < simplifyMm + kRounding,
+                    QVERIFY2(distanceToSegment(point, kept[next - 1], kept[next]) < simplifyMm + kRounding,
                              qPrintable(QStringLiteral("(%1, %2) left out").arg(point.x()).arg(point.y())));
             }
             QCOMPARE(next, kept.size());
@@ -447,7 +470,7 @@ private slots:
         unnamed.name.clear();
         QTest::addRow("a name with markup, a curve without one")
             << Composition{{quoted, unnamed}}
-            << QStringList{"1 pen 1 #ff0000 \"Star\" & <moon>\tnew", "2 pen 1 #ff0000 Curve 2"};
+            << QStringList{"1 pen 1 #ff0000 \"Star\" & <moon> new", "2 pen 1 #ff0000 Curve 2"};
         QTest::addRow("no curve shown") << Composition{{hidden}} << QStringList{};
     }
 
@@ -517,9 +540,9 @@ private slots:
         QTest::addColumn<double>("penWidthMm");
         QTest::addColumn<int>("writeLimit");   // bytes, 0: none
         QTest::addColumn<QString>("reason");
-        QTest::addRow("size not a number") << VectorFormat::Pdf << qQNaN() << 0.3 << 0 << "size";
-        QTest::addRow("page too large") << VectorFormat::Svg << 4999.0 << 0.3 << 0 << "page";
-        QTest::addRow("pen width 0") << VectorFormat::Svg << kSizeMm << 0.0 << 0 << "pen width";
+        QTest::addRow("size not a number") << VectorFormat::Pdf << qQNaN() << 0.3 << 0 << "drawing size";
+        QTest::addRow("drawing larger than the page") << VectorFormat::Svg << 201.0 << 0.3 << 0 << "larger than the page";
+        QTest::addRow("pen width 0") << VectorFormat::Pdf << kSizeMm << 0.0 << 0 << "pen width";
         QTest::addRow("SVG, later chunk") << VectorFormat::Svg << kSizeMm << 0.3 << 3'000'000 << "File too large";
         QTest::addRow("PDF") << VectorFormat::Pdf << kSizeMm << 0.3 << 100 << "File too large";
     }
@@ -536,8 +559,8 @@ private slots:
         setDesign(art, heavy);
         const QTemporaryDir folder;
         VectorExportSettings settings = settingsFor(heavy, folder.filePath(QStringLiteral("art")));
-        settings.sizeMm = sizeMm;
-        settings.penWidthMm = penWidthMm;
+        settings.plot.page.drawingSizeMm = sizeMm;
+        settings.plot.penWidthMm = penWidthMm;
         QVERIFY(writeContents(settings.target, "an earlier export"));
         QString error;
         {
@@ -561,10 +584,10 @@ private slots:
         QTest::addColumn<int>("freeBytes");    // left on a small file system; -1: written elsewhere
         QTest::addColumn<QString>("reason");
         constexpr int kSomeRoom = 32 * 1024;
-        QTest::addRow("PDF, size limit part way") << VectorFormat::Pdf << 1'000'000 << -1 << "File too large";
+        QTest::addRow("PDF, size limit part way") << VectorFormat::Pdf << 300'000 << -1 << "File too large";
         QTest::addRow("PDF, disk full part way") << VectorFormat::Pdf << 0 << kSomeRoom << "No space left on device";
         QTest::addRow("PDF, disk full") << VectorFormat::Pdf << 0 << 0 << "No space left on device";
-        QTest::addRow("SVG, size limit part way") << VectorFormat::Svg << 3'000'000 << -1 << "File too large";
+        QTest::addRow("SVG, size limit part way") << VectorFormat::Svg << 300'000 << -1 << "File too large";
         QTest::addRow("SVG, disk full part way") << VectorFormat::Svg << 0 << kSomeRoom << "No space left on device";
     }
 
@@ -574,7 +597,7 @@ private slots:
         QFETCH(int, writeLimit);
         QFETCH(int, freeBytes);
         QFETCH(QString, reason);
-        const DrawnDesign heavy{500, 3, 2, 60, 1};   // 4 MB of PDF, over 5 MB of SVG
+        const DrawnDesign heavy{500, 3, 2, 60, 1};   // about 1 MB of PDF or SVG, simplified
         AppDelegate app;
         app.applicationDidFinishLaunching();
         app.mainWindow()->show();
@@ -632,44 +655,66 @@ private slots:
         QFileDialog* dialog = open();
         QCOMPARE(dialog->windowModality(), Qt::WindowModal);
         QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), name);
-        QCOMPARE(field(dialog, "drawingSize")->value(), 200.0);
-        QCOMPARE(field(dialog, "pageMargin")->value(), 10.0);
-        QCOMPARE(field(dialog, "penWidth")->value(), 0.706);   // 2 points
+        // A4 upright, 15 mm margins, the largest drawing, the design's 2 points of pen.
+        QCOMPARE(choice(dialog, "paperSize")->currentText(), QStringLiteral("A4"));
+        QCOMPARE(choice(dialog, "paperOrientation")->currentIndex(), 0);
+        QCOMPARE(field(dialog, "pageWidth")->value(), 210.0);
+        QCOMPARE(field(dialog, "pageHeight")->value(), 297.0);
+        QCOMPARE(field(dialog, "pageMargin")->value(), 15.0);
+        QCOMPARE(field(dialog, "drawingSize")->value(), 0.0);
+        QCOMPARE(field(dialog, "penWidth")->value(), 0.706);
         QCOMPARE(field(dialog, "simplifyTolerance")->value(), 0.05);
-        // The PDF is the view's own drawing, every point of it.
-        QCOMPARE(field(dialog, "simplifyTolerance")->isVisibleTo(dialog), svg);
+        QCOMPARE(choice(dialog, "fillStyle")->currentText(), QStringLiteral("Solid"));
+        QCOMPARE(field(dialog, "hatchSpacing")->isEnabled(), false);
+        // The plot's cost is told a moment later, pen by pen.
+        static const QRegularExpression cost(QStringLiteral("^Pen 1 \\(#[0-9a-f]{6}\\): \\d+\\.\\d\\d m drawn, 0\\.\\d\\d m pen-up travel"));
+        QTRY_VERIFY2_WITH_TIMEOUT(cost.match(label(dialog, "plotCost")->text()).hasMatch(), qPrintable(label(dialog, "plotCost")->text()), 10'000);
+        choice(dialog, "paperOrientation")->setCurrentIndex(1);
+        QCOMPARE(field(dialog, "pageWidth")->value(), 297.0);
         field(dialog, "drawingSize")->setValue(150);
         field(dialog, "pageMargin")->setValue(5);
         field(dialog, "penWidth")->setValue(0.3);
+        choice(dialog, "fillStyle")->setCurrentIndex(1);
+        QVERIFY(field(dialog, "hatchSpacing")->isEnabled());
+        field(dialog, "hatchSpacing")->setValue(2);
         // The document's title is the name the user chose, not the one suggested.
         confirm(dialog, folder.filePath(QStringLiteral("my plot")));
 
-        VectorExportSettings expected{folder.filePath(QStringLiteral("expected")), 150, 5, 0.3, 0.05, true, QStringLiteral("my plot"), kDesignText};
+        VectorExportSettings expected{folder.filePath(QStringLiteral("expected")), {}, true, QStringLiteral("my plot"), kDesignText};
+        expected.plot.page.orientation = PaperOrientation::Landscape;
+        expected.plot.page.drawingSizeMm = 150;
+        expected.plot.page.marginMm = 5;
+        expected.plot.penWidthMm = 0.3;
+        expected.plot.fill = FillStyle::Hatch;
+        expected.plot.hatch.spacingMm = 2;
         QString error;
         QVERIFY(exportVector(art.composition(), format, expected, &error));
         const QString written = folder.filePath(QStringLiteral("my plot.") + (svg ? "svg" : "pdf"));
         if (svg) {
             QCOMPARE(contentsOf(written), contentsOf(expected.target));
-        } else {   // a PDF holds the time it was made: its pages are compared
-            const double pagePoints = std::round(160 / kMillimetresPerPoint);
-            QImage page, expectedPage;
+        } else {   // the title differs
             QString info;
-            readPdfPage(written, QSizeF(pagePoints, pagePoints), kDpi, page, &info);
-            readPdfPage(expected.target, QSizeF(pagePoints, pagePoints), kDpi, expectedPage);
+            QImage page, expectedPage;
+            const QSizeF a4Turned = QSizeF(297, 210) / kMillimetresPerPoint;
+            readPdfPage(written, a4Turned, kDpi, page, &info);
+            readPdfPage(expected.target, a4Turned, kDpi, expectedPage);
             QVERIFY2(info.contains(QStringLiteral("Title:           my plot\n")), qPrintable(info));
             QCOMPARE(page, expectedPage);
         }
 
         art.setPenDrawSize(4);
         dialog = open();
+        QCOMPARE(choice(dialog, "paperOrientation")->currentIndex(), 1);
         QCOMPARE(field(dialog, "drawingSize")->value(), 150.0);
         QCOMPARE(field(dialog, "pageMargin")->value(), 5.0);
         QCOMPARE(field(dialog, "penWidth")->value(), 1.411);   // the design's 4 points now
+        QCOMPARE(choice(dialog, "fillStyle")->currentIndex(), 1);
+        QCOMPARE(field(dialog, "hatchSpacing")->value(), 2.0);
         dialog->reject();
     }
 
     // A plotter's pen and paper stay from one session to the next: the options confirmed last
-    // are the next run's, the simplification too.
+    // are the next run's.
     void choicesInTheNextRun()
     {
         AppDelegate app;
@@ -677,17 +722,27 @@ private slots:
         app.artView()->setPenDrawSize(2);
         QFileDialog* dialog = openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), VectorFormat::Svg, {});
         if (isLaterRun()) {
-            QCOMPARE(field(dialog, "drawingSize")->value(), 150.0);
+            QCOMPARE(choice(dialog, "paperSize")->currentText(), QStringLiteral("Custom"));
+            QCOMPARE(field(dialog, "pageWidth")->value(), 300.0);
+            QCOMPARE(field(dialog, "pageHeight")->value(), 250.0);
             QCOMPARE(field(dialog, "pageMargin")->value(), 5.0);
             QCOMPARE(field(dialog, "penWidth")->value(), 0.3);
             QCOMPARE(field(dialog, "simplifyTolerance")->value(), 0.1);
+            QCOMPARE(choice(dialog, "fillStyle")->currentText(), QStringLiteral("Leave Out"));
+            QCOMPARE(field(dialog, "hatchAngle")->value(), 30.0);
+            QCOMPARE(field(dialog, "plotterSpeed")->value(), 40.0);
             dialog->reject();
             return;
         }
-        field(dialog, "drawingSize")->setValue(150);
+        choice(dialog, "paperSize")->setCurrentText(QStringLiteral("Custom"));
+        field(dialog, "pageWidth")->setValue(300);
+        field(dialog, "pageHeight")->setValue(250);
         field(dialog, "pageMargin")->setValue(5);
         field(dialog, "penWidth")->setValue(0.3);
         field(dialog, "simplifyTolerance")->setValue(0.1);
+        choice(dialog, "fillStyle")->setCurrentText(QStringLiteral("Leave Out"));
+        field(dialog, "hatchAngle")->setValue(30);
+        field(dialog, "plotterSpeed")->setValue(40);
         const QTemporaryDir folder;
         confirm(dialog, folder.filePath(QStringLiteral("art.svg")));
         QVERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("art.svg"))));

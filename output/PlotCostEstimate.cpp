@@ -1,0 +1,103 @@
+#include "output/PlotCostEstimate.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QStringList>
+#include <QThreadPool>
+
+#include <cmath>
+
+namespace {
+
+// Long enough to let a value be typed digit by digit, short enough to follow a stepper.
+constexpr int kDelayMilliseconds = 250;
+constexpr double kSecondsPerMinute = 60;
+constexpr double kMinutesPerHour = 60;
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("PlotCostEstimate", text);
+}
+
+QString durationText(double seconds)
+{
+    if (!std::isfinite(seconds))
+        return tr("an unknown time");
+    const auto minutes = static_cast<long long>(std::round(seconds / kSecondsPerMinute));
+    if (minutes < 1)
+        return tr("%1 s").arg(std::lround(seconds));
+    const auto hours = static_cast<long long>(minutes / static_cast<long long>(kMinutesPerHour));
+    if (hours < 1)
+        return tr("%1 min").arg(minutes);
+    return tr("%1 h %2 min").arg(hours).arg(minutes % static_cast<long long>(kMinutesPerHour));
+}
+
+}
+
+QString costText(const std::vector<PenTally>& pens, double speedMmPerSecond)
+{
+    if (pens.empty())
+        return tr("Nothing for a pen to draw.");
+    QStringList lines;
+    PlotLength total;
+    for (std::size_t i = 0; i < pens.size(); ++i) {
+        const PenCost cost = penCost(pens[i].length, speedMmPerSecond);
+        lines << tr("Pen %1 (%2): %3 m drawn, %4 m pen-up travel, %5")
+                     .arg(i + 1)
+                     .arg(pens[i].colour.name(QColor::HexRgb))
+                     .arg(cost.penDownMetres, 0, 'f', 2)
+                     .arg(cost.penUpMetres, 0, 'f', 2)
+                     .arg(durationText(cost.seconds));
+        total.penDownMm += pens[i].length.penDownMm;
+        total.penUpMm += pens[i].length.penUpMm;
+    }
+    lines << tr("In all %1 at %2 mm/s").arg(durationText(plottingSeconds(total, speedMmPerSecond))).arg(speedMmPerSecond);
+    return lines.join(u'\n');
+}
+
+PlotCostEstimate::PlotCostEstimate(Composition design, QObject* parent)
+    : QObject(parent)
+    , m_design(std::move(design))
+{
+    m_delay.setSingleShot(true);
+    m_delay.setInterval(kDelayMilliseconds);
+    connect(&m_delay, &QTimer::timeout, this, &PlotCostEstimate::start);
+}
+
+PlotCostEstimate::~PlotCostEstimate()
+{
+    if (m_cancelled)
+        m_cancelled->store(true);
+}
+
+void PlotCostEstimate::estimate(const PlotOptions& options)
+{
+    m_options = options;
+    if (m_cancelled)
+        m_cancelled->store(true);
+    m_cancelled.reset();
+    if (const std::vector<OptionRefusal> refusals = optionRefusals(options); !refusals.empty()) {
+        m_delay.stop();
+        emit estimated(refusals.front().message);
+        return;
+    }
+    m_delay.start();
+}
+
+void PlotCostEstimate::start()
+{
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    m_cancelled = cancelled;
+    // The pool is waited for when the application ends, so no estimate outlives it.
+    QThreadPool::globalInstance()->start([design = m_design, options = m_options, cancelled,
+                                          self = QPointer<PlotCostEstimate>(this)] {
+        const std::vector<PenTally> pens = plotCost(design, options, OutputControl{cancelled.get(), nullptr});
+        if (cancelled->load())
+            return;
+        const QString text = costText(pens, options.speedMmPerSecond);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, cancelled, text] {
+            if (self && !cancelled->load())
+                emit self->estimated(text);
+        }, Qt::QueuedConnection);
+    });
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+// What a plot will cost, told in the export dialog while the user changes the options: pen-down
+// length and pen-up travel per pen and the time the plotter takes. The picture is plotted for it
+// on a worker, a moment after the last change, so that typing stays quick; a new estimate
+// cancels the one under way.
+
+#include "art/Composition.h"
+#include "output/PlotDrawing.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// The cost of `pens` as one line each and the total time at `speedMmPerSecond`, for the dialog.
+QString costText(const std::vector<PenTally>& pens, double speedMmPerSecond);
+
+class PlotCostEstimate : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Estimates plots of `design` (as exported: see exportedComposition).
+    explicit PlotCostEstimate(Composition design, QObject* parent = nullptr);
+    ~PlotCostEstimate() override;
+
+    // Estimates the plot with `options` a moment from now, dropping any estimate under way.
+    void estimate(const PlotOptions& options);
+
+signals:
+    // The cost told as costText tells it, or why it cannot be told.
+    void estimated(const QString& text);
+
+private:
+    void start();
+
+    Composition m_design;
+    PlotOptions m_options;
+    QTimer m_delay;
+    std::shared_ptr<std::atomic<bool>> m_cancelled;   // of the estimate under way
+};

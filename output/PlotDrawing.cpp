@@ -1,0 +1,159 @@
+#include "output/PlotDrawing.h"
+
+#include "art/CurveTrace.h"
+#include "output/Simplify.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Points are mapped and thinned this many at a time, so that a line of millions of points never
+// stands whole on the page before it is thinned.
+constexpr std::size_t kPointsPerBatch = 1 << 16;
+constexpr int kWholePercent = 100;
+
+// The points of `run` on the page, those that are not finite left out, thinned within
+// `toleranceMm`. A batch's last point begins the next one, so it is kept whatever the thinning.
+QPolygonF plottedLine(const PolylineView& run, const QTransform& toPage, double toleranceMm)
+{
+    QPolygonF plotted;
+    std::vector<QPointF> batch;
+    batch.reserve(std::min(run.size(), kPointsPerBatch + 1));
+    const auto thinBatch = [&](bool last) {
+        const std::vector<std::size_t> kept = keptPointIndices(batch.data(), batch.size(), toleranceMm);
+        for (std::size_t i = 0; i + (last ? 0 : 1) < kept.size(); ++i)
+            plotted << batch[kept[i]];
+        const QPointF carried = batch.back();
+        batch.clear();
+        batch.push_back(carried);
+    };
+    for (const CurvePoint point : run) {
+        const QPointF onPage = toPage.map(QPointF(point.x, point.y));
+        if (!std::isfinite(onPage.x()) || !std::isfinite(onPage.y()))
+            continue;
+        batch.push_back(onPage);
+        if (batch.size() > kPointsPerBatch)
+            thinBatch(false);
+    }
+    if (!batch.empty())
+        thinBatch(true);
+    if (plotted.size() < 2)   // a single point: no line for a pen to draw
+        plotted.clear();
+    return plotted;
+}
+
+// A curve's name on its layers: a curve without one is called by its place, as the list shows it.
+QString layerName(std::size_t index, const ComposedCurve& curve)
+{
+    return curve.name.isEmpty() ? QCoreApplication::translate("PlotDrawing", "Curve %1").arg(index + 1) : curve.name;
+}
+
+bool plotFill(const QPolygonF& outline, const PlotOptions& options, const std::atomic<bool>* cancelled,
+              PlottedLayer& layer)
+{
+    if (options.fill == FillStyle::Solid) {
+        layer.layer.kind = LayerKind::Fill;
+        layer.paths = {outline};
+        return true;
+    }
+    QList<QLineF> lines;
+    if (hatchOutline(outline.constData(), std::size_t(outline.size()), options.hatch, lines, cancelled) != HatchResult::Done)
+        return false;
+    const QList<QLineF> ordered = inPlottingOrder(lines, plottingOrder(lines));
+    layer.paths.reserve(ordered.size());
+    for (const QLineF& line : ordered)
+        layer.paths.append(QPolygonF{line.p1(), line.p2()});
+    return true;
+}
+
+// One curve's layers, handed to `take`: its fill under its pens, as the view paints them.
+bool plotCurve(const TracedCurve& curve, const ComposedCurve& composed, const QString& name, const QTransform& toPage,
+               const PlotOptions& options, const DrawingControl& control, const std::function<bool(PlottedLayer&)>& take)
+{
+    const ArtParameters& art = composed.art;
+    const double tolerance = options.simplifyToleranceMm;
+    const int pens = std::clamp(art.numberOfColors, 1, 3);
+    int layersDone = 0;
+    const auto layerDone = [&] {
+        if (control.percentDone)
+            control.percentDone->store(++layersDone * kWholePercent / (pens + 1), std::memory_order_relaxed);
+    };
+    if (art.fillShape && art.fillColor.isValid() && options.fill != FillStyle::LeaveOut) {
+        PlottedLayer fill{{name, art.fillColor, LayerKind::Pen}, {}};
+        const QPolygonF outline = plottedLine(curve.fillPath(), toPage, tolerance);
+        if (!outline.isEmpty()) {
+            if (!plotFill(outline, options, control.cancelled, fill))
+                return false;
+            if (!fill.paths.isEmpty() && !take(fill))
+                return false;
+        }
+    }
+    layerDone();
+    const PolylineView stretches[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
+    const QColor colours[] = {art.penColor, art.pen2Color, art.pen3Color};
+    for (int pen = 0; pen < pens; ++pen, layerDone()) {
+        if (control.cancelled && control.cancelled->load(std::memory_order_relaxed))
+            return false;
+        if (!colours[pen].isValid())
+            continue;
+        PlottedLayer layer{{name, colours[pen], LayerKind::Pen}, {}};
+        const QPolygonF line = plottedLine(stretches[pen], toPage, tolerance);
+        if (line.isEmpty())
+            continue;
+        layer.paths = {line};
+        if (!take(layer))
+            return false;
+    }
+    return true;
+}
+
+}
+
+bool namesCurves(const Composition& design)
+{
+    return std::count_if(design.curves.begin(), design.curves.end(), [](const ComposedCurve& c) { return c.visible; }) > 1;
+}
+
+bool plotDrawing(const Composition& design, const PlotOptions& options, const OutputControl& control,
+                 const std::function<bool(PlottedLayer&)>& take)
+{
+    const QTransform fitted = curveToPage(options.page, boundingRadius(design));
+    TracedCurve curve;
+    return drawCurveByCurve(design, control, [&](std::size_t index, const ComposedCurve& composed,
+                                                 const DrawingControl& part) {
+        if (!traceCurve(curveParameters(composed.art), curve, part.cancelled))
+            return false;
+        return plotCurve(curve, composed, layerName(index, composed), composed.turning() * fitted, options, part, take);
+    });
+}
+
+std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control)
+{
+    struct Pen {
+        PenTally tally;
+        QPointF at;   // where the pen was lifted last
+    };
+    std::vector<Pen> pens;
+    LayerNumbering numbering(false);
+    const bool plotted = plotDrawing(design, options, control, [&](PlottedLayer& layer) {
+        const LayerLabel label = numbering.next(layer.layer);
+        if (label.pen == 0)
+            return true;   // a solid fill: no pen draws it
+        if (std::size_t(label.pen) > pens.size())
+            pens.push_back({{layer.layer.colour, {}}, {}});
+        Pen& pen = pens[std::size_t(label.pen) - 1];
+        const PlotLength length = plotLength(layer.paths, pen.at);
+        pen.tally.length.penDownMm += length.penDownMm;
+        pen.tally.length.penUpMm += length.penUpMm;
+        pen.at = layer.paths.constLast().constLast();
+        return true;
+    });
+    std::vector<PenTally> tallies;
+    if (plotted)
+        for (const Pen& pen : pens)
+            tallies.push_back(pen.tally);
+    return tallies;
+}
