@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <QListView>
 
 #include <functional>
@@ -458,6 +459,20 @@ private slots:
         QCOMPARE(image.size(), QSize(kSuggestedEdge, kSuggestedEdge));
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
         QCOMPARE(image.text(kDesignTextKey), data->text());
+        // A vector editor pastes vectors, at the drawing's natural size: a point of the view a
+        // point on paper, the pen's width around the design's reach.
+        QXmlStreamReader svg(data->data(QStringLiteral("image/svg+xml")));
+        QVERIFY(svg.readNextStartElement());
+        const double side = (2 * 118.85 + app->artView()->penDrawSize()) * 25.4 / 72;
+        QVERIFY2(std::abs(svg.attributes().value(QLatin1String("width")).chopped(2).toDouble() - side) < 0.002,
+                 qPrintable(svg.attributes().value(QLatin1String("width")).toString()));
+        QStringList layers;
+        while (svg.readNextStartElement()) {
+            if (svg.name() == u"g")
+                layers << svg.attributes().value(QLatin1String("inkscape:label")).toString().section(u' ', 0, 1);
+            svg.skipCurrentElement();
+        }
+        QCOMPARE(layers, (QStringList{"% fill", "1 pen", "2 pen", "3 pen"}));
 
         {
             const MessageBoxAnswerer discard({QMessageBox::Discard});

@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -69,10 +70,12 @@ struct Session {
     // One export through the dialog: choose the file, set the options, confirm or cancel.
     // An empty size text keeps the suggestion.
     void exportAs(const QString& file, const QString& sizeText = {}, int enlargeTag = SaveOptions2::kEnlargeTag,
-                  bool confirm = true)
+                  bool confirm = true, int dotsPerInch = 0)
     {
         QFileDialog* dialog = openDialog();
         QVERIFY(dialog);
+        if (dotsPerInch > 0)
+            dialog->findChild<QSpinBox*>(QStringLiteral("pngDotsPerInch"))->setValue(dotsPerInch);
         // Typed (here: pasted) into the name field, as a user gives a path.
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
         auto* size = dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"));
@@ -576,7 +579,8 @@ private slots:
         QCOMPARE(drawn, QList<std::size_t>{0});
     }
 
-    // A user who exported at a size of their own, at natural size, finds both again next time.
+    // A user who exported at a size and a resolution of their own, at natural size, finds all
+    // three again next time; the image tells its resolution.
     void sizeAndEnlargementInTheNextRun()
     {
         Session s;
@@ -585,11 +589,16 @@ private slots:
             QVERIFY(dialog);
             QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"))->currentText(), QStringLiteral("1234"));
             QCOMPARE(dialog->findChild<QButtonGroup*>(QStringLiteral("enlargeOption"))->checkedId(), kNaturalTag);
+            QCOMPARE(dialog->findChild<QSpinBox*>(QStringLiteral("pngDotsPerInch"))->value(), 600);
             dialog->reject();
             return;
         }
-        s.exportAs(s.path(QStringLiteral("art.png")), QStringLiteral("1234"), kNaturalTag);
-        QCOMPARE(QImage(s.path(QStringLiteral("art.png"))).size(), QSize(1234, 1234));
+        QCOMPARE(s.openDialog()->findChild<QSpinBox*>(QStringLiteral("pngDotsPerInch"))->value(), 300);
+        s.app.mainWindow()->findChild<QFileDialog*>()->reject();
+        s.exportAs(s.path(QStringLiteral("art.png")), QStringLiteral("1234"), kNaturalTag, true, 600);
+        const QImage image(s.path(QStringLiteral("art.png")));
+        QCOMPARE(image.size(), QSize(1234, 1234));
+        QCOMPARE(image.dotsPerMeterX(), 23622);   // 600 to the inch
         QString output;
         QVERIFY2(passesInALaterRun(&output), qPrintable(output));
     }

@@ -7,6 +7,7 @@
 #include "art/DesignPainter.h"
 #include "art/Rotagraph.h"
 #include "output/ExportDialog.h"
+#include "output/PlotDrawing.h"
 #include "output/PngExport.h"
 #include "output/Printing.h"
 #include "output/VectorExport.h"
@@ -169,6 +170,29 @@ void readSvg(const QString& fileName, SvgDocument& svg)
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
 }
 
+// The names of a PDF's layers, in the order its optional content groups are written.
+QStringList pdfLayerNames(const QString& fileName)
+{
+    static const QRegularExpression group(QStringLiteral("/Type /OCG /Name <([0-9a-fA-F]+)>"));
+    QStringList names;
+    for (const QRegularExpressionMatch& match : group.globalMatch(QString::fromLatin1(contentsOf(fileName)))) {
+        const QByteArray utf16 = QByteArray::fromHex(match.captured(1).toLatin1()).mid(2);   // after the byte order mark
+        QString name;
+        for (qsizetype i = 0; i + 1 < utf16.size(); i += 2)
+            name += QChar(char16_t(uchar(utf16[i]) << 8 | uchar(utf16[i + 1])));
+        names << name;
+    }
+    return names;
+}
+
+QStringList labelsOf(const SvgDocument& svg)
+{
+    QStringList labels;
+    for (const SvgLayer& layer : svg.layers)
+        labels << layer.label;
+    return labels;
+}
+
 // The traced points of each layer the design shows, in painting order.
 QList<qsizetype> tracedPointCounts(const DrawnDesign& design)
 {
@@ -311,6 +335,8 @@ Q_DECLARE_METATYPE(DrawnDesign)
 Q_DECLARE_METATYPE(VectorFormat)
 Q_DECLARE_METATYPE(Output)
 Q_DECLARE_METATYPE(Composition)
+Q_DECLARE_METATYPE(PlotPage)
+Q_DECLARE_METATYPE(HatchSettings)
 
 class TestVectorExport : public QObject
 {
@@ -484,10 +510,159 @@ private slots:
         QVERIFY2(exportVector(composition, VectorFormat::Svg, settingsFor(DrawnDesign(), file), &error), qPrintable(error));
         SvgDocument svg;
         readSvg(file, svg);
-        QStringList shown;
+        QCOMPARE(labelsOf(svg), labels);
+
+        // The cost told before the export is that of the lines written: each pen's length down
+        // and its travel from the page's corner through its layers, in their order.
+        QList<PlotLength> written;
+        QList<QPointF> at;
+        for (const SvgLayer& layer : svg.layers) {
+            if (layer.label.startsWith(u'%'))
+                continue;
+            const int pen = layer.label.section(u' ', 2, 2).toInt();
+            if (pen > written.size()) {
+                written.resize(pen);
+                at.resize(pen);
+            }
+            written[pen - 1].penUpMm += QLineF(at[pen - 1], layer.points.first()).length();
+            for (qsizetype i = 1; i < layer.points.size(); ++i)
+                written[pen - 1].penDownMm += QLineF(layer.points[i - 1], layer.points[i]).length();
+            at[pen - 1] = layer.points.last();
+        }
+        const std::vector<PenTally> told = plotCost(exportedComposition(composition, true, false), settingsFor(DrawnDesign(), file).plot);
+        QCOMPARE(qsizetype(told.size()), written.size());
+        for (qsizetype pen = 0; pen < written.size(); ++pen) {
+            QVERIFY(std::abs(told[std::size_t(pen)].length.penDownMm - written[pen].penDownMm) < 0.5);
+            QVERIFY(std::abs(told[std::size_t(pen)].length.penUpMm - written[pen].penUpMm) < 0.01);
+        }
+    }
+
+    // The page is the paper chosen, to the hundredth of a millimetre in the SVG and the PDF
+    // alike, and the design's bounding circle is as wide as the drawing size, in the middle of
+    // it; the PDF's layers are the SVG's.
+    void pageAndDrawnSize_data()
+    {
+        QTest::addColumn<PlotPage>("page");
+        QTest::addColumn<QSizeF>("pageMm");
+        QTest::addColumn<double>("drawnMm");
+        QTest::addRow("A4 upright, the largest drawing") << PlotPage{} << QSizeF(210, 297) << 180.0;
+        QTest::addRow("Letter turned, 150 mm") << PlotPage{PaperSize::Letter, PaperOrientation::Landscape, {}, 20, 150}
+                                               << QSizeF(279.4, 215.9) << 150.0;
+        QTest::addRow("A5, no margin") << PlotPage{PaperSize::A5, PaperOrientation::Portrait, {}, 0, 0} << QSizeF(148, 210) << 148.0;
+        QTest::addRow("own size, to the hundredth") << PlotPage{PaperSize::Custom, PaperOrientation::Portrait, {123.45, 67.89}, 3.21, 0}
+                                                    << QSizeF(123.45, 67.89) << 61.47;
+    }
+
+    void pageAndDrawnSize()
+    {
+        QFETCH(PlotPage, page);
+        QFETCH(QSizeF, pageMm);
+        QFETCH(double, drawnMm);
+        const QTemporaryDir folder;
+        VectorExportSettings settings = settingsFor(kThreePensFilled, folder.filePath(QStringLiteral("art.svg")));
+        settings.plot.page = page;
+        exportDesign(kThreePensFilled, VectorFormat::Svg, settings);
+        SvgDocument svg;
+        readSvg(settings.target, svg);
+        QCOMPARE(svg.root.value(QStringLiteral("width")).chopped(2).toDouble(), pageMm.width());
+        QCOMPARE(svg.root.value(QStringLiteral("height")).chopped(2).toDouble(), pageMm.height());
+        // The curve's first point lies on its bounding circle.
+        const QPointF centre(pageMm.width() / 2, pageMm.height() / 2);
+        double reach = 0;
         for (const SvgLayer& layer : svg.layers)
-            shown << layer.label;
-        QCOMPARE(shown, labels);
+            for (const QPointF& point : layer.points)
+                reach = std::max(reach, QLineF(centre, point).length());
+        QVERIFY2(std::abs(2 * reach - drawnMm) < 0.01, qPrintable(QString::number(2 * reach)));
+
+        settings.target = folder.filePath(QStringLiteral("art.pdf"));
+        exportDesign(kThreePensFilled, VectorFormat::Pdf, settings);
+        QImage rendered;
+        readPdfPage(settings.target, pageMm / kMillimetresPerPoint, 20, rendered);
+        QCOMPARE(pdfLayerNames(settings.target), labelsOf(svg));
+    }
+
+    // Hatching covers the fill's region and no more: every hatching line lies inside the outline
+    // that the solid fill fills, by the non-zero rule, for a runner inside and for an outline
+    // that crosses itself; the lines are drawn with the fill's pen, under the curve's own pens.
+    void hatchLinesLieInsideTheFill_data()
+    {
+        QTest::addColumn<DrawnDesign>("design");
+        QTest::addColumn<HatchSettings>("hatch");
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QStringList>("leftOutLabels");
+        DrawnDesign crossing;   // outside: its loops cross each other and themselves
+        crossing.fillShape = true;
+        QTest::addRow("inside runner") << kThreePensFilled << HatchSettings{45, 1, false}
+                                       << QStringList{"1 pen 1 #ffff00", "2 pen 2 #ff0000", "3 pen 3 #0066cc", "4 pen 4 #009933"}
+                                       << QStringList{"1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"};
+        QTest::addRow("self-crossing, cross-hatched at 30°") << crossing << HatchSettings{30, 2, true}
+                                                             << QStringList{"1 pen 1 #ffff00", "2 pen 2 #ff0000"}
+                                                             << QStringList{"1 pen 1 #ff0000"};
+    }
+
+    void hatchLinesLieInsideTheFill()
+    {
+        QFETCH(DrawnDesign, design);
+        QFETCH(HatchSettings, hatch);
+        QFETCH(QStringList, labels);
+        QFETCH(QStringList, leftOutLabels);
+        const QTemporaryDir folder;
+        VectorExportSettings settings = settingsFor(design, folder.filePath(QStringLiteral("solid.svg")));
+        exportDesign(design, VectorFormat::Svg, settings);
+        SvgDocument solid, hatched, leftOut;
+        readSvg(settings.target, solid);
+        const QPolygonF outline(solid.layers.first().points);
+        settings.target = folder.filePath(QStringLiteral("hatched.svg"));
+        settings.plot.fill = FillStyle::Hatch;
+        settings.plot.hatch = hatch;
+        exportDesign(design, VectorFormat::Svg, settings);
+        readSvg(settings.target, hatched);
+        QCOMPARE(labelsOf(hatched), labels);
+        settings.target = folder.filePath(QStringLiteral("left out.svg"));
+        settings.plot.fill = FillStyle::LeaveOut;
+        exportDesign(design, VectorFormat::Svg, settings);
+        readSvg(settings.target, leftOut);
+        QCOMPARE(labelsOf(leftOut), leftOutLabels);
+
+        const QList<QPointF>& lines = hatched.layers.first().points;   // two points each
+        QVERIFY2(lines.size() > 200, qPrintable(QString::number(lines.size())));
+        for (qsizetype i = 0; i + 1 < lines.size(); i += 2) {
+            const QLineF line(lines[i], lines[i + 1]);
+            if (line.length() < 0.05)   // the rounding to micrometres could carry it out
+                continue;
+            for (const double t : {0.02, 0.5, 0.98})
+                QVERIFY2(windingNumber(outline, line.pointAt(t)) != 0,
+                         qPrintable(QStringLiteral("(%1, %2) outside").arg(line.pointAt(t).x()).arg(line.pointAt(t).y())));
+        }
+    }
+
+    // The heavy design: the default simplification keeps few points, every one within 0.05 mm
+    // of the line; every point kept, each path element stays under 100,000 coordinates and takes
+    // up where the one before ended.
+    void heavyDesignStaysReadable()
+    {
+        const DrawnDesign heavy{500, 3, 2, 60, 1};
+        const QTemporaryDir folder;
+        VectorExportSettings settings = settingsFor(heavy, folder.filePath(QStringLiteral("simplified.svg")), 0.05);
+        exportDesign(heavy, VectorFormat::Svg, settings);
+        SvgDocument simplified, whole;
+        readSvg(settings.target, simplified);
+        QCOMPARE(simplified.layers.size(), 1);
+        QVERIFY2(simplified.layers[0].points.size() <= 60'000, qPrintable(QString::number(simplified.layers[0].points.size())));
+
+        settings.target = folder.filePath(QStringLiteral("whole.svg"));
+        settings.plot.simplifyToleranceMm = 0;
+        exportDesign(heavy, VectorFormat::Svg, settings);
+        readSvg(settings.target, whole);
+        const QList<QList<QPointF>>& elements = whole.layers[0].elements;
+        qsizetype points = elements[0].size();
+        for (qsizetype i = 1; i < elements.size(); ++i) {
+            QVERIFY(elements[i].size() <= 50'000);
+            QCOMPARE(elements[i].first(), elements[i - 1].last());
+            points += elements[i].size() - 1;
+        }
+        QCOMPARE(points, tracedPointCounts(heavy).first());
+        QCOMPARE(elements.size(), (points - 1 + 49'998) / 49'999);
     }
 
     // Every output draws the visible curves alone, each turned about the anchor's centre, and
