@@ -139,7 +139,12 @@ VectorExportOptions::VectorExportOptions(const Composition& design, QWidget* par
     add(3, 0, tr("&Fill:"), row({m_fill}));
     add(3, 1, tr("&Hatching:"), row({m_hatchSpacing, m_hatchAngle, m_crossHatch}));
     add(4, 0, tr("Plotter spee&d:"), row({m_speed}));
-    grid->addWidget(m_cost, 5, 0, 1, 4);
+    // Beside the speed, room for a line for each of three pens and the whole.
+    constexpr int kCostLines = 4;
+    m_cost->setMinimumHeight(m_cost->fontMetrics().lineSpacing() * kCostLines);
+    m_cost->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(m_cost, 4, 2, 2, 2);
+    grid->setRowStretch(5, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
