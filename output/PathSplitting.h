@@ -1,8 +1,12 @@
 #pragma once
 
 // A long path as several shorter ones joined end to end. Readers built on libxml2 refuse an
-// attribute of more than 10 MB, which one path of a few hundred thousand points exceeds. Each
-// piece begins at the point where the one before it ends, so a plotter draws one unbroken line.
+// attribute of more than 10 MB, which one path of a few hundred thousand points exceeds; and
+// they let go of the text already read only now and then between elements, so a file of many
+// long elements can still pass 10 MB held at once and be refused. Elements of a few thousand
+// points give them the chance often enough: a design at the trace's point budget, 64 MB with
+// every point, reads whole. Each piece begins at the point where the one before it ends, so a
+// plotter draws one unbroken line.
 
 #include <QList>
 #include <QPolygonF>
@@ -10,9 +14,8 @@
 #include <cstddef>
 #include <vector>
 
-// 100,000 coordinates: at about 16 bytes a point as an SVG path writes it, a piece stays near
-// 0.8 MB, well below the limit.
-constexpr std::size_t kMaxPointsPerPiece = 50'000;
+// At about 16 bytes a point as an SVG path writes it, a piece stays near 64 kB.
+constexpr std::size_t kMaxPointsPerPiece = 4096;
 
 // Where a piece lies in the whole path.
 struct PathPiece {
