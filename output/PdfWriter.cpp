@@ -164,8 +164,10 @@ bool PdfWriter::finish(const QString& title, const QString& creator)
     beginObject();
     m_out.appendBytes("<< /Type /Pages /Kids [" + reference(page) + "] /Count 1 >>\nendobj\n");
     const int catalog = beginObject();
-    m_out.appendBytes("<< /Type /Catalog /Pages " + reference(pages) + " /OCProperties << /OCGs [" + layers
-                      + " ] /D << /Order [" + layers + " ] /ON [" + layers + " ] >> >> >>\nendobj\n");
+    const QByteArray optionalContent = m_layers.empty()
+        ? QByteArray()
+        : " /OCProperties << /OCGs [" + layers + " ] /D << /Order [" + layers + " ] /ON [" + layers + " ] >> >>";
+    m_out.appendBytes("<< /Type /Catalog /Pages " + reference(pages) + optionalContent + " >>\nendobj\n");
     const int info = beginObject();
     m_out.appendBytes("<< /Title " + textString(title) + " /Creator " + textString(creator) + " /Producer "
                       + textString(creator) + " >>\nendobj\n");
