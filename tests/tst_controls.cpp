@@ -1,10 +1,12 @@
 #include "widgets/Controls.h"
+#include "widgets/GradientBar.h"
 #include "widgets/ScrollPanel.h"
 
 #include "TestSupport.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -434,6 +436,63 @@ private slots:
         // A step towards the middle of the range: a user's change.
         QTest::keyClick(&slider, slider.value() < slider.maximum() ? Qt::Key_Right : Qt::Key_Left);
         QCOMPARE(edited.count(), 1);
+    }
+
+    // The gradient bar by mouse: a click on the bar adds a stop of the colour there and chooses
+    // it, a drag moves it past another, a double-click recolours it; never more than 8 stops.
+    void gradientBarByMouse()
+    {
+        GradientBar bar;
+        bar.resize(212, bar.sizeHint().height());   // the bar runs from x 6 to 206: 2 px a hundredth
+        bar.setStops({{0, QColor(0, 0, 0)}, {1, QColor(200, 100, 0)}});
+        bar.setPickColour([](const QColor&, QWidget*) { return QColor(0, 0, 255, 128); });
+        QSignalSpy edits(&bar, &GradientBar::stopsEdited);
+        const int barY = 5, handleY = 24;
+        QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(106, barY));   // half way
+        QCOMPARE(bar.stops().size(), 3);
+        QCOMPARE(bar.currentStop(), 1);
+        QCOMPARE(bar.stops()[1].second, QColor(100, 50, 0));
+        QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(106, handleY));
+        QMouseEvent drag(QEvent::MouseMove, QPointF(6, handleY), bar.mapToGlobal(QPointF(6, handleY)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&bar, &drag);
+        QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(6, handleY));
+        QCOMPARE(bar.stops()[1].first, 0.0);   // after the stop already at 0, and still chosen
+        QCOMPARE(bar.currentStop(), 1);
+        QTest::mouseDClick(&bar, Qt::LeftButton, {}, QPoint(6, handleY));
+        QCOMPARE(bar.stops()[1].second, QColor(0, 0, 255, 128));
+        QVERIFY(bar.accessibleDescription().contains(QStringLiteral("Stop 2 of 3 at 0 %, #800000ff")));
+        for (int x = 20; x < 200; x += 20)
+            QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(x, barY));
+        QCOMPARE(bar.stops().size(), GradientBar::kMostStops);
+        QVERIFY(edits.size() >= 8);
+        QCOMPARE(edits.last().first().value<QGradientStops>(), bar.stops());
+    }
+
+    // The gradient bar by keys: Tab goes from stop to stop and then leaves, the arrows move the
+    // chosen stop, Home and End send it to an end, Delete removes it while more than two are left.
+    void gradientBarByKeys()
+    {
+        QWidget window;
+        auto* bar = new GradientBar(&window);
+        auto* after = new QLineEdit(&window);
+        bar->setStops({{0, Qt::red}, {0.5, Qt::green}, {1, Qt::blue}});
+        window.show();
+        bar->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(bar, Qt::Key_Tab);
+        QCOMPARE(bar->currentStop(), 1);
+        QTest::keyClick(bar, Qt::Key_Right);
+        QTest::keyClick(bar, Qt::Key_Right, Qt::ShiftModifier);
+        QVERIFY(std::abs(bar->stops()[1].first - 0.61) < 1e-9);
+        QTest::keyClick(bar, Qt::Key_End);
+        QCOMPARE(bar->stops()[2], QGradientStop(1, QColor(Qt::green)));   // after blue, chosen
+        QCOMPARE(bar->currentStop(), 2);
+        QTest::keyClick(bar, Qt::Key_Delete);
+        QTest::keyClick(bar, Qt::Key_Delete);
+        QCOMPARE(bar->stops(), (QGradientStops{{0, Qt::red}, {1, Qt::blue}}));
+        QTest::keyClick(bar, Qt::Key_Tab);
+        QTRY_VERIFY_WITH_TIMEOUT(after->hasFocus(), 5000);
     }
 };
 
