@@ -180,7 +180,9 @@ void AppDelegate::connectMenus()
     connect(ui.actionNewDesign, &QAction::triggered, this, &AppDelegate::newDesign);
     ui.actionExport->setShortcut(Qt::CTRL | Qt::Key_E);
     connect(ui.actionExport, &QAction::triggered, this, [this] { save(m_ui->actionExport); });
+    ui.actionExportSvg->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_E);
     connect(ui.actionExportSvg, &QAction::triggered, this, [this] { exportVector(VectorFormat::Svg); });
+    ui.actionExportPdf->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_P);
     connect(ui.actionExportPdf, &QAction::triggered, this, [this] { exportVector(VectorFormat::Pdf); });
     setStandardShortcut(ui.actionQuit, QKeySequence::Quit, Qt::CTRL | Qt::Key_Q);
     ui.actionQuit->setMenuRole(QAction::QuitRole);
