@@ -1,7 +1,8 @@
 // What a vector export costs, from the design to the file on disk, on an A4 page: the SVG of the
 // heavy design (about 375,000 points) with every point and simplified by the default 0.05 mm,
 // filled and hatched every millimetre, the SVG of a design at the trace's point budget, and the
-// PDF of the heavy design; then a composition of 16 heavy curves, each turned, as SVG and PDF. The file's size is reported beside the time.
+// PDF of the heavy design; then a composition of 16 heavy curves, each turned, as SVG and PDF.
+// The file's size is reported beside the time.
 // And what the window feels of it: a large design exported and printed to a PDF file as the
 // window does it, the longest the main thread went without a turn of its event loop beside the
 // whole time.
@@ -58,6 +59,7 @@ void exportDesign(benchmark::State& state, float revolutions, VectorFormat forma
     Rotagraph art;
     setDesign(art, revolutions);
     art.setFillShape(hatched);
+    art.setFillColor(Qt::yellow);
     const Composition composition = turnedCopies(art.parameters(), curves);
     const QTemporaryDir folder;
     VectorExportSettings settings;

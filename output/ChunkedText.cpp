@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <system_error>
 
 namespace {
 
@@ -24,8 +25,11 @@ constexpr double kLargestExactThousandths = 9007199254740992.0;
 char* formatThreeDecimals(char* out, char* end, double value)
 {
     const double thousandths = std::round(value * kThousandths);
-    if (!(std::fabs(thousandths) < kLargestExactThousandths))
-        return std::to_chars(out, end, value, std::chars_format::fixed, kDecimals).ptr;
+    if (!(std::fabs(thousandths) < kLargestExactThousandths)) {
+        // Far beyond any page: the shortest form, which always fits.
+        const std::to_chars_result fixed = std::to_chars(out, end, value, std::chars_format::fixed, kDecimals);
+        return fixed.ec == std::errc() ? fixed.ptr : std::to_chars(out, end, value).ptr;
+    }
     auto whole = static_cast<int64_t>(thousandths);
     if (whole < 0) {
         *out++ = '-';

@@ -1,14 +1,17 @@
 #include "output/PdfWriter.h"
 
+#include "art/ArtParameters.h"
+#include "output/PlotPage.h"
+
 #include <QtEndian>
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
-constexpr double kPointsPerMillimetre = 72 / 25.4;
-constexpr double kMiterLimit = 10;
+constexpr double kPointsPerMillimetre = 1 / kMillimetresPerPoint;
 constexpr int kOpaque = 255;
 // A line break after every so many points keeps the content readable by line-based tools.
 constexpr int kPointsPerLine = 8;
@@ -26,6 +29,13 @@ QByteArray textString(const QString& text)
         utf16.append(reinterpret_cast<const char*>(&unit), sizeof unit);
     }
     return '<' + utf16.toHex() + '>';
+}
+
+// A number as exact as a double holds it: the page's scale and height, which every point goes
+// through, must not round.
+QByteArray exactNumber(double value)
+{
+    return QByteArray::number(value, 'g', std::numeric_limits<double>::max_digits10);
 }
 
 QByteArray reference(int object)
@@ -46,13 +56,8 @@ PdfWriter::PdfWriter(QIODevice& device, QSizeF pageMm, const std::atomic<bool>* 
     m_contentStart = m_out.size();
     m_offsets.push_back(0);   // the length, written after the stream
     // Millimetres from the top left corner, y down.
-    m_out.append("q ");
-    m_out.appendNumber(kPointsPerMillimetre);
-    m_out.append(" 0 0 ");
-    m_out.appendNumber(-kPointsPerMillimetre);
-    m_out.append(" 0 ");
-    m_out.appendNumber(pageMm.height() * kPointsPerMillimetre);
-    m_out.append(" cm\n");
+    m_out.appendBytes("q " + exactNumber(kPointsPerMillimetre) + " 0 0 " + exactNumber(-kPointsPerMillimetre) + " 0 "
+                      + exactNumber(pageMm.height() * kPointsPerMillimetre) + " cm\n");
 }
 
 int PdfWriter::beginObject()
@@ -99,7 +104,7 @@ void PdfWriter::appendColour(const QColor& colour, std::string_view operatorName
 void PdfWriter::appendPath(const QPolygonF& path, bool closed)
 {
     for (qsizetype i = 0; i < path.size() && m_out.isWriting(); ++i) {
-        m_out.appendPoint(i % kPointsPerLine == 0 ? '\n' : ' ', path[i].x(), path[i].y());
+        m_out.appendPoint(i > 0 && i % kPointsPerLine == 0 ? '\n' : ' ', path[i].x(), path[i].y());
         m_out.append(i == 0 ? " m" : " l");
     }
     m_out.append(closed ? " h\n" : "\n");
@@ -113,7 +118,7 @@ void PdfWriter::strokePaths(const QList<QPolygonF>& paths, const QColor& colour,
     m_out.appendNumber(widthMm);
     m_out.append(" w 0 J 0 j ");
     m_out.appendNumber(kMiterLimit);
-    m_out.append(" M");
+    m_out.append(" M\n");
     for (const QPolygonF& path : paths)
         appendPath(path, false);
     m_out.append("S Q\n");

@@ -15,8 +15,8 @@
 #include <QString>
 
 #include <atomic>
-#include <string_view>
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 class QIODevice;

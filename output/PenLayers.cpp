@@ -1,7 +1,6 @@
 #include "output/PenLayers.h"
 
 #include <algorithm>
-#include <set>
 
 namespace {
 
@@ -32,18 +31,4 @@ LayerLabel LayerNumbering::next(const PlotLayer& layer)
     if (m_severalCurves && !name.isEmpty())
         label.text += QLatin1Char(' ') + name;
     return label;
-}
-
-std::vector<LayerLabel> layerLabels(const std::vector<PlotLayer>& layers)
-{
-    std::set<QString> curves;
-    for (const PlotLayer& layer : layers)
-        if (layer.colour.isValid())
-            curves.insert(layer.curveName.simplified());
-    LayerNumbering numbering(curves.size() > 1);
-    std::vector<LayerLabel> labels;
-    labels.reserve(layers.size());
-    for (const PlotLayer& layer : layers)
-        labels.push_back(numbering.next(layer));
-    return labels;
 }

@@ -12,7 +12,6 @@
 
 #include <vector>
 
-
 enum class LayerKind { Pen, Fill };
 
 struct PlotLayer {
@@ -42,8 +41,3 @@ private:
     std::vector<QString> m_pens;   // the pen colours so far, pen K at K - 1
     int m_penLayers = 0;
 };
-
-// The labels of `layers`, given in the order they are drawn, one for each. The picture has
-// several curves when the layers name more than one; a name is put on one line, and an empty
-// one is left off. Colours are told apart as #rrggbb, which is all a pen shows of them.
-std::vector<LayerLabel> layerLabels(const std::vector<PlotLayer>& layers);

@@ -19,6 +19,17 @@ QString tr(const char* text)
     return QCoreApplication::translate("PlotCostEstimate", text);
 }
 
+// Whether two plots draw the same lines, whatever the speed.
+bool drawAlike(const PlotOptions& a, const PlotOptions& b)
+{
+    const PlotPage &p = a.page, &q = b.page;
+    return p.paper == q.paper && p.orientation == q.orientation && p.customSizeMm == q.customSizeMm
+        && p.marginMm == q.marginMm && p.drawingSizeMm == q.drawingSizeMm && a.penWidthMm == b.penWidthMm
+        && a.simplifyToleranceMm == b.simplifyToleranceMm && a.fill == b.fill
+        && a.hatch.angleDegrees == b.hatch.angleDegrees && a.hatch.spacingMm == b.hatch.spacingMm
+        && a.hatch.crossHatch == b.hatch.crossHatch;
+}
+
 QString durationText(double seconds)
 {
     if (!std::isfinite(seconds))
@@ -81,7 +92,19 @@ void PlotCostEstimate::estimate(const PlotOptions& options)
         emit estimated(refusals.front().message);
         return;
     }
+    if (m_pens && drawAlike(options, m_talliedWith)) {
+        m_delay.stop();
+        emit estimated(costText(*m_pens, options.speedMmPerSecond));
+        return;
+    }
     m_delay.start();
+}
+
+void PlotCostEstimate::tallied(const std::vector<PenTally>& pens, const PlotOptions& options)
+{
+    m_pens = pens;
+    m_talliedWith = options;
+    emit estimated(costText(pens, m_options.speedMmPerSecond));
 }
 
 void PlotCostEstimate::start()
@@ -94,10 +117,9 @@ void PlotCostEstimate::start()
         const std::vector<PenTally> pens = plotCost(design, options, OutputControl{cancelled.get(), nullptr});
         if (cancelled->load())
             return;
-        const QString text = costText(pens, options.speedMmPerSecond);
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, cancelled, text] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, cancelled, pens, options] {
             if (self && !cancelled->load())
-                emit self->estimated(text);
+                self->tallied(pens, options);
         }, Qt::QueuedConnection);
     });
 }

@@ -3,7 +3,7 @@
 // What a plot will cost, told in the export dialog while the user changes the options: pen-down
 // length and pen-up travel per pen and the time the plotter takes. The picture is plotted for it
 // on a worker, a moment after the last change, so that typing stays quick; a new estimate
-// cancels the one under way.
+// cancels the one under way. A change of the speed alone is told at once from the last lengths.
 
 #include "art/Composition.h"
 #include "output/PlotDrawing.h"
@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The cost of `pens` as one line each and the total time at `speedMmPerSecond`, for the dialog.
@@ -37,9 +38,12 @@ signals:
 
 private:
     void start();
+    void tallied(const std::vector<PenTally>& pens, const PlotOptions& options);
 
     Composition m_design;
     PlotOptions m_options;
+    std::optional<std::vector<PenTally>> m_pens;   // the lengths last told, plotted with m_talliedWith
+    PlotOptions m_talliedWith;
     QTimer m_delay;
     std::shared_ptr<std::atomic<bool>> m_cancelled;   // of the estimate under way
 };

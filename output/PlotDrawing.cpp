@@ -13,6 +13,9 @@ namespace {
 // Points are mapped and thinned this many at a time, so that a line of millions of points never
 // stands whole on the page before it is thinned.
 constexpr std::size_t kPointsPerBatch = 1 << 16;
+// A fill's outline is one path, which readers built on libxml2 refuse beyond 10 MB: at about 16
+// bytes a point, this many stay well within it.
+constexpr std::size_t kMostOutlinePoints = 400'000;
 constexpr int kWholePercent = 100;
 
 // The points of `run` on the page, those that are not finite left out, thinned within
@@ -83,7 +86,14 @@ bool plotCurve(const TracedCurve& curve, const ComposedCurve& composed, const QS
     };
     if (art.fillShape && art.fillColor.isValid() && options.fill != FillStyle::LeaveOut) {
         PlottedLayer fill{{name, art.fillColor, LayerKind::Pen}, {}};
-        const QPolygonF outline = plottedLine(curve.fillPath(), toPage, tolerance);
+        // The fill's edge lies under the pens: it may move by half a pen's width unseen, and by
+        // more on a curve too long for one path.
+        double outlineTolerance = std::max(tolerance, options.penWidthMm / 2);
+        QPolygonF outline = plottedLine(curve.fillPath(), toPage, outlineTolerance);
+        while (std::size_t(outline.size()) > kMostOutlinePoints) {
+            outlineTolerance *= 2;
+            outline = plottedLine(curve.fillPath(), toPage, outlineTolerance);
+        }
         if (!outline.isEmpty()) {
             if (!plotFill(outline, options, control.cancelled, fill))
                 return false;

@@ -34,7 +34,7 @@ struct PlotOptions {
 };
 
 enum class PlotField { PageWidth, PageHeight, Margin, DrawingSize, PenWidth, SimplifyTolerance, HatchSpacing,
-                       HatchAngle, Speed };
+                       HatchAngle };
 
 struct OptionRefusal {
     PlotField field;

@@ -13,6 +13,10 @@
 enum class PaperSize { A5, A4, A3, Letter, Legal, Tabloid, Square, Custom };
 enum class PaperOrientation { Portrait, Landscape };
 
+constexpr double kMillimetresPerInch = 25.4;
+constexpr double kPointsPerInch = 72;
+constexpr double kMillimetresPerPoint = kMillimetresPerInch / kPointsPerInch;
+
 // The side of the Square paper: a common sheet for pen plotters.
 constexpr double kSquarePaperMm = 200;
 

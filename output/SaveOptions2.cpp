@@ -5,6 +5,7 @@
 #include "ui_SaveOptions.h"
 
 #include <QSettings>
+#include <QSpinBox>
 
 namespace {
 

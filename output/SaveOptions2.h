@@ -3,17 +3,19 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QPointer>
-#include <QSpinBox>
 #include <QWidget>
 
 #include <memory>
 
+class QSpinBox;
+
 namespace Ui { class SaveOptions; }
 
 // The options that the export dialog shows below its file list (ui/SaveOptions.ui): the image's
-// edge in pixels, whether the art may be enlarged to fill it, and the density the image tells. A new one is made for every
-// export; it opens with the choices last confirmed, in this run or an earlier one, so that an
-// export at a size of the user's own is never followed by one at another size unnoticed.
+// edge in pixels, whether the art may be enlarged to fill it, and the density the image tells. A
+// new one is made for every export; it opens with the choices last confirmed, in this run or an
+// earlier one, so that an export at a size of the user's own is never followed by one at another
+// size unnoticed.
 class SaveOptions2 : public QWidget
 {
     Q_OBJECT

@@ -25,9 +25,6 @@ class Rotagraph;
 
 enum class VectorFormat { Svg, Pdf };
 
-constexpr double kMillimetresPerInch = 25.4;
-constexpr double kPointsPerInch = 72;
-constexpr double kMillimetresPerPoint = kMillimetresPerInch / kPointsPerInch;
 
 struct VectorExportSettings {
     QString target;        // the file to write

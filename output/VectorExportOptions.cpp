@@ -166,6 +166,8 @@ void VectorExportOptions::showOptions(const PlotOptions& options)
     const PlotPage& page = options.page;
     m_paper->setCurrentIndex(int(page.paper));
     m_orientation->setCurrentIndex(page.orientation == PaperOrientation::Landscape ? 1 : 0);
+    m_customSize = page.customSizeMm;
+    m_showsCustom = false;   // so that a Custom page shows its own size
     m_pageWidth->setValue(page.customSizeMm.width());
     m_pageHeight->setValue(page.customSizeMm.height());
     m_margin->setValue(page.marginMm);
@@ -186,7 +188,8 @@ PlotOptions VectorExportOptions::options() const
     PlotOptions options;
     options.page.paper = static_cast<PaperSize>(std::max(m_paper->currentIndex(), 0));
     options.page.orientation = m_orientation->currentIndex() == 1 ? PaperOrientation::Landscape : PaperOrientation::Portrait;
-    options.page.customSizeMm = QSizeF(m_pageWidth->value(), m_pageHeight->value());
+    options.page.customSizeMm = options.page.paper == PaperSize::Custom ? QSizeF(m_pageWidth->value(), m_pageHeight->value())
+                                                                        : m_customSize;
     options.page.marginMm = m_margin->value();
     options.page.drawingSizeMm = m_drawingSize->value();
     options.penWidthMm = m_penWidth->value();
@@ -201,18 +204,26 @@ void VectorExportOptions::optionsChanged()
 {
     if (m_showing)
         return;
+    const bool custom = m_paper->currentIndex() == int(PaperSize::Custom);
+    if (custom && !m_showsCustom) {   // the user's own size comes back as it was
+        const QSignalBlocker widthBlocked(m_pageWidth), heightBlocked(m_pageHeight);
+        m_pageWidth->setValue(m_customSize.width());
+        m_pageHeight->setValue(m_customSize.height());
+    }
+    m_showsCustom = custom;
     const PlotOptions shown = options();
-    const bool custom = shown.page.paper == PaperSize::Custom;
+    if (custom)
+        m_customSize = shown.page.customSizeMm;
     // A preset paper shows its size as it stands, turned or not; only a page of one's own is typed.
-    if (!custom) {
-        const QSizeF size = pageSizeMm(shown.page);
+    const QSizeF size = pageSizeMm(shown.page);
+    if (QSizeF(m_pageWidth->value(), m_pageHeight->value()) != size) {
         const QSignalBlocker widthBlocked(m_pageWidth), heightBlocked(m_pageHeight);
         m_pageWidth->setValue(size.width());
         m_pageHeight->setValue(size.height());
     }
     m_pageWidth->setEnabled(custom);
     m_pageHeight->setEnabled(custom);
-    m_orientation->setEnabled(!custom);
+    m_orientation->setEnabled(!custom && shown.page.paper != PaperSize::Square);
     const bool hatched = shown.fill == FillStyle::Hatch;
     for (QWidget* hatching : std::initializer_list<QWidget*>{m_hatchSpacing, m_hatchAngle, m_crossHatch})
         hatching->setEnabled(hatched);

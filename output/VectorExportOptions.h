@@ -47,6 +47,8 @@ private:
     QCheckBox* m_crossHatch;
     QDoubleSpinBox* m_speed;
     QLabel* m_cost;
+    QSizeF m_customSize;   // the page of the user's own size, kept while a preset is shown
+    bool m_showsCustom = false;
     PlotCostEstimate m_estimate;
     bool m_showing = false;   // while showOptions sets the fields one by one
 };

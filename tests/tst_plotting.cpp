@@ -284,32 +284,35 @@ private slots:
     void layerLabels_data()
     {
         QTest::addColumn<std::vector<PlotLayer>>("layers");
+        QTest::addColumn<bool>("severalCurves");
         QTest::addColumn<QStringList>("labels");
         const QColor red(Qt::red), blue(Qt::blue), yellow(Qt::yellow);
         QTest::addRow("one curve: no name")
             << std::vector<PlotLayer>{{"Curve 1", yellow, LayerKind::Fill}, {"Curve 1", red}, {"Curve 1", blue}, {"Curve 1", red}}
-            << QStringList{"% fill #ffff00", "1 pen 1 #ff0000", "2 pen 2 #0000ff", "3 pen 1 #ff0000"};
+            << false << QStringList{"% fill #ffff00", "1 pen 1 #ff0000", "2 pen 2 #0000ff", "3 pen 1 #ff0000"};
         QTest::addRow("two curves share a pen by colour")
             << std::vector<PlotLayer>{{"Rose", blue}, {"Rose", red}, {"Ring", yellow, LayerKind::Fill}, {"Ring", red}}
-            << QStringList{"1 pen 1 #0000ff Rose", "2 pen 2 #ff0000 Rose", "% fill #ffff00 Ring", "3 pen 2 #ff0000 Ring"};
+            << true << QStringList{"1 pen 1 #0000ff Rose", "2 pen 2 #ff0000 Rose", "% fill #ffff00 Ring", "3 pen 2 #ff0000 Ring"};
         QTest::addRow("no colour: no layer, no number")
             << std::vector<PlotLayer>{{"A", QColor()}, {"A", blue}, {"B", QColor(), LayerKind::Fill}}
-            << QStringList{"", "1 pen 1 #0000ff", ""};
+            << false << QStringList{"", "1 pen 1 #0000ff", ""};
         QTest::addRow("a translucent colour is the same pen")
             << std::vector<PlotLayer>{{"A", QColor(255, 0, 0, 128)}, {"A", red}}
-            << QStringList{"1 pen 1 #ff0000", "2 pen 1 #ff0000"};
+            << false << QStringList{"1 pen 1 #ff0000", "2 pen 1 #ff0000"};
         QTest::addRow("names on one line; an empty one left off")
             << std::vector<PlotLayer>{{" Two\nlines ", red}, {"", blue}}
-            << QStringList{"1 pen 1 #ff0000 Two lines", "2 pen 2 #0000ff"};
+            << true << QStringList{"1 pen 1 #ff0000 Two lines", "2 pen 2 #0000ff"};
     }
 
     void layerLabels()
     {
         QFETCH(std::vector<PlotLayer>, layers);
+        QFETCH(bool, severalCurves);
         QFETCH(QStringList, labels);
+        LayerNumbering numbering(severalCurves);
         QStringList texts;
-        for (const LayerLabel& label : ::layerLabels(layers))
-            texts << label.text;
+        for (const PlotLayer& layer : layers)
+            texts << numbering.next(layer).text;
         QCOMPARE(texts, labels);
     }
 

@@ -187,6 +187,24 @@ QStringList pdfLayerNames(const QString& fileName)
     return names;
 }
 
+// How far from the page's centre a PDF's lines reach, in millimetres: its points put through the
+// page's transform, as a reader draws them.
+double pdfReachMm(const QString& fileName, const QSizeF& pageMm)
+{
+    static const QRegularExpression transform(QStringLiteral("q (\\S+) 0 0 (\\S+) 0 (\\S+) cm"));
+    static const QRegularExpression point(QStringLiteral("(-?[\\d.]+) (-?[\\d.]+) [ml]\\b"));
+    const QString content = QString::fromLatin1(contentsOf(fileName));
+    const QRegularExpressionMatch cm = transform.match(content);
+    const double scale = cm.captured(1).toDouble(), flip = cm.captured(2).toDouble(), top = cm.captured(3).toDouble();
+    const QPointF centre = QPointF(pageMm.width(), pageMm.height()) / 2 / kMillimetresPerPoint;
+    double reach = 0;
+    for (const QRegularExpressionMatch& match : point.globalMatch(content, cm.capturedEnd())) {
+        const QPointF onPage(scale * match.captured(1).toDouble(), flip * match.captured(2).toDouble() + top);
+        reach = std::max(reach, QLineF(centre, onPage).length() * kMillimetresPerPoint);
+    }
+    return reach;
+}
+
 QStringList labelsOf(const SvgDocument& svg)
 {
     QStringList labels;
@@ -418,6 +436,12 @@ private slots:
         for (qsizetype i = 0; i < traced.size(); ++i) {
             const QList<QPointF>& points = all.layers[i].points;
             const QList<QPointF>& kept = svg.layers[i].points;
+            // A fill's edge, under the pens, is thinned within half a pen's width even when
+            // every point of the lines is kept.
+            if (svg.layers[i].label.startsWith(u'%')) {
+                QVERIFY(kept.size() <= points.size() && points.size() < traced[i]);
+                continue;
+            }
             QCOMPARE(points.size(), traced[i]);
             QVERIFY(simplifyMm == 0 ? kept == points : kept.size() < points.size());
             QCOMPARE(kept.first(), points.first());
@@ -553,6 +577,8 @@ private slots:
         QTest::addRow("A5, no margin") << PlotPage{PaperSize::A5, PaperOrientation::Portrait, {}, 0, 0} << QSizeF(148, 210) << 148.0;
         QTest::addRow("own size, to the hundredth") << PlotPage{PaperSize::Custom, PaperOrientation::Portrait, {123.45, 67.89}, 3.21, 0}
                                                     << QSizeF(123.45, 67.89) << 61.47;
+        QTest::addRow("a metre wide") << PlotPage{PaperSize::Custom, PaperOrientation::Portrait, {1000, 800}, 20, 0}
+                                      << QSizeF(1000, 800) << 760.0;
     }
 
     void pageAndDrawnSize()
@@ -581,6 +607,8 @@ private slots:
         QImage rendered;
         readPdfPage(settings.target, pageMm / kMillimetresPerPoint, 20, rendered);
         QCOMPARE(pdfLayerNames(settings.target), labelsOf(svg));
+        const double pdfReach = pdfReachMm(settings.target, pageMm);
+        QVERIFY2(std::abs(2 * pdfReach - drawnMm) < 0.01, qPrintable(QString::number(2 * pdfReach)));
     }
 
     // Hatching covers the fill's region and no more: every hatching line lies inside the outline
@@ -914,6 +942,11 @@ private slots:
         choice(dialog, "paperSize")->setCurrentText(QStringLiteral("Custom"));
         field(dialog, "pageWidth")->setValue(300);
         field(dialog, "pageHeight")->setValue(250);
+        // A look at a preset keeps the page of one's own size.
+        choice(dialog, "paperSize")->setCurrentText(QStringLiteral("A3"));
+        QCOMPARE(field(dialog, "pageWidth")->value(), 297.0);
+        choice(dialog, "paperSize")->setCurrentText(QStringLiteral("Custom"));
+        QCOMPARE(field(dialog, "pageWidth")->value(), 300.0);
         field(dialog, "pageMargin")->setValue(5);
         field(dialog, "penWidth")->setValue(0.3);
         field(dialog, "simplifyTolerance")->setValue(0.1);
