@@ -291,12 +291,24 @@ void drawnBy(Output output, const Composition& composition, float penWidth, QIma
     }
 }
 
-void verifyAgreement(const QImage& actual, const QImage& expected)
+// Colours agree exactly, or, for translucent ones, which each renderer blends with its own
+// rounding, within `colourTolerance` levels.
+void verifyAgreement(const QImage& actual, const QImage& expected, int colourTolerance = 0)
 {
-    const InkAgreement match = inkAgreement(actual, expected, 0);
+    const InkAgreement match = inkAgreement(actual, expected, colourTolerance);
     QVERIFY2(match.actualNearExpected >= kMinInkAgreement && match.expectedNearActual >= kMinInkAgreement,
              qPrintable(QStringLiteral("ink agreement %1 / %2").arg(match.actualNearExpected).arg(match.expectedNearActual)));
     QVERIFY2(match.colour >= kMinColourAgreement, qPrintable(QStringLiteral("colour agreement %1").arg(match.colour)));
+    // The deepest ink is as deep in each: a translucent pen stays translucent.
+    constexpr int kDepthLevels = 16;
+    int deepest[2] = {};
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) {
+            deepest[0] = std::max(deepest[0], darkness(actual.pixel(x, y)));
+            deepest[1] = std::max(deepest[1], darkness(expected.pixel(x, y)));
+        }
+    QVERIFY2(std::abs(deepest[0] - deepest[1]) <= kDepthLevels,
+             qPrintable(QStringLiteral("deepest ink %1 against %2").arg(deepest[0]).arg(deepest[1])));
 }
 
 // A device that counts the lines drawn on it and rasterises nothing, as a PDF or a printer.
@@ -466,9 +478,12 @@ private slots:
         DrawnDesign greased;
         greased.greaseIt = true;
         const DrawnDesign twoWideOpen{120, 45, 60, 2.5f, 6, 2};   // not symmetric about either axis
+        DrawnDesign translucent;
+        translucent.firstPen.setAlpha(160);
         for (const VectorFormat format : {VectorFormat::Svg, VectorFormat::Pdf}) {
             const char* name = format == VectorFormat::Svg ? "SVG" : "PDF";
             QTest::addRow("%s, default design", name) << format << DrawnDesign();
+            QTest::addRow("%s, a translucent pen", name) << format << translucent;
             QTest::addRow("%s, three pens, filled, closed, inside", name) << format << kThreePensFilled;
             QTest::addRow("%s, grease", name) << format << greased;
             QTest::addRow("%s, two wide pens, open curve", name) << format << twoWideOpen;
@@ -490,7 +505,7 @@ private slots:
                          && info.contains(QStringLiteral("Creator:         ") + QCoreApplication::applicationName() + u'\n'),
                      qPrintable(info));
         const int margin = (page.width() - kEdge) / 2;
-        verifyAgreement(page.copy(margin, margin, kEdge, kEdge), expectedDrawing(design));
+        verifyAgreement(page.copy(margin, margin, kEdge, kEdge), expectedDrawing(design), design.firstPen.alpha() < 255 ? 2 : 0);
         QImage blank(page.width(), margin, QImage::Format_RGB32);
         blank.fill(Qt::white);
         QCOMPARE(page.copy(0, 0, page.width(), margin), blank);
