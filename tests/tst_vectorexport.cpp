@@ -205,6 +205,21 @@ double pdfReachMm(const QString& fileName, const QSizeF& pageMm)
     return reach;
 }
 
+// Each layer a PDF's drawing is marked with is among its page's layers, by the same name.
+void verifyPdfLayersResolve(const QString& fileName)
+{
+    static const QRegularExpression marked(QStringLiteral("/OC (/L\\d+) BDC"));
+    static const QRegularExpression properties(QStringLiteral("/Properties <<([^>]*)>>"));
+    const QString content = QString::fromLatin1(contentsOf(fileName));
+    const QString named = properties.match(content).captured(1);
+    int layers = 0;
+    for (const QRegularExpressionMatch& match : marked.globalMatch(content)) {
+        ++layers;
+        QVERIFY2(named.contains(match.captured(1) + u' '), qPrintable(match.captured(1) + QStringLiteral(" not in") + named));
+    }
+    QVERIFY(layers > 0);
+}
+
 QStringList labelsOf(const SvgDocument& svg)
 {
     QStringList labels;
@@ -622,6 +637,7 @@ private slots:
         QImage rendered;
         readPdfPage(settings.target, pageMm / kMillimetresPerPoint, 20, rendered);
         QCOMPARE(pdfLayerNames(settings.target), labelsOf(svg));
+        verifyPdfLayersResolve(settings.target);
         const double pdfReach = pdfReachMm(settings.target, pageMm);
         QVERIFY2(std::abs(2 * pdfReach - drawnMm) < 0.01, qPrintable(QString::number(2 * pdfReach)));
     }
