@@ -136,8 +136,9 @@ private slots:
             QVERIFY(elsewhere.scrolled() > 0);
     }
 
-    // A click on the upper arrow steps up, on the lower one down; held, an arrow goes on
-    // stepping. The arrows stay out of the Tab chain: the field beside them steps them.
+    // The two arrows fill the stepper, one above the other, neither cut off. A click on the
+    // upper arrow steps up, on the lower one down; held, an arrow goes on stepping. The arrows
+    // stay out of the Tab chain: the field beside them steps them.
     void stepperArrows()
     {
         ScrolledColumn column;
@@ -147,6 +148,8 @@ private slots:
         QWidget* up = stepper->childAt(stepper->width() / 2, stepper->height() / 4);
         QWidget* down = stepper->childAt(stepper->width() / 2, stepper->height() * 3 / 4);
         QVERIFY(up && down && up != down);
+        QCOMPARE(up->geometry().bottomLeft() + QPoint(0, 1), down->geometry().topLeft());
+        QCOMPARE(up->geometry().united(down->geometry()), stepper->rect());
         QTest::mouseClick(up, Qt::LeftButton);
         QCOMPARE(stepper->value(), 52.0);
         QTest::mouseClick(down, Qt::LeftButton);
