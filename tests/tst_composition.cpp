@@ -401,6 +401,24 @@ private slots:
         QCOMPARE(listOf(again.retracedCurves), QList<int>{});
         QCOMPARE(again.image, whole);
     }
+
+    // A slow drawing taken back from a later curve to an earlier one shows what it shows then,
+    // none of the curves laid under the later one since hidden.
+    void slowDrawingTakenBackShowsOnlyTheCurvesUpToIt()
+    {
+        DrawingScheduler scheduler;
+        Composition composition = threeCurves();
+        composition.curves.push_back(curve(90, 20, 10, 3, Qt::black));
+        scheduler.finish(requestFor(composition));
+        composition.curves[3].art.percentToDraw = 50;
+        scheduler.finish(requestFor(composition));
+        composition.curves[1].art.percentToDraw = 30;
+        composition.curves[2].visible = false;
+        composition.curves[3].visible = false;
+        const ScreenRequest request = requestFor(composition);
+        const PictureDifference difference = pictureDifference(scheduler.finish(request).image, drawnByOnePainter(request));
+        QVERIFY2(difference.largest <= 1, qPrintable(difference.where));
+    }
 };
 
 QTEST_MAIN(TestComposition)
