@@ -338,6 +338,31 @@ private slots:
         QCOMPARE(continued, expected);
     }
 
+    // Frame by frame, a growing curve's new strokes go onto the layer that the frames before
+    // left, as they left it; a frame drawn elsewhere starts a layer of its own.
+    void aGrowingFrameGoesOnTheLayerBefore()
+    {
+        ArtParameters art = longDesign(3, 1, false);
+        art.drawMode = ScreenMode;
+        art.percentToDraw = 40;
+        const QSize size(300, 300);
+        const QTransform transform(0.25, 0, 0, -0.25, 150, 150);
+        GrowingStrokes growing;
+        DrawingControl control;
+        control.growing = &growing;
+        QImage frame = onWhite(size);
+        QVERIFY(paintDesignInBands(frame, art, transform, 1, control).finished);
+        growing.layer.setPixelColor(0, 0, Qt::black);   // where no stroke goes: a mark of this layer
+        art.percentToDraw = 60;
+        QImage next = onWhite(size);
+        QVERIFY(paintDesignInBands(next, art, transform, 1, control).finished);
+        QCOMPARE(next.pixelColor(0, 0), QColor(Qt::black));
+        art.percentToDraw = 80;
+        QImage moved = onWhite(size);
+        QVERIFY(paintDesignInBands(moved, art, transform * QTransform::fromTranslate(1, 0), 1, control).finished);
+        QCOMPARE(moved.pixelColor(0, 0), QColor(Qt::white));
+    }
+
     // The grey wheels are one unit wide, as a pen of width 1 is: on a screen of twice the pixel
     // density their lines are twice as long and twice as wide in pixels.
     void overlaysScaleWithThePixelRatio()
