@@ -68,7 +68,9 @@ QImage drawnByOnePainter(const ScreenRequest& request)
             wheels = int(i);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    paintComposition(painter, request.composition, request.transform(), wheels);
+    // A painting that says it did not finish is no picture.
+    if (!paintComposition(painter, request.composition, request.transform(), wheels).finished)
+        return {};
     return image;
 }
 
