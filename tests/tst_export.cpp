@@ -29,6 +29,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 // Every export here goes through the real dialog, as the user confirms it, and the file is read
@@ -155,18 +156,20 @@ private:
     QTimer m_timer;
 };
 
-// Takes only half of what each write offers, as a pipe or a nearly full disk may.
+// Takes only half of what each write offers, as a pipe or a nearly full disk may; once it has
+// taken `room` bytes, it takes nothing more.
 class TrickleDevice : public QIODevice
 {
 public:
     TrickleDevice() { open(QIODevice::WriteOnly); }
     QByteArray received;
+    qint64 room = std::numeric_limits<qint64>::max();
 
 protected:
     qint64 readData(char* /*data*/, qint64 /*size*/) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override
     {
-        const qint64 taken = (size + 1) / 2;
+        const qint64 taken = std::min((size + 1) / 2, room - received.size());
         received.append(data, taken);
         return taken;
     }
@@ -603,7 +606,8 @@ private slots:
         QVERIFY2(passesInALaterRun(&output), qPrintable(output));
     }
 
-    // Every export's bytes go through writeAll: short writes are written on, each byte once.
+    // Every export's bytes go through writeAll: short writes are written on, each byte once; a
+    // write that takes nothing fails it.
     void shortWritesAreWrittenOnWhole()
     {
         QByteArray bytes;
@@ -612,6 +616,41 @@ private slots:
         TrickleDevice device;
         QVERIFY(writeAll(device, bytes));
         QCOMPARE(device.received, bytes);
+        TrickleDevice full;
+        full.room = 600;
+        QVERIFY(!writeAll(full, bytes));
+        QCOMPARE(full.received, bytes.left(600));
+    }
+
+    // A write that fails leaves no file and says why: in the content's own words where it gives
+    // up saying why; else in the system's, as where the file written whole cannot take its
+    // target's place (a folder put there meanwhile).
+    void failedWriteSaysWhy_data()
+    {
+        QTest::addColumn<QString>("contentSays");   // empty: the content is written whole
+        QTest::addColumn<bool>("folderInItsPlace");
+        QTest::addRow("the content gives up") << "The drawing has no points." << false;
+        QTest::addRow("a folder in the target's place") << QString() << true;
+    }
+
+    void failedWriteSaysWhy()
+    {
+        QFETCH(QString, contentSays);
+        QFETCH(bool, folderInItsPlace);
+        const QTemporaryDir dir;
+        QString error;
+        const bool written = writeFileSafely(dir.filePath(QStringLiteral("art.svg")), [&](QIODevice& device) {
+            if (folderInItsPlace && !QDir(dir.path()).mkdir(QStringLiteral("art.svg")))
+                return false;
+            if (!contentSays.isEmpty())
+                error = contentSays;
+            return contentSays.isEmpty() && writeAll(device, QByteArray("<svg/>"));
+        }, &error);
+        QVERIFY(!written);
+        QVERIFY(!error.isEmpty());
+        if (!contentSays.isEmpty())
+            QCOMPARE(error, contentSays);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
     }
 
     // ".png" added after the dialog gives a name the dialog never asked about.
