@@ -336,6 +336,8 @@ private slots:
         QFETCH(bool, vertical);
         Window window(room);
         window.showCircle(radiusForSide(side), !fit);
+        if (!fit)   // the pen's reach is the drawing's too
+            QVERIFY2(std::abs(window.view->drawingArea().width() - side) < 0.01, qPrintable(QString::number(window.view->drawingArea().width())));
         QTRY_COMPARE_WITH_TIMEOUT(window.bar(Qt::Horizontal), horizontal, kPatienceMs);
         QTRY_COMPARE_WITH_TIMEOUT(window.bar(Qt::Vertical), vertical, kPatienceMs);
         const QSize shown = room - QSize(vertical ? barExtent() : 0, horizontal ? barExtent() : 0);
