@@ -168,11 +168,19 @@ private slots:
     {
         action(*app, "actionAddCurve")->trigger();
         typeInto(app->anchorRadiusInput(), "90");
+        QCOMPARE(model(*app)->curve(1).anchorRadius, QString("90"));   // the list holds the edit at once
         select(*app, 0);
         QCOMPARE(app->anchorRadiusInput()->text(), QString("160"));
         QCOMPARE(app->artView()->anchorRadius(), 160.0f);
         QCOMPARE(model(*app)->curve(1).anchorRadius, QString("90"));
         QCOMPARE(app->artView()->composition().curves.at(1).art.anchorRadius, 90.0f);
+        typeInto(app->anchorRadiusInput(), "120");
+        action(*app, "actionUndo")->trigger();   // the anchor typed in the first curve, still selected
+        QCOMPARE(list(*app)->currentIndex().row(), 0);
+        QCOMPARE(app->anchorRadiusInput()->text(), QString("160"));
+        typeInto(app->anchorRadiusInput(), "130");   // typed after an undo, undone as far back
+        action(*app, "actionUndo")->trigger();
+        QCOMPARE(app->anchorRadiusInput()->text(), QString("160"));
 
         action(*app, "actionUndo")->trigger();   // the anchor typed in the second curve
         QCOMPARE(list(*app)->currentIndex().row(), 1);
