@@ -4,6 +4,8 @@
 // four numbers of each curve are kept as typed, since a field draws with the leading number of
 // whatever text it holds and a user's "72.9 mm" should come back as written.
 
+#include "art/CurveColouring.h"
+
 #include <QColor>
 #include <QJsonObject>
 #include <QList>
@@ -57,6 +59,7 @@ struct CurveDesign {
     bool greaseIt = false;
     bool limitRevolutions = false;
     bool confinePen = true;
+    CurveColouring colouring;   // Stretches: the three pen colours above
     // What a file of a later version gave this curve that this one does not know: written back
     // as it came.
     QJsonObject otherKeys;

@@ -37,6 +37,7 @@ ArtParameters artOf(const CurveDesign& curve)
     art.greaseIt = curve.greaseIt;
     art.closeCurve = curve.closeCurve;
     art.fillShape = curve.fillShape;
+    art.colouring = curve.colouring;
     return art;
 }
 

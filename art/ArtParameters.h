@@ -3,6 +3,8 @@
 // The values that define one design, as the art view holds them, and the number conversions
 // that every reader of them shares.
 
+#include "art/CurveColouring.h"
+
 #include <QColor>
 
 #include <algorithm>
@@ -36,6 +38,8 @@ struct ArtParameters {
     int32_t drawMode = ScreenMode;
     bool greaseIt = false;
     bool allowScaleUp = false;
+    // How the pens' colours run along the curve; in Stretches mode, the three pen colours above.
+    CurveColouring colouring;
 
     // The same design, value for value. Numbers compare by their bits, so that a design with a
     // NaN in it is still the same as itself.
@@ -49,7 +53,7 @@ struct ArtParameters {
             && showAnchor == other.showAnchor && closeCurve == other.closeCurve
             && fillShape == other.fillShape && fillColor == other.fillColor
             && same(percentToDraw, other.percentToDraw) && drawMode == other.drawMode
-            && greaseIt == other.greaseIt && allowScaleUp == other.allowScaleUp;
+            && greaseIt == other.greaseIt && allowScaleUp == other.allowScaleUp && colouring == other.colouring;
     }
     bool operator!=(const ArtParameters& other) const { return !(*this == other); }
 };

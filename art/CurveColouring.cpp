@@ -18,6 +18,20 @@ double fromLinear(double light)
 
 }
 
+std::vector<GradientStop> defaultGradientStops()
+{
+    return {{0, QColor(255, 0, 0)}, {1, QColor(0, 102, 204)}};
+}
+
+QColor inked(const QColor& colour, int inkOpacity)
+{
+    if (inkOpacity >= kOpaqueInk || !colour.isValid())
+        return colour;
+    QColor ink = colour;
+    ink.setAlphaF(colour.alphaF() * float(std::clamp(inkOpacity, 0, kOpaqueInk)) / float(kOpaqueInk));
+    return ink;
+}
+
 OklabColour toOklab(const QColor& colour)
 {
     const QColor rgb = colour.toRgb();

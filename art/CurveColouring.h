@@ -10,6 +10,7 @@
 #include <QColor>
 
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 // A colour in OKLab: lightness L (0 black to 1 white) and the two opponent axes a and b; alpha as
@@ -28,6 +29,14 @@ QColor mixInOklab(const QColor& from, const QColor& to, double t);
 struct GradientStop {
     double position = 0;   // 0 to 1 along one run of the gradient
     QColor colour;
+
+    // By the position's bits and the colour's 8-bit ARGB, the precision a design file keeps.
+    bool operator==(const GradientStop& other) const
+    {
+        return std::memcmp(&position, &other.position, sizeof position) == 0 && colour.rgba() == other.colour.rgba()
+            && colour.isValid() == other.colour.isValid();
+    }
+    bool operator!=(const GradientStop& other) const { return !(*this == other); }
 };
 
 enum class ColourMode { Stretches, Gradient, PerRevolution };
@@ -36,13 +45,34 @@ enum class ColourMode { Stretches, Gradient, PerRevolution };
 // apart, and each costs a stroke.
 constexpr std::size_t kMostStepsPerRun = 256;
 
+constexpr std::size_t kFewestGradientStops = 2;
+constexpr std::size_t kMostGradientStops = 8;
+constexpr int kMostGradientRepeats = 1000;
+constexpr int kOpaqueInk = 100;   // percent
+
+// A new curve's gradient: from its first pen colour to its second.
+std::vector<GradientStop> defaultGradientStops();
+
 struct CurveColouring {
     ColourMode mode = ColourMode::Stretches;
-    std::vector<GradientStop> stops;   // 2 to 8, in order of position
+    std::vector<GradientStop> stops = defaultGradientStops();   // 2 to 8, in order of position
     int repeat = 1;                    // Gradient: runs of the gradient along the curve, 1 to 1000
     bool mirror = false;               // Gradient: every other run backwards
     bool blend = false;                // PerRevolution: each revolution fades into the next stop's colour
+    // Every mode: the pens' opacity, in percent. Below kOpaqueInk the pens are ink: where a line
+    // crosses another stretch of itself, the colour deepens.
+    int inkOpacity = kOpaqueInk;
+
+    bool operator==(const CurveColouring& other) const
+    {
+        return mode == other.mode && stops == other.stops && repeat == other.repeat && mirror == other.mirror
+            && blend == other.blend && inkOpacity == other.inkOpacity;
+    }
+    bool operator!=(const CurveColouring& other) const { return !(*this == other); }
 };
+
+// A colour as ink of `inkOpacity` percent lays it down: its alpha scaled by the opacity.
+QColor inked(const QColor& colour, int inkOpacity);
 
 // The colour of `stops` at `position` (0 to 1): the nearest stop's before the first and after the
 // last, mixed in OKLab between two. No colour without stops.

@@ -349,6 +349,11 @@ bool traceCurve(const CurveParameters& p, TracedCurve& into, const TraceOptions&
     return CurveTracer::trace(p, into, options);
 }
 
+double pointsPerRevolution(const CurveParameters& p)
+{
+    return static_cast<double>(kTwoPi / orbitStep(p.anchorRadius, p.runnerRadius));
+}
+
 std::size_t estimatedPointCount(const CurveParameters& p)
 {
     const float total = totalAngleOf(p);

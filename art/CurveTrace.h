@@ -167,3 +167,6 @@ bool traceCurve(const CurveParameters& p, TracedCurve& into, const std::atomic<b
 // The number of points traceCurve gives for these parameters (pointCount()), found without
 // tracing: the orbit angle's 32-bit sums are followed one binary order of magnitude at a time.
 std::size_t estimatedPointCount(const CurveParameters& p);
+
+// How many points tracing takes for one revolution of the runner round the anchor.
+double pointsPerRevolution(const CurveParameters& p);

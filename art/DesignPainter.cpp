@@ -782,7 +782,8 @@ CurveParameters curveParameters(const ArtParameters& art)
     p.rotationsToMake = art.rotationsToMake;
     p.percentToDraw = art.percentToDraw;
     p.greaseIt = art.greaseIt;
-    p.numberOfColors = art.numberOfColors;
+    // Colour along the curve runs over one line, the whole curve's.
+    p.numberOfColors = art.colouring.mode == ColourMode::Stretches ? art.numberOfColors : 1;
     p.closeCurve = art.closeCurve;
     return p;
 }

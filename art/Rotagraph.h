@@ -76,6 +76,8 @@ public:
     void setGreaseIt(bool value) { m_art.greaseIt = value; }
     bool allowScaleUp() const { return m_art.allowScaleUp; }
     void setAllowScaleUp(bool value) { m_art.allowScaleUp = value; }
+    const CurveColouring& colouring() const { return m_art.colouring; }
+    void setColouring(const CurveColouring& value) { m_art.colouring = value; }
 
     // Every parameter at once, as the drawing reads them; the setter only stores, as each one's does.
     const ArtParameters& parameters() const { return m_art; }
