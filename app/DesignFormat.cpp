@@ -29,6 +29,24 @@ constexpr QLatin1String kRunnerSideKey("runnerSide");
 constexpr QLatin1String kOutside("outside");
 constexpr QLatin1String kInside("inside");
 constexpr QLatin1String kColorsInUseKey("colorsInUse");
+// Colour along the curve, since version 2.1.
+constexpr QLatin1String kColorModeKey("colorMode");
+constexpr QLatin1String kGradientStopsKey("gradientStops");
+constexpr QLatin1String kStopPositionKey("position");
+constexpr QLatin1String kStopColorKey("color");
+constexpr QLatin1String kGradientRepeatKey("gradientRepeat");
+constexpr QLatin1String kGradientMirrorKey("gradientMirror");
+constexpr QLatin1String kBlendRevolutionsKey("blendRevolutions");
+constexpr QLatin1String kInkOpacityKey("inkOpacity");
+struct ColourModeName {
+    ColourMode mode;
+    QLatin1String name;
+};
+constexpr ColourModeName kColourModeNames[] = {
+    {ColourMode::Stretches, QLatin1String("stretches")},
+    {ColourMode::Gradient, QLatin1String("gradient")},
+    {ColourMode::PerRevolution, QLatin1String("perRevolution")},
+};
 constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 constexpr char kUtf8ByteOrderMark[] = "\xef\xbb\xbf";
 // The first version held one curve, its values flat beside the window's.
@@ -96,7 +114,15 @@ constexpr SliderField<Design> kDesignSliders[] = {
      kDrawSpeedRange},
 };
 
+// Named as their checkboxes are labelled.
+constexpr Field<CurveColouring, bool> kColouringSwitches[] = {
+    {kGradientMirrorKey, QT_TRANSLATE_NOOP("DesignReader", "Mirror"), &CurveColouring::mirror},
+    {kBlendRevolutionsKey, QT_TRANSLATE_NOOP("DesignReader", "Blend"), &CurveColouring::blend},
+};
+
 const char* const kColorsInUseName = QT_TRANSLATE_NOOP("DesignReader", "number of colours in use");
+const char* const kGradientRepeatName = QT_TRANSLATE_NOOP("DesignReader", "gradient’s repeat count");
+const char* const kInkOpacityName = QT_TRANSLATE_NOOP("DesignReader", "ink opacity");
 const char* const kTurnName = QT_TRANSLATE_NOOP("DesignReader", "turn");
 const char* const kVersionName = QT_TRANSLATE_NOOP("DesignReader", "format version");
 const char* const kMinorVersionName = QT_TRANSLATE_NOOP("DesignReader", "minor format version");
@@ -116,8 +142,13 @@ const char* nameOfNumber(QStringView key, Level level)
             return field.name;
     if (key == kColorsInUseKey)
         return kColorsInUseName;
-    if (level == Level::Curve)
+    if (level == Level::Curve) {
+        if (key == kGradientRepeatKey)
+            return kGradientRepeatName;
+        if (key == kInkOpacityKey)
+            return kInkOpacityName;
         return key == kTurnKey ? kTurnName : nullptr;
+    }
     for (const auto& field : kDesignSliders)
         if (key == field.key)
             return field.name;
@@ -232,8 +263,10 @@ public:
     void readRunnerSide(CurveDesign& curve);
     void readName(CurveDesign& curve);
     void readTurn(CurveDesign& curve);
+    void readColouring(CurveColouring& colouring);
 
 private:
+    void readGradientStops(CurveColouring& colouring);
     QJsonValue valueOf(QLatin1String key);
     template <typename Owner>
     void read(const Field<Owner, QString>& typedNumber, Owner& owner);
@@ -382,6 +415,72 @@ void ValueReader::readTurn(CurveDesign& curve)
     if (!value.isDouble() || !std::isfinite(value.toDouble()))
         return fail(tr("The %1 is not a number.").arg(tr(kTurnName)));
     curve.turn = value.toDouble();
+}
+
+void ValueReader::readColouring(CurveColouring& colouring)
+{
+    const QJsonValue mode = valueOf(kColorModeKey);
+    if (!mode.isUndefined()) {
+        const auto named = std::find_if(std::begin(kColourModeNames), std::end(kColourModeNames),
+                                        [&mode](const ColourModeName& name) { return mode == QJsonValue(name.name); });
+        if (named == std::end(kColourModeNames))
+            return fail(tr("The colour mode is none of “%1”, “%2” and “%3”.")
+                            .arg(kColourModeNames[0].name, kColourModeNames[1].name, kColourModeNames[2].name));
+        colouring.mode = named->mode;
+    }
+    readGradientStops(colouring);
+    const QJsonValue repeat = valueOf(kGradientRepeatKey);
+    if (!repeat.isUndefined()) {
+        const double count = repeat.toDouble(std::nan(""));
+        if (std::floor(count) != count || count < 1 || count > kMostGradientRepeats)
+            return fail(tr("The %1 is not a whole number from 1 to %2.").arg(tr(kGradientRepeatName)).arg(kMostGradientRepeats));
+        colouring.repeat = int(count);
+    }
+    for (const auto& field : kColouringSwitches) {
+        const QJsonValue value = valueOf(field.key);
+        if (value.isUndefined())
+            continue;
+        if (!value.isBool())
+            return fail(tr("The setting “%1” is neither on nor off.").arg(tr(field.name)));
+        colouring.*field.member = value.toBool();
+    }
+    const QJsonValue opacity = valueOf(kInkOpacityKey);
+    if (!opacity.isUndefined()) {
+        if (!opacity.isDouble() || !std::isfinite(opacity.toDouble()))
+            return fail(tr("The %1 is not a number.").arg(tr(kInkOpacityName)));
+        colouring.inkOpacity = int(std::lround(std::clamp(opacity.toDouble(), 0.0, double(kOpaqueInk))));
+    }
+}
+
+// Stops are read in any order and kept in order of position, as the gradient bar keeps them.
+void ValueReader::readGradientStops(CurveColouring& colouring)
+{
+    const QJsonValue value = valueOf(kGradientStopsKey);
+    if (value.isUndefined())
+        return;
+    if (!value.isArray())
+        return fail(tr("The gradient’s stops are not a list."));
+    const QJsonArray list = value.toArray();
+    if (list.size() < qsizetype(kFewestGradientStops) || list.size() > qsizetype(kMostGradientStops))
+        return fail(tr("The gradient has %1 stops; it holds %2 to %3.")
+                        .arg(list.size())
+                        .arg(kFewestGradientStops)
+                        .arg(kMostGradientStops));
+    std::vector<GradientStop> stops;
+    for (qsizetype at = 0; at < list.size(); ++at) {
+        const QJsonObject stop = list[at].toObject();
+        const QJsonValue position = stop.value(kStopPositionKey);
+        const double where = position.toDouble(std::nan(""));
+        if (!list[at].isObject() || !position.isDouble() || !(where >= 0 && where <= 1))
+            return fail(tr("Stop %1 of the gradient is not at a position from 0 to 1.").arg(at + 1));
+        const QColor colour = QColor::fromString(stop.value(kStopColorKey).toString());
+        if (!colour.isValid())
+            return fail(tr("Stop %1 of the gradient has no colour.").arg(at + 1));
+        stops.push_back({where, colour});
+    }
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const GradientStop& a, const GradientStop& b) { return a.position < b.position; });
+    colouring.stops = std::move(stops);
 }
 
 // The values a curve has had since the first version.
@@ -564,6 +663,10 @@ QString DesignReader::illegalNumber(const QByteArray& bytes, qsizetype offset)
                && !steps[2].inArray) {
         name = nameOfNumber(keyOf(steps[2]), Level::Curve);
         curveNumber = int(steps[1].index) + 1;
+    } else if (steps.size() == 5 && keyOf(steps[0]) == kCurvesKey && steps[1].inArray
+               && keyOf(steps[2]) == kGradientStopsKey && steps[3].inArray && !steps[4].inArray) {
+        return faultOfCurve(int(steps[1].index) + 1, tr("Stop %1 of the gradient is not at a position from 0 to 1.")
+                                                         .arg(steps[3].index + 1));
     }
     return name ? faultOfCurve(curveNumber, tr("The %1 is not a finite number.").arg(tr(name))) : QString();
 }
@@ -692,6 +795,7 @@ QString DesignReader::readComposition(ValueReader& top, Design& design)
         reader.readAll(kCurveSwitches, curve);
         reader.readTurn(curve);
         readCurveValues(reader, curve);
+        reader.readColouring(curve.colouring);
         if (reader.failed())
             return reader.error();
         curve.otherKeys = reader.unknownKeys();
@@ -719,6 +823,21 @@ void writeCurveValues(QJsonObject& object, const CurveDesign& curve)
         object.insert(field.key, curve.*field.member);
 }
 
+void writeColouring(QJsonObject& object, const CurveColouring& colouring)
+{
+    for (const ColourModeName& name : kColourModeNames)
+        if (name.mode == colouring.mode)
+            object.insert(kColorModeKey, name.name);
+    QJsonArray stops;
+    for (const GradientStop& stop : colouring.stops)
+        stops.append(QJsonObject{{kStopPositionKey, stop.position}, {kStopColorKey, stop.colour.name(QColor::HexArgb)}});
+    object.insert(kGradientStopsKey, stops);
+    object.insert(kGradientRepeatKey, colouring.repeat);
+    for (const auto& field : kColouringSwitches)
+        object.insert(field.key, colouring.*field.member);
+    object.insert(kInkOpacityKey, colouring.inkOpacity);
+}
+
 QJsonObject curveObject(const CurveDesign& curve)
 {
     QJsonObject object = curve.otherKeys;
@@ -727,6 +846,7 @@ QJsonObject curveObject(const CurveDesign& curve)
         object.insert(field.key, curve.*field.member);
     object.insert(kTurnKey, curve.turn);
     writeCurveValues(object, curve);
+    writeColouring(object, curve.colouring);
     return object;
 }
 

@@ -57,6 +57,15 @@ QByteArray emptyCurves(int count)
     return QList<QByteArray>(count, "{}").join(", ");
 }
 
+// `count` gradient stops, evenly from 0 to 1.
+QByteArray stopsAt(int count)
+{
+    QList<QByteArray> stops;
+    for (int i = 0; i < count; ++i)
+        stops.append("{\"position\": " + QByteArray::number(double(i) / (count - 1)) + ", \"color\": \"red\"}");
+    return stops.join(", ");
+}
+
 // Three curves, each value of each unlike the default's, and keys of a newer version at the top
 // and in the curves.
 Design composed()
@@ -86,6 +95,11 @@ Design composed()
     second.penWidth = 7.5f;
     second.closeCurve = second.fillShape = second.greaseIt = second.limitRevolutions = true;
     second.confinePen = false;
+    second.colouring.mode = ColourMode::Gradient;
+    second.colouring.stops = {{0, QColor(1, 2, 3, 4)}, {0.3, Qt::white}, {0.3, Qt::black}, {1, Qt::red}};
+    second.colouring.repeat = 7;
+    second.colouring.mirror = true;
+    second.colouring.inkOpacity = 35;
     CurveDesign third;
     third.name = "Spiral";   // names are labels: the same twice is allowed
     third.turn = 1e300;
@@ -216,6 +230,20 @@ private slots:
         QTest::addRow("limit revolutions") << DesignChange([](Design& d) { d.curves[0].limitRevolutions = true; });
         QTest::addRow("pen not confined") << DesignChange([](Design& d) { d.curves[0].confinePen = false; });
         QTest::addRow("slow-drawing speed") << DesignChange([](Design& d) { d.drawSpeed = 55; });
+        QTest::addRow("gradient of eight translucent stops, repeated and mirrored") << DesignChange([](Design& d) {
+            CurveColouring& c = d.curves[0].colouring;
+            c.mode = ColourMode::Gradient;
+            c.stops.clear();
+            for (int i = 0; i < 8; ++i)
+                c.stops.push_back({i / 7.0, QColor(30 * i, 255 - 30 * i, 7, 255 - 20 * i)});
+            c.repeat = 1000;
+            c.mirror = true;
+        });
+        QTest::addRow("colour per revolution, blended, as ink") << DesignChange([](Design& d) {
+            d.curves[0].colouring.mode = ColourMode::PerRevolution;
+            d.curves[0].colouring.blend = true;
+            d.curves[0].colouring.inkOpacity = 0;
+        });
     }
 
     // Each value on its own makes another design, and comes back from its file unchanged.
@@ -258,9 +286,11 @@ private slots:
         const QJsonArray curves = file.value("curves").toArray();
         QCOMPARE(curves.size(), 2);
         QCOMPARE(curves[0].toObject().keys(),
-                 QStringList({"anchorRadius", "closeCurve", "colorsInUse", "confinePen", "fill", "fillColor", "grease",
-                              "limitRevolutions", "name", "pen2Color", "pen3Color", "penColor", "penHoleRadius",
-                              "penWidth", "revolutions", "runnerRadius", "runnerSide", "turn", "visible"}));
+                 QStringList({"anchorRadius", "blendRevolutions", "closeCurve", "colorMode", "colorsInUse", "confinePen",
+                              "fill", "fillColor", "gradientMirror", "gradientRepeat", "gradientStops", "grease",
+                              "inkOpacity", "limitRevolutions", "name", "pen2Color", "pen3Color", "penColor",
+                              "penHoleRadius", "penWidth", "revolutions", "runnerRadius", "runnerSide", "turn",
+                              "visible"}));
         QCOMPARE(curves[0]["runnerRadius"].toString(), QStringLiteral("72.9 mm"));
         QCOMPARE(curves[0]["penColor"].toString(), QStringLiteral("#80102030"));
         QCOMPARE(curves[0]["name"].toString(), QStringLiteral("Curve 1"));
@@ -383,6 +413,12 @@ private slots:
                    d.curves[0].name = d.curves[2].name = "";
                    d.curves[1].name = longestName;
                });
+        QTest::addRow("stops out of order are sorted, an opacity held to its range")
+            << compositionFile(R"({"colorMode": "gradient", "inkOpacity": 140.7, "gradientStops": [{"position": 1, "color": "blue"}, {"position": 0.25, "color": "red"}]})")
+            << changed([](Design& d) {
+                   d.curves[0].colouring.mode = ColourMode::Gradient;
+                   d.curves[0].colouring.stops = {{0.25, Qt::red}, {1, Qt::blue}};
+               });
         QTest::addRow("the most curves") << compositionFile(emptyCurves(Design::kMaximumCurves)) << changed([](Design& d) {
             d.curves.clear();
             for (int n = 1; n <= Design::kMaximumCurves; ++n) {
@@ -484,9 +520,11 @@ private slots:
         const Design filled = changed([](Design& d) { d.curves[0].fillShape = true; });
         QTest::addRow("this version's, its minor version left out") << compositionFile(R"({"fill": true})") << filled << "";
         QTest::addRow("this version's own minor version")
+            << compositionFile(R"({"fill": true})", R"("minorVersion": 1)") << filled << "";
+        QTest::addRow("an older minor version, without colour along the curve")
             << compositionFile(R"({"fill": true})", R"("minorVersion": 0)") << filled << "";
         const QByteArray newer = compositionFile(R"({"fill": true, "hatch": {"angle": 45}}, {"name": "B"})",
-                                                 R"("minorVersion": 1, "paper": "A3")");
+                                                 R"("minorVersion": 2, "paper": "A3")");
         const Design kept = changed([](Design& d) {
             d.curves[0].fillShape = true;
             d.curves[0].otherKeys = {{"hatch", QJsonObject{{"angle", 45}}}};
@@ -494,7 +532,7 @@ private slots:
             d.curves[1].name = "B";
             d.otherKeys = {{"paper", "A3"}};
         });
-        const QString note = "It was made by a newer version of Rotagraph (format 2.1): what this one cannot show is "
+        const QString note = "It was made by a newer version of Rotagraph (format 2.2): what this one cannot show is "
                              "kept as it was.";
         QTest::addRow("a newer minor version") << newer << kept << note;
         QTest::addRow("a minor version of the first") << designFile(R"("fill": true, "minorVersion": 12)") << filled
@@ -632,6 +670,36 @@ private slots:
         QTest::addRow("name one character too long")
             << compositionFile("{\"name\": \"" + QByteArray(kMaximumCurveNameLength + 1, 'n') + "\"}")
             << "Curve 1: the name is longer than 200 characters." << "";
+        QTest::addRow("a colour mode unknown") << compositionFile(R"({}, {"colorMode": "rainbow"})")
+            << "Curve 2: the colour mode is none of “stretches”, “gradient” and “perRevolution”." << "";
+        QTest::addRow("one stop") << compositionFile(R"({"gradientStops": [{"position": 0, "color": "red"}]})")
+                                  << "Curve 1: the gradient has 1 stops; it holds 2 to 8." << "";
+        QTest::addRow("nine stops") << compositionFile("{\"gradientStops\": [" + stopsAt(9) + "]}")
+                                    << "Curve 1: the gradient has 9 stops; it holds 2 to 8." << "";
+        QTest::addRow("stops that are no list") << compositionFile(R"({"gradientStops": {}})")
+                                                << "Curve 1: the gradient’s stops are not a list." << "";
+        QTest::addRow("a stop beyond the end")
+            << compositionFile(R"({}, {"gradientStops": [{"position": 0, "color": "red"}, {"position": 1.5, "color": "red"}]})")
+            << "Curve 2: stop 2 of the gradient is not at a position from 0 to 1." << "";
+        QTest::addRow("a stop with no position") << compositionFile(R"({"gradientStops": [{"color": "red"}, {"position": 1, "color": "red"}]})")
+                                                 << "Curve 1: stop 1 of the gradient is not at a position from 0 to 1." << "";
+        QTest::addRow("a stop's position beyond a double")
+            << compositionFile(R"({}, {"gradientStops": [{"position": 0, "color": "red"}, {"position": 1e999, "color": "red"}]})")
+            << "Curve 2: stop 2 of the gradient is not at a position from 0 to 1." << "byte";
+        QTest::addRow("a stop that is no object") << compositionFile(R"({"gradientStops": [0, 1]})")
+                                                  << "Curve 1: stop 1 of the gradient is not at a position from 0 to 1." << "";
+        QTest::addRow("a stop without a colour") << compositionFile(R"({"gradientStops": [{"position": 0}, {"position": 1, "color": "red"}]})")
+                                                 << "Curve 1: stop 1 of the gradient has no colour." << "";
+        QTest::addRow("repeat a fraction") << compositionFile(R"({"gradientRepeat": 2.5})")
+                                           << "Curve 1: the gradient’s repeat count is not a whole number from 1 to 1000." << "";
+        QTest::addRow("repeat beyond its range") << compositionFile(R"({}, {}, {"gradientRepeat": 1001})")
+                                                 << "Curve 3: the gradient’s repeat count is not a whole number from 1 to 1000." << "";
+        QTest::addRow("repeat none") << compositionFile(R"({"gradientRepeat": 0})")
+                                     << "Curve 1: the gradient’s repeat count is not a whole number from 1 to 1000." << "";
+        QTest::addRow("mirror as text") << compositionFile(R"({"gradientMirror": "on"})")
+                                        << "Curve 1: the setting “Mirror” is neither on nor off." << "";
+        QTest::addRow("ink opacity as text") << compositionFile(R"({"inkOpacity": "50%"})")
+                                             << "Curve 1: the ink opacity is not a number." << "";
         QTest::addRow("the first fault of several") << compositionFile(R"({}, {"fill": 1}, {"grease": 1})", R"("drawSpeed": 1)")
                                                     << "Curve 2: the setting “Fill” is neither on nor off." << "";
     }
