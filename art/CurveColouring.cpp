@@ -112,9 +112,16 @@ std::vector<ColourStep> colourSteps(const CurveColouring& colouring, std::size_t
         return std::min(static_cast<std::size_t>(std::llround(revolutions * perRevolution)), segments);
     };
     if (colouring.mode == ColourMode::PerRevolution && !colouring.blend) {
-        for (std::size_t revolution = 0; pointOf(double(revolution)) < segments; ++revolution)
-            steps.push_back({pointOf(double(revolution)), pointOf(double(revolution + 1)),
+        // Tracing sums its angle in floats, so a curve of whole revolutions may end a point or
+        // two past the last: those belong to the revolution they end.
+        constexpr std::size_t kDriftPoints = 2;
+        for (std::size_t revolution = 0; pointOf(double(revolution)) < segments; ++revolution) {
+            const std::size_t end = pointOf(double(revolution + 1));
+            steps.push_back({pointOf(double(revolution)), end + kDriftPoints >= segments ? segments : end,
                              revolutionColour(colouring.stops, double(revolution), false)});
+            if (steps.back().last == segments)
+                break;
+        }
         return steps;
     }
     // A run is one pass of the gradient, or one revolution's fade into the next colour.

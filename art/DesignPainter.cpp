@@ -1,6 +1,7 @@
 #include "art/DesignPainter.h"
 
 #include "art/PathClipping.h"
+#include "art/PenColourSteps.h"
 
 #include <QPaintEngine>
 #include <QPainter>
@@ -123,14 +124,19 @@ auto strokedDesign(const ArtParameters& a)
 {
     return std::tie(a.anchorRadius, a.runnerRadius, a.penHoleRadius, a.penDrawSize, a.penColor,
                     a.pen2Color, a.pen3Color, a.numberOfColors, a.rotationsToMake, a.closeCurve,
-                    a.drawMode, a.greaseIt);
+                    a.drawMode, a.greaseIt, a.colouring);
 }
 
 bool pensAreOpaque(const ArtParameters& art)
 {
+    const auto opaque = [](const QColor& c) { return !c.isValid() || c.alpha() == 255; };
+    if (art.colouring.inkOpacity < kOpaqueInk)
+        return false;
+    if (art.colouring.mode != ColourMode::Stretches)
+        return std::all_of(art.colouring.stops.begin(), art.colouring.stops.end(),
+                           [&opaque](const GradientStop& stop) { return opaque(stop.colour); });
     const QColor pens[] = {art.penColor, art.pen2Color, art.pen3Color};
-    return std::all_of(pens, pens + std::min(std::max(art.numberOfColors, 1), 3),
-                       [](const QColor& c) { return !c.isValid() || c.alpha() == 255; });
+    return std::all_of(pens, pens + std::min(std::max(art.numberOfColors, 1), 3), opaque);
 }
 
 int pensInUse(const ArtParameters& art)
@@ -168,6 +174,14 @@ struct PointSpan {
     const TracedPoint* traced = nullptr;
     const QTransform* transform = nullptr;   // for the traced points
     std::size_t count = 0;
+
+    // `n` points from `first`.
+    PointSpan slice(std::size_t first, std::size_t n) const
+    {
+        PointSpan part = from(first);
+        part.count = std::min(n, part.count);
+        return part;
+    }
 
     PointSpan from(std::size_t first) const
     {
@@ -292,6 +306,9 @@ struct Stretch {
 struct PenStroke {
     QColor color;
     std::vector<Stretch> stretches;
+    // Translucent ink: stroked in runs that meet end to end, never overlapping, so that where
+    // the line crosses another run of itself the colour deepens, on every device.
+    bool ink = false;
 
     std::size_t pointCount() const
     {
@@ -302,13 +319,21 @@ struct PenStroke {
     }
 };
 
+// How a line is cut into pieces drawn on their own.
+enum class Pieces {
+    Thin,   // long pieces: the rasteriser draws a thin line segment by segment anyway
+    Runs,   // short runs, each starting one segment back, so that every join is drawn
+    Ink,    // short runs that meet end to end, so that no part of the line is drawn twice
+};
+
 // Strokes one stretch of a line in pieces drawn on their own, leaving out those that cannot
 // reach what the target paints. Thin lines are drawn segment by segment, so pieces that share
-// their end points come out as the whole line does. Wide ones are cut in runs that end at every
-// kStrokeRunLength-th point of the whole line, so that a line stroked piece by piece, as a
-// growing curve is, is cut where the whole line would be; each run starts one segment back,
-// so that every join of the whole line is still drawn. False when the drawing was cancelled.
-bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, bool wide, qreal penWidth,
+// their end points come out as the whole line does. Wide ones and ink are cut in runs that end
+// at every kStrokeRunLength-th point of the whole line, so that a line stroked piece by piece,
+// as a growing curve is, is cut where the whole line would be; each run of a wide opaque line
+// starts one segment back, so that every join of the whole line is still drawn. False when the
+// drawing was cancelled.
+bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, Pieces cut, qreal penWidth,
                     const DrawingControl& control, StrokeProgress* progress)
 {
     QPainter& painter = *target.painter;
@@ -328,6 +353,7 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, bool wid
             painter.drawPolyline(piece, static_cast<int>(count));
         }
     };
+    const bool wide = cut != Pieces::Thin;
     const std::size_t pieceLength = wide ? kStrokeRunLength : kThinPieceLength;
     const std::size_t piecesBetweenChecks = wide ? kRunsBetweenChecks : 1;
     const std::size_t count = stretch.points.count;
@@ -335,7 +361,7 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, bool wid
     clearUpperVectorState();
     for (std::size_t first = 0; first + 1 < count;) {
         const std::size_t toPieceEnd = wide ? pieceLength - (stretch.offset + first) % pieceLength : pieceLength;
-        const std::size_t begin = wide && first != 0 ? first - 1 : first;
+        const std::size_t begin = cut == Pieces::Runs && first != 0 ? first - 1 : first;
         const std::size_t end = std::min(count, first + toPieceEnd + 1);
         drawIfShown(stretch.points.points(begin, end - begin, buffer), end - begin);
         if (++pieces % piecesBetweenChecks == 0) {
@@ -365,9 +391,10 @@ bool strokePen(const StrokeTarget& target, const PenStroke& pen, float width, co
     const QPaintEngine* engine = painter.paintEngine();
     const bool rasterised = engine && engine->type() == QPaintEngine::Raster;
     const bool wide = penWidthOf(width) > 1;
-    if (rasterised && (!wide || isStrokedInRuns(pen.color, width))) {
+    if (pen.ink || (rasterised && (!wide || isStrokedInRuns(pen.color, width)))) {
+        const Pieces cut = pen.ink ? Pieces::Ink : wide ? Pieces::Runs : Pieces::Thin;
         for (const Stretch& stretch : pen.stretches)
-            if (!strokeInPieces(target, stretch, wide, penWidth, control, progress))
+            if (!strokeInPieces(target, stretch, cut, penWidth, control, progress))
                 return false;
         return true;
     }
@@ -548,10 +575,11 @@ public:
     // The pens of the whole curve so far, each from its first point.
     std::vector<PenStroke> wholePens()
     {
+        if (coloursAlong())
+            return colourStepsFrom(0);
         std::vector<PenStroke> pens;
-        const QColor colors[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
         for (int pen = 0; pen < pensInUse(m_art); ++pen)
-            pens.push_back(penStroke(colors[pen], {m_mapped->pen(pen), 0}));
+            pens.push_back(penStroke(penColour(pen), {m_mapped->pen(pen), 0}));
         return pens;
     }
 
@@ -594,16 +622,19 @@ public:
             growing.strokedPoints = {};
         }
         std::vector<PenStroke> stretches;
-        const QColor colors[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
-        for (int pen = 0; pen < pensInUse(m_art); ++pen) {
+        for (int pen = 0; pen < (coloursAlong() ? 1 : pensInUse(m_art)); ++pen) {
             // From the last point stroked; a wide pen from one segment back, so that the join
             // with the strokes already there is drawn.
             const std::size_t stroked = growing.strokedPoints[pen];
-            const std::size_t back = isStrokedInRuns(colors[pen], m_art.penDrawSize) ? 2 : 1;
+            const std::size_t back = penWidthOf(m_art.penDrawSize) > 1 ? 2 : 1;
             const std::size_t first = stroked >= back ? stroked - back : 0;
             const PointSpan whole = m_mapped->pen(pen);
-            if (whole.count > stroked)
-                stretches.push_back(penStroke(colors[pen], {whole.from(first), first}));
+            if (whole.count > stroked) {
+                if (coloursAlong())
+                    stretches = colourStepsFrom(first);
+                else
+                    stretches.push_back(penStroke(penColour(pen), {whole.from(first), first}));
+            }
             growing.strokedPoints[pen] = whole.count;
         }
         return stretches;
@@ -623,6 +654,32 @@ public:
 private:
     const TracedCurve& curve() const { return m_traced ? *m_traced : m_buffers.curve; }
 
+    bool coloursAlong() const { return m_art.colouring.mode != ColourMode::Stretches; }
+
+    QColor penColour(int pen) const
+    {
+        const QColor colours[] = {m_art.penColor, m_art.pen2Color, m_art.pen3Color};
+        return inked(colours[pen], m_art.colouring.inkOpacity);
+    }
+
+    // The pen line's colour steps from point `from` on, each stroked as one line. A wide opaque
+    // step reaches one segment into the next, so that the join between them is drawn: the next
+    // step, stroked after it, covers that segment in its own colour.
+    std::vector<PenStroke> colourStepsFrom(std::size_t from)
+    {
+        const PointSpan line = m_mapped->pen(0);
+        const bool wide = penWidthOf(m_art.penDrawSize) > 1;
+        std::vector<PenStroke> strokes;
+        for (const ColourStep& step : penColourSteps(m_art, curveParameters(m_art), line.count)) {
+            if (step.last <= from)
+                continue;
+            const std::size_t first = std::max(step.first, from);
+            const std::size_t last = wide && step.colour.alpha() == 255 ? std::min(step.last + 1, line.count - 1) : step.last;
+            strokes.push_back(penStroke(step.colour, {line.slice(first, last - first + 1), first}));
+        }
+        return strokes;
+    }
+
     bool cutsToThePicture() const
     {
         return std::isfinite(m_picture.width()) && std::isfinite(m_picture.height());
@@ -632,7 +689,7 @@ private:
     // cross it.
     PenStroke penStroke(const QColor& color, const Stretch& stretch)
     {
-        PenStroke pen{color, {}};
+        PenStroke pen{color, {}, m_art.colouring.inkOpacity < kOpaqueInk};
         if (stretch.points.count == 0)
             return pen;
         const QRectF clip = reachedBy(m_picture, drawnPenWidth(m_art.penDrawSize, m_picture));

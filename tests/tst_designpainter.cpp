@@ -1,4 +1,5 @@
 #include "art/DesignPainter.h"
+#include "art/PenColourSteps.h"
 
 #include "TestSupport.h"
 
@@ -153,15 +154,174 @@ ArtParameters longDesign(float width, int colors, bool fill)
     return art;
 }
 
+// A circle of radius 110 about the centre, once round from (110, 0), counter-clockwise: the
+// pen at the centre of a small runner. 629 points to the revolution, so that a colour step is
+// a small share of it.
+ArtParameters circleIn(const CurveColouring& colouring, float width)
+{
+    ArtParameters art;
+    art.anchorRadius = 100;
+    art.runnerRadius = 10;
+    art.penHoleRadius = 0;
+    art.rotationsToMake = 1;
+    art.penDrawSize = width;
+    art.penColor = Qt::black;
+    art.numberOfColors = 1;
+    art.colouring = colouring;
+    art.drawMode = ImageExportMode;
+    return art;
+}
+
+CurveColouring gradient(std::vector<GradientStop> stops, int repeat = 1, bool mirror = false)
+{
+    CurveColouring colouring;
+    colouring.mode = ColourMode::Gradient;
+    colouring.stops = std::move(stops);
+    colouring.repeat = repeat;
+    colouring.mirror = mirror;
+    return colouring;
+}
+
+// The largest difference of the three colour channels.
+int colourDistance(const QColor& a, const QColor& b)
+{
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+}
+
 }
 
 Q_DECLARE_METATYPE(QPaintEngine::Type)
+Q_DECLARE_METATYPE(CurveColouring)
 
 class TestDesignPainter : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void colourRunsAlongTheCurve_data()
+    {
+        QTest::addColumn<CurveColouring>("colouring");
+        QTest::addColumn<float>("width");
+        const std::vector<GradientStop> redToBlue{{0, Qt::red}, {1, Qt::blue}};
+        QTest::addRow("red to blue, thin") << gradient(redToBlue) << 3.0f;
+        QTest::addRow("red to blue, wide") << gradient(redToBlue) << 6.0f;
+        QTest::addRow("three stops, repeated three times") << gradient({{0, Qt::yellow}, {0.3, Qt::red}, {1, Qt::darkBlue}}, 3) << 4.0f;
+        QTest::addRow("red to blue, twice, mirrored") << gradient(redToBlue, 2, true) << 4.0f;
+    }
+
+    // Each point of the line shows the gradient's colour for its share of the curve: the first
+    // the first stop's, the last the last's, those between mixed in OKLab, run after run.
+    void colourRunsAlongTheCurve()
+    {
+        QFETCH(CurveColouring, colouring);
+        QFETCH(float, width);
+        const ArtParameters art = circleIn(colouring, width);
+        const QSize size(400, 400);
+        const QTransform transform = fittedTransform(art, size.width(), size.height());
+        const QImage image = drawn(art, size, transform);
+        // A colour step is a segment long, a 629th of the curve: the colour shown is the
+        // gradient's within a segment of the point. And the line is a few pixels wide: some
+        // pixel next to the point lies wholly on it.
+        const auto nearest = [&](double share, const QPoint& pixel) {
+            int closest = 256;
+            for (int segments = -1; segments <= 1; ++segments) {
+                const double at = std::clamp(share + segments / 629.0, 0.0, 1.0);
+                const QColor expected = gradientColour(colouring.stops, gradientPosition(at, colouring.repeat, colouring.mirror));
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        closest = std::min(closest, colourDistance(image.pixelColor(pixel + QPoint(dx, dy)), expected));
+            }
+            return closest;
+        };
+        for (const double degrees : {1.0, 45.0, 90.0, 150.0, 180.0, 222.0, 270.0, 358.0}) {
+            const double angle = qDegreesToRadians(degrees);
+            const QPoint pixel = transform.map(QPointF(110 * std::cos(angle), 110 * std::sin(angle))).toPoint();
+            QVERIFY2(nearest(degrees / 360, pixel) <= 2, qPrintable(QString("at %1°: %2").arg(degrees).arg(image.pixelColor(pixel).name())));
+        }
+        const QColor middle = image.pixelColor(transform.map(QPointF(-110, 0)).toPoint());
+        if (colouring.repeat == 1 && colouring.stops.size() == 2)
+            QVERIFY2(colourDistance(middle, mixInOklab(Qt::red, Qt::blue, 0.5)) <= 2, qPrintable(middle.name()));
+    }
+
+    // Per revolution, the colour steps to the next stop where a revolution ends, round and round
+    // the stops; blended, it has faded into the next one's by then.
+    void colourPerRevolutionStepsWhereARevolutionEnds()
+    {
+        ArtParameters art = circleIn({}, 1);
+        art.rotationsToMake = 5;
+        art.colouring.mode = ColourMode::PerRevolution;
+        art.colouring.stops = {{0, Qt::red}, {0.5, Qt::green}, {1, Qt::blue}};
+        const CurveParameters traced = curveParameters(art);
+        const double perRevolution = pointsPerRevolution(traced);
+        const std::size_t line = traceCurve(traced).pointCount() + 1;
+        const std::vector<ColourStep> steps = penColourSteps(art, traced, line);
+        QCOMPARE(steps.size(), std::size_t(5));
+        for (std::size_t revolution = 0; revolution < steps.size(); ++revolution) {
+            QVERIFY(std::abs(double(steps[revolution].first) - double(revolution) * perRevolution) <= 1);
+            QCOMPARE(steps[revolution].colour, art.colouring.stops[revolution % 3].colour);
+        }
+        QCOMPARE(steps.back().last, line - 1);
+
+        art.colouring.blend = true;
+        const std::vector<ColourStep> blended = penColourSteps(art, traced, line);
+        const auto colourAt = [&blended](std::size_t point) {
+            return std::find_if(blended.begin(), blended.end(), [point](const ColourStep& s) { return s.last > point; })->colour;
+        };
+        QCOMPARE(colourAt(0), QColor(Qt::red));
+        QVERIFY(colourDistance(colourAt(std::size_t(perRevolution * 0.5)), mixInOklab(Qt::red, Qt::green, 0.5)) <= 3);
+        QVERIFY(colourDistance(colourAt(std::size_t(perRevolution * 2.5)), mixInOklab(Qt::blue, Qt::red, 0.5)) <= 3);
+    }
+
+    void inkDeepensWhereTheLineCrossesItself_data()
+    {
+        QTest::addColumn<float>("width");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<int>("inkOpacity");
+        QTest::addColumn<bool>("deepens");
+        QTest::addRow("ink, thin") << 1.0f << QColor(Qt::red) << 50 << true;
+        QTest::addRow("ink, wide") << 5.0f << QColor(Qt::red) << 50 << true;
+        QTest::addRow("ink of a gradient, wide") << 5.0f << QColor() << 50 << true;
+        QTest::addRow("a translucent pen, opaque ink: one line, as it always was") << 5.0f << QColor(255, 0, 0, 128) << 100 << false;
+    }
+
+    // Half-opaque ink lays down half its colour once and three quarters where the line crosses
+    // another stretch of itself; a translucent pen at full opacity is one outline throughout.
+    void inkDeepensWhereTheLineCrossesItself()
+    {
+        QFETCH(float, width);
+        QFETCH(QColor, colour);
+        QFETCH(int, inkOpacity);
+        QFETCH(bool, deepens);
+        ArtParameters art = longDesign(width, 1, false);
+        art.anchorRadius = 160;
+        art.runnerRadius = 72;
+        art.penHoleRadius = 53;
+        art.rotationsToMake = 9;
+        if (colour.isValid())
+            art.penColor = colour;
+        else
+            art.colouring = gradient({{0, Qt::red}, {1, Qt::red}});
+        art.colouring.inkOpacity = inkOpacity;
+        QImage image(400, 400, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QVERIFY(paintDesign(painter, art, fittedTransform(art, 400, 400)).finished);
+        painter.end();
+        int most = 0;
+        int deeper = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const int alpha = qAlpha(image.pixel(x, y));
+                most = std::max(most, alpha);
+                deeper += alpha >= 150;
+            }
+        if (deepens)
+            QVERIFY2(deeper > 100, qPrintable(QString::number(deeper)));
+        else
+            QVERIFY2(most <= 129, qPrintable(QString::number(most)));
+    }
+
     // A line that leaves the picture and comes back is drawn in pieces, one for each pass
     // through it. The pieces show what the whole line shows there, nothing joins one to the next,
     // and they are the very pixels of a picture large enough that nothing was cut.

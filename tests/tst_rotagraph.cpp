@@ -20,6 +20,8 @@
 // The art view is checked by what it paints: it is rendered into a transparent image and the
 // pixels are read for position, extent, colour and coverage.
 
+Q_DECLARE_METATYPE(ColourMode)
+
 namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -764,23 +766,34 @@ private slots:
     {
         QTest::addColumn<float>("width");
         QTest::addColumn<std::vector<float>>("frames");   // the last is compared with a fresh view
-        QTest::addRow("thin pen, growing") << 1.0f << std::vector<float>{10, 20, 35, 50, 70, 90};
-        QTest::addRow("wide pen, growing") << 4.0f << std::vector<float>{10, 20, 35, 50, 70, 90};
-        QTest::addRow("wide pen, shrinking") << 4.0f << std::vector<float>{20, 70, 30};
-        QTest::addRow("one frame") << 4.0f << std::vector<float>{60};
+        QTest::addColumn<ColourMode>("mode");
+        const std::vector<float> growing{10, 20, 35, 50, 70, 90};
+        QTest::addRow("thin pen, growing") << 1.0f << growing << ColourMode::Stretches;
+        QTest::addRow("wide pen, growing") << 4.0f << growing << ColourMode::Stretches;
+        QTest::addRow("wide pen, shrinking") << 4.0f << std::vector<float>{20, 70, 30} << ColourMode::Stretches;
+        QTest::addRow("one frame") << 4.0f << std::vector<float>{60} << ColourMode::Stretches;
+        QTest::addRow("thin gradient, growing") << 1.0f << growing << ColourMode::Gradient;
+        QTest::addRow("wide gradient, growing") << 4.0f << growing << ColourMode::Gradient;
+        QTest::addRow("wide colour per revolution, growing") << 4.0f << growing << ColourMode::PerRevolution;
     }
 
     void growingCurveLooksLikeAWholeRedraw()
     {
         QFETCH(float, width);
         QFETCH(std::vector<float>, frames);
-        const auto setUp = [width](Rotagraph& view) {
+        QFETCH(ColourMode, mode);
+        const auto setUp = [width, mode](Rotagraph& view) {
             view.resize(640, 640);
             setDefaultDesign(view);
             view.setNumberOfColors(3);
             view.setPen2Color(Qt::blue);
             view.setPen3Color(Qt::darkGreen);
             view.setPenDrawSize(width);
+            CurveColouring colouring;
+            colouring.mode = mode;
+            colouring.stops = {{0, Qt::red}, {0.5, Qt::darkGreen}, {1, Qt::blue}};
+            colouring.repeat = 3;
+            view.setColouring(colouring);
         };
         Rotagraph growing;
         setUp(growing);
