@@ -231,7 +231,40 @@ void pictureInBands(benchmark::State& state)
     setPointCounter(state, points);
 }
 
+
+// Colour along the curve against one colour, on one thread: the heavy design in one red pen
+// (colours 0), a five-stop gradient run ten times along it (1), or a colour per revolution,
+// blended (2).
+void colourAlongTheCurve(benchmark::State& state)
+{
+    ArtParameters art = redPen(designAt(state.range(0)), state.range(1), false);
+    if (state.range(2) != 0) {
+        art.colouring.mode = state.range(2) == 1 ? ColourMode::Gradient : ColourMode::PerRevolution;
+        art.colouring.stops = {{0, Qt::red}, {0.25, QColor(255, 160, 0)}, {0.5, Qt::darkGreen}, {0.75, Qt::blue},
+                               {1, QColor(120, 0, 140)}};
+        art.colouring.repeat = 10;
+        art.colouring.blend = true;
+    }
+    QImage image(kPicture, QImage::Format_ARGB32_Premultiplied);
+    const QTransform transform = fittedToThePicture(art);
+    DrawingBuffers buffers;
+    DrawingControl control;
+    control.buffers = &buffers;
+    std::size_t points = 0;
+    for (auto _ : state) {
+        image.fill(Qt::transparent);
+        points = paintDesignInBands(image, art, transform, 1, control).pointCount;
+    }
+    setPointCounter(state, points);
 }
+
+}
+
+BENCHMARK(colourAlongTheCurve)
+    ->ArgNames({"design", "width", "colours"})
+    ->ArgsProduct({{1}, {1, 3}, {0, 1, 2}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(pictureInBands)
     ->ArgNames({"design", "width", "bands", "fill"})
