@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QClipboard>
 #include <QMimeData>
 #include <QLabel>
@@ -480,6 +481,27 @@ private slots:
         QCOMPARE(art->colouring().inkOpacity, 80);
         control<QAction>("actionUndo")->trigger();
         QCOMPARE(art->colouring().inkOpacity, kOpaqueInk);
+
+        // The same for a stop dragged along the gradient bar: the last stop to the middle, then
+        // on to a quarter.
+        chooseGradient(*app);
+        auto* bar = control<GradientBar>("gradientBar");
+        const auto xOf = [bar](double position) { return int(6 + position * (bar->width() - 12)); };
+        const int handles = bar->height() - 6;
+        double from = 1;
+        for (const double to : {0.5, 0.25}) {
+            QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(xOf(from), handles));
+            for (int step = 1; step <= 5; ++step)
+                QTest::mouseMove(bar, QPoint(xOf(from + (to - from) * step / 5), handles));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(xOf(to), handles));
+            QVERIFY(qAbs(art->colouring().stops.back().position - to) < 0.02);
+            from = to;
+        }
+        control<QAction>("actionUndo")->trigger();
+        QVERIFY(qAbs(art->colouring().stops.back().position - 0.5) < 0.02);
+        control<QAction>("actionUndo")->trigger();
+        QCOMPARE(art->colouring().stops.back().position, 1.0);
+        QCOMPARE(art->colouring().mode, ColourMode::Gradient);
     }
 
     // Only what a mode uses shows, each with its label.
@@ -503,7 +525,11 @@ private slots:
         QFETCH(Qt::Key, key);
         QFETCH(QStringList, shown);
         QFETCH(QStringList, hidden);
+        auto* pens = control<QWidget>("pensGroup");
+        const int width = pens->sizeHint().width();
         pickWithKeys(*app, "colourMode", key);
+        // The panel keeps its width: the drawing beside it does not move.
+        QCOMPARE(pens->sizeHint().width(), width);
         for (const QString& name : shown)
             QVERIFY2(control<QWidget>(qPrintable(name))->isVisible(), qPrintable(name));
         for (const QString& name : hidden)
@@ -532,12 +558,15 @@ private slots:
     // and a new design starts with the stretches again.
     void eachCurveKeepsItsColouring()
     {
+        auto* list = control<QListView>("curveList");
+        QSignalSpy swatchChanged(list->model(), &QAbstractItemModel::dataChanged);
         chooseGradient(*app);
         chooseRainbow(*app);
+        QVERIFY(!swatchChanged.isEmpty());   // the list shows it at once
+        QCOMPARE(swatchChanged.last().at(2).value<QList<int>>(), QList<int>{Qt::DecorationRole});
         control<QAction>("actionAddCurve")->trigger();
         QVERIFY(art->colouring() == CurveColouring());
         QVERIFY(app->colorPicker()->isVisible());
-        auto* list = control<QListView>("curveList");
         list->setCurrentIndex(list->model()->index(0, 0));
         QVERIFY(art->colouring() == rainbow());
         QVERIFY(app->colouringControls()->colouring() == rainbow());
