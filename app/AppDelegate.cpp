@@ -113,7 +113,13 @@ void AppDelegate::bindControls()
                   ui.limitRotations, ui.confinePen, ui.useSecondColorCheck, ui.useThirdColorCheck,
                   ui.colorPicker, ui.secondColor, ui.thirdColor, ui.fillColorPicker,
                   ui.penWidthSlider, ui.drawSpeedControl, ui.drawSlowButton, ui.runnerPosition,
-                  ui.penWidthInput};
+                  ui.penWidthInput,
+                  new ColouringControls({ui.colourMode,
+                                         {ui.colorPicker, ui.useSecondColorCheck, ui.secondColor,
+                                          ui.useThirdColorCheck, ui.thirdColor},
+                                         ui.gradientPreset, ui.gradientBar, ui.gradientRepeat, ui.gradientMirror,
+                                         ui.revolutionBlend, ui.inkOpacitySlider, ui.inkOpacityInput},
+                                        m_window.get())};
     setSliderRange(*ui.penWidthSlider, kPenWidthRange);
     setSliderRange(*ui.drawSpeedControl, kDrawSpeedRange);
     showValueOfSliderIn(*ui.penWidthInput, *ui.penWidthSlider);
@@ -155,6 +161,8 @@ void AppDelegate::connectActions()
     connect(ui.penWidthSlider, &FloatSlider::valueEdited, this,
             [this] { drawNowAction(m_controls.penWidthSlider); });
     connect(ui.penWidthInput, &NumberField::numberEdited, this, [this] { drawNowAction(m_controls.penWidthSlider); });
+    connect(m_controls.colouring, &ColouringControls::colouringEdited, this,
+            [this](const CurveColouring&, QWidget* control) { drawNowAction(control); });
     connect(ui.drawSpeedControl, &QSlider::valueChanged, this, [this] {
         m_ui->drawSpeedValue->setText(QString::number(double(floatValueOf(m_controls.drawSpeedControl))));
     });
@@ -245,6 +253,7 @@ void AppDelegate::newMenuSelected(QObject* /*sender*/)
         art.setPenColor(Qt::red);
         art.setFillColor(Qt::yellow);
         art.setPercentToDraw(100);
+        art.setColouring(CurveColouring());
     }
     syncAllControlsToArt();
     // Turning the second colour on and clicking it off again drops to one colour and draws.
@@ -274,6 +283,8 @@ void AppDelegate::syncAllControlsToArt()
     setOn(m_controls.confinePen, art.penHoleRadius() < art.runnerRadius());
     if (m_controls.runnerPosition && m_controls.runnerPosition->button(kOutsideTag))
         m_controls.runnerPosition->button(kOutsideTag)->setChecked(true);
+    if (m_controls.colouring)
+        m_controls.colouring->setColouring(art.colouring());
 }
 
 void AppDelegate::drawNow()
@@ -304,6 +315,8 @@ void AppDelegate::drawNow()
         setFloatValueOf(m_controls.numericControls(RevolutionsTag)->input, art.rotationsToMake());
     }
     art.setGreaseIt(isOn(m_controls.wheelGrease));
+    if (m_controls.colouring)
+        art.setColouring(m_controls.colouring->colouring());
     art.update();
 }
 

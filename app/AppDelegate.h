@@ -73,6 +73,7 @@ public:
     QPointer<FloatSlider> drawSpeedControl() const { return m_controls.drawSpeedControl; }
     QPointer<QPushButton> drawSlowButton() const { return m_controls.drawSlowButton; }
     QPointer<QButtonGroup> runnerPosition() const { return m_controls.runnerPosition; }
+    QPointer<ColouringControls> colouringControls() const { return m_controls.colouring; }
 
     bool cancelDrawing() const { return m_cancelDrawing; }
     void setCancelDrawing(bool cancel) { m_cancelDrawing = cancel; }

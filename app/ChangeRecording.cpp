@@ -58,6 +58,17 @@ void recordChangesOf(const WindowControls& controls, DesignDocument& document)
         const QString name = changeName(controls.penWidthSlider);
         QObject::connect(width, &NumberField::numberEdited, history, [history, name] { history->record(name); });
     }
+    if (ColouringControls* colouring = controls.colouring) {
+        // A drag of a stop or of the ink's slider, or a run of arrow steps, is one step.
+        QObject::connect(colouring, &ColouringControls::colouringEdited, history,
+                         [recordStep, recordRun](const CurveColouring&, QWidget* control, bool continuesRun) {
+                             if (continuesRun)
+                                 recordRun(control);
+                             else
+                                 recordStep(control);
+                         });
+        QObject::connect(colouring, &ColouringControls::runBroken, history, &DesignDocument::endRun);
+    }
     if (QButtonGroup* side = controls.runnerPosition)
         QObject::connect(side, &QButtonGroup::idClicked, history,
                          [history] { history->record(QCoreApplication::translate("ChangeRecording", "Runner side")); });

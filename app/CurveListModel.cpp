@@ -16,18 +16,33 @@ constexpr int kSwatchSize = 16;
 // The longest name a curve may have, as a design file allows it.
 constexpr int kLongestName = 200;
 
-// The curve's pens side by side, as many as it uses.
+// The colour a swatch shows `share` (0 to 1) of the way across: one run of the gradient, or the
+// revolutions' colours in turn, as the curve goes through them.
+QColor swatchColour(const CurveColouring& colouring, double share)
+{
+    if (colouring.mode == ColourMode::Gradient)
+        return gradientColour(colouring.stops, share);
+    return revolutionColour(colouring.stops, share * double(colouring.stops.size()), colouring.blend);
+}
+
+// The curve's pens side by side, as many as it uses; or, coloured along the curve, its colours
+// from left to right.
 QIcon swatchOf(const CurveDesign& curve)
 {
     QPixmap pixmap(kSwatchSize, kSwatchSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
-    const QColor pens[] = {curve.penColor, curve.pen2Color, curve.pen3Color};
-    const int count = std::clamp(curve.colorsInUse, kMinimumColorsInUse, kMaximumColorsInUse);
-    for (int pen = 0; pen < count; ++pen) {
-        const int left = kSwatchSize * pen / count;
-        const int right = kSwatchSize * (pen + 1) / count;
-        painter.fillRect(QRect(left, 0, right - left, kSwatchSize), pens[pen]);
+    if (curve.colouring.mode != ColourMode::Stretches && !curve.colouring.stops.empty()) {
+        for (int x = 0; x < kSwatchSize; ++x)
+            painter.fillRect(QRect(x, 0, 1, kSwatchSize), swatchColour(curve.colouring, (x + 0.5) / kSwatchSize));
+    } else {
+        const QColor pens[] = {curve.penColor, curve.pen2Color, curve.pen3Color};
+        const int count = std::clamp(curve.colorsInUse, kMinimumColorsInUse, kMaximumColorsInUse);
+        for (int pen = 0; pen < count; ++pen) {
+            const int left = kSwatchSize * pen / count;
+            const int right = kSwatchSize * (pen + 1) / count;
+            painter.fillRect(QRect(left, 0, right - left, kSwatchSize), pens[pen]);
+        }
     }
     painter.setPen(QColor(0, 0, 0, 96));
     painter.drawRect(QRect(0, 0, kSwatchSize - 1, kSwatchSize - 1));
@@ -54,7 +69,8 @@ void CurveListModel::keepCurve(int row, const CurveDesign& curve)
     if (row < 0 || row >= m_curves.size())
         return;
     const bool swatchChanged = curve.penColor != m_curves[row].penColor || curve.pen2Color != m_curves[row].pen2Color
-        || curve.pen3Color != m_curves[row].pen3Color || curve.colorsInUse != m_curves[row].colorsInUse;
+        || curve.pen3Color != m_curves[row].pen3Color || curve.colorsInUse != m_curves[row].colorsInUse
+        || curve.colouring != m_curves[row].colouring;
     m_curves[row] = curve;
     if (swatchChanged)
         emit dataChanged(index(row), index(row), {Qt::DecorationRole});

@@ -61,6 +61,8 @@ CurveDesign curveShownBy(const WindowControls& controls, int colorsInUse)
     for (const auto& binding : kSliders)
         design.*binding.value = floatValueOf(controls.*binding.control);
     design.colorsInUse = colorsInUse;
+    if (controls.colouring)
+        design.colouring = controls.colouring->colouring();
     return design;
 }
 
@@ -100,6 +102,8 @@ void showCurve(const WindowControls& controls, const CurveDesign& design)
     for (const auto& binding : kSliders)
         setFloatValueOf(controls.*binding.control, design.*binding.value);
     showColorsInUse(controls, design.colorsInUse);
+    if (controls.colouring)
+        controls.colouring->setColouring(design.colouring);
 }
 
 void showColorsInUse(const WindowControls& controls, int colorsInUse)

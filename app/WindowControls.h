@@ -4,6 +4,7 @@
 // reads as null, and whoever uses one checks it first.
 
 #include "art/ArtParameters.h"
+#include "widgets/ColouringControls.h"
 #include "widgets/Controls.h"
 
 #include <QButtonGroup>
@@ -44,6 +45,7 @@ struct WindowControls {
     QPointer<QPushButton> drawSlowButton;
     QPointer<QButtonGroup> runnerPosition;
     QPointer<NumberField> penWidthInput;   // the slider's number box
+    QPointer<ColouringControls> colouring;   // the pens' colouring along the curve, as one value
 
     // The field and stepper of a parameter tag; null for any other tag.
     const NumericControls* numericControls(int tag) const

@@ -1,14 +1,22 @@
 #include "app/AppDelegate.h"
+#include "app/CurveListModel.h"
 #include "app/DesignArt.h"
 #include "app/MainWindow.h"
+#include "widgets/ColouringControls.h"
 #include "widgets/Controls.h"
+#include "widgets/GradientBar.h"
 
 #include "TestSupport.h"
 #include "app/StatusLine.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QIcon>
+#include <QListView>
+#include <QSlider>
+#include <QSpinBox>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QClipboard>
 #include <QMimeData>
 #include <QLabel>
@@ -20,15 +28,57 @@
 #include <QTest>
 
 #include <clocale>
+#include <functional>
 #include <csignal>
 #include <cmath>
 #include <limits>
 #include <string>
 
+using WindowChange = std::function<void(AppDelegate&)>;
+Q_DECLARE_METATYPE(WindowChange)
+Q_DECLARE_METATYPE(CurveColouring)
+
 namespace {
 
 // What a desktop keeps of a screen for its own panel and the window's title bar.
 constexpr int kScreenFurniture = 64;
+
+template <typename T>
+T* controlOf(const AppDelegate& app, const char* name)
+{
+    T* found = app.mainWindow()->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+// Picks an entry of one of the Pens group's lists with the keys, as a user can.
+void pickWithKeys(const AppDelegate& app, const char* list, Qt::Key key)
+{
+    auto* box = controlOf<QComboBox>(app, list);
+    box->setFocus();
+    QTest::keyClick(box, key);
+}
+
+void chooseGradient(AppDelegate& app)
+{
+    pickWithKeys(app, "colourMode", Qt::Key_Down);
+}
+
+void chooseRainbow(AppDelegate& app)
+{
+    pickWithKeys(app, "gradientPreset", Qt::Key_Home);
+}
+
+CurveColouring rainbow()
+{
+    CurveColouring colouring;
+    colouring.mode = ColourMode::Gradient;
+    colouring.stops.clear();
+    for (const QGradientStop& stop : gradientPresets().front().stops)
+        colouring.stops.push_back({stop.first, stop.second});
+    return colouring;
+}
 
 }
 
@@ -338,6 +388,239 @@ private slots:
         second->click();   // on again from three colours: two, third off
         QCOMPARE(app->colorsInUse(), 2);
         QVERIFY(!isOn(third) && third->isEnabled() && !app->thirdColor()->isEnabled());
+    }
+
+    // Each colouring control draws at once what it sets and is one step to undo; undoing what
+    // set up the mode brings back the stretches.
+    void colouringIsOneStepEach_data()
+    {
+        QTest::addColumn<WindowChange>("setUp");
+        QTest::addColumn<WindowChange>("change");
+        QTest::addColumn<CurveColouring>("expected");
+        const WindowChange nothing = [](AppDelegate&) {};
+        CurveColouring gradient;
+        gradient.mode = ColourMode::Gradient;
+        CurveColouring perRevolution;
+        perRevolution.mode = ColourMode::PerRevolution;
+        CurveColouring repeated = gradient;
+        repeated.repeat = 12;
+        CurveColouring mirrored = gradient;
+        mirrored.mirror = true;
+        CurveColouring blended = perRevolution;
+        blended.blend = true;
+        CurveColouring faint;
+        faint.inkOpacity = 40;
+        CurveColouring slid;
+        slid.inkOpacity = 90;
+        QTest::addRow("gradient, by the mode list") << nothing << WindowChange(chooseGradient) << gradient;
+        QTest::addRow("per revolution, by the mode list")
+            << nothing << WindowChange([](AppDelegate& window) { pickWithKeys(window, "colourMode", Qt::Key_End); })
+            << perRevolution;
+        QTest::addRow("a preset") << WindowChange(chooseGradient) << WindowChange(chooseRainbow) << rainbow();
+        QTest::addRow("repeats typed") << WindowChange(chooseGradient) << WindowChange([](AppDelegate& window) {
+            auto* repeat = controlOf<QSpinBox>(window, "gradientRepeat");
+            repeat->setFocus();
+            repeat->selectAll();
+            QTest::keyClicks(repeat, "12");
+            QTest::keyClick(repeat, Qt::Key_Return);
+        }) << repeated;
+        QTest::addRow("mirror") << WindowChange(chooseGradient) << WindowChange([](AppDelegate& window) {
+            controlOf<QCheckBox>(window, "gradientMirror")->click();
+        }) << mirrored;
+        QTest::addRow("blend") << WindowChange([](AppDelegate& window) { pickWithKeys(window, "colourMode", Qt::Key_End); })
+                               << WindowChange([](AppDelegate& window) { controlOf<QCheckBox>(window, "revolutionBlend")->click(); })
+                               << blended;
+        QTest::addRow("ink typed") << nothing << WindowChange([](AppDelegate& window) {
+            auto* ink = controlOf<QSpinBox>(window, "inkOpacityInput");
+            ink->setFocus();
+            ink->selectAll();
+            QTest::keyClicks(ink, "40");
+            QTest::keyClick(ink, Qt::Key_Return);
+        }) << faint;
+        QTest::addRow("ink by the slider") << nothing << WindowChange([](AppDelegate& window) {
+            auto* ink = controlOf<QSlider>(window, "inkOpacitySlider");
+            ink->setFocus();
+            QTest::keyClick(ink, Qt::Key_PageDown);
+        }) << slid;
+    }
+
+    void colouringIsOneStepEach()
+    {
+        QFETCH(WindowChange, setUp);
+        QFETCH(WindowChange, change);
+        QFETCH(CurveColouring, expected);
+        setUp(*app);
+        const CurveColouring before = art->colouring();
+        change(*app);
+        QVERIFY(art->colouring() == expected);
+        QVERIFY(app->colouringControls()->colouring() == expected);
+        control<QAction>("actionUndo")->trigger();
+        QVERIFY(art->colouring() == before);
+        QVERIFY(app->colouringControls()->colouring() == before);
+        control<QAction>("actionRedo")->trigger();
+        QVERIFY(art->colouring() == expected);
+        QAction* undo = control<QAction>("actionUndo");
+        while (undo->isEnabled())
+            undo->trigger();
+        QVERIFY(art->colouring() == CurveColouring());
+        QCOMPARE(control<QComboBox>("colourMode")->currentText(), QString("Stretches"));
+    }
+
+    // A drag along the ink's slider is one step, however far it goes; the next drag another.
+    void aDragIsOneStep()
+    {
+        auto* ink = control<QSlider>("inkOpacitySlider");
+        for (const int percent : {80, 60}) {
+            emit ink->sliderPressed();
+            for (int value = ink->value() - 1; value >= percent; --value)
+                ink->setValue(value);
+            QCOMPARE(art->colouring().inkOpacity, percent);
+            QCOMPARE(control<QSpinBox>("inkOpacityInput")->value(), percent);
+        }
+        control<QAction>("actionUndo")->trigger();
+        QCOMPARE(art->colouring().inkOpacity, 80);
+        control<QAction>("actionUndo")->trigger();
+        QCOMPARE(art->colouring().inkOpacity, kOpaqueInk);
+
+        // The same for a stop dragged along the gradient bar: the last stop to the middle, then
+        // on to a quarter.
+        chooseGradient(*app);
+        auto* bar = control<GradientBar>("gradientBar");
+        const auto xOf = [bar](double position) { return int(6 + position * (bar->width() - 12)); };
+        const int handles = bar->height() - 6;
+        double from = 1;
+        for (const double to : {0.5, 0.25}) {
+            QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(xOf(from), handles));
+            for (int step = 1; step <= 5; ++step)
+                QTest::mouseMove(bar, QPoint(xOf(from + (to - from) * step / 5), handles));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(xOf(to), handles));
+            QVERIFY(qAbs(art->colouring().stops.back().position - to) < 0.02);
+            from = to;
+        }
+        control<QAction>("actionUndo")->trigger();
+        QVERIFY(qAbs(art->colouring().stops.back().position - 0.5) < 0.02);
+        control<QAction>("actionUndo")->trigger();
+        QCOMPARE(art->colouring().stops.back().position, 1.0);
+        QCOMPARE(art->colouring().mode, ColourMode::Gradient);
+    }
+
+    // Only what a mode uses shows, each with its label.
+    void controlsShownFollowTheMode_data()
+    {
+        QTest::addColumn<Qt::Key>("key");   // in the mode list, from Stretches
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("hidden");
+        const QStringList wells{"colorPicker", "colorPickerLabel", "useSecondColorCheck", "secondColor", "thirdColor"};
+        const QStringList stops{"gradientPreset", "gradientPresetLabel", "gradientBar"};
+        const QStringList repeats{"gradientRepeat", "gradientRepeatLabel", "gradientMirror"};
+        const QStringList always{"colourMode", "inkOpacitySlider", "inkOpacityInput", "inkOpacityLabel", "penWidthSlider"};
+        QTest::addRow("stretches") << Qt::Key_Home << wells + always << stops + repeats + QStringList{"revolutionBlend"};
+        QTest::addRow("gradient") << Qt::Key_Down << stops + repeats + always << wells + QStringList{"revolutionBlend"};
+        QTest::addRow("per revolution") << Qt::Key_End << stops + always + QStringList{"revolutionBlend"}
+                                        << wells + repeats;
+    }
+
+    void controlsShownFollowTheMode()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, hidden);
+        auto* pens = control<QWidget>("pensGroup");
+        const int width = pens->sizeHint().width();
+        pickWithKeys(*app, "colourMode", key);
+        // The panel keeps its width: the drawing beside it does not move.
+        QCOMPARE(pens->sizeHint().width(), width);
+        for (const QString& name : shown)
+            QVERIFY2(control<QWidget>(qPrintable(name))->isVisible(), qPrintable(name));
+        for (const QString& name : hidden)
+            QVERIFY2(!control<QWidget>(qPrintable(name))->isVisible(), qPrintable(name));
+    }
+
+    // With the keys alone: Tab goes from the mode down through the gradient's controls (each of
+    // the bar's stops in turn) to the ink and the width.
+    void tabReachesTheColouring()
+    {
+        chooseGradient(*app);
+        QTRY_VERIFY_WITH_TIMEOUT(control<QComboBox>("colourMode")->hasFocus(), 5000);
+        QStringList reached;
+        for (int tab = 0; tab < 12 && !reached.contains("penWidthSlider"); ++tab) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            if (reached.isEmpty() || reached.last() != focus->objectName())
+                reached << focus->objectName();
+        }
+        QCOMPARE(reached, (QStringList{"gradientPreset", "gradientBar", "gradientRepeat", "gradientMirror",
+                                       "inkOpacitySlider", "inkOpacityInput", "penWidthSlider"}));
+    }
+
+    // Each curve keeps its own colouring as another is selected, its swatch in the list shows it,
+    // and a new design starts with the stretches again.
+    void eachCurveKeepsItsColouring()
+    {
+        auto* list = control<QListView>("curveList");
+        QSignalSpy swatchChanged(list->model(), &QAbstractItemModel::dataChanged);
+        chooseGradient(*app);
+        chooseRainbow(*app);
+        QVERIFY(!swatchChanged.isEmpty());   // the list shows it at once
+        QCOMPARE(swatchChanged.last().at(2).value<QList<int>>(), QList<int>{Qt::DecorationRole});
+        control<QAction>("actionAddCurve")->trigger();
+        QVERIFY(art->colouring() == CurveColouring());
+        QVERIFY(app->colorPicker()->isVisible());
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QVERIFY(art->colouring() == rainbow());
+        QVERIFY(app->colouringControls()->colouring() == rainbow());
+        QCOMPARE(control<QComboBox>("gradientPreset")->currentText(), QString("Rainbow"));
+        QVERIFY(!app->colorPicker()->isVisible());
+        QVERIFY(art->composition().curves.at(1).art.colouring == CurveColouring());
+
+        // The swatch runs from the gradient's first colour to its last; a curve in stretches
+        // shows its one pen.
+        const auto swatch = [list](int row) {
+            return list->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+        };
+        const QImage gradientSwatch = swatch(0);
+        const QGradientStops& stops = gradientPresets().front().stops;
+        QVERIFY(qRed(gradientSwatch.pixel(1, 8)) > 200 && qBlue(gradientSwatch.pixel(1, 8)) < 60);
+        QVERIFY(qAbs(qRed(gradientSwatch.pixel(14, 8)) - stops.last().second.red()) < 40);
+        QVERIFY(qBlue(gradientSwatch.pixel(14, 8)) > 100);
+        QCOMPARE(QColor(swatch(1).pixel(14, 8)), QColor(Qt::red));
+
+        {
+            const MessageBoxAnswerer discard({QMessageBox::Discard});
+            control<QAction>("actionNewDesign")->trigger();
+        }
+        QVERIFY(art->colouring() == CurveColouring());
+        QCOMPARE(control<QComboBox>("colourMode")->currentText(), QString("Stretches"));
+    }
+
+    // Whatever a colouring holds, the controls keep to what a curve can be drawn with: 2 to 8
+    // stops within 0 to 1 in order, 1 to 1000 repeats, an opacity of 0 to 100 %.
+    void theControlsHoldAColouringInRange()
+    {
+        CurveColouring wild;
+        wild.mode = ColourMode::Gradient;
+        wild.stops.clear();
+        for (int i = 0; i < 12; ++i)
+            wild.stops.push_back({1.5 - 0.25 * i, QColor(Qt::green)});
+        wild.repeat = 5000;
+        wild.inkOpacity = 150;
+        app->colouringControls()->setColouring(wild);
+        const CurveColouring held = app->colouringControls()->colouring();
+        QVERIFY(held.stops.size() >= kFewestGradientStops && held.stops.size() <= kMostGradientStops);
+        QVERIFY(std::is_sorted(held.stops.begin(), held.stops.end(),
+                               [](const GradientStop& a, const GradientStop& b) { return a.position < b.position; }));
+        for (const GradientStop& stop : held.stops)
+            QVERIFY(stop.position >= 0 && stop.position <= 1);
+        QCOMPARE(held.repeat, kMostGradientRepeats);
+        QCOMPARE(held.inkOpacity, kOpaqueInk);
+        wild.stops.resize(1);
+        wild.repeat = -4;
+        wild.inkOpacity = -20;
+        app->colouringControls()->setColouring(wild);
+        QCOMPARE(app->colouringControls()->colouring().stops.size(), kFewestGradientStops);
+        QCOMPARE(app->colouringControls()->colouring().repeat, 1);
+        QCOMPARE(app->colouringControls()->colouring().inkOpacity, 0);
     }
 
     void optionCheckboxesCarryNothingElse()
