@@ -262,6 +262,16 @@ void AppDelegate::newMenuSelected(QObject* /*sender*/)
         m_controls.useSecondColorCheck->click();
 }
 
+void AppDelegate::openFromCommandLine(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    m_files->openFile(paths.first());
+    if (paths.size() > 1 && m_statusLine)
+        m_statusLine->showNote(tr("Opened the first of %n files; a window shows one design at a time.", nullptr,
+                                  int(paths.size())));
+}
+
 void AppDelegate::syncAllControlsToArt()
 {
     if (!m_artView)

@@ -82,6 +82,9 @@ public:
 
     // Loads the default design and makes the thread pool that runs slow drawings.
     void applicationDidFinishLaunching();
+    // Opens the first of the design files given on the command line; the window shows one design
+    // at a time, so the status line says which of the others were left.
+    void openFromCommandLine(const QStringList& paths);
     // Makes the controls show the art view's values.
     void syncAllControlsToArt();
     // Copies every control into the art view, applies the revolution limit, redraws.

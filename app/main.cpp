@@ -1,17 +1,23 @@
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Rotagraph"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ROTAGRAPH_VERSION));
+    answerWithoutAWindow(argc, argv);
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Rotagraph"));
     QApplication::setApplicationDisplayName(QStringLiteral("Rotagraph"));   // follows the design's name in titles
     QApplication::setOrganizationName(QStringLiteral("Rotagraph"));
-    QApplication::setApplicationVersion(QStringLiteral(ROTAGRAPH_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.rotagraph.Rotagraph"));
+    QCommandLineParser options;
+    describeOptions(options);
+    options.process(application);
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
     delegate.mainWindow()->show();
+    delegate.openFromCommandLine(options.positionalArguments());
     return application.exec();
 }

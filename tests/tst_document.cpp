@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -241,6 +242,23 @@ private slots:
         throughDialog(*app, "actionOpen", file);
         QCOMPARE(windowShows(*app), saved);
         QVERIFY(!app->mainWindow()->isWindowModified());
+    }
+
+    // Files named on the command line: the first opens in the window, with its name in the
+    // title, and the status line says the others were left.
+    void opensTheFirstFileOfTheCommandLine()
+    {
+        Design first;
+        first.curves[0].anchorRadius = "123";
+        first.curves[0].colouring.mode = ColourMode::Gradient;
+        QVERIFY(writeContents(path("first.rotagraph"), designToJson(first)));
+        QVERIFY(writeContents(path("second.rotagraph"), designToJson(Design())));
+        app->openFromCommandLine({path("first.rotagraph"), path("second.rotagraph")});
+        QCOMPARE(title(), QStringLiteral("first.rotagraph[*]"));
+        QCOMPARE(app->artView()->anchorRadius(), 123.0f);
+        QCOMPARE(app->artView()->colouring().mode, ColourMode::Gradient);
+        QCOMPARE(app->mainWindow()->statusBar()->currentMessage(),
+                 QStringLiteral("Opened the first of 2 files; a window shows one design at a time."));
     }
 
     // An opened design takes the path of values entered in the controls: the pen kept inside

@@ -1,0 +1,38 @@
+#include "app/CommandLine.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
+
+void describeOptions(QCommandLineParser& options)
+{
+    options.setApplicationDescription(
+        QCoreApplication::translate("CommandLine", "Draws the curves of a wheel rolling round another."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addPositionalArgument(QStringLiteral("files"),
+                                  QCoreApplication::translate("CommandLine", "Design files, or PNG and SVG exports, "
+                                                                             "to open: the first is shown."),
+                                  QStringLiteral("[FILE…]"));
+}
+
+void answerWithoutAWindow(int argc, char* argv[])
+{
+    const auto asksForText = [](const char* argument) {
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version", "-?"})
+            if (std::strcmp(argument, option) == 0)
+                return true;
+        return false;
+    };
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return;
+        if (asksForText(argv[i])) {
+            QCoreApplication core(argc, argv);
+            QCommandLineParser options;
+            describeOptions(options);
+            options.process(core);   // prints the answer and leaves
+            return;
+        }
+    }
+}
