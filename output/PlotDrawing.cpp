@@ -79,9 +79,13 @@ bool plotFill(const QPolygonF& outline, const PlotOptions& options, const std::a
 // The stretches `steps` of `line`, each a path of its own in its colour, cut into pieces of at
 // most kMostPointsPerInkPiece points when the ink is translucent. A gradient's paths keep their
 // colours in `layer`; otherwise they all have the layer's.
+// Two wide strokes that merely meet leave a notch on the outside of a bend, and a hairline where
+// their antialiased ends touch; so an opaque colour goes back over the last segment of the one
+// before it, which it covers. Translucent ones would deepen there, and only meet.
 void plotApart(const PolylineView& line, const std::vector<ColourStep>& steps, bool ink, const QTransform& toPage,
                double tolerance, PlottedLayer& layer)
 {
+    constexpr int kOpaque = 255;
     const bool gradient = layer.layer.kind == LayerKind::Gradient;
     layer.strokedApart = true;
     for (const ColourStep& step : steps) {
@@ -92,6 +96,11 @@ void plotApart(const PolylineView& line, const std::vector<ColourStep>& steps, b
             QPolygonF path = plottedLine(PolylineView(line.data() + step.first + piece.first, piece.count), toPage, tolerance);
             if (path.isEmpty())
                 continue;
+            if (gradient && !layer.paths.isEmpty() && step.colour.alpha() == kOpaque
+                && layer.pathColours.constLast().alpha() == kOpaque && layer.paths.constLast().constLast() == path.constFirst()) {
+                const QPolygonF& before = layer.paths.constLast();
+                path.prepend(before[before.size() - 2]);
+            }
             layer.paths << std::move(path);
             if (gradient)
                 layer.pathColours << step.colour;
