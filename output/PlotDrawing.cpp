@@ -80,10 +80,11 @@ bool plotFill(const QPolygonF& outline, const PlotOptions& options, const std::a
 // most kMostPointsPerInkPiece points when the ink is translucent. A gradient's paths keep their
 // colours in `layer`; otherwise they all have the layer's.
 // Two wide strokes that merely meet leave a notch on the outside of a bend, and a hairline where
-// their antialiased ends touch; so an opaque colour goes back over the last segment of the one
-// before it, which it covers. Translucent ones would deepen there, and only meet.
+// their antialiased ends touch; so an opaque colour begins half a pen's width back on the last
+// segment of the one before, which it covers, and is joined there as one line. A plotter draws
+// that little twice; translucent ink would deepen there, and only meets.
 void plotApart(const PolylineView& line, const std::vector<ColourStep>& steps, bool ink, const QTransform& toPage,
-               double tolerance, PlottedLayer& layer)
+               const PlotOptions& options, PlottedLayer& layer)
 {
     constexpr int kOpaque = 255;
     const bool gradient = layer.layer.kind == LayerKind::Gradient;
@@ -93,13 +94,16 @@ void plotApart(const PolylineView& line, const std::vector<ColourStep>& steps, b
             continue;
         const std::size_t points = step.last - step.first + 1;
         for (const PathPiece& piece : pathPieces(points, ink ? kMostPointsPerInkPiece : points)) {
-            QPolygonF path = plottedLine(PolylineView(line.data() + step.first + piece.first, piece.count), toPage, tolerance);
+            QPolygonF path = plottedLine(PolylineView(line.data() + step.first + piece.first, piece.count), toPage,
+                                         options.simplifyToleranceMm);
             if (path.isEmpty())
                 continue;
             if (gradient && !layer.paths.isEmpty() && step.colour.alpha() == kOpaque
                 && layer.pathColours.constLast().alpha() == kOpaque && layer.paths.constLast().constLast() == path.constFirst()) {
                 const QPolygonF& before = layer.paths.constLast();
-                path.prepend(before[before.size() - 2]);
+                const QLineF back(path.constFirst(), before[before.size() - 2]);
+                if (back.length() > 0)
+                    path.prepend(back.pointAt(std::min(options.penWidthMm / 2 / back.length(), 1.0)));
             }
             layer.paths << std::move(path);
             if (gradient)
@@ -147,7 +151,7 @@ bool plotCurve(const TracedCurve& curve, const CurveParameters& traced, const Co
         if (steps.empty())
             return true;
         PlottedLayer layer{{name, steps.front().colour, LayerKind::Gradient}, {}, {}, false};
-        plotApart(stretches[0], steps, ink, toPage, tolerance, layer);
+        plotApart(stretches[0], steps, ink, toPage, options, layer);
         layerDone();
         return layer.paths.isEmpty() || take(layer);
     }
@@ -159,7 +163,7 @@ bool plotCurve(const TracedCurve& curve, const CurveParameters& traced, const Co
             continue;
         PlottedLayer layer{{name, inked(colours[pen], art.colouring.inkOpacity), LayerKind::Pen}, {}, {}, false};
         if (ink && stretches[pen].size() >= 2) {
-            plotApart(stretches[pen], {{0, stretches[pen].size() - 1, layer.layer.colour}}, true, toPage, tolerance, layer);
+            plotApart(stretches[pen], {{0, stretches[pen].size() - 1, layer.layer.colour}}, true, toPage, options, layer);
         } else {
             const QPolygonF line = plottedLine(stretches[pen], toPage, tolerance);
             if (!line.isEmpty())

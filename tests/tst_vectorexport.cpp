@@ -274,17 +274,25 @@ bool sameInSvg(const QColor& written, const QColor& colour)
 }
 
 // The path elements of a layer as one line: each goes on from where the one before ended, or,
-// with `goingBack`, from the one before's last segment, which it draws again. The points of the
-// line; none when the elements come apart.
-QList<QPointF> joinedLine(const SvgLayer& layer, bool goingBack)
+// with `goingBack`, from no more than half the pen back on the one before's last segment, which it
+// draws again. The points of the line; none when the elements come apart.
+QList<QPointF> joinedLine(const SvgLayer& layer, bool goingBack, double penWidthMm)
 {
+    const auto backOnTheLine = [&](const QList<QPointF>& line, const QPointF& p) {
+        return distanceToSegment(p, line[line.size() - 2], line.last()) < kRounding
+            && QLineF(p, line.last()).length() <= penWidthMm / 2 + kRounding;
+    };
     QList<QPointF> line;
     for (const QList<QPointF>& element : layer.elements) {
         if (line.isEmpty()) {
             line = element;
-        } else if (!goingBack && element.first() == line.last()) {
+            continue;
+        }
+        // A last segment of no length gives no way back.
+        const bool back = goingBack && line[line.size() - 2] != line.last();
+        if (!back && element.first() == line.last()) {
             line << element.mid(1);
-        } else if (goingBack && element.size() > 2 && element[1] == line.last() && element[0] == line[line.size() - 2]) {
+        } else if (back && element.size() > 2 && element[1] == line.last() && backOnTheLine(line, element[0])) {
             line << element.mid(2);
         } else {
             QWARN(qPrintable(QStringLiteral("a gap after (%1, %2)").arg(line.last().x()).arg(line.last().y())));
@@ -869,7 +877,7 @@ private slots:
             } else {
                 QCOMPARE(layer.elements.size(), qsizetype(steps.size()));
             }
-            const QList<QPointF> line = joinedLine(layer, !ink);
+            const QList<QPointF> line = joinedLine(layer, !ink, design.penWidth / kPixelsPerMm);
             QVERIFY(!line.isEmpty());
             if (svg == &all)
                 QCOMPARE(line.size(), tracedPointCounts(design)[design.fillShape ? 1 : 0]);
