@@ -1,12 +1,14 @@
 // What a vector export costs, from the design to the file on disk, on an A4 page: the SVG of the
 // heavy design (about 375,000 points) with every point and simplified by the default 0.05 mm,
 // filled and hatched every millimetre, the SVG of a design at the trace's point budget, and the
-// PDF of the heavy design; then a composition of 16 heavy curves, each turned, as SVG and PDF.
+// PDF of the heavy design, and its SVG coloured by a gradient of 5 stops repeated 10 times; then a
+// composition of 16 heavy curves, each turned, as SVG and PDF.
 // The file's size is reported beside the time.
 // And what the window feels of it: a large design exported and printed to a PDF file as the
 // window does it, the longest the main thread went without a turn of its event loop beside the
 // whole time.
 
+#include "art/CurveColouring.h"
 #include "art/Rotagraph.h"
 #include "output/Printing.h"
 #include "output/VectorExport.h"
@@ -54,10 +56,12 @@ Composition turnedCopies(const ArtParameters& design, int curves)
     return composition;
 }
 
-void exportDesign(benchmark::State& state, float revolutions, VectorFormat format, int curves = 1, bool hatched = false)
+void exportDesign(benchmark::State& state, float revolutions, VectorFormat format, int curves = 1, bool hatched = false,
+                  const CurveColouring& colouring = {})
 {
     Rotagraph art;
     setDesign(art, revolutions);
+    art.setColouring(colouring);
     art.setFillShape(hatched);
     art.setFillColor(Qt::yellow);
     const Composition composition = turnedCopies(art.parameters(), curves);
@@ -163,6 +167,18 @@ void svgHeavyHatched(benchmark::State& state)
     exportDesign(state, kHeavyRevolutions, VectorFormat::Svg, 1, true);
 }
 
+// A rainbow run ten times along the line: 2560 colour steps.
+void svgHeavyGradient(benchmark::State& state)
+{
+    constexpr int kRuns = 10;
+    CurveColouring rainbow;
+    rainbow.mode = ColourMode::Gradient;
+    rainbow.stops = {{0, QColor(255, 0, 0)}, {0.25, QColor(255, 200, 0)}, {0.5, QColor(0, 170, 0)},
+                     {0.75, QColor(0, 0, 255)}, {1, QColor(140, 0, 200)}};
+    rainbow.repeat = kRuns;
+    exportDesign(state, kHeavyRevolutions, VectorFormat::Svg, 1, false, rainbow);
+}
+
 void svgAtPointBudget(benchmark::State& state)
 {
     exportDesign(state, kBudgetRevolutions, VectorFormat::Svg);
@@ -188,6 +204,7 @@ void pdfSixteenHeavyCurves(benchmark::State& state)
 }
 
 BENCHMARK(svgHeavy)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(svgHeavyGradient)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(svgAtPointBudget)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(svgHeavyHatched)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(pdfHeavy)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);

@@ -95,10 +95,14 @@ bool writePdf(QIODevice& device, const Composition& design, const VectorExportSe
     LayerNumbering numbering(namesCurves(design));
     const bool plotted = plotDrawing(design, settings.plot, control, [&](PlottedLayer& layer) {
         pdf.beginLayer(numbering.next(layer.layer).text);
-        if (layer.layer.kind == LayerKind::Fill)
+        if (layer.layer.kind == LayerKind::Fill) {
             pdf.fillPaths(layer.paths, layer.layer.colour);
-        else
+        } else if (layer.strokedApart) {
+            for (qsizetype i = 0; i < layer.paths.size() && pdf.isWriting(); ++i)
+                pdf.strokePaths({layer.paths[i]}, layer.colourOf(i), settings.plot.penWidthMm);
+        } else {
             pdf.strokePaths(layer.paths, layer.layer.colour, settings.plot.penWidthMm);
+        }
         pdf.endLayer();
         return pdf.isWriting();
     });

@@ -2,7 +2,8 @@
 
 // The picture as one PDF page of vector paths: the plotted drawing (PlotDrawing.h) on a page of
 // exactly the size chosen, one layer for each of the SVG's layers, with the same labels
-// (PdfWriter.h). A printed page goes through Qt's PDF writer (writePdfPage): every byte of it
+// (PdfWriter.h); a gradient's steps and a translucent ink's pieces are stroked one by one, as in
+// the SVG. A printed page goes through Qt's PDF writer (writePdfPage): every byte of it
 // goes through a checked write, since that writer does not look at what the writes to its
 // device return, and would call a cut-off file finished.
 

@@ -19,6 +19,9 @@ LayerLabel LayerNumbering::next(const PlotLayer& layer)
     const QString colour = colourName(layer.colour);
     if (layer.kind == LayerKind::Fill) {
         label.text = QStringLiteral("% fill ") + colour;
+    } else if (layer.kind == LayerKind::Gradient) {
+        label.number = ++m_penLayers;
+        label.text = QStringLiteral("%1 gradient").arg(label.number);
     } else {
         auto pen = std::find(m_pens.begin(), m_pens.end(), colour);
         if (pen == m_pens.end())

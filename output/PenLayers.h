@@ -12,18 +12,19 @@
 
 #include <vector>
 
-enum class LayerKind { Pen, Fill };
+enum class LayerKind { Pen, Fill, Gradient };
 
 struct PlotLayer {
     QString curveName;
-    QColor colour;   // an invalid colour paints nothing: the layer is not written
+    QColor colour;   // an invalid colour paints nothing: the layer is not written; a gradient's first
     LayerKind kind = LayerKind::Pen;
 };
 
 struct LayerLabel {
-    int number = 0;   // N: the place among the pen layers, from 1; 0 for a fill or no layer
-    int pen = 0;      // K: the pen, by colour, from 1; 0 for a fill or no layer
-    QString text;     // "N pen K #rrggbb" or "% fill #rrggbb", then " <curve name>"; empty for no layer
+    int number = 0;   // N: the place among the pen and gradient layers, from 1; 0 for a fill or no layer
+    int pen = 0;      // K: the pen, by colour, from 1; 0 for a fill, a gradient or no layer
+    // "N pen K #rrggbb", "N gradient" or "% fill #rrggbb", then " <curve name>"; empty for no layer
+    QString text;
 };
 
 // Labels one layer after another, as a drawing is written: the picture's pens so far are kept.

@@ -51,11 +51,19 @@ QString costText(const std::vector<PenTally>& pens, double speedMmPerSecond)
         return tr("Nothing for a pen to draw.");
     QStringList lines;
     PlotLength total;
+    int pen = 0;
     for (std::size_t i = 0; i < pens.size(); ++i) {
         const PenCost cost = penCost(pens[i].length, speedMmPerSecond);
-        lines << tr("Pen %1 (%2): %3 m drawn, %4 m pen-up travel, %5")
-                     .arg(i + 1)
-                     .arg(pens[i].colour.name(QColor::HexRgb))
+        // A gradient's colours are as many pens to a plotter, each drawing a short stretch.
+        QString drawer;
+        if (pens[i].gradientColours > 1)
+            drawer = tr("Gradient (%1 colours, a pen each)").arg(pens[i].gradientColours);
+        else if (pens[i].gradientColours == 1)
+            drawer = tr("Gradient (%1)").arg(pens[i].colour.name(QColor::HexRgb));
+        else
+            drawer = tr("Pen %1 (%2)").arg(++pen).arg(pens[i].colour.name(QColor::HexRgb));
+        lines << tr("%1: %2 m drawn, %3 m pen-up travel, %4")
+                     .arg(drawer)
                      .arg(cost.penDownMetres, 0, 'f', 2)
                      .arg(cost.penUpMetres, 0, 'f', 2)
                      .arg(durationText(cost.seconds));

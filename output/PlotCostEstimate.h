@@ -17,7 +17,8 @@
 #include <optional>
 #include <vector>
 
-// The cost of `pens` as one line each and the total time at `speedMmPerSecond`, for the dialog.
+// The cost of `pens` as one line each (a gradient told as the pens its colours take) and the total
+// time at `speedMmPerSecond`, for the dialog.
 QString costText(const std::vector<PenTally>& pens, double speedMmPerSecond);
 
 class PlotCostEstimate : public QObject

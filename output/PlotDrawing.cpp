@@ -1,12 +1,16 @@
 #include "output/PlotDrawing.h"
 
 #include "art/CurveTrace.h"
+#include "art/DesignPainter.h"
+#include "art/PenColourSteps.h"
+#include "output/PathSplitting.h"
 #include "output/Simplify.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -72,20 +76,59 @@ bool plotFill(const QPolygonF& outline, const PlotOptions& options, const std::a
     return true;
 }
 
+// The stretches `steps` of `line`, each a path of its own in its colour, cut into pieces of at
+// most kMostPointsPerInkPiece points when the ink is translucent. A gradient's paths keep their
+// colours in `layer`; otherwise they all have the layer's.
+// Two wide strokes that merely meet leave a notch on the outside of a bend, and a hairline where
+// their antialiased ends touch; so an opaque colour begins half a pen's width back on the last
+// segment of the one before, which it covers, and is joined there as one line. A plotter draws
+// that little twice; translucent ink would deepen there, and only meets.
+void plotApart(const PolylineView& line, const std::vector<ColourStep>& steps, bool ink, const QTransform& toPage,
+               const PlotOptions& options, PlottedLayer& layer)
+{
+    constexpr int kOpaque = 255;
+    const bool gradient = layer.layer.kind == LayerKind::Gradient;
+    layer.strokedApart = true;
+    for (const ColourStep& step : steps) {
+        if (!step.colour.isValid() || step.last <= step.first || step.last >= line.size())
+            continue;
+        const std::size_t points = step.last - step.first + 1;
+        for (const PathPiece& piece : pathPieces(points, ink ? kMostPointsPerInkPiece : points)) {
+            QPolygonF path = plottedLine(PolylineView(line.data() + step.first + piece.first, piece.count), toPage,
+                                         options.simplifyToleranceMm);
+            if (path.isEmpty())
+                continue;
+            if (gradient && !layer.paths.isEmpty() && step.colour.alpha() == kOpaque
+                && layer.pathColours.constLast().alpha() == kOpaque && layer.paths.constLast().constLast() == path.constFirst()) {
+                const QPolygonF& before = layer.paths.constLast();
+                const QLineF back(path.constFirst(), before[before.size() - 2]);
+                if (back.length() > 0)
+                    path.prepend(back.pointAt(std::min(options.penWidthMm / 2 / back.length(), 1.0)));
+            }
+            layer.paths << std::move(path);
+            if (gradient)
+                layer.pathColours << step.colour;
+        }
+    }
+}
+
 // One curve's layers, handed to `take`: its fill under its pens, as the view paints them.
-bool plotCurve(const TracedCurve& curve, const ComposedCurve& composed, const QString& name, const QTransform& toPage,
-               const PlotOptions& options, const DrawingControl& control, const std::function<bool(PlottedLayer&)>& take)
+bool plotCurve(const TracedCurve& curve, const CurveParameters& traced, const ComposedCurve& composed,
+               const QString& name, const QTransform& toPage, const PlotOptions& options,
+               const DrawingControl& control, const std::function<bool(PlottedLayer&)>& take)
 {
     const ArtParameters& art = composed.art;
     const double tolerance = options.simplifyToleranceMm;
-    const int pens = std::clamp(art.numberOfColors, 1, 3);
+    // A curve coloured along its length is traced as one line.
+    const int pens = std::clamp(traced.numberOfColors, 1, 3);
+    const bool ink = art.colouring.inkOpacity < kOpaqueInk;
     int layersDone = 0;
     const auto layerDone = [&] {
         if (control.percentDone)
             control.percentDone->store(++layersDone * kWholePercent / (pens + 1), std::memory_order_relaxed);
     };
     if (art.fillShape && art.fillColor.isValid() && options.fill != FillStyle::LeaveOut) {
-        PlottedLayer fill{{name, art.fillColor, LayerKind::Pen}, {}};
+        PlottedLayer fill{{name, art.fillColor, LayerKind::Pen}, {}, {}, false};
         // The fill's edge lies under the pens: it may move by half a pen's width unseen, and by
         // more on a curve too long for one path.
         double outlineTolerance = std::max(tolerance, options.penWidthMm / 2);
@@ -103,18 +146,30 @@ bool plotCurve(const TracedCurve& curve, const ComposedCurve& composed, const QS
     }
     layerDone();
     const PolylineView stretches[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
+    if (art.colouring.mode != ColourMode::Stretches) {
+        const std::vector<ColourStep> steps = penColourSteps(art, traced, stretches[0].size());
+        if (steps.empty())
+            return true;
+        PlottedLayer layer{{name, steps.front().colour, LayerKind::Gradient}, {}, {}, false};
+        plotApart(stretches[0], steps, ink, toPage, options, layer);
+        layerDone();
+        return layer.paths.isEmpty() || take(layer);
+    }
     const QColor colours[] = {art.penColor, art.pen2Color, art.pen3Color};
     for (int pen = 0; pen < pens; ++pen, layerDone()) {
         if (control.cancelled && control.cancelled->load(std::memory_order_relaxed))
             return false;
         if (!colours[pen].isValid())
             continue;
-        PlottedLayer layer{{name, colours[pen], LayerKind::Pen}, {}};
-        const QPolygonF line = plottedLine(stretches[pen], toPage, tolerance);
-        if (line.isEmpty())
-            continue;
-        layer.paths = {line};
-        if (!take(layer))
+        PlottedLayer layer{{name, inked(colours[pen], art.colouring.inkOpacity), LayerKind::Pen}, {}, {}, false};
+        if (ink && stretches[pen].size() >= 2) {
+            plotApart(stretches[pen], {{0, stretches[pen].size() - 1, layer.layer.colour}}, true, toPage, options, layer);
+        } else {
+            const QPolygonF line = plottedLine(stretches[pen], toPage, tolerance);
+            if (!line.isEmpty())
+                layer.paths = {line};
+        }
+        if (!layer.paths.isEmpty() && !take(layer))
             return false;
     }
     return true;
@@ -134,9 +189,11 @@ bool plotDrawing(const Composition& design, const PlotOptions& options, const Ou
     TracedCurve curve;
     return drawCurveByCurve(design, control, [&](std::size_t index, const ComposedCurve& composed,
                                                  const DrawingControl& part) {
-        if (!traceCurve(curveParameters(composed.art), curve, part.cancelled))
+        const CurveParameters traced = curveParameters(composed.art);
+        if (!traceCurve(traced, curve, part.cancelled))
             return false;
-        return plotCurve(curve, composed, layerName(index, composed), composed.turning() * fitted, options, part, take);
+        return plotCurve(curve, traced, composed, layerName(index, composed), composed.turning() * fitted, options, part,
+                         take);
     });
 }
 
@@ -147,14 +204,22 @@ std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& opt
         QPointF at;   // where the pen was lifted last
     };
     std::vector<Pen> pens;
+    std::vector<std::size_t> penEntries;   // pen K's entry in `pens` at K - 1
     LayerNumbering numbering(false);
     const bool plotted = plotDrawing(design, options, control, [&](PlottedLayer& layer) {
         const LayerLabel label = numbering.next(layer.layer);
-        if (label.pen == 0)
+        if (layer.layer.kind == LayerKind::Gradient) {
+            std::set<QRgb> colours;
+            for (const QColor& colour : std::as_const(layer.pathColours))
+                colours.insert(colour.rgb());   // a pen has no opacity of its own
+            pens.push_back({{layer.layer.colour, {}, int(colours.size())}, {}});
+        } else if (label.pen == 0) {
             return true;   // a solid fill: no pen draws it
-        if (std::size_t(label.pen) > pens.size())
+        } else if (std::size_t(label.pen) > penEntries.size()) {
+            penEntries.push_back(pens.size());
             pens.push_back({{layer.layer.colour, {}}, {}});
-        Pen& pen = pens[std::size_t(label.pen) - 1];
+        }
+        Pen& pen = layer.layer.kind == LayerKind::Gradient ? pens.back() : pens[penEntries[std::size_t(label.pen) - 1]];
         const PlotLength length = plotLength(layer.paths, pen.at);
         pen.tally.length.penDownMm += length.penDownMm;
         pen.tally.length.penUpMm += length.penUpMm;

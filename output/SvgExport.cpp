@@ -127,6 +127,21 @@ void writePenPaths(ChunkedText& out, const PlottedLayer& layer, double penWidthM
         out.append("\"/>\n");
 }
 
+// Each path in elements of its own, in its own colour: a translucent ink deepens where one
+// crosses another, as one element's stroke would not.
+void writeStrokesApart(ChunkedText& out, const PlottedLayer& layer, double penWidthMm)
+{
+    for (qsizetype i = 0; i < layer.paths.size() && out.isWriting(); ++i) {
+        const QPolygonF& path = layer.paths[i];
+        const QColor colour = layer.colourOf(i);
+        for (const PathPiece& piece : pathPieces(std::size_t(path.size()))) {
+            openPenPath(out, colour, penWidthMm);
+            writeSubpath(out, path.constData() + piece.first, piece.count);
+            out.append("\"/>\n");
+        }
+    }
+}
+
 // A fill's outlines in one path element, as the non-zero rule fills them together.
 void writeFillPath(ChunkedText& out, const PlottedLayer& layer)
 {
@@ -170,7 +185,10 @@ bool writeSvg(QIODevice& device, const Composition& design, const VectorExportSe
             writeFillPath(out, layer);
         } else {
             openLayer(out, "layer" + QByteArray::number(label.number), label.text);
-            writePenPaths(out, layer, settings.plot.penWidthMm);
+            if (layer.strokedApart)
+                writeStrokesApart(out, layer, settings.plot.penWidthMm);
+            else
+                writePenPaths(out, layer, settings.plot.penWidthMm);
         }
         out.append("</g>\n");
         return out.isWriting();

@@ -5,6 +5,9 @@
 // metadata. Points lie on the page as the plotter takes them. A pen's lines go into path
 // elements of at most kMaxPointsPerPiece points, which every SVG reader takes, each long line
 // going on from one to the next unbroken; a fill is one element, filled by the non-zero rule.
+// A gradient's steps and a translucent ink's pieces are each an element of their own, with its
+// colour and opacity, one taking up where the one before ended, in one layer for the curve
+// ("3 gradient Curve 2").
 // Layers are labelled as plotter tools read them: "1 pen 1 #ff0000", "2 pen 2 #0066cc" (the
 // layer's place in plotting order, the pen, one for each distinct colour, then the colour) and
 // "% fill #ffff00", which those tools skip; a picture of several curves adds the curve's name

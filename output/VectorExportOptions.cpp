@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QSettings>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -72,6 +73,14 @@ QComboBox* choiceField(const char* name, const QStringList& choices)
     return field;
 }
 
+// Whether a curve that shows is coloured along its length.
+bool showsGradient(const Composition& design)
+{
+    return std::any_of(design.curves.begin(), design.curves.end(), [](const ComposedCurve& curve) {
+        return curve.visible && curve.art.colouring.mode != ColourMode::Stretches;
+    });
+}
+
 QWidget* row(std::initializer_list<QWidget*> widgets)
 {
     auto* holder = new QWidget;
@@ -121,6 +130,11 @@ VectorExportOptions::VectorExportOptions(const Composition& design, QWidget* par
     m_cost = new QLabel;
     m_cost->setObjectName(QStringLiteral("plotCost"));
     m_cost->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_gradientNote = new QLabel(tr("A gradient is written as many short paths, one for each colour: a pen plotter "
+                                   "needs a pen for each."));
+    m_gradientNote->setObjectName(QStringLiteral("gradientNote"));
+    m_gradientNote->setWordWrap(true);
+    m_gradientNote->setVisible(showsGradient(design));
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -144,6 +158,7 @@ VectorExportOptions::VectorExportOptions(const Composition& design, QWidget* par
     m_cost->setMinimumHeight(m_cost->fontMetrics().lineSpacing() * kCostLines);
     m_cost->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(m_cost, 4, 2, 2, 2);
+    grid->addWidget(m_gradientNote, 6, 0, 1, 4);
     grid->setRowStretch(5, 1);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);

@@ -2,7 +2,8 @@
 
 // The options that the vector export shows below its file list: the paper and its margin, the
 // drawing's size, the pen, the simplification, how fills are plotted, and what the plot will
-// cost the plotter, told again as the options change. Each confirmed export remembers them in
+// cost the plotter, told again as the options change; and, when a curve shown is coloured along
+// its length, a note that its gradient takes a pen for each colour. Each confirmed export remembers them in
 // the settings, and the next export, SVG or PDF, in this run or a later one, opens with them: a
 // plotter's pen and paper stay from one session to the next.
 
@@ -47,6 +48,7 @@ private:
     QCheckBox* m_crossHatch;
     QDoubleSpinBox* m_speed;
     QLabel* m_cost;
+    QLabel* m_gradientNote;
     QSizeF m_customSize;   // the page of the user's own size, kept while a preset is shown
     bool m_showsCustom = false;
     PlotCostEstimate m_estimate;

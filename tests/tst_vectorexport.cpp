@@ -3,10 +3,13 @@
 // design at the same scale. The dialogs are the real ones.
 
 #include "app/AppDelegate.h"
+#include "art/CurveColouring.h"
 #include "art/CurveTrace.h"
 #include "art/DesignPainter.h"
+#include "art/PenColourSteps.h"
 #include "art/Rotagraph.h"
 #include "output/ExportDialog.h"
+#include "output/PlotCostEstimate.h"
 #include "output/PlotDrawing.h"
 #include "output/PngExport.h"
 #include "output/Printing.h"
@@ -35,6 +38,7 @@
 
 #include <cmath>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -58,6 +62,7 @@ struct DrawnDesign {
     bool closeCurve = false, fillShape = false, greaseIt = false;
     QColor secondPen = QColor(0, 102, 204);
     QColor firstPen = Qt::red;
+    CurveColouring colouring = {};
 };
 const DrawnDesign kThreePensFilled{160, -72, 53, 9, 3, 3, true, true};
 const DrawnDesign kDense{500, 3, 2, 2, 1};   // points closer than the tolerances tried
@@ -76,6 +81,7 @@ void setDesign(Rotagraph& view, const DrawnDesign& design)
     view.setCloseCurve(design.closeCurve);
     view.setFillShape(design.fillShape);
     view.setFillColor(Qt::yellow);
+    view.setColouring(design.colouring);
 }
 
 // A page of kSizeMm and its margins, where the drawing has the scale of the PNG export of kEdge
@@ -119,6 +125,7 @@ struct SvgLayer {
     Attributes path;                   // of its first path
     QList<QPointF> points;             // of all its paths, one after the other, joined
     QList<QList<QPointF>> elements;    // the points of each path element
+    QList<QColor> strokes = {};        // of each path element, its opacity as alpha
 };
 
 struct SvgDocument {
@@ -162,6 +169,10 @@ void readSvg(const QString& fileName, SvgDocument& svg)
                 const bool goesOn = !points.isEmpty() && !layer.points.isEmpty() && points.first() == layer.points.last();
                 layer.points << (goesOn ? points.mid(1) : points);
                 layer.elements << points;
+                QColor stroke(path.value(QStringLiteral("stroke")));
+                if (path.contains(QStringLiteral("stroke-opacity")))
+                    stroke.setAlphaF(path.value(QStringLiteral("stroke-opacity")).toFloat());
+                layer.strokes << stroke;
                 xml.skipCurrentElement();
             }
             svg.layers << layer;
@@ -242,6 +253,53 @@ QList<qsizetype> tracedPointCounts(const DrawnDesign& design)
         if (pen != 1 || design.secondPen.isValid())   // a pen without a colour draws nothing
             counts << qsizetype(pens[pen].size());
     return counts;
+}
+
+// The colour steps of the design's pen line, as an export colours them.
+std::vector<ColourStep> exportedColourSteps(const DrawnDesign& design)
+{
+    Rotagraph art;
+    setDesign(art, design);
+    const ArtParameters exported = exportedDesign(art.parameters(), true, design.greaseIt);
+    const CurveParameters traced = curveParameters(exported);
+    const TracedCurve curve = traceCurve(traced);
+    return penColourSteps(exported, traced, curve.penPath().size());
+}
+
+// Colours as an SVG holds them: the opacity to three decimals.
+bool sameInSvg(const QColor& written, const QColor& colour)
+{
+    constexpr double kOpacityRounding = 0.0005;
+    return written.rgb() == colour.rgb() && std::abs(written.alphaF() - colour.alphaF()) <= kOpacityRounding;
+}
+
+// The path elements of a layer as one line: each goes on from where the one before ended, or,
+// with `goingBack`, from no more than half the pen back on the one before's last segment, which it
+// draws again. The points of the line; none when the elements come apart.
+QList<QPointF> joinedLine(const SvgLayer& layer, bool goingBack, double penWidthMm)
+{
+    const auto backOnTheLine = [&](const QList<QPointF>& line, const QPointF& p) {
+        return distanceToSegment(p, line[line.size() - 2], line.last()) < kRounding
+            && QLineF(p, line.last()).length() <= penWidthMm / 2 + kRounding;
+    };
+    QList<QPointF> line;
+    for (const QList<QPointF>& element : layer.elements) {
+        if (line.isEmpty()) {
+            line = element;
+            continue;
+        }
+        // A last segment of no length gives no way back.
+        const bool back = goingBack && line[line.size() - 2] != line.last();
+        if (!back && element.first() == line.last()) {
+            line << element.mid(1);
+        } else if (back && element.size() > 2 && element[1] == line.last() && backOnTheLine(line, element[0])) {
+            line << element.mid(2);
+        } else {
+            QWARN(qPrintable(QStringLiteral("a gap after (%1, %2)").arg(line.last().x()).arg(line.last().y())));
+            return {};
+        }
+    }
+    return line;
 }
 
 // The PNG export of the design on white paper: what the vector drawing must show.
@@ -724,6 +782,257 @@ private slots:
         }
         QCOMPARE(points, tracedPointCounts(heavy).first());
         QCOMPARE(elements.size(), (points - 1 + 4094) / 4095);
+    }
+
+    // A curve coloured along its length is one layer of short paths, a colour each, in the
+    // colours of its steps from the first stop's to the last's, each path taking up the line
+    // where the one before left it, every traced point written; thinned, each still meets the
+    // next. A translucent ink's paths are short pieces.
+    void gradientCurveIsOneLayerOfColourSteps_data()
+    {
+        QTest::addColumn<DrawnDesign>("design");
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QColor>("first");    // no colour: not looked at
+        QTest::addColumn<QColor>("middle");
+        QTest::addColumn<QColor>("last");
+        const QColor red(255, 0, 0), green(0, 153, 51), blue(0, 0, 255);
+        DrawnDesign twoStops;
+        twoStops.colouring.mode = ColourMode::Gradient;
+        twoStops.colouring.stops = {{0, red}, {1, blue}};
+        QTest::addRow("two stops") << twoStops << QStringList{"1 gradient"} << red << QColor() << blue;
+        DrawnDesign mirrored = twoStops;
+        mirrored.colouring.repeat = 2;
+        mirrored.colouring.mirror = true;
+        QTest::addRow("two runs, mirrored") << mirrored << QStringList{"1 gradient"} << red << blue << red;
+        DrawnDesign threeRuns = twoStops;
+        threeRuns.colouring.stops = {{0, red}, {0.5, green}, {1, blue}};
+        threeRuns.colouring.repeat = 3;
+        QTest::addRow("three stops, three runs") << threeRuns << QStringList{"1 gradient"} << red << green << blue;
+        DrawnDesign revolutions = kThreePensFilled;   // closed and filled, its three pens left aside
+        revolutions.colouring.mode = ColourMode::PerRevolution;
+        revolutions.colouring.stops = threeRuns.colouring.stops;
+        QTest::addRow("a colour each revolution, filled") << revolutions << QStringList{"% fill #ffff00", "1 gradient"}
+                                                          << red << QColor() << QColor();
+        revolutions.colouring.blend = true;
+        QTest::addRow("revolutions blended") << revolutions << QStringList{"% fill #ffff00", "1 gradient"} << red << QColor()
+                                             << QColor();
+        DrawnDesign ink = kDense;   // a revolution of many points
+        ink.colouring = revolutions.colouring;
+        ink.colouring.blend = false;
+        ink.colouring.inkOpacity = 50;
+        QTest::addRow("a colour each revolution, ink at half strength") << ink << QStringList{"1 gradient"} << inked(red, 50)
+                                                                       << QColor() << QColor();
+    }
+
+    void gradientCurveIsOneLayerOfColourSteps()
+    {
+        QFETCH(DrawnDesign, design);
+        QFETCH(QStringList, labels);
+        QFETCH(QColor, first);
+        QFETCH(QColor, middle);
+        QFETCH(QColor, last);
+        const QTemporaryDir folder;
+        const QString whole = folder.filePath(QStringLiteral("whole.svg"));
+        const QString thinned = folder.filePath(QStringLiteral("thinned.svg"));
+        exportDesign(design, VectorFormat::Svg, settingsFor(design, whole));
+        exportDesign(design, VectorFormat::Svg, settingsFor(design, thinned, 0.2));
+        SvgDocument all, simplified;
+        readSvg(whole, all);
+        readSvg(thinned, simplified);
+        QCOMPARE(labelsOf(all), labels);
+        QCOMPARE(labelsOf(simplified), labels);
+
+        const std::vector<ColourStep> steps = exportedColourSteps(design);
+        const bool ink = design.colouring.inkOpacity < kOpaqueInk;
+        QVERIFY(steps.size() <= kMostStepsPerRun * std::size_t(design.colouring.repeat) || design.colouring.mode != ColourMode::Gradient);
+        for (const SvgDocument* svg : {&all, &simplified}) {
+            const SvgLayer& layer = svg->layers.last();
+            // The colours of the paths in order, each colour once where it goes on: the steps'.
+            QList<QColor> written, expected;
+            for (const QColor& stroke : layer.strokes)
+                if (written.isEmpty() || stroke != written.last())
+                    written << stroke;
+            for (const ColourStep& step : steps)   // as an SVG holds them, 8 bits a channel
+                if (expected.isEmpty() || step.colour.rgba() != expected.last().rgba())
+                    expected << step.colour;
+            QCOMPARE(written.size(), expected.size());
+            for (qsizetype i = 0; i < written.size(); ++i)
+                QVERIFY2(sameInSvg(written[i], expected[i]), qPrintable(QStringLiteral("path colour %1: %2 against %3")
+                                                                          .arg(i).arg(written[i].name(QColor::HexArgb), expected[i].name(QColor::HexArgb))));
+            if (first.isValid())
+                QVERIFY(sameInSvg(layer.strokes.first(), first));
+            if (last.isValid())
+                QVERIFY(sameInSvg(layer.strokes.last(), last));
+            if (middle.isValid()) {   // within a step of the middle of the gradient
+                constexpr int kNear = 24;
+                const QColor shown = layer.strokes[layer.strokes.size() / 2];
+                QVERIFY2(std::abs(shown.red() - middle.red()) + std::abs(shown.green() - middle.green())
+                             + std::abs(shown.blue() - middle.blue()) <= kNear,
+                         qPrintable(shown.name()));
+            }
+            if (ink) {   // long steps in pieces
+                QVERIFY(layer.elements.size() > qsizetype(steps.size()));
+                for (const QList<QPointF>& element : layer.elements)
+                    QVERIFY(element.size() <= qsizetype(kMostPointsPerInkPiece));
+            } else {
+                QCOMPARE(layer.elements.size(), qsizetype(steps.size()));
+            }
+            const QList<QPointF> line = joinedLine(layer, !ink, design.penWidth / kPixelsPerMm);
+            QVERIFY(!line.isEmpty());
+            if (svg == &all)
+                QCOMPARE(line.size(), tracedPointCounts(design)[design.fillShape ? 1 : 0]);
+        }
+    }
+
+    // A picture of a gradient curve and one of pens: the PDF has the SVG's layers, one for each
+    // curve, and shows the same colours; the plot's cost tells the gradient as the pens its
+    // colours take, apart from the pens.
+    void gradientInSvgAndPdfAlike_data()
+    {
+        QTest::addColumn<int>("inkOpacity");
+        QTest::addRow("opaque") << kOpaqueInk;
+        QTest::addRow("ink at 60 per cent") << 60;
+    }
+
+    void gradientInSvgAndPdfAlike()
+    {
+        QFETCH(int, inkOpacity);
+        DrawnDesign gradient{120, 45, 60, 2.5f, 6};
+        gradient.colouring.mode = ColourMode::Gradient;
+        gradient.colouring.stops = {{0, QColor(255, 0, 0)}, {0.5, QColor(255, 200, 0)}, {1, QColor(0, 0, 255)}};
+        gradient.colouring.inkOpacity = inkOpacity;
+        const DrawnDesign pens{100, -30, 20, 3, 6};
+        const Composition composition{{composedCurve(gradient, QString()), composedCurve(pens, QStringLiteral("Pens"), 30)}};
+        const QTemporaryDir folder;
+        const QString svgFile = folder.filePath(QStringLiteral("art.svg")), pdfFile = folder.filePath(QStringLiteral("art.pdf"));
+        QString error;
+        QVERIFY2(exportVector(composition, VectorFormat::Svg, settingsFor(gradient, svgFile), &error), qPrintable(error));
+        QVERIFY2(exportVector(composition, VectorFormat::Pdf, settingsFor(gradient, pdfFile), &error), qPrintable(error));
+        SvgDocument svg;
+        readSvg(svgFile, svg);
+        const QStringList labels{"1 gradient Curve 1", "2 pen 1 #ff0000 Pens"};
+        QCOMPARE(labelsOf(svg), labels);
+        QCOMPARE(pdfLayerNames(pdfFile), labels);
+        verifyPdfLayersResolve(pdfFile);
+        QImage svgPage, pdfPage;
+        readVectorPage(VectorFormat::Svg, svgFile, svgPage);
+        readVectorPage(VectorFormat::Pdf, pdfFile, pdfPage);
+        // Each renderer rounds a colour of its own way, and blends translucent ones so too.
+        verifyAgreement(pdfPage, svgPage, inkOpacity < kOpaqueInk ? 2 : 1);
+
+        std::set<QRgb> colours;
+        for (const ColourStep& step : exportedColourSteps(gradient))
+            colours.insert(step.colour.rgb());
+        const std::vector<PenTally> told = plotCost(exportedComposition(composition, true, false), settingsFor(gradient, svgFile).plot);
+        QCOMPARE(told.size(), std::size_t(2));
+        QCOMPARE(told[0].gradientColours, int(colours.size()));
+        const QStringList lines = costText(told, 10).split(u'\n');
+        QVERIFY2(lines[0].startsWith(QStringLiteral("Gradient (%1 colours, a pen each): ").arg(colours.size())), qPrintable(lines[0]));
+        QVERIFY2(lines[1].startsWith(QStringLiteral("Pen 1 (#ff0000): ")), qPrintable(lines[1]));
+    }
+
+    // A translucent ink deepens where the line crosses itself, as on screen: each pen is written
+    // in short pieces, one taking up where the one before ended, under the pens' own labels; a
+    // fill is no ink.
+    void inkDeepensWhereTheLineCrossesItself_data()
+    {
+        QTest::addColumn<VectorFormat>("format");
+        QTest::addColumn<DrawnDesign>("design");
+        QTest::addColumn<QStringList>("labels");
+        DrawnDesign onePen;
+        onePen.colouring.inkOpacity = 50;
+        DrawnDesign threePens = kThreePensFilled;
+        threePens.colouring.inkOpacity = 50;
+        const QStringList threeLabels{"% fill #ffff00", "1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"};
+        QTest::addRow("SVG, one pen") << VectorFormat::Svg << onePen << QStringList{"1 pen 1 #ff0000"};
+        QTest::addRow("SVG, three pens, filled") << VectorFormat::Svg << threePens << threeLabels;
+        QTest::addRow("PDF, one pen") << VectorFormat::Pdf << onePen << QStringList{"1 pen 1 #ff0000"};
+    }
+
+    void inkDeepensWhereTheLineCrossesItself()
+    {
+        QFETCH(VectorFormat, format);
+        QFETCH(DrawnDesign, design);
+        QFETCH(QStringList, labels);
+        const QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("art"));
+        exportDesign(design, format, settingsFor(design, file));
+        if (format == VectorFormat::Svg) {
+            SvgDocument svg;
+            readSvg(file, svg);
+            QCOMPARE(labelsOf(svg), labels);
+            const QList<qsizetype> traced = tracedPointCounts(design);
+            for (qsizetype i = 0; i < svg.layers.size(); ++i) {
+                const SvgLayer& layer = svg.layers[i];
+                if (layer.label.startsWith(u'%')) {
+                    QCOMPARE(layer.elements.size(), 1);
+                    QVERIFY(!layer.path.contains(QStringLiteral("fill-opacity")));
+                    continue;
+                }
+                QVERIFY(layer.elements.size() > 1);
+                for (qsizetype e = 0; e < layer.elements.size(); ++e) {
+                    QVERIFY(layer.elements[e].size() <= qsizetype(kMostPointsPerInkPiece));
+                    QVERIFY(sameInSvg(layer.strokes[e], inked(QColor(layer.label.section(u' ', 3, 3)), 50)));
+                    if (e > 0)
+                        QCOMPARE(layer.elements[e].first(), layer.elements[e - 1].last());
+                }
+                QCOMPARE(layer.points.size(), traced[i]);
+            }
+        } else {
+            QCOMPARE(pdfLayerNames(file), labels);
+        }
+        if (design.fillShape)
+            return;   // there the ink deepens the fill's colour
+        // Red ink at half strength on white is 128 levels dark; twice over, 192.
+        QImage page;
+        readVectorPage(format, file, page);
+        int once = 0, twice = 0, deeper = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QRgb pixel = page.pixel(x, y);
+                if (qRed(pixel) < 250 || qGreen(pixel) != qBlue(pixel))
+                    continue;   // another pen's or the fill's, or an antialiased edge of it
+                const int dark = darkness(pixel);
+                once += std::abs(dark - 128) <= 2 ? 1 : 0;
+                twice += std::abs(dark - 192) <= 2 ? 1 : 0;
+                deeper += dark > 250 ? 1 : 0;
+            }
+        QVERIFY2(once > 1000 && twice > 50 && deeper == 0,
+                 qPrintable(QStringLiteral("%1 once, %2 twice, %3 opaque").arg(once).arg(twice).arg(deeper)));
+    }
+
+    // The vector export's options note that a gradient takes a pen for each colour when a curve
+    // shown has one, and the plot's cost tells it so.
+    void gradientNoteInTheExportOptions_data()
+    {
+        QTest::addColumn<Composition>("composition");
+        QTest::addColumn<bool>("noted");
+        DrawnDesign gradient;
+        gradient.colouring.mode = ColourMode::Gradient;
+        DrawnDesign revolutions;
+        revolutions.colouring.mode = ColourMode::PerRevolution;
+        DrawnDesign ink;
+        ink.colouring.inkOpacity = 40;
+        QTest::addRow("a gradient") << Composition{{composedCurve(DrawnDesign(), "A"), composedCurve(gradient, "B")}} << true;
+        QTest::addRow("a colour each revolution") << Composition{{composedCurve(revolutions, "A")}} << true;
+        QTest::addRow("pens only, one translucent") << Composition{{composedCurve(ink, "A")}} << false;
+        QTest::addRow("the gradient hidden") << Composition{{composedCurve(DrawnDesign(), "A"), composedCurve(gradient, "B", 0, false)}}
+                                             << false;
+    }
+
+    void gradientNoteInTheExportOptions()
+    {
+        QFETCH(Composition, composition);
+        QFETCH(bool, noted);
+        VectorExportOptions options(exportedComposition(composition, true, false));
+        QLabel* note = options.findChild<QLabel*>(QStringLiteral("gradientNote"));
+        QVERIFY(note);
+        QCOMPARE(note->isVisibleTo(&options), noted);
+        QLabel* cost = options.findChild<QLabel*>(QStringLiteral("plotCost"));
+        QTRY_VERIFY2_WITH_TIMEOUT(cost->text().startsWith(QStringLiteral("Pen 1 (#ff0000)"))
+                                      || cost->text().startsWith(QStringLiteral("Gradient (")),
+                                  qPrintable(QStringLiteral("the cost told, not: ") + cost->text()), 10'000);
+        QCOMPARE(cost->text().contains(QStringLiteral("colours, a pen each")), noted);
     }
 
     // Every output draws the visible curves alone, each turned about the anchor's centre, and
