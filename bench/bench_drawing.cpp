@@ -10,6 +10,9 @@
 // and its drawn signal), so that it measures an older build the same way.
 
 #include "app/AppDelegate.h"
+#if __has_include("widgets/ColouringControls.h")
+#include "widgets/ColouringControls.h"
+#endif
 #include "bench/ProcessMemory.h"
 
 #include <QElapsedTimer>
@@ -68,7 +71,8 @@ void setField(NumberField* field, const char* text)
 class Session
 {
 public:
-    Session(const Design& design, float penWidth, bool fill)
+    // `gradient`: the pens coloured along the curve by a five-stop gradient run ten times.
+    Session(const Design& design, float penWidth, bool fill, bool gradient = false)
     {
         app.applicationDidFinishLaunching();
         QMainWindow* window = app.mainWindow();
@@ -86,6 +90,16 @@ public:
         if (fill != app.fillCheckbox()->isChecked())
             app.fillCheckbox()->click();
         app.penWidthSlider()->setFloatValue(penWidth);
+#if __has_include("widgets/ColouringControls.h")
+        if (gradient) {
+            CurveColouring colouring;
+            colouring.mode = ColourMode::Gradient;
+            colouring.stops = {{0, Qt::red}, {0.25, QColor(255, 160, 0)}, {0.5, Qt::darkGreen}, {0.75, Qt::blue},
+                               {1, QColor(120, 0, 140)}};
+            colouring.repeat = 10;
+            app.colouringControls()->setColouring(colouring);
+        }
+#endif
 #if __has_include("art/ViewZoom.h")
         // One unit per point, as every version of the view draws: the same work for each.
         app.artView()->actualSize();
@@ -185,7 +199,7 @@ void dragOverABudgetDesign(benchmark::State& state)
     const bool fill = state.range(0) != 0;
     const bool busy = state.range(1) != 0;
     for (auto _ : state) {
-        Session session(kAtTheBudget, 3, fill);
+        Session session(kAtTheBudget, 3, fill, state.range(2) != 0);
         const BusyProcessors others(busy ? QThread::idealThreadCount() : 0);
         FloatSlider* slider = session.app.penWidthSlider();
         const int from = slider->value();
@@ -314,11 +328,12 @@ void peakMemoryOfABudgetDrawing(benchmark::State& state)
 }
 
 BENCHMARK(dragOverABudgetDesign)
-    ->ArgNames({"fill", "busy"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
+    ->ArgNames({"fill", "busy", "gradient"})
+    ->Args({0, 0, 0})
+    ->Args({1, 0, 0})
+    ->Args({0, 1, 0})
+    ->Args({1, 1, 0})
+    ->Args({0, 0, 1})
     ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(exposeRepaint)->ArgNames({"design", "width"})->Args({0, 1})->Args({2, 3})->Unit(benchmark::kMillisecond);
 BENCHMARK(changeToFinishedPicture)
