@@ -34,6 +34,27 @@ float orbitStep(float anchorRadius, float runnerRadius)
     return kTwoPi / static_cast<float>(n);
 }
 
+// The precise trace's steps: a revolution cut into the same whole number of steps as the
+// ordinary trace's, each exactly a revolution's share, so that every revolution's points fall at
+// the same angles; the whole number of them that reaches the total angle, the last step
+// shortened to land on it. NaN steps for no point at all.
+struct PreciseSteps {
+    double steps = std::nan("");
+    double step = 0;
+};
+
+PreciseSteps preciseStepsOf(const CurveParameters& p)
+{
+    const double total = double(p.rotationsToMake) * (2 * M_PI) * double(p.percentToDraw) / 100;
+    if (!(total >= 0))
+        return {};
+    const double perRevolution = std::round(double(kTwoPi) / double(orbitStep(p.anchorRadius, p.runnerRadius)));
+    // Within a rounding of a whole number of steps, the total takes that number.
+    constexpr double kRounding = 1e-9;
+    const double steps = std::ceil(total / (2 * M_PI) * perRevolution - kRounding);
+    return {std::max(steps, 0.0), steps > 0 ? total / steps : 0};
+}
+
 // The orbit angle past which no point is traced: negative or NaN for none at all.
 float totalAngleOf(const CurveParameters& p)
 {
@@ -221,7 +242,9 @@ public:
     static bool trace(const CurveParameters& p, TracedCurve& curve, const TraceOptions& options);
 
 private:
+    static bool tracePrecisely(const CurveParameters& p, TracedCurve& curve, const TraceOptions& options);
     static void makeRoom(TracedCurve::Storage& storage, std::size_t points);
+    static TracedPoint* layOut(TracedCurve& curve, const CurveParameters& p, const PointPlan& plan, TracedPoint start);
     static void clear(TracedCurve& curve);
 };
 
@@ -236,42 +259,15 @@ void CurveTracer::makeRoom(TracedCurve::Storage& storage, std::size_t points)
     array.resize(points);   // within the capacity: no allocation, and no point is written
 }
 
-void CurveTracer::clear(TracedCurve& curve)
+// Makes room for the plan's points and lays the paths over them: the start point, then the
+// points traced, then the start point again when the curve closes. Returns where the points traced go.
+TracedPoint* CurveTracer::layOut(TracedCurve& curve, const CurveParameters& p, const PointPlan& plan, TracedPoint start)
 {
-    curve.m_storage.points.clear();
-    curve.m_storage.layout = {};
-    curve.startPoint = {0, 0};
-    curve.lastRunnerCenter = {0, 0};
-    curve.lastRunnerAngle = 0;
-    curve.truncated = false;
-    curve.allPointsFinite = true;
-}
-
-bool CurveTracer::trace(const CurveParameters& p, TracedCurve& curve, const TraceOptions& options)
-{
-    const float centreDistance = p.anchorRadius + p.runnerRadius;
-    const float turnRatio = p.greaseIt ? (p.anchorRadius + p.anchorRadius) / p.runnerRadius
-                                       : centreDistance / p.runnerRadius;
-    const double fullAngle = p.rotationsToMake * kTwoPi;
-    const float step = orbitStep(p.anchorRadius, p.runnerRadius);
-    const Angles increment{step, turnRatio * step};
-    const PenGeometry geometry{centreDistance, p.penHoleRadius, increment};
-    const bool zeroRunner = p.runnerRadius == 0;
-
-    const PointPlan plan = planPoints(increment, totalAngleOf(p), fullAngle, p.numberOfColors,
-                                      zeroRunner, budgetOf(p), options.cancel);
-    if (plan.cancelled) {
-        clear(curve);
-        return false;
-    }
-
     // The closing segment goes to the last colour range's path; one that received no point has
     // no path to close, except penPath, which always begins at the start point.
     const int lastRange = lastColorRange(p.numberOfColors);
     const bool closes = p.closeCurve && p.percentToDraw >= 100
         && (lastRange == FirstColor || plan.colorCount[lastRange] > 0);
-    const TracedPoint start{centreDistance + p.penHoleRadius, 0};
-
     TracedCurve::Storage& storage = curve.m_storage;
     makeRoom(storage, 1 + plan.count + (closes ? 1 : 0));
     TracedPoint* const points = storage.points.data();
@@ -289,6 +285,105 @@ bool CurveTracer::trace(const CurveParameters& p, TracedCurve& curve, const Trac
             ? TracedCurve::Range{plan.colorStart[range], 1 + count + closing}
             : TracedCurve::Range{};
     }
+    return points;
+}
+
+// Every angle from its point's index, in double precision, with the step shortened just enough
+// that the last point lands on the total angle: extra revolutions go over the same line, and a
+// curve that closes meets its start. One thread: each point is a few sines and cosines.
+bool CurveTracer::tracePrecisely(const CurveParameters& p, TracedCurve& curve, const TraceOptions& options)
+{
+    const double anchor = p.anchorRadius;
+    const double runner = p.runnerRadius;
+    const double centreDistance = anchor + runner;
+    const double turnRatio = p.greaseIt ? (anchor + anchor) / runner : centreDistance / runner;
+    const double fullAngle = double(p.rotationsToMake) * (2 * M_PI);
+    const std::size_t budget = budgetOf(p);
+    const PreciseSteps precise = preciseStepsOf(p);
+    const double step = precise.step;
+    PointPlan plan;
+    if (precise.steps >= 0 && budget > 0) {
+        const bool zeroRunner = runner == 0;
+        plan.truncated = !zeroRunner && !(precise.steps < double(budget));
+        plan.count = zeroRunner ? 1 : plan.truncated ? budget : std::size_t(precise.steps) + 1;
+    } else {
+        plan.truncated = budget == 0 && precise.steps >= 0;
+    }
+    // Each colour range is the run of points whose angle falls in it: find where each begins.
+    int range = FirstColor;
+    for (std::size_t i = 0; i < plan.count; ++i) {
+        const int r = colorRangeAt(float(double(i) * step), fullAngle, p.numberOfColors);
+        if (r != range) {
+            plan.colorCount[range] = i - plan.colorStart[range];
+            range = r;
+            plan.colorStart[range] = i;
+        }
+        if (i % kCancelCheckInterval == 0 && isSet(options.cancel)) {
+            clear(curve);
+            return false;
+        }
+    }
+    plan.colorCount[range] = plan.count - plan.colorStart[range];
+
+    const double penHole = p.penHoleRadius;
+    const TracedPoint start{float(centreDistance + penHole), 0};
+    TracedPoint* const points = layOut(curve, p, plan, start) + 1;
+    bool allFinite = isFinite(start);
+    for (std::size_t i = 0; i < plan.count; ++i) {
+        if (i % kCancelCheckInterval == 0 && isSet(options.cancel)) {
+            clear(curve);
+            return false;
+        }
+        const double orbit = double(i) * step;
+        const double turn = runner == 0 ? 0 : turnRatio * orbit;
+        points[i] = {float(centreDistance * std::cos(orbit) + penHole * std::cos(turn)),
+                     float(centreDistance * std::sin(orbit) + penHole * std::sin(turn))};
+        allFinite = allFinite && isFinite(points[i]);
+    }
+    const double lastOrbit = plan.count > 0 ? double(plan.count - 1) * step : 0;
+    curve.startPoint = {start.x, start.y};
+    curve.lastRunnerCenter = plan.count > 0 ? CurvePoint{float(centreDistance * std::cos(lastOrbit)),
+                                                          float(centreDistance * std::sin(lastOrbit))}
+                                            : CurvePoint{0, 0};
+    curve.lastRunnerAngle = runner == 0 ? 0.0f : float(turnRatio * lastOrbit);
+    curve.truncated = plan.truncated;
+    curve.allPointsFinite = allFinite;
+    return true;
+}
+
+void CurveTracer::clear(TracedCurve& curve)
+{
+    curve.m_storage.points.clear();
+    curve.m_storage.layout = {};
+    curve.startPoint = {0, 0};
+    curve.lastRunnerCenter = {0, 0};
+    curve.lastRunnerAngle = 0;
+    curve.truncated = false;
+    curve.allPointsFinite = true;
+}
+
+bool CurveTracer::trace(const CurveParameters& p, TracedCurve& curve, const TraceOptions& options)
+{
+    if (p.precise)
+        return tracePrecisely(p, curve, options);
+    const float centreDistance = p.anchorRadius + p.runnerRadius;
+    const float turnRatio = p.greaseIt ? (p.anchorRadius + p.anchorRadius) / p.runnerRadius
+                                       : centreDistance / p.runnerRadius;
+    const double fullAngle = p.rotationsToMake * kTwoPi;
+    const float step = orbitStep(p.anchorRadius, p.runnerRadius);
+    const Angles increment{step, turnRatio * step};
+    const PenGeometry geometry{centreDistance, p.penHoleRadius, increment};
+    const bool zeroRunner = p.runnerRadius == 0;
+
+    const PointPlan plan = planPoints(increment, totalAngleOf(p), fullAngle, p.numberOfColors,
+                                      zeroRunner, budgetOf(p), options.cancel);
+    if (plan.cancelled) {
+        clear(curve);
+        return false;
+    }
+
+    const TracedPoint start{centreDistance + p.penHoleRadius, 0};
+    TracedPoint* const points = layOut(curve, p, plan, start);
 
     // The sines and cosines are nearly all the cost, and once its angles are known each point
     // stands alone: a long curve's second half goes to another thread, when one can be had.
@@ -356,6 +451,15 @@ double pointsPerRevolution(const CurveParameters& p)
 
 std::size_t estimatedPointCount(const CurveParameters& p)
 {
+    if (p.precise) {
+        const double steps = preciseStepsOf(p).steps;
+        const std::size_t budget = budgetOf(p);
+        if (!(steps >= 0) || budget == 0)
+            return 0;
+        if (p.runnerRadius == 0)
+            return 1;
+        return steps < double(budget) ? std::size_t(steps) + 1 : budget;
+    }
     const float total = totalAngleOf(p);
     if (!(total >= 0))
         return 0;

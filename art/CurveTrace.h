@@ -73,6 +73,10 @@ struct CurveParameters {
     // A lower budget for this curve, as the curves before it in a picture leave it: the trace
     // stops at the smaller of it and kTracePointBudget, as it stops at that. 0 traces no point.
     std::size_t pointBudget = kTracePointBudget;
+    // Traced in double precision, each angle from its point's index and the step shortened so
+    // that the last point lands on the total angle: the curve the wheels truly draw, which the
+    // 32-bit sums of the ordinary trace drift from over many revolutions. Off: the ordinary trace.
+    bool precise = false;
 };
 
 class TracedCurve

@@ -723,6 +723,110 @@ private slots:
     }
 };
 
+// The precise trace against the curve's closed form: the pen at orbit angle t stands at
+// (a + r)(cos t, sin t) + h(cos kt, sin kt), k = (a + r) / r, or 2a / r greased.
+class TestPreciseTrace : public QObject
+{
+    Q_OBJECT
+
+    static CurveParameters precise(CurveParameters p)
+    {
+        p.precise = true;
+        return p;
+    }
+
+private slots:
+    void pointsLieOnTheClosedForm_data()
+    {
+        QTest::addColumn<CurveParameters>("parameters");
+        QTest::addRow("the default design") << precise(design(160, 72, 53, 9));
+        QTest::addRow("inside, 28 revolutions") << precise(design(150, -56, 40, 28));
+        QTest::addRow("greased, three colours, closed") << [] {
+            CurveParameters p = precise(design(100, 30, 25, 3.5f));
+            p.greaseIt = true;
+            p.numberOfColors = 3;
+            p.closeCurve = true;
+            return p;
+        }();
+        QTest::addRow("900 revolutions") << precise(design(160, 72, 53, 900));
+        QTest::addRow("half drawn") << [] {
+            CurveParameters p = precise(design(160, 72, 53, 9));
+            p.percentToDraw = 50;
+            return p;
+        }();
+    }
+
+    // Every point within a float's rounding of the closed form, the last at the total angle, the
+    // count as estimated, and the colour paths laid as the ordinary trace lays them.
+    void pointsLieOnTheClosedForm()
+    {
+        QFETCH(CurveParameters, parameters);
+        const CurveParameters& p = parameters;
+        const TracedCurve curve = traceCurve(p);
+        const double a = p.anchorRadius, r = p.runnerRadius, h = p.penHoleRadius;
+        const double k = p.greaseIt ? 2 * a / r : (a + r) / r;
+        const double total = double(p.rotationsToMake) * 2 * M_PI * double(p.percentToDraw) / 100;
+        const PolylineView points = curve.fillPath();
+        const std::size_t n = curve.pointCount();
+        QCOMPARE(estimatedPointCount(p), n);
+        const double reach = std::abs(a + r) + std::abs(h);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double t = total * double(i) / double(n - 1);
+            const double x = (a + r) * std::cos(t) + h * std::cos(k * t);
+            const double y = (a + r) * std::sin(t) + h * std::sin(k * t);
+            const CurvePoint q = points[1 + i];
+            QVERIFY2(std::hypot(q.x - x, q.y - y) <= reach * 1e-6,
+                     qPrintable(QString("point %1 of %2 is (%3, %4), not (%5, %6)").arg(i).arg(n).arg(q.x).arg(q.y).arg(x).arg(y)));
+        }
+        CurveParameters ordinary = p;
+        ordinary.precise = false;
+        const TracedCurve plain = traceCurve(ordinary);
+        QCOMPARE(curve.penPath().size() + curve.pen2Path().size() + curve.pen3Path().size() > 0, true);
+        QCOMPARE(curve.penPath().front().x, plain.penPath().front().x);
+    }
+
+    // A curve that closes meets itself, and extra revolutions go over the same line: the
+    // ordinary trace's 32-bit angle sums drift off it, which is why the precise one exists.
+    void aClosedCurveMeetsItself()
+    {
+        const CurveParameters nine = precise(design(160, 72, 53, 9));
+        const TracedCurve closed = traceCurve(nine);
+        const CurvePoint start = closed.startPoint;
+        const CurvePoint last = closed.fillPath().back();
+        QVERIFY2(std::hypot(last.x - start.x, last.y - start.y) < 1e-3, qPrintable(QString::number(last.x - start.x)));
+
+        const TracedCurve many = traceCurve(precise(design(160, 72, 53, 900)));
+        const TracedCurve plain = traceCurve(design(160, 72, 53, 900));
+        const std::size_t perClosure = closed.pointCount() - 1;   // 9 revolutions' steps
+        const auto driftAfter = [perClosure](const TracedCurve& curve, std::size_t closures) {
+            const CurvePoint a = curve.fillPath()[1 + 1000];
+            const CurvePoint b = curve.fillPath()[1 + 1000 + closures * perClosure];
+            return std::hypot(a.x - b.x, a.y - b.y);
+        };
+        QVERIFY2(driftAfter(many, 99) < 1e-2, qPrintable(QString::number(driftAfter(many, 99))));
+        QVERIFY2(driftAfter(plain, 99) > 1, qPrintable(QString::number(driftAfter(plain, 99))));
+    }
+
+    void aCancelledPreciseTraceLeavesNothing()
+    {
+        std::atomic<bool> cancel{true};
+        TracedCurve curve = traceCurve(precise(design(500, 3, 2, 60)));
+        QVERIFY(!traceCurve(precise(design(500, 3, 2, 60)), curve, &cancel));
+        QCOMPARE(curve.pointCount(), std::size_t(0));
+        QVERIFY(curve.fillPath().empty());
+    }
+
+    void theBudgetCutsAPreciseTrace()
+    {
+        CurveParameters p = precise(design(500, 3, 2, 60));
+        p.pointBudget = 1000;
+        const TracedCurve curve = traceCurve(p);
+        QCOMPARE(curve.pointCount(), std::size_t(1000));
+        QVERIFY(curve.truncated);
+        QCOMPARE(estimatedPointCount(p), std::size_t(1000));
+    }
+};
+
 int main(int argc, char* argv[])
 {
     int failures = 0;
@@ -734,6 +838,8 @@ int main(int argc, char* argv[])
     }
     TestTracePaths paths;
     failures += QTest::qExec(&paths, argc, argv);
+    TestPreciseTrace precise;
+    failures += QTest::qExec(&precise, argc, argv);
     return failures;
 }
 
