@@ -192,6 +192,7 @@ int colourDistance(const QColor& a, const QColor& b)
 
 Q_DECLARE_METATYPE(QPaintEngine::Type)
 Q_DECLARE_METATYPE(CurveColouring)
+Q_DECLARE_METATYPE(ColourMode)
 
 class TestDesignPainter : public QObject
 {
@@ -270,6 +271,50 @@ private slots:
         QCOMPARE(colourAt(0), QColor(Qt::red));
         QVERIFY(colourDistance(colourAt(std::size_t(perRevolution * 0.5)), mixInOklab(Qt::red, Qt::green, 0.5)) <= 3);
         QVERIFY(colourDistance(colourAt(std::size_t(perRevolution * 2.5)), mixInOklab(Qt::blue, Qt::red, 0.5)) <= 3);
+    }
+
+    void aPartialCurveTakesTheWholeCurvesColours_data()
+    {
+        QTest::addColumn<ColourMode>("mode");
+        QTest::addColumn<bool>("closed");
+        QTest::addRow("gradient") << ColourMode::Gradient << false;
+        QTest::addRow("gradient, closed") << ColourMode::Gradient << true;
+        QTest::addRow("per revolution, blended, closed") << ColourMode::PerRevolution << true;
+    }
+
+    // As a slow drawing shows it, a partial curve's line is coloured as the same points of the
+    // whole curve are: its steps are the whole's as far as it goes, the last cut where it ends.
+    // Every colour is inked.
+    void aPartialCurveTakesTheWholeCurvesColours()
+    {
+        QFETCH(ColourMode, mode);
+        QFETCH(bool, closed);
+        ArtParameters art = circleIn(gradient({{0, Qt::red}, {0.5, QColor(0, 200, 0, 200)}, {1, Qt::blue}}, 2), 1);
+        art.colouring.mode = mode;
+        art.colouring.blend = true;
+        art.colouring.inkOpacity = 50;
+        art.rotationsToMake = 3;
+        art.closeCurve = closed;
+        const CurveParameters whole = curveParameters(art);
+        const TracedCurve wholeCurve = traceCurve(whole);
+        const std::size_t wholeLine = wholeCurve.penPath().size();
+        const std::vector<ColourStep> wholeSteps = penColourSteps(art, whole, wholeLine);
+        QCOMPARE(wholeSteps.back().last, wholeLine - 1);
+        for (const ColourStep& step : wholeSteps)
+            QVERIFY(step.colour.alpha() <= 128);
+        art.percentToDraw = 40;
+        const CurveParameters part = curveParameters(art);
+        const TracedCurve partCurve = traceCurve(part);
+        const std::size_t partLine = partCurve.penPath().size();
+        const std::vector<ColourStep> partSteps = penColourSteps(art, part, partLine);
+        QVERIFY(partSteps.size() < wholeSteps.size());
+        for (std::size_t i = 0; i + 1 < partSteps.size(); ++i) {
+            QCOMPARE(partSteps[i].first, wholeSteps[i].first);
+            QCOMPARE(partSteps[i].last, wholeSteps[i].last);
+            QCOMPARE(partSteps[i].colour, wholeSteps[i].colour);
+        }
+        QCOMPARE(partSteps.back().first, wholeSteps[partSteps.size() - 1].first);
+        QCOMPARE(partSteps.back().last, partLine - 1);
     }
 
     void inkDeepensWhereTheLineCrossesItself_data()
