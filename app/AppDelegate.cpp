@@ -119,7 +119,8 @@ void AppDelegate::bindControls()
                                           ui.useThirdColorCheck, ui.thirdColor},
                                          ui.gradientPreset, ui.gradientBar, ui.gradientRepeat, ui.gradientMirror,
                                          ui.revolutionBlend, ui.inkOpacitySlider, ui.inkOpacityInput},
-                                        m_window.get())};
+                                        m_window.get()),
+                  ui.preciseCurve};
     setSliderRange(*ui.penWidthSlider, kPenWidthRange);
     setSliderRange(*ui.drawSpeedControl, kDrawSpeedRange);
     showValueOfSliderIn(*ui.penWidthInput, *ui.penWidthSlider);
@@ -152,7 +153,7 @@ void AppDelegate::connectActions()
     onClick(ui.useSecondColorCheck, &AppDelegate::twoColorClick);
     onClick(ui.useThirdColorCheck, &AppDelegate::threeColorClick);
     onClick(ui.drawSlowButton, &AppDelegate::drawSlowButton);
-    for (QCheckBox* checkbox : {ui.limitRotations, ui.wheelGrease, ui.confinePen})
+    for (QCheckBox* checkbox : {ui.limitRotations, ui.wheelGrease, ui.confinePen, ui.preciseCurve})
         onClick(checkbox, &AppDelegate::drawNowAction);
     connect(ui.runnerPosition, &QButtonGroup::idClicked, this,
             [this] { drawNowAction(m_controls.runnerPosition); });
@@ -291,6 +292,7 @@ void AppDelegate::syncAllControlsToArt()
     setFloatValueOf(m_controls.penWidthSlider, art.penDrawSize());
     setOn(m_controls.limitRotations, false);
     setOn(m_controls.confinePen, art.penHoleRadius() < art.runnerRadius());
+    setOn(m_controls.preciseCurve, art.precise());
     if (m_controls.runnerPosition && m_controls.runnerPosition->button(kOutsideTag))
         m_controls.runnerPosition->button(kOutsideTag)->setChecked(true);
     if (m_controls.colouring)
@@ -325,6 +327,7 @@ void AppDelegate::drawNow()
         setFloatValueOf(m_controls.numericControls(RevolutionsTag)->input, art.rotationsToMake());
     }
     art.setGreaseIt(isOn(m_controls.wheelGrease));
+    art.setPrecise(isOn(m_controls.preciseCurve));
     if (m_controls.colouring)
         art.setColouring(m_controls.colouring->colouring());
     art.update();
@@ -722,6 +725,8 @@ void AppDelegate::closeDesignExactly()
     if (!revolutions || !revolutionsInput())
         return;
     revolutionsInput()->setFloatValue(float(*revolutions));
+    // Exactly: traced so that the curve meets its start, as 32-bit angle sums would not.
+    setOn(m_controls.preciseCurve, true);
     numberTyped(revolutionsInput());
     m_document->record(tr("Close the Design Exactly"));
 }

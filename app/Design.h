@@ -59,6 +59,7 @@ struct CurveDesign {
     bool greaseIt = false;
     bool limitRevolutions = false;
     bool confinePen = true;
+    bool preciseCurve = false;   // traced in double precision: a closed curve meets itself
     CurveColouring colouring;   // Stretches: the three pen colours above
     // What a file of a later version gave this curve that this one does not know: written back
     // as it came.

@@ -38,6 +38,7 @@ ArtParameters artOf(const CurveDesign& curve)
     art.closeCurve = curve.closeCurve;
     art.fillShape = curve.fillShape;
     art.colouring = curve.colouring;
+    art.precise = curve.preciseCurve;
     return art;
 }
 

@@ -21,6 +21,7 @@ const Binding<QCheckBox, bool> kSwitches[] = {
     {&WindowControls::wheelGrease, &CurveDesign::greaseIt},
     {&WindowControls::limitRotations, &CurveDesign::limitRevolutions},
     {&WindowControls::confinePen, &CurveDesign::confinePen},
+    {&WindowControls::preciseCurve, &CurveDesign::preciseCurve},
 };
 
 const Binding<ColorWell, QColor> kColors[] = {

@@ -102,6 +102,7 @@ constexpr SliderField<CurveDesign> kSliders[] = {
 // A curve's values since the list of curves (beside its name and turn):
 constexpr Field<CurveDesign, bool> kCurveSwitches[] = {
     {QLatin1String("visible"), QT_TRANSLATE_NOOP("DesignReader", "Visible"), &CurveDesign::visible},
+    {QLatin1String("precise"), QT_TRANSLATE_NOOP("DesignReader", "Precise curve"), &CurveDesign::preciseCurve},
 };
 
 // The window's values, at the top of a file in every version:

@@ -46,6 +46,7 @@ struct WindowControls {
     QPointer<QButtonGroup> runnerPosition;
     QPointer<NumberField> penWidthInput;   // the slider's number box
     QPointer<ColouringControls> colouring;   // the pens' colouring along the curve, as one value
+    QPointer<QCheckBox> preciseCurve;
 
     // The field and stepper of a parameter tag; null for any other tag.
     const NumericControls* numericControls(int tag) const

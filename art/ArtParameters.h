@@ -40,6 +40,8 @@ struct ArtParameters {
     bool allowScaleUp = false;
     // How the pens' colours run along the curve; in Stretches mode, the three pen colours above.
     CurveColouring colouring;
+    // Traced in double precision, each angle from its point's index: a closed curve meets itself.
+    bool precise = false;
 
     // The same design, value for value. Numbers compare by their bits, so that a design with a
     // NaN in it is still the same as itself.
@@ -53,7 +55,8 @@ struct ArtParameters {
             && showAnchor == other.showAnchor && closeCurve == other.closeCurve
             && fillShape == other.fillShape && fillColor == other.fillColor
             && same(percentToDraw, other.percentToDraw) && drawMode == other.drawMode
-            && greaseIt == other.greaseIt && allowScaleUp == other.allowScaleUp && colouring == other.colouring;
+            && greaseIt == other.greaseIt && allowScaleUp == other.allowScaleUp && colouring == other.colouring
+            && precise == other.precise;
     }
     bool operator!=(const ArtParameters& other) const { return !(*this == other); }
 };

@@ -36,8 +36,9 @@ float orbitStep(float anchorRadius, float runnerRadius)
 
 // The precise trace's steps: a revolution cut into the same whole number of steps as the
 // ordinary trace's, each exactly a revolution's share, so that every revolution's points fall at
-// the same angles; the whole number of them that reaches the total angle, the last step
-// shortened to land on it. NaN steps for no point at all.
+// the same angles; the whole curve in the whole number of them that reaches its total angle, the
+// last step shortened to land on it. A part of the curve takes the whole curve's steps as far as
+// it reaches, so that it is an exact prefix of it. NaN steps for no point at all.
 struct PreciseSteps {
     double steps = std::nan("");
     double step = 0;
@@ -45,14 +46,18 @@ struct PreciseSteps {
 
 PreciseSteps preciseStepsOf(const CurveParameters& p)
 {
-    const double total = double(p.rotationsToMake) * (2 * M_PI) * double(p.percentToDraw) / 100;
-    if (!(total >= 0))
+    const double whole = double(p.rotationsToMake) * (2 * M_PI);
+    const double part = whole * double(p.percentToDraw) / 100;
+    if (!(whole >= 0) || !(part >= 0))
         return {};
     const double perRevolution = std::round(double(kTwoPi) / double(orbitStep(p.anchorRadius, p.runnerRadius)));
-    // Within a rounding of a whole number of steps, the total takes that number.
+    // Within a rounding of a whole number of steps, an angle takes that number.
     constexpr double kRounding = 1e-9;
-    const double steps = std::ceil(total / (2 * M_PI) * perRevolution - kRounding);
-    return {std::max(steps, 0.0), steps > 0 ? total / steps : 0};
+    const double wholeSteps = std::ceil(whole / (2 * M_PI) * perRevolution - kRounding);
+    if (!(wholeSteps > 0))
+        return {0, 0};
+    const double step = whole / wholeSteps;
+    return {std::min(std::floor(part / step + kRounding), wholeSteps), step};
 }
 
 // The orbit angle past which no point is traced: negative or NaN for none at all.

@@ -124,7 +124,7 @@ auto strokedDesign(const ArtParameters& a)
 {
     return std::tie(a.anchorRadius, a.runnerRadius, a.penHoleRadius, a.penDrawSize, a.penColor,
                     a.pen2Color, a.pen3Color, a.numberOfColors, a.rotationsToMake, a.closeCurve,
-                    a.drawMode, a.greaseIt, a.colouring);
+                    a.drawMode, a.greaseIt, a.colouring, a.precise);
 }
 
 bool pensAreOpaque(const ArtParameters& art)
@@ -842,6 +842,7 @@ CurveParameters curveParameters(const ArtParameters& art)
     // Colour along the curve runs over one line, the whole curve's.
     p.numberOfColors = art.colouring.mode == ColourMode::Stretches ? art.numberOfColors : 1;
     p.closeCurve = art.closeCurve;
+    p.precise = art.precise;
     return p;
 }
 

@@ -78,6 +78,8 @@ public:
     void setAllowScaleUp(bool value) { m_art.allowScaleUp = value; }
     const CurveColouring& colouring() const { return m_art.colouring; }
     void setColouring(const CurveColouring& value) { m_art.colouring = value; }
+    bool precise() const { return m_art.precise; }
+    void setPrecise(bool value) { m_art.precise = value; }
 
     // Every parameter at once, as the drawing reads them; the setter only stores, as each one's does.
     const ArtParameters& parameters() const { return m_art; }

@@ -765,13 +765,19 @@ private slots:
         const TracedCurve curve = traceCurve(p);
         const double a = p.anchorRadius, r = p.runnerRadius, h = p.penHoleRadius;
         const double k = p.greaseIt ? 2 * a / r : (a + r) / r;
-        const double total = double(p.rotationsToMake) * 2 * M_PI * double(p.percentToDraw) / 100;
+        // A part of the curve is a prefix of the whole, whose last point is at the total angle.
+        CurveParameters wholeParameters = p;
+        wholeParameters.percentToDraw = 100;
+        const TracedCurve whole = traceCurve(wholeParameters);
+        const double total = double(p.rotationsToMake) * 2 * M_PI;
         const PolylineView points = curve.fillPath();
         const std::size_t n = curve.pointCount();
         QCOMPARE(estimatedPointCount(p), n);
+        QVERIFY(n <= whole.pointCount());
         const double reach = std::abs(a + r) + std::abs(h);
         for (std::size_t i = 0; i < n; ++i) {
-            const double t = total * double(i) / double(n - 1);
+            QCOMPARE(points[1 + i].x, whole.fillPath()[1 + i].x);
+            const double t = total * double(i) / double(whole.pointCount() - 1);
             const double x = (a + r) * std::cos(t) + h * std::cos(k * t);
             const double y = (a + r) * std::sin(t) + h * std::sin(k * t);
             const CurvePoint q = points[1 + i];

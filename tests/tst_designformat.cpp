@@ -229,6 +229,7 @@ private slots:
         QTest::addRow("show wheels") << DesignChange([](Design& d) { d.showWheels = true; });
         QTest::addRow("limit revolutions") << DesignChange([](Design& d) { d.curves[0].limitRevolutions = true; });
         QTest::addRow("pen not confined") << DesignChange([](Design& d) { d.curves[0].confinePen = false; });
+        QTest::addRow("precise curve") << DesignChange([](Design& d) { d.curves[0].preciseCurve = true; });
         QTest::addRow("slow-drawing speed") << DesignChange([](Design& d) { d.drawSpeed = 55; });
         QTest::addRow("gradient of eight translucent stops, repeated and mirrored") << DesignChange([](Design& d) {
             CurveColouring& c = d.curves[0].colouring;
@@ -289,8 +290,8 @@ private slots:
                  QStringList({"anchorRadius", "blendRevolutions", "closeCurve", "colorMode", "colorsInUse", "confinePen",
                               "fill", "fillColor", "gradientMirror", "gradientRepeat", "gradientStops", "grease",
                               "inkOpacity", "limitRevolutions", "name", "pen2Color", "pen3Color", "penColor",
-                              "penHoleRadius", "penWidth", "revolutions", "runnerRadius", "runnerSide", "turn",
-                              "visible"}));
+                              "penHoleRadius", "penWidth", "precise", "revolutions", "runnerRadius", "runnerSide",
+                              "turn", "visible"}));
         QCOMPARE(curves[0]["runnerRadius"].toString(), QStringLiteral("72.9 mm"));
         QCOMPARE(curves[0]["penColor"].toString(), QStringLiteral("#80102030"));
         QCOMPARE(curves[0]["name"].toString(), QStringLiteral("Curve 1"));

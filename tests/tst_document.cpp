@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -744,11 +745,16 @@ private slots:
         QCOMPARE(closeExactly->isEnabled(), !closed.isEmpty());
         if (closed.isEmpty())
             return;
+        QVERIFY(!app->artView()->precise());
         closeExactly->trigger();
         QCOMPARE(app->revolutionsInput()->text(), closed);
         QCOMPARE(app->artView()->rotationsToMake(), closed.toFloat());
+        // Traced precisely, so that the curve meets its start; one step takes both back.
+        QVERIFY(app->artView()->precise());
+        QVERIFY(app->mainWindow()->findChild<QCheckBox*>("preciseCurve")->isChecked());
         find(*app, "actionUndo")->trigger();
         QCOMPARE(app->revolutionsInput()->text(), QStringLiteral("2"));
+        QVERIFY(!app->artView()->precise());
     }
 };
 
