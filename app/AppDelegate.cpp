@@ -10,6 +10,7 @@
 #include "app/DesignFiles.h"
 #include "app/DesignFormat.h"
 #include "app/Notice.h"
+#include "app/RandomDesign.h"
 #include "app/RecentFiles.h"
 #include "app/StatusLine.h"
 #include "art/CurveClosure.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QPrinter>
+#include <QRandomGenerator>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QThreadPool>
@@ -601,6 +603,8 @@ void AppDelegate::connectDocument()
     setStandardShortcut(ui.actionPaste, QKeySequence::Paste, Qt::CTRL | Qt::Key_V);
     connect(ui.actionPaste, &QAction::triggered, this, &AppDelegate::paste);
     connect(ui.actionCloseExactly, &QAction::triggered, this, &AppDelegate::closeDesignExactly);
+    connect(ui.actionRandomDesign, &QAction::triggered, this,
+            [this] { randomDesign(QRandomGenerator::global()->generate()); });
 }
 
 void AppDelegate::commitPendingEdit()
@@ -716,6 +720,16 @@ std::optional<int> AppDelegate::revolutionsToClose() const
     const Rotagraph& art = *m_artView;
     return closingRevolutions(art.anchorRadius(), art.runnerRadius(), art.penHoleRadius(), art.greaseIt(),
                               mostRevolutions(revolutionsStepper()));
+}
+
+void AppDelegate::randomDesign(quint32 seed)
+{
+    Design design = committedDesign();
+    design.curves = {randomCurve(seed)};
+    enterDesign(design);
+    m_document->record(tr("Random Design"));
+    if (m_statusLine)
+        m_statusLine->showNote(tr("Random design, seed %1").arg(seed));
 }
 
 void AppDelegate::closeDesignExactly()

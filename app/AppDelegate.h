@@ -85,6 +85,9 @@ public:
     // Opens the first of the design files given on the command line; the window shows one design
     // at a time, so the status line says which of the others were left.
     void openFromCommandLine(const QStringList& paths);
+    // Replaces the design with one random curve drawn from `seed`, as one step to undo; the
+    // status line tells the seed.
+    void randomDesign(quint32 seed);
     // Makes the controls show the art view's values.
     void syncAllControlsToArt();
     // Copies every control into the art view, applies the revolution limit, redraws.

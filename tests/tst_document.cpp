@@ -1,6 +1,8 @@
 #include "app/AppDelegate.h"
 #include "app/DesignFormat.h"
+#include "app/RandomDesign.h"
 #include "app/RecentFiles.h"
+#include "art/CurveClosure.h"
 #include "app/StatusLine.h"
 #include "art/Rotagraph.h"
 #include "output/PngExport.h"
@@ -243,6 +245,41 @@ private slots:
         throughDialog(*app, "actionOpen", file);
         QCOMPARE(windowShows(*app), saved);
         QVERIFY(!app->mainWindow()->isWindowModified());
+    }
+
+    // Every seed gives a design of whole radii, the pen inside its runner, closing within 40
+    // revolutions and drawn for as many as it takes; the same seed gives the same design.
+    void randomDesignsCloseSoon()
+    {
+        for (quint32 seed = 0; seed < 300; ++seed) {
+            const CurveDesign curve = randomCurve(seed);
+            QCOMPARE(randomCurve(seed), curve);
+            const int anchor = curve.anchorRadius.toInt();
+            const int runner = curve.runnerRadius.toInt();
+            const int pen = curve.penHoleRadius.toInt();
+            const bool inside = curve.runnerSide == RunnerSide::Inside;
+            QVERIFY(anchor > 0 && runner > 0 && pen > 0 && pen < runner);
+            QVERIFY(!inside || runner < anchor);
+            const std::optional<int> closes = closingRevolutions(float(anchor), float(inside ? -runner : runner),
+                                                                 float(pen), false, kMostRandomRevolutions);
+            QVERIFY(closes && *closes >= 3);
+            QCOMPARE(curve.revolutions, QString::number(*closes));
+            QVERIFY(curve.penColor.isValid() && curve.pen2Color.isValid() && curve.fillColor.isValid());
+        }
+        QVERIFY(randomCurve(1) != randomCurve(2));
+    }
+
+    // Random Design replaces the design as one step to undo, and the status line tells its seed.
+    void randomDesignIsOneStep()
+    {
+        const QStringList before = windowShows(*app);
+        app->randomDesign(42);
+        QCOMPARE(app->artView()->anchorRadius(), randomCurve(42).anchorRadius.toFloat());
+        QVERIFY(windowShows(*app) != before);
+        QCOMPARE(app->mainWindow()->statusBar()->currentMessage(), QStringLiteral("Random design, seed 42"));
+        QCOMPARE(find(*app, "actionRandomDesign")->shortcut(), QKeySequence("Ctrl+R"));
+        find(*app, "actionUndo")->trigger();
+        QCOMPARE(windowShows(*app), before);
     }
 
     // Files named on the command line: the first opens in the window, with its name in the
