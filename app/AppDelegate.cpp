@@ -5,6 +5,7 @@
 #include "app/CurveCommands.h"
 #include "app/DesignArt.h"
 #include "app/DesignClipboard.h"
+#include "app/DesignCode.h"
 #include "app/DesignControls.h"
 #include "app/DesignDocument.h"
 #include "app/DesignFiles.h"
@@ -21,6 +22,7 @@
 #include "ui_MainWindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QShortcut>
@@ -603,6 +605,9 @@ void AppDelegate::connectDocument()
     setStandardShortcut(ui.actionPaste, QKeySequence::Paste, Qt::CTRL | Qt::Key_V);
     connect(ui.actionPaste, &QAction::triggered, this, &AppDelegate::paste);
     connect(ui.actionCloseExactly, &QAction::triggered, this, &AppDelegate::closeDesignExactly);
+    connect(ui.actionCopyDesignCode, &QAction::triggered, this, [this] {
+        QApplication::clipboard()->setText(designCode(designToJson(committedDesign()), designToJson(Design())));
+    });
     connect(ui.actionRandomDesign, &QAction::triggered, this,
             [this] { randomDesign(QRandomGenerator::global()->generate()); });
 }

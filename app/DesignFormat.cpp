@@ -1,5 +1,6 @@
 #include "app/DesignFormat.h"
 
+#include "app/DesignCode.h"
 #include "app/ExportedDesignText.h"
 
 #include <QCoreApplication>
@@ -546,6 +547,11 @@ DesignReadResult DesignReader::fromBytes(const QByteArray& bytes, Origin origin)
         return failure(tooLarge(origin));
     if (bytes.trimmed().isEmpty())
         return notADesign(origin, tr("it is empty"));
+    if (isDesignCode(bytes)) {
+        QString error;
+        const std::optional<QByteArray> json = designJsonOfCode(bytes, designToJson(Design()), &error);
+        return json ? fromBytes(*json, origin) : failure(error);
+    }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)

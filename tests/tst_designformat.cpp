@@ -1,9 +1,13 @@
+#include "app/DesignCode.h"
 #include "app/DesignFormat.h"
 #include "output/PngExport.h"
 
 #include "TestSupport.h"
 
 #include <QBuffer>
+#include <QCborArray>
+#include <QCborMap>
+#include <QCborValue>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -557,6 +561,72 @@ private slots:
         const DesignReadResult saved = readDesign(designToJson(*read.design));
         QCOMPARE(saved.design, read.design);
         QVERIFY(!saved.newerVersion);
+    }
+
+    void designCodesComeBackAsTheDesign_data()
+    {
+        QTest::addColumn<Design>("design");
+        QTest::addColumn<int>("longest");   // characters; 0: no limit
+        QTest::addRow("the default design") << Design() << 40;
+        QTest::addRow("a toy kit's design") << changed([](Design& d) {
+            CurveDesign& c = d.curves[0];
+            c.anchorRadius = "96";
+            c.runnerRadius = "30";
+            c.runnerSide = RunnerSide::Inside;
+            c.penHoleRadius = "21";
+            c.revolutions = "5";
+            c.penColor = QColor(27, 79, 156);
+            c.penWidth = 2;
+            c.closeCurve = true;
+        }) << 120;
+        QTest::addRow("a rainbow gradient") << changed([](Design& d) {
+            d.curves[0].colouring.mode = ColourMode::Gradient;
+            d.curves[0].colouring.stops = {{0, QColor(228, 3, 3)}, {0.5, QColor(0, 128, 38)}, {1, QColor(117, 7, 135)}};
+            d.curves[0].colouring.repeat = 3;
+        }) << 120;
+        QTest::addRow("three curves with every value and kept keys") << composed() << 0;
+    }
+
+    // A design code reads as the design it was made of, and a one-curve design's is short
+    // enough to paste into a chat.
+    void designCodesComeBackAsTheDesign()
+    {
+        QFETCH(Design, design);
+        QFETCH(int, longest);
+        const QString code = designCode(designToJson(design), designToJson(Design()));
+        QVERIFY(code.startsWith("rotagraph:"));
+        if (longest > 0)
+            QVERIFY2(code.size() <= longest, qPrintable(code));
+        const DesignReadResult read = readDesign("  " + code.toUtf8() + "\n");
+        QVERIFY2(read.design, qPrintable(read.error));
+        QCOMPARE(*read.design, design);
+    }
+
+    void refusesDamagedDesignCodes_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<QString>("error");
+        const QString damaged = "The design code is damaged or cut short.";
+        const QByteArray whole = designCode(designToJson(composed()), designToJson(Design())).toUtf8();
+        QTest::addRow("nothing after the prefix") << QByteArray("rotagraph:") << damaged;
+        QTest::addRow("not Base64") << QByteArray("rotagraph:#!*") << damaged;
+        QTest::addRow("cut short") << whole.first(whole.size() / 2) << damaged;
+        QTest::addRow("of an unknown kind") << "rotagraph:" + QByteArray("x123").toBase64(QByteArray::Base64UrlEncoding) << damaged;
+        QTest::addRow("a key number unknown")
+            << "rotagraph:" + ("p" + QCborValue(QCborMap{{999, 1}}).toCbor()).toBase64(QByteArray::Base64UrlEncoding) << damaged;
+        QTest::addRow("a design value out of range, told as a file's")
+            << "rotagraph:" + ("p" + QCborValue(QCborMap{{5, QCborArray{QCborMap{{28, 5000}}}}}).toCbor())
+                                     .toBase64(QByteArray::Base64UrlEncoding)
+            << "Curve 1: the gradient’s repeat count is not a whole number from 1 to 1000.";
+    }
+
+    void refusesDamagedDesignCodes()
+    {
+        QFETCH(QByteArray, code);
+        QFETCH(QString, error);
+        const DesignReadResult read = readDesign(code);
+        QVERIFY(!read.design);
+        QCOMPARE(read.error, error);
     }
 
     void refusesBadInput_data()

@@ -269,6 +269,20 @@ private slots:
         QVERIFY(randomCurve(1) != randomCurve(2));
     }
 
+    // Copy Design Code puts a short text on the clipboard that Paste takes back as the design.
+    void designCodeThroughTheClipboard()
+    {
+        app->randomDesign(7);
+        const QStringList shown = windowShows(*app);
+        find(*app, "actionCopyDesignCode")->trigger();
+        const QString code = QApplication::clipboard()->text();
+        QVERIFY2(code.startsWith("rotagraph:") && code.size() <= 120, qPrintable(code));
+        find(*app, "actionUndo")->trigger();
+        QVERIFY(windowShows(*app) != shown);
+        find(*app, "actionPaste")->trigger();
+        QCOMPARE(windowShows(*app), shown);
+    }
+
     // Random Design replaces the design as one step to undo, and the status line tells its seed.
     void randomDesignIsOneStep()
     {
