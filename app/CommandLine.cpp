@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/CommandLineExport.h"
+
 #include <QCoreApplication>
 
 #include <cstring>
@@ -14,6 +16,7 @@ void describeOptions(QCommandLineParser& options)
                                   QCoreApplication::translate("CommandLine", "Design files, or PNG and SVG exports, "
                                                                              "to open: the first is shown."),
                                   QStringLiteral("[FILE…]"));
+    describeExportOptions(options);
 }
 
 void answerWithoutAWindow(int argc, char* argv[])

@@ -73,47 +73,46 @@ QByteArray encodePng(const QImage& image, QString* error, double dotsPerInch)
     return encodePngImage(image, options, error);
 }
 
-bool exportPng(QWidget* window, const Composition& shown, const PngExportSettings& settings, QString* error)
+bool writePngExport(const Composition& shown, const PngExportSettings& settings, QString* error,
+                    const OutputControl& control)
 {
-    enum class Outcome { Cancelled, NoMemory, NotEncoded, NotWritten, Written };
-    Outcome outcome = Outcome::Cancelled;
-    QString reason;
-    // A large image takes a while: drawn, encoded and written on a worker, with a progress
-    // dialog that can cancel it. Nothing is written then.
-    runWithProgress(window, tr("Drawing the image…"), [&](const OutputControl& control) {
-        QImage image = renderExportImage(shown, settings.edge, settings.enlarge, settings.greaseIt, control);
-        if (control.isCancelled())
-            return;
-        if (image.isNull()) {
-            outcome = Outcome::NoMemory;
-            return;
-        }
-        // The design goes with its picture, so that opening the image gives it back.
-        if (!settings.designText.isEmpty())
-            image.setText(kDesignTextKey, settings.designText);
-        const QByteArray png = encodePng(image, &reason, settings.dotsPerInch);
-        if (png.isEmpty()) {
-            outcome = Outcome::NotEncoded;
-            return;
-        }
-        // Checked once more when the file is whole: a cancel arriving then still writes nothing.
-        const bool written = writeFileSafely(settings.target, [&](QIODevice& device) {
-            return writeAll(device, png) && !control.isCancelled();
-        }, &reason);
-        outcome = written ? Outcome::Written : control.isCancelled() ? Outcome::Cancelled : Outcome::NotWritten;
-    });
-    switch (outcome) {
-    case Outcome::Cancelled:
-    case Outcome::Written:
-        return true;
-    case Outcome::NoMemory:
+    QImage image = renderExportImage(shown, settings.edge, settings.enlarge, settings.greaseIt, control);
+    if (control.isCancelled())
+        return false;
+    if (image.isNull()) {
         *error = tr("There is not enough memory for an image of %1 × %1 pixels.").arg(settings.edge);
         return false;
-    case Outcome::NotEncoded:
-    case Outcome::NotWritten:
-        *error = reason;
-        return false;
     }
+    // The design goes with its picture, so that opening the image gives it back.
+    if (!settings.designText.isEmpty())
+        image.setText(kDesignTextKey, settings.designText);
+    const QByteArray png = encodePng(image, error, settings.dotsPerInch);
+    if (png.isEmpty())
+        return false;
+    // Checked once more when the file is whole: a cancel arriving then still writes nothing.
+    QString reason;
+    const bool written = writeFileSafely(settings.target, [&](QIODevice& device) {
+        return writeAll(device, png) && !control.isCancelled();
+    }, &reason);
+    if (!written && !control.isCancelled())
+        *error = reason;
+    return written;
+}
+
+bool exportPng(QWidget* window, const Composition& shown, const PngExportSettings& settings, QString* error)
+{
+    // A large image takes a while: drawn, encoded and written on a worker, with a progress
+    // dialog that can cancel it. Nothing is written then.
+    bool written = false;
+    bool cancelled = false;
+    QString reason;
+    runWithProgress(window, tr("Drawing the image…"), [&](const OutputControl& control) {
+        written = writePngExport(shown, settings, &reason, control);
+        cancelled = control.isCancelled();
+    });
+    if (written || cancelled)
+        return true;
+    *error = reason;
     return false;
 }
 

@@ -50,6 +50,12 @@ QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool 
 // failure of the encoder and one of the disk each say what went wrong. Empty on failure, with
 // the reason in `error`.
 QByteArray encodePng(const QImage& image, QString* error, double dotsPerInch = kDefaultPngDotsPerInch);
+// Renders, encodes and writes the composition shown to settings.target, on the calling thread,
+// any thread. False, with the reason in `error`, when it could not; false when `control` cancels
+// it, `error` left as it was. Either way the target is then unchanged.
+bool writePngExport(const Composition& shown, const PngExportSettings& settings, QString* error,
+                    const OutputControl& control = {});
+
 // Renders, encodes and writes the composition shown (as the view holds it) on a worker, with a
 // progress dialog over `window` when it takes a while; the window goes on answering meanwhile.
 // Cancelling it writes nothing and counts as no failure.

@@ -1,0 +1,23 @@
+#pragma once
+
+// Pictures made from the shell, without a window: `rotagraph --export OUTPUT FILE…` draws each
+// design file, or design PNG or SVG, as the window's exports draw it, and `--thumbnail` makes the
+// small square picture a file manager shows. The same drawing, options and safe write as the
+// window's; what fails is told on standard error as the window would word it.
+
+#include <QCommandLineParser>
+
+// Exit statuses, as shell tools have them.
+constexpr int kExitSucceeded = 0;
+constexpr int kExitFailed = 1;        // a file could not be read or written
+constexpr int kExitBadArguments = 2;
+
+// Adds --export, --thumbnail and their options to what --help tells.
+void describeExportOptions(QCommandLineParser& options);
+
+// Whether the arguments ask for pictures without a window, before any application is made: then
+// the offscreen platform is chosen, so that no display is needed.
+bool asksForPicturesOnly(int argc, char* argv[]);
+
+// Makes the pictures that `arguments` ask for, read by `options`; returns the exit status.
+int makePictures(QCommandLineParser& options, const QStringList& arguments);
