@@ -10,6 +10,7 @@
 #include "app/DesignDocument.h"
 #include "app/DesignFiles.h"
 #include "app/DesignFormat.h"
+#include "app/GalleryDialog.h"
 #include "app/Notice.h"
 #include "app/RandomDesign.h"
 #include "app/RecentFiles.h"
@@ -191,6 +192,7 @@ void AppDelegate::connectMenus()
     Ui::MainWindow& ui = *m_ui;
     setStandardShortcut(ui.actionNewDesign, QKeySequence::New, Qt::CTRL | Qt::Key_N);
     connect(ui.actionNewDesign, &QAction::triggered, this, &AppDelegate::newDesign);
+    connect(ui.actionNewFromGallery, &QAction::triggered, this, &AppDelegate::newFromGallery);
     ui.actionExport->setShortcut(Qt::CTRL | Qt::Key_E);
     connect(ui.actionExport, &QAction::triggered, this, [this] { save(m_ui->actionExport); });
     ui.actionExportSvg->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_E);
@@ -695,6 +697,21 @@ void AppDelegate::newDesign()
         newMenuSelected(m_ui->actionNewDesign);
     }
     m_document->recordSwitch(tr("New Design"), {});
+}
+
+void AppDelegate::newFromGallery()
+{
+    if (!m_files->maybeSave())
+        return;
+    auto* dialog = new GalleryDialog(loadGallery(), m_window.get());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        if (const std::optional<Design> design = dialog->chosenDesign()) {
+            enterDesign(*design);
+            m_document->recordSwitch(tr("New from Gallery"), {});
+        }
+    });
+    dialog->open();
 }
 
 void AppDelegate::exportVector(VectorFormat format)

@@ -88,6 +88,9 @@ public:
     // Replaces the design with one random curve drawn from `seed`, as one step to undo; the
     // status line tells the seed.
     void randomDesign(quint32 seed);
+    // File ▸ New from Gallery…: asks about unsaved changes, then offers the gallery; the design
+    // chosen opens untitled, as one step to undo.
+    void newFromGallery();
     // Makes the controls show the art view's values.
     void syncAllControlsToArt();
     // Copies every control into the art view, applies the revolution limit, redraws.

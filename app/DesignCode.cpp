@@ -7,10 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
+#include <QStringList>
 
 #include <zlib.h>
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -23,6 +26,14 @@ constexpr std::array kNumberedKeys = {
     "confinePen", "precise", "colorMode", "gradientStops", "gradientRepeat", "gradientMirror", "blendRevolutions",
     "inkOpacity", "position", "color",
 };
+
+// The words a file writes as values, each a CBOR simple value of its own in a code: the first at
+// kFirstWord, and so on. Only ever added to at the end.
+constexpr std::array kNumberedWords = {"outside", "inside", "stretches", "gradient", "perRevolution"};
+constexpr int kFirstWord = 32;   // the simple values below are CBOR's own
+
+// Gradient stops' positions of whole thousandths go as the number of them.
+constexpr double kThousand = 1000;
 
 // The first byte says how the rest is kept.
 constexpr char kPlain = 'p';
@@ -49,18 +60,74 @@ std::optional<QString> keyNamed(const QCborValue& key)
 
 QCborValue toCbor(const QJsonValue& value);
 
+// A typed number's text that is the shortest text of its number goes as the number: the file's
+// reader takes a number there and writes it as that text.
+QCborValue typedNumber(const QJsonValue& value)
+{
+    const QString text = value.toString();
+    bool isNumber = false;
+    const double number = text.toDouble(&isNumber);
+    if (isNumber && std::isfinite(number) && QString::number(number, 'g', QLocale::FloatingPointShortest) == text)
+        return std::floor(number) == number && std::fabs(number) < 1e15 ? QCborValue(qint64(number)) : QCborValue(number);
+    return toCbor(value);
+}
+
+// Gradient stops as a flat list, position and colour after position and colour, when each is
+// just those two.
+std::optional<QCborArray> flatStops(const QJsonValue& stops)
+{
+    QCborArray flat;
+    for (const QJsonValue& stop : stops.toArray()) {
+        const QJsonObject object = stop.toObject();
+        if (object.size() != 2 || !object.value("position").isDouble() || !object.contains("color"))
+            return std::nullopt;
+        // A position of whole thousandths goes as their number.
+        const double position = object.value("position").toDouble();
+        const double thousandths = std::round(position * kThousand);
+        flat.append(thousandths / kThousand == position ? QCborValue(qint64(thousandths)) : toCbor(object.value("position")));
+        flat.append(toCbor(object.value("color")));
+    }
+    return flat;
+}
+
 // An object's keys by number; with `unlike`, only its values that differ from that object's.
 QCborMap toCbor(const QJsonObject& object, const QJsonObject& unlike = {})
 {
+    static const QStringList typedNumbers{"anchorRadius", "runnerRadius", "penHoleRadius", "revolutions"};
     QCborMap map;
-    for (auto at = object.begin(); at != object.end(); ++at)
-        if (!unlike.contains(at.key()) || unlike.value(at.key()) != at.value())
-            map.insert(keyOf(at.key()), toCbor(at.value()));
+    for (auto at = object.begin(); at != object.end(); ++at) {
+        if (unlike.contains(at.key()) && unlike.value(at.key()) == at.value())
+            continue;
+        const std::optional<QCborArray> stops = at.key() == QLatin1String("gradientStops")
+            ? flatStops(at.value()) : std::nullopt;
+        map.insert(keyOf(at.key()), stops                                                      ? QCborValue(*stops)
+                                    : at.value().isString() && typedNumbers.contains(at.key()) ? typedNumber(at.value())
+                                                                                               : toCbor(at.value()));
+    }
     return map;
+}
+
+// A colour as a file writes it, "#aarrggbb": four bytes in a code.
+std::optional<QByteArray> colourBytes(const QString& text)
+{
+    constexpr int kColourLength = 9;
+    if (text.size() != kColourLength || !text.startsWith(QLatin1Char('#')))
+        return std::nullopt;
+    const QByteArray bytes = QByteArray::fromHex(text.mid(1).toLatin1());
+    if (bytes.size() != 4 || bytes.toHex() != text.mid(1).toLatin1())   // lower-case hex, as written
+        return std::nullopt;
+    return bytes;
 }
 
 QCborValue toCbor(const QJsonValue& value)
 {
+    if (value.isString()) {
+        if (const std::optional<QByteArray> colour = colourBytes(value.toString()))
+            return QCborValue(*colour);
+        for (std::size_t i = 0; i < kNumberedWords.size(); ++i)
+            if (value.toString() == QLatin1String(kNumberedWords[i]))
+                return QCborValue(QCborSimpleType(kFirstWord + int(i)));
+    }
     if (value.isObject())
         return toCbor(value.toObject());
     if (value.isArray()) {
@@ -79,9 +146,23 @@ std::optional<QJsonValue> toJson(const QCborValue& value)
         const QCborMap map = value.toMap();
         for (auto at = map.begin(); at != map.end(); ++at) {
             const std::optional<QString> key = keyNamed(at.key());
-            const std::optional<QJsonValue> element = toJson(at.value());
+            std::optional<QJsonValue> element = toJson(at.value());
             if (!key || !element)
                 return std::nullopt;
+            // Flat gradient stops: pairs of position and colour.
+            if (*key == QLatin1String("gradientStops") && element->isArray() && !element->toArray().isEmpty()
+                && !element->toArray().first().isObject()) {
+                const QJsonArray flat = element->toArray();
+                if (flat.size() % 2 != 0)
+                    return std::nullopt;
+                QJsonArray stops;
+                for (qsizetype i = 0; i < flat.size(); i += 2) {
+                    const QJsonValue position = at.value().toArray().at(i).isInteger()
+                        ? QJsonValue(double(flat[i].toInteger()) / kThousand) : flat[i];
+                    stops.append(QJsonObject{{"position", position}, {"color", flat[i + 1]}});
+                }
+                element = stops;
+            }
             object.insert(*key, *element);
         }
         return object;
@@ -96,6 +177,14 @@ std::optional<QJsonValue> toJson(const QCborValue& value)
         }
         return array;
     }
+    if (value.isSimpleType() && int(value.toSimpleType()) >= kFirstWord) {
+        const auto word = std::size_t(int(value.toSimpleType()) - kFirstWord);
+        if (word < kNumberedWords.size())
+            return QJsonValue(QLatin1String(kNumberedWords[word]));
+        return std::nullopt;
+    }
+    if (value.isByteArray() && value.toByteArray().size() == 4)
+        return QJsonValue(QLatin1Char('#') + QString::fromLatin1(value.toByteArray().toHex()));
     if (value.isString() || value.isBool() || value.isInteger() || value.isDouble() || value.isNull())
         return value.toJsonValue();
     return std::nullopt;
@@ -165,7 +254,8 @@ QString designCode(const QByteArray& designJson, const QByteArray& defaultJson)
     for (const QJsonValue& curve : design.value("curves").toArray())
         curves.append(toCbor(curve.toObject(), defaultCurve));
     code.insert(keyOf("curves"), curves);
-    const QByteArray plain = code.toCborValue().toCbor();
+    // Numbers as the shortest float that holds them exactly.
+    const QByteArray plain = code.toCborValue().toCbor(QCborValue::EncodingOptions(QCborValue::UseFloat16 | QCborValue::UseFloat));
     const QByteArray pack = packed(plain);
     const QByteArray bytes = !pack.isEmpty() && pack.size() < plain.size() ? kPacked + pack : kPlain + plain;
     return QLatin1String(kDesignCodePrefix)

@@ -1,5 +1,8 @@
 #include "app/AppDelegate.h"
 #include "app/DesignFormat.h"
+#include "app/DesignCode.h"
+#include "app/Gallery.h"
+#include "app/GalleryDialog.h"
 #include "app/RandomDesign.h"
 #include "app/RecentFiles.h"
 #include "art/CurveClosure.h"
@@ -15,6 +18,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
@@ -23,7 +27,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <QLineEdit>
 #include <QListView>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -267,6 +273,56 @@ private slots:
             QVERIFY(curve.penColor.isValid() && curve.pen2Color.isValid() && curve.fillColor.isValid());
         }
         QVERIFY(randomCurve(1) != randomCurve(2));
+    }
+
+    // The shipped gallery: two dozen designs, each with a name, each read whole, each a design
+    // code that reads back as it; a one-curve design's code short enough for a chat.
+    void theGalleryReadsWhole()
+    {
+        const std::vector<GalleryDesign> gallery = loadGallery();
+        QVERIFY(gallery.size() >= 24);
+        for (const GalleryDesign& entry : gallery) {
+            QVERIFY(!entry.name.isEmpty());
+            const QString code = designCode(designToJson(entry.design), designToJson(Design()));
+            if (entry.design.curves.size() == 1)
+                QVERIFY2(code.size() <= 120, qPrintable(entry.name + ": " + code));
+            const DesignReadResult read = readDesign(code.toUtf8());
+            QVERIFY2(read.design && *read.design == entry.design, qPrintable(entry.name));
+        }
+    }
+
+    // A file of a gallery that does not read is left out, and the rest are offered.
+    void aBrokenGalleryFileIsLeftOut()
+    {
+        QVERIFY(QDir(folder->path()).mkdir("gallery"));
+        QVERIFY(writeContents(path("gallery/Good.rotagraph"), designToJson(Design())));
+        QVERIFY(writeContents(path("gallery/Broken.rotagraph"), "{\"format\": \"rotagraph-design\", \"version\": 2, \"curves\": ["));
+        QVERIFY(writeContents(path("gallery/Not a design.txt"), "text"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Broken.rotagraph.*left out"));
+        const std::vector<GalleryDesign> gallery = loadGallery(path("gallery"));
+        QCOMPARE(gallery.size(), std::size_t(1));
+        QCOMPARE(gallery.front().name, QStringLiteral("Good"));
+    }
+
+    // The dialog shows every design's name at once and the thumbnails fill in; the one chosen
+    // opens untitled, and Undo takes it back.
+    void newFromGallery()
+    {
+        const QStringList before = windowShows(*app);
+        find(*app, "actionNewFromGallery")->trigger();
+        auto* dialog = app->mainWindow()->findChild<GalleryDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto* list = dialog->findChild<QListView*>();
+        QVERIFY(list->model()->rowCount() >= 24);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->thumbnailsDrawn(), list->model()->rowCount(), 20'000);
+        dialog->findChild<QLineEdit*>()->setText("rainbow");
+        QCOMPARE(list->model()->rowCount(), 1);
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_VERIFY(!dialog->isVisible());
+        QCOMPARE(app->artView()->colouring().mode, ColourMode::Gradient);
+        QCOMPARE(title(), QStringLiteral("Untitled[*]"));
+        find(*app, "actionUndo")->trigger();
+        QCOMPARE(windowShows(*app), before);
     }
 
     // Copy Design Code puts a short text on the clipboard that Paste takes back as the design.
