@@ -1,0 +1,243 @@
+// Designs drawn into images come out as a drawing at 8 × 8 samples a pixel shows them, every
+// pixel within a few levels, on one thread or several; and nothing is lost where a line or an
+// outline has more edges than the rasteriser takes in one go.
+
+#include "art/DesignPainter.h"
+#include "art/ImageRasteriser.h"
+#include "art/PathClipping.h"
+
+#include "TestSupport.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// Any pixel's channel, 0 to 255, may differ from the supersampled drawing's by this much: the
+// reference itself is 1/64 of a pixel coarse, and the two strokers place a bevel or the inner
+// corner of a sharp turn a little differently.
+constexpr int kTolerance = 12;
+
+QPen referencePen(const QColor& color, qreal width)
+{
+    QPen pen(color, std::max<qreal>(width, 1), Qt::SolidLine, Qt::FlatCap, Qt::SvgMiterJoin);
+    pen.setMiterLimit(kMiterLimit);
+    return pen;
+}
+
+QPolygonF mapped(const PolylineView& points, const QTransform& transform)
+{
+    QPolygonF line;
+    for (const CurvePoint p : points)
+        line << transform.map(QPointF(p.x, p.y));
+    return line;
+}
+
+// The design as the supersampled reference draws it: the fill, then each pen as one outline,
+// both first cut down to the picture as every drawing of it is.
+void drawReference(QPainter& painter, const ArtParameters& art, const QTransform& transform, const QSizeF& picture)
+{
+    const TracedCurve curve = traceCurve(curveParameters(art));
+    const QRectF area(QPointF(0, 0), picture);
+    if (art.fillShape) {
+        const QPolygonF outline = clippedOutline(mapped(curve.fillPath(), transform), area.adjusted(-1, -1, 1, 1));
+        QPainterPath path;
+        path.addPolygon(outline);
+        path.closeSubpath();
+        path.setFillRule(Qt::WindingFill);
+        painter.fillPath(path, art.fillColor);
+    }
+    const PolylineView pens[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
+    const QColor colors[] = {art.penColor, art.pen2Color, art.pen3Color};
+    const qreal reach = art.penDrawSize / 2 * kMiterLimit + 2;
+    for (int pen = 0; pen < art.numberOfColors; ++pen) {
+        const ClippedPolyline clipped = clippedPolyline(mapped(pens[pen], transform), area.adjusted(-reach, -reach, reach, reach));
+        QPainterPath path;
+        for (const ClippedPolyline::Stretch& stretch : clipped.stretches)
+            path.addPolygon(clipped.points.mid(stretch.first, stretch.count));
+        painter.strokePath(path, referencePen(colors[pen], art.penDrawSize));
+    }
+}
+
+QImage transparentImage(QSize size, qreal pixelRatio = 1)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+// Where pens of two colours meet, each shades the pixel they share by what it covers, over the
+// other: the drawing at 8 × 8 samples knows better, and so a pixel may lie as far from it as
+// Qt's painter puts it, and kTolerance further. Empty when every pixel does.
+QString beyondTolerance(const QImage& actual, const QImage& expected, const QImage& byPainter)
+{
+    int worst = 0; QString where;
+    for (int y = 0; y < actual.height(); ++y) {
+        const QRgb* a = reinterpret_cast<const QRgb*>(actual.constScanLine(y));
+        const QRgb* e = reinterpret_cast<const QRgb*>(expected.constScanLine(y));
+        const QRgb* q = reinterpret_cast<const QRgb*>(byPainter.constScanLine(y));
+        for (int x = 0; x < actual.width(); ++x) {
+            for (int shift : {0, 8, 16, 24}) {
+                const int channel = int((a[x] >> shift) & 0xff);
+                const int reference = int((e[x] >> shift) & 0xff);
+                const int painter = int((q[x] >> shift) & 0xff);
+                const int excess = std::abs(channel - reference) - std::abs(painter - reference);
+                if (excess > worst) { worst = excess;
+                    where = QString("%6 at (%1, %2): %3 against %4, Qt's painter %5")
+                        .arg(x).arg(y).arg(a[x], 8, 16).arg(e[x], 8, 16).arg(q[x], 8, 16).arg(excess); }
+            }
+        }
+    }
+    return worst > kTolerance ? where : QString();
+}
+
+QString described(const PictureDifference& difference)
+{
+    return QString("%1 levels at %2, %3 pixels beyond one of %4 inked")
+        .arg(difference.largest).arg(difference.where).arg(difference.pixelsBeyondOne).arg(difference.inkedPixels);
+}
+
+}
+
+class TestRasteriser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void designsLookAsSupersampled_data()
+    {
+        QTest::addColumn<float>("width");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<int>("colors");
+        QTest::addColumn<bool>("fill");
+        QTest::addColumn<float>("runner");
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<qreal>("pixelRatio");
+        const QColor red(200, 0, 0);
+        QTest::addRow("thin pen") << 1.0f << red << 1 << false << 32.0f << 1.0 << 1.0;
+        QTest::addRow("wide pen") << 3.0f << red << 1 << false << 32.0f << 1.0 << 1.0;
+        QTest::addRow("very wide pen") << 10.0f << red << 1 << false << 32.0f << 1.0 << 1.0;
+        QTest::addRow("translucent wide pen") << 3.0f << QColor(0, 0, 200, 120) << 1 << false << 32.0f << 1.0 << 1.0;
+        // Loops that cross: one outline, no deeper where the line crosses itself.
+        QTest::addRow("translucent pen crossing itself") << 6.0f << QColor(0, 0, 200, 120) << 1 << false << 40.0f << 1.0 << 1.0;
+        QTest::addRow("three colours") << 3.0f << red << 3 << false << 32.0f << 1.0 << 1.0;
+        QTest::addRow("filled") << 2.0f << red << 1 << true << 32.0f << 1.0 << 1.0;
+        QTest::addRow("runner inside") << 3.0f << red << 1 << true << -32.0f << 1.0 << 1.0;
+        QTest::addRow("twice the pixel density") << 3.0f << red << 2 << true << 32.0f << 1.0 << 2.0;
+        // Points millions of pixels away, filled and stroked through the picture.
+        QTest::addRow("huge coordinates") << 4.0f << red << 1 << true << 32.0f << 40000.0 << 1.0;
+    }
+
+    void designsLookAsSupersampled()
+    {
+        QFETCH(float, width);
+        QFETCH(QColor, color);
+        QFETCH(int, colors);
+        QFETCH(bool, fill);
+        QFETCH(float, runner);
+        QFETCH(qreal, scale);
+        QFETCH(qreal, pixelRatio);
+        ArtParameters art;
+        // Three lobes, or a rounded triangle inside, that never cross: where strokes cross
+        // within a pixel, an antialiased drawing shades it as much as each covers, which is
+        // more than the supersampled drawing's exact share.
+        art.anchorRadius = 96;
+        art.runnerRadius = runner;
+        art.penHoleRadius = runner > 32 ? 60 : 12;
+        art.rotationsToMake = 1;
+        art.penDrawSize = width;
+        art.penColor = color;
+        art.pen2Color = QColor(0, 140, 0, color.alpha());
+        art.pen3Color = QColor(0, 0, 220, color.alpha());
+        art.numberOfColors = colors;
+        art.fillShape = fill;
+        art.fillColor = QColor(240, 200, 0);
+        art.drawMode = ImageExportMode;
+        const QSize pixels(180, 160);
+        const QSizeF picture = QSizeF(pixels) / pixelRatio;
+        // Centred; scaled up, the picture shows a stretch of the curve's outer loops.
+        const QTransform transform = scale == 1 ? QTransform(0.55 / pixelRatio, 0, 0, -0.55 / pixelRatio, picture.width() / 2, picture.height() / 2)
+                                                : QTransform(scale, 0, 0, -scale, picture.width() / 2, 120 * scale);
+        const QImage expected = supersampledDrawing(pixels, [&](QPainter& painter) {
+            painter.scale(pixelRatio, pixelRatio);
+            drawReference(painter, art, transform, picture);
+        });
+        QImage byPainter = transparentImage(pixels, pixelRatio);
+        {
+            QPainter painter(&byPainter);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QVERIFY(paintDesign(painter, art, transform).finished);
+        }
+        QImage first;
+        for (int threads : {1, 2}) {
+            QImage image = transparentImage(pixels, pixelRatio);
+            QVERIFY(paintDesignInBands(image, art, transform, threads).finished);
+            const PictureDifference difference = pictureDifference(image, expected);
+            QVERIFY2(difference.inkedPixels > 500, qPrintable(described(difference)));
+            const QString beyond = beyondTolerance(image, expected, byPainter);
+            QVERIFY2(beyond.isEmpty(), qPrintable(beyond));
+            if (threads == 1)
+                first = image;
+            else
+                QVERIFY2(image == first, "two threads paint other pixels than one");
+        }
+    }
+
+    // A zigzag across the picture, or a square gone round again and again, gives the rasteriser millions of
+    // cells, more than it keeps at once: every one of them is still painted.
+    void manyLongEdgesAreAllPainted_data()
+    {
+        QTest::addColumn<bool>("fill");
+        QTest::addColumn<qreal>("width");
+        QTest::addRow("stroked") << false << 24.0;
+        QTest::addRow("filled") << true << 0.0;
+    }
+
+    void manyLongEdgesAreAllPainted()
+    {
+        QFETCH(bool, fill);
+        QFETCH(qreal, width);
+        const QSize size(200, 200);
+        QPolygonF zigzag;
+        constexpr int kTurns = 20000;
+        if (fill) {
+            // A square gone round thousands of times, every pixel inside it wound as often.
+            const QPointF corners[] = {{5, 5}, {195, 5}, {195, 195}, {5, 195}};
+            for (int i = 0; i < 4 * kTurns / 2; ++i)
+                zigzag << corners[i % 4];
+        } else {
+            for (int i = 0; i <= kTurns; ++i)
+                zigzag << QPointF(i % 2 ? 195.0 : 5.0, 5 + 190.0 * i / kTurns);
+        }
+        const QColor color(0, 90, 180);
+        QImage image = transparentImage(size);
+        if (fill)
+            fillIntoImage(image, color, zigzag.constData(), std::size_t(zigzag.size()));
+        else
+            strokeIntoImage(image, color, zigzag.constData(), std::size_t(zigzag.size()), width);
+        if (fill) {
+            for (int y = 0; y < size.height(); ++y) {
+                for (int x = 0; x < size.width(); ++x) {
+                    const bool inside = x >= 5 && x < 195 && y >= 5 && y < 195;
+                    QVERIFY2(qAlpha(image.pixel(x, y)) == (inside ? 255 : 0),
+                             qPrintable(QString("(%1, %2): %3").arg(x).arg(y).arg(qAlpha(image.pixel(x, y)))));
+                }
+            }
+            return;
+        }
+        const QImage expected = supersampledDrawing(size, [&](QPainter& painter) {
+            QPainterPath path;
+            path.addPolygon(zigzag);
+            painter.strokePath(path, referencePen(color, width));
+        });
+        const PictureDifference difference = pictureDifference(image, expected);
+        QVERIFY2(difference.largest <= kTolerance, qPrintable(described(difference)));
+    }
+};
+
+QTEST_MAIN(TestRasteriser)
+#include "tst_rasteriser.moc"
