@@ -740,8 +740,8 @@ private:
     PenStroke penStroke(const QColor& color, const Stretch& stretch)
     {
         PenStroke pen{color, {}, m_art.colouring.inkOpacity < kOpaqueInk};
-        if (stretch.points.count == 0)
-            return pen;
+        if (stretch.points.count == 0 || !color.isValid())
+            return pen;   // nothing to stroke: the line is not gone over to cut it
         const QRectF clip = reachedBy(m_picture, drawnPenWidth(m_art.penDrawSize, m_picture));
         // Within one picture's size of it the rasteriser takes a line as it is, and the pieces
         // that miss the picture are left out as they are stroked: only a line reaching further

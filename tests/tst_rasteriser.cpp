@@ -118,7 +118,6 @@ private slots:
         QTest::addColumn<qreal>("scale");
         QTest::addColumn<qreal>("pixelRatio");
         const QColor red(200, 0, 0);
-        QTest::addRow("thin pen") << 1.0f << red << 1 << false << 32.0f << 1.0 << 1.0;
         QTest::addRow("wide pen") << 3.0f << red << 1 << false << 32.0f << 1.0 << 1.0;
         QTest::addRow("very wide pen") << 10.0f << red << 1 << false << 32.0f << 1.0 << 1.0;
         QTest::addRow("translucent wide pen") << 3.0f << QColor(0, 0, 200, 120) << 1 << false << 32.0f << 1.0 << 1.0;
