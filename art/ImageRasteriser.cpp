@@ -53,12 +53,15 @@ public:
         : m_points(points), m_count(count), m_first(points[0])
     {
         if (firstSegmentDrawn && count > 1) {
-            // A stub of the segment, too short to shade any pixel twice, carries the join.
-            constexpr qreal kStub = 1.0 / 64;
+            // The end of the segment carries the join. It reaches back far enough to cover the
+            // pixels the piece before shaded only in part at its butt end: laid on separately,
+            // two parts of a pixel would not add up to all of it, and leave a pale seam across
+            // the line. Only its edges are laid on twice, over this short length.
+            constexpr qreal kOverlap = 2;
             const QPointF along = points[0] - points[1];
             const qreal length = std::hypot(along.x(), along.y());
-            if (length > kStub)
-                m_first = points[1] + along * (kStub / length);
+            if (length > kOverlap)
+                m_first = points[1] + along * (kOverlap / length);
         }
     }
 

@@ -48,7 +48,8 @@ public:
 
     // Strokes `lines` together as one outline, `width` wide (in the painter's coordinates; 0 or
     // less: one pixel). With `firstSegmentDrawn`, the first segment of the first line is on the
-    // image already, as the last of the piece before: only its join with the next is added.
+    // image already, as the last of the piece before: only its join with the next is added, and
+    // the two pixels of the segment next to it, so that no seam shows where the pieces meet.
     void stroke(const QColor& colour, const PointRun* lines, std::size_t lineCount, qreal width,
                 bool firstSegmentDrawn = false);
 
