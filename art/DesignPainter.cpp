@@ -343,7 +343,8 @@ bool strokeInPieces(const StrokeTarget& target, const QColor& color, const Stret
                     qreal penWidth, const DrawingControl& control, StrokeProgress* progress)
 {
     QPainter& painter = *target.painter;
-    ImageRasteriser* raster = cut == Pieces::Thin ? nullptr : target.raster;
+    // Thin lines, ink too, stay with the painter, which draws them sooner.
+    ImageRasteriser* raster = penWidth > 1 ? target.raster : nullptr;
     const QRectF reached = reachedBy(target.shown, penWidth);
     // A device of no size worth trusting (a pixmap, say) shows everything: the far edges of its
     // unbounded rectangle are not numbers to compare with.
@@ -375,7 +376,8 @@ bool strokeInPieces(const StrokeTarget& target, const QColor& color, const Stret
         const std::size_t toPieceEnd = wide ? pieceLength - (stretch.offset + first) % pieceLength : pieceLength;
         const std::size_t begin = cut == Pieces::Runs && first != 0 ? first - 1 : first;
         const std::size_t end = std::min(count, first + toPieceEnd + 1);
-        // The rasteriser takes the segment before a run as drawn, and adds only its join.
+        // The rasteriser takes the segment before a run as drawn: it adds its join, and goes
+        // back over only the end of it.
         drawIfShown(stretch.points.points(begin, end - begin, buffer), end - begin, begin != first);
         if (++pieces % piecesBetweenChecks == 0) {
             if (progress)
