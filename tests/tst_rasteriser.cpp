@@ -229,51 +229,55 @@ private slots:
         }
     }
 
-    // A zigzag across the picture, or a square gone round again and again, gives the rasteriser millions of
-    // cells, more than it keeps at once: every one of them is still painted.
+    // A zigzag across the picture, or a square or a diamond gone round again and again, gives
+    // the rasteriser millions of cells, more than it keeps at once or nearly as many: every one
+    // of them is still painted.
     void manyLongEdgesAreAllPainted_data()
     {
-        QTest::addColumn<bool>("fill");
-        QTest::addColumn<qreal>("width");
-        QTest::addRow("stroked") << false << 24.0;
-        QTest::addRow("filled") << true << 0.0;
+        QTest::addColumn<qreal>("width");   // 0: filled
+        QTest::addColumn<QPolygonF>("corners");
+        QTest::addColumn<int>("rounds");
+        QTest::addRow("stroked") << 24.0 << QPolygonF{{5, 5}, {195, 5}} << 10000;
+        QTest::addRow("filled, cut in rows") << 0.0 << QPolygonF{{5, 5}, {195, 5}, {195, 195}, {5, 195}} << 10000;
+        // Slanting edges take a cell for each pixel they cross: about as many as are kept at once.
+        QTest::addRow("filled at once") << 0.0 << QPolygonF{{100, 5}, {195, 100}, {100, 195}, {5, 100}} << 4500;
     }
 
     void manyLongEdgesAreAllPainted()
     {
-        QFETCH(bool, fill);
         QFETCH(qreal, width);
+        QFETCH(QPolygonF, corners);
+        QFETCH(int, rounds);
         const QSize size(200, 200);
-        QPolygonF zigzag;
-        constexpr int kTurns = 20000;
-        if (fill) {
-            // A square gone round thousands of times, every pixel inside it wound as often.
-            const QPointF corners[] = {{5, 5}, {195, 5}, {195, 195}, {5, 195}};
-            for (int i = 0; i < 4 * kTurns / 2; ++i)
-                zigzag << corners[i % 4];
-        } else {
-            for (int i = 0; i <= kTurns; ++i)
-                zigzag << QPointF(i % 2 ? 195.0 : 5.0, 5 + 190.0 * i / kTurns);
+        QPolygonF line;
+        for (int i = 0; i < rounds * int(corners.size()); ++i) {
+            const QPointF corner = corners[i % corners.size()];
+            // The zigzag steps down a little on every turn.
+            line << (width > 0 ? corner + QPointF(0, 190.0 * i / (rounds * 2)) : corner);
         }
         const QColor color(0, 90, 180);
         QImage image = transparentImage(size);
-        if (fill)
-            fillIntoImage(image, color, zigzag.constData(), std::size_t(zigzag.size()));
-        else
-            strokeIntoImage(image, color, zigzag.constData(), std::size_t(zigzag.size()), width);
-        if (fill) {
+        if (width == 0) {
+            fillIntoImage(image, color, line.constData(), std::size_t(line.size()));
+            QPainterPath outline;
+            outline.addPolygon(corners);
             for (int y = 0; y < size.height(); ++y) {
                 for (int x = 0; x < size.width(); ++x) {
-                    const bool inside = x >= 5 && x < 195 && y >= 5 && y < 195;
+                    // Pixels wholly inside or outside: a pixel's corners all one side of the edge.
+                    const QRectF pixel(x, y, 1, 1);
+                    const bool inside = outline.contains(pixel);
+                    if (!inside && outline.intersects(pixel))
+                        continue;
                     QVERIFY2(qAlpha(image.pixel(x, y)) == (inside ? 255 : 0),
                              qPrintable(QString("(%1, %2): %3").arg(x).arg(y).arg(qAlpha(image.pixel(x, y)))));
                 }
             }
             return;
         }
+        strokeIntoImage(image, color, line.constData(), std::size_t(line.size()), width);
         const QImage expected = supersampledDrawing(size, [&](QPainter& painter) {
             QPainterPath path;
-            path.addPolygon(zigzag);
+            path.addPolygon(line);
             painter.strokePath(path, referencePen(color, width));
         });
         const PictureDifference difference = pictureDifference(image, expected);
