@@ -201,7 +201,8 @@ struct ImageRasteriser::Work {
         }
         rasteriser.reset();
         // Cut a row beyond the rows drawn, so that an edge is cut nowhere near them: they come
-        // out as they would in a drawing of the whole image.
+        // out as in a drawing of the whole image, but for a level where a long edge, cut here,
+        // slants a 256th of a pixel otherwise.
         rasteriser.clip_box(-1, top - 1, double(buffer.width()) + 1, bottom + 1);
         rasteriser.filling_rule(agg::fill_non_zero);
         addShape();

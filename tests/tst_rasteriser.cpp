@@ -283,6 +283,28 @@ private slots:
         const PictureDifference difference = pictureDifference(image, expected);
         QVERIFY2(difference.largest <= kTolerance, qPrintable(described(difference)));
     }
+
+    // A sawtooth of long slanting teeth, each pixel wound once, takes about as many cells as the
+    // rasteriser keeps at once: filled whole, it looks as it does filled in two bands of rows,
+    // each of which takes half as many.
+    void aFillNearTheCellLimitIsWhole()
+    {
+        constexpr int kTeeth = 1350;
+        const QSize size(2 * kTeeth + 20, 1200);
+        QPolygonF sawtooth;
+        for (int i = 0; i < kTeeth; ++i)
+            sawtooth << QPointF(10 + 2 * i, 5) << QPointF(11 + 2 * i, 1195);
+        sawtooth << QPointF(10 + 2 * kTeeth, 5);
+        const QColor color(0, 90, 180);
+        QImage whole = transparentImage(size);
+        fillIntoImage(whole, color, sawtooth.constData(), std::size_t(sawtooth.size()));
+        QImage inBands = transparentImage(size);
+        for (const ImageRows rows : {ImageRows{0, 600}, ImageRows{600, 1200}})
+            fillIntoImage(inBands, color, sawtooth.constData(), std::size_t(sawtooth.size()), rows);
+        // A level apart where an edge cut at the bands' border slants a 256th of a pixel otherwise.
+        QVERIFY2(pictureDifference(whole, inBands).largest <= 1, qPrintable(described(pictureDifference(whole, inBands))));
+        QVERIFY(pictureDifference(whole, transparentImage(size)).inkedPixels > kTeeth * 1000);
+    }
 };
 
 QTEST_MAIN(TestRasteriser)
