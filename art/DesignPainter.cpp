@@ -1,5 +1,6 @@
 #include "art/DesignPainter.h"
 
+#include "art/ImageRasteriser.h"
 #include "art/PathClipping.h"
 #include "art/PenColourSteps.h"
 
@@ -24,6 +25,9 @@ constexpr qreal kOverlayLineWidth = 1;
 // 1000 by 1000, width 3: 16 segments are best for long segments (1260 points: 2.7 ms, 32: 2.8,
 // 64: 3.2, whole: 16 ms), 32 for short ones (375,000 points: 16: 210 ms, 32: 180, 64: 210).
 constexpr std::size_t kStrokeRunLength = 32;
+// AGG's rasteriser, which strokes wide pens into images, pays a little for every run it lays on
+// and nothing for a long one: its runs are longer.
+constexpr std::size_t kRasterRunLength = 256;
 // How many runs go by between looks at whether the drawing is still wanted: a few thousand
 // points, a few milliseconds at most.
 constexpr std::size_t kRunsBetweenChecks = 64;
@@ -252,11 +256,13 @@ private:
 };
 
 // Where strokes go: a painter, the part of its coordinates that it paints (outside which a
-// piece of a line is left out), and the whole picture, which sets the widest pen.
+// piece of a line is left out), and the whole picture, which sets the widest pen. Wide pens go
+// through the rasteriser, when there is one: the painter's image's, over the same rows.
 struct StrokeTarget {
     QPainter* painter;
     QRectF shown;
     QRectF picture;
+    ImageRasteriser* raster = nullptr;
 };
 
 // How wide a pen is drawn: its width, but at most kWidestPenInDiagonals picture diagonals.
@@ -333,16 +339,18 @@ enum class Pieces {
 // as a growing curve is, is cut where the whole line would be; each run of a wide opaque line
 // starts one segment back, so that every join of the whole line is still drawn. False when the
 // drawing was cancelled.
-bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, Pieces cut, qreal penWidth,
-                    const DrawingControl& control, StrokeProgress* progress)
+bool strokeInPieces(const StrokeTarget& target, const QColor& color, const Stretch& stretch, Pieces cut,
+                    qreal penWidth, const DrawingControl& control, StrokeProgress* progress)
 {
     QPainter& painter = *target.painter;
+    // Thin lines, ink too, stay with the painter, which draws them sooner.
+    ImageRasteriser* raster = penWidth > 1 ? target.raster : nullptr;
     const QRectF reached = reachedBy(target.shown, penWidth);
     // A device of no size worth trusting (a pixmap, say) shows everything: the far edges of its
     // unbounded rectangle are not numbers to compare with.
     const bool showsAll = !std::isfinite(reached.width()) || !std::isfinite(reached.height());
     std::vector<QPointF> buffer;
-    const auto drawIfShown = [&painter, &reached, showsAll](const QPointF* piece, std::size_t count) {
+    const auto drawIfShown = [&](const QPointF* piece, std::size_t count, bool firstSegmentDrawn) {
         const auto [left, right] = std::minmax_element(piece, piece + count,
             [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
         const auto [top, bottom] = std::minmax_element(piece, piece + count,
@@ -350,11 +358,16 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, Pieces c
         if (showsAll || (right->x() >= reached.left() && left->x() <= reached.right() && bottom->y() >= reached.top()
                          && top->y() <= reached.bottom())) {
             clearUpperVectorState();
-            painter.drawPolyline(piece, static_cast<int>(count));
+            if (raster) {
+                const PointRun run{piece, count};
+                raster->stroke(color, &run, 1, penWidth, firstSegmentDrawn);
+            } else {
+                painter.drawPolyline(piece, static_cast<int>(count));
+            }
         }
     };
     const bool wide = cut != Pieces::Thin;
-    const std::size_t pieceLength = wide ? kStrokeRunLength : kThinPieceLength;
+    const std::size_t pieceLength = !wide ? kThinPieceLength : raster ? kRasterRunLength : kStrokeRunLength;
     const std::size_t piecesBetweenChecks = wide ? kRunsBetweenChecks : 1;
     const std::size_t count = stretch.points.count;
     std::size_t pieces = 0;
@@ -363,7 +376,9 @@ bool strokeInPieces(const StrokeTarget& target, const Stretch& stretch, Pieces c
         const std::size_t toPieceEnd = wide ? pieceLength - (stretch.offset + first) % pieceLength : pieceLength;
         const std::size_t begin = cut == Pieces::Runs && first != 0 ? first - 1 : first;
         const std::size_t end = std::min(count, first + toPieceEnd + 1);
-        drawIfShown(stretch.points.points(begin, end - begin, buffer), end - begin);
+        // The rasteriser takes the segment before a run as drawn: it adds its join, and goes
+        // back over only the end of it.
+        drawIfShown(stretch.points.points(begin, end - begin, buffer), end - begin, begin != first);
         if (++pieces % piecesBetweenChecks == 0) {
             if (progress)
                 progress->add(piecesBetweenChecks * pieceLength);
@@ -394,13 +409,22 @@ bool strokePen(const StrokeTarget& target, const PenStroke& pen, float width, co
     if (pen.ink || (rasterised && (!wide || isStrokedInRuns(pen.color, width)))) {
         const Pieces cut = pen.ink ? Pieces::Ink : wide ? Pieces::Runs : Pieces::Thin;
         for (const Stretch& stretch : pen.stretches)
-            if (!strokeInPieces(target, stretch, cut, penWidth, control, progress))
+            if (!strokeInPieces(target, pen.color, stretch, cut, penWidth, control, progress))
                 return false;
         return true;
     }
     clearUpperVectorState();
     std::vector<QPointF> buffer;
-    if (pen.stretches.size() == 1) {
+    if (target.raster && wide) {
+        // One outline for every stretch, each mapped into a buffer of its own.
+        std::vector<std::vector<QPointF>> buffers(pen.stretches.size());
+        std::vector<PointRun> lines;
+        for (std::size_t i = 0; i < pen.stretches.size(); ++i) {
+            const PointSpan& line = pen.stretches[i].points;
+            lines.push_back({line.points(0, line.count, buffers[i]), line.count});
+        }
+        target.raster->stroke(pen.color, lines.data(), lines.size(), penWidth);
+    } else if (pen.stretches.size() == 1) {
         const PointSpan& line = pen.stretches.front().points;
         painter.drawPolyline(line.points(0, line.count, buffer), static_cast<int>(line.count));
     } else {
@@ -446,6 +470,7 @@ void fillArea(QPainter& painter, const QColor& color, PointSpan outline, const Q
 struct BandWork {
     const QColor* fillColor = nullptr;   // none: no fill
     PointSpan outline;
+    PointSpan pictureOutline;   // the outline cut down to what winds round the picture
     const std::vector<PenStroke>* pens = nullptr;
     float penWidth = 0;
 };
@@ -471,7 +496,17 @@ bool paintInBands(QImage& image, const BandWork& work, int bands, const DrawingC
         const QRectF bandRows(0, firstRow / pixelRatio, picture.width(), (endRow - firstRow) / pixelRatio);
         QPainter painter(&memory);
         painter.setRenderHint(QPainter::Antialiasing);
-        if (work.fillColor) {
+        std::optional<ImageRasteriser> raster;
+        if (ImageRasteriser::drawsInto(memory))
+            raster.emplace(memory, ImageRows{firstRow, endRow});
+        if (work.fillColor && raster) {
+            clearUpperVectorState();
+            raster->fill(*work.fillColor, work.pictureOutline.mapped, work.pictureOutline.count);
+            if (isCancelled(control)) {
+                paintedWhole[std::size_t(band)] = 0;
+                return;
+            }
+        } else if (work.fillColor) {
             for (int top = firstRow; top < endRow; top += kFillBandRows) {
                 const int bottom = std::min(endRow, top + kFillBandRows);
                 fillArea(painter, *work.fillColor, work.outline,
@@ -484,7 +519,8 @@ bool paintInBands(QImage& image, const BandWork& work, int bands, const DrawingC
         }
         if (bands > 1)
             painter.setClipRect(bandRows);
-        paintedWhole[std::size_t(band)] = strokePens({&painter, bandRows, picture}, *work.pens, work.penWidth, control, progress);
+        paintedWhole[std::size_t(band)] = strokePens({&painter, bandRows, picture, raster ? &*raster : nullptr}, *work.pens,
+                                                     work.penWidth, control, progress);
     };
     std::vector<std::thread> helpers;
     for (int band = 1; band < bands; ++band) {
@@ -568,6 +604,22 @@ public:
         mapped.resize(outline.count);
         mapPoints(outline.traced, outline.count, m_transform, mapped.data());
         return {mapped.data(), nullptr, nullptr, outline.count};
+    }
+
+    // The fill outline cut down to what winds round the picture: as it is, when it reaches no
+    // further than a picture's size beyond it.
+    PointSpan pictureOutline()
+    {
+        const PointSpan points = outline();
+        if (!cutsToThePicture())
+            return points;
+        constexpr qreal kPixel = 1;
+        const QRectF clip = m_picture.adjusted(-kPixel, -kPixel, kPixel, kPixel);
+        const qreal wholeReach = std::max(clip.width(), clip.height());
+        if (holdsAll(clip.adjusted(-wholeReach, -wholeReach, wholeReach, wholeReach), points.mapped, qsizetype(points.count)))
+            return points;
+        m_clippedOutline = clippedOutline(points.mapped, qsizetype(points.count), clip, wholeReach);
+        return {m_clippedOutline.constData(), nullptr, nullptr, std::size_t(m_clippedOutline.size())};
     }
 
     int strokesStartAt() const { return fills() ? kFilledPercent : kTracedPercent; }
@@ -690,8 +742,8 @@ private:
     PenStroke penStroke(const QColor& color, const Stretch& stretch)
     {
         PenStroke pen{color, {}, m_art.colouring.inkOpacity < kOpaqueInk};
-        if (stretch.points.count == 0)
-            return pen;
+        if (stretch.points.count == 0 || !color.isValid())
+            return pen;   // nothing to stroke: the line is not gone over to cut it
         const QRectF clip = reachedBy(m_picture, drawnPenWidth(m_art.penDrawSize, m_picture));
         // Within one picture's size of it the rasteriser takes a line as it is, and the pieces
         // that miss the picture are left out as they are stroked: only a line reaching further
@@ -710,23 +762,11 @@ private:
         return pen;
     }
 
-    // The fill over the whole picture, the outline cut down to what winds round it.
+    // The fill over the whole picture.
     void fillWhole(QPainter& painter)
     {
-        const PointSpan points = outline();
-        if (!cutsToThePicture()) {
-            fillOutline(painter, m_art.fillColor, points.mapped, points.count);
-            return;
-        }
-        constexpr qreal kPixel = 1;
-        const QRectF clip = m_picture.adjusted(-kPixel, -kPixel, kPixel, kPixel);
-        const qreal wholeReach = std::max(clip.width(), clip.height());
-        if (holdsAll(clip.adjusted(-wholeReach, -wholeReach, wholeReach, wholeReach), points.mapped, qsizetype(points.count))) {
-            fillOutline(painter, m_art.fillColor, points.mapped, points.count);
-            return;
-        }
-        const QPolygonF clipped = clippedOutline(points.mapped, qsizetype(points.count), clip, wholeReach);
-        fillOutline(painter, m_art.fillColor, clipped.constData(), std::size_t(clipped.size()));
+        const PointSpan points = pictureOutline();
+        fillOutline(painter, m_art.fillColor, points.mapped, points.count);
     }
 
     const ArtParameters& m_art;
@@ -740,6 +780,7 @@ private:
     const TracedCurve* m_traced;   // made beforehand; none: traced into m_buffers
     std::optional<MappedCurve> m_mapped;
     std::deque<ClippedPolyline> m_clipped;   // the points of the stretches that were cut
+    QPolygonF m_clippedOutline;              // the fill outline, when it was cut
     DrawingOutcome m_outcome;
 };
 
@@ -811,6 +852,8 @@ DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const
         if (drawing.fills() && art.fillColor.isValid()) {
             work.fillColor = &art.fillColor;
             work.outline = drawing.outline();
+            if (ImageRasteriser::drawsInto(image))
+                work.pictureOutline = drawing.pictureOutline();
         }
         // Every band goes over every point, to stroke it or to find it lies elsewhere.
         StrokeProgress progress(control, DesignDrawing::pointsToStroke(pens) * std::size_t(bands), drawing.strokesStartAt());

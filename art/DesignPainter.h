@@ -69,7 +69,10 @@ DrawingOutcome paintDesign(QPainter& painter, const ArtParameters& art, const QT
                            const DrawingControl& control = {});
 
 // As paintDesign, onto an image of its own, with the pens stroked by `bands` threads, each into
-// its own rows of the picture: the same pixels as one painter gives, sooner.
+// its own rows of the picture, sooner. Into premultiplied ARGB, wide pens and the fill are laid
+// on by the image's own rasteriser (art/ImageRasteriser.h): the same shapes as the painter's,
+// their antialiased edges shaded a little differently. Any number of bands paints the same
+// pixels, but for a level where an edge reaching across the bands' border is cut there.
 DrawingOutcome paintDesignInBands(QImage& image, const ArtParameters& art, const QTransform& transform,
                                   int bands, const DrawingControl& control = {});
 

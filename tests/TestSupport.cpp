@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineF>
+#include <QPainter>
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -443,4 +444,36 @@ double distanceToSegment(const QPointF& p, const QPointF& a, const QPointF& b)
     const double lengthSquared = QPointF::dotProduct(d, d);
     const double t = lengthSquared > 0 ? std::clamp(QPointF::dotProduct(p - a, d) / lengthSquared, 0.0, 1.0) : 0.0;
     return QLineF(p, a + t * d).length();
+}
+
+QImage supersampledDrawing(QSize size, const std::function<void(QPainter&)>& draw)
+{
+    constexpr int kSamples = 8;
+    constexpr int kPerPixel = kSamples * kSamples;
+    QImage samples(size * kSamples, QImage::Format_ARGB32_Premultiplied);
+    samples.fill(Qt::transparent);
+    {
+        QPainter painter(&samples);
+        painter.scale(kSamples, kSamples);
+        draw(painter);
+    }
+    QImage averaged(size, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < size.height(); ++y) {
+        QRgb* out = reinterpret_cast<QRgb*>(averaged.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            int sums[4] = {};
+            for (int sy = 0; sy < kSamples; ++sy) {
+                const QRgb* row = reinterpret_cast<const QRgb*>(samples.constScanLine(y * kSamples + sy)) + x * kSamples;
+                for (int sx = 0; sx < kSamples; ++sx) {
+                    sums[0] += qRed(row[sx]);
+                    sums[1] += qGreen(row[sx]);
+                    sums[2] += qBlue(row[sx]);
+                    sums[3] += qAlpha(row[sx]);
+                }
+            }
+            const auto mean = [](int sum) { return (sum + kPerPixel / 2) / kPerPixel; };
+            out[x] = qRgba(mean(sums[0]), mean(sums[1]), mean(sums[2]), mean(sums[3]));
+        }
+    }
+    return averaged;
 }

@@ -18,6 +18,10 @@
 
 #include <sys/resource.h>
 
+#include <functional>
+
+class QPainter;
+
 // Answers the message boxes that open while it lives, in order, and keeps what each said. A box
 // beyond the given answers is cancelled; it still shows up in `names`.
 class MessageBoxAnswerer : public QObject
@@ -148,6 +152,11 @@ struct PictureDifference {
     QString where;             // where the largest difference lies
 };
 PictureDifference pictureDifference(const QImage& a, const QImage& b);
+
+// What an antialiased drawing should look like: `draw` paints a picture of `size` in its pixel
+// coordinates, but without antialiasing at 8 × 8 samples a pixel, and each pixel of the result
+// (premultiplied, on transparent) is the average of its samples.
+QImage supersampledDrawing(QSize size, const std::function<void(QPainter&)>& draw);
 
 // How often a closed outline (its last point joins its first) winds round a point. Each edge is
 // measured from its end nearer the point: QPolygonF::containsPoint measures from the edge's

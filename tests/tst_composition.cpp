@@ -56,7 +56,8 @@ ScreenRequest requestFor(const Composition& composition)
     return request;
 }
 
-// The request drawn by one painter, every curve in turn onto the one picture.
+// The request drawn onto one picture, every curve in turn, as a picture in an image is drawn
+// (wide pens and fills by the image's own rasteriser, not the painter's).
 QImage drawnByOnePainter(const ScreenRequest& request)
 {
     QImage image(request.pixels, QImage::Format_ARGB32_Premultiplied);
@@ -66,11 +67,21 @@ QImage drawnByOnePainter(const ScreenRequest& request)
     for (std::size_t i = 0; i < request.composition.curves.size(); ++i)
         if (wheels < 0 && request.composition.curves[i].art.showAnchor)
             wheels = int(i);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    // A painting that says it did not finish is no picture.
-    if (!paintComposition(painter, request.composition, request.transform(), wheels).finished)
-        return {};
+    const std::vector<CurveParameters> traced = curveParameters(request.composition);
+    for (std::size_t i = 0; i < request.composition.curves.size(); ++i) {
+        const ComposedCurve& curve = request.composition.curves[i];
+        if (!curve.visible)
+            continue;
+        ArtParameters art = curve.art;
+        art.showAnchor = art.showAnchor && int(i) == wheels;
+        TracedCurve trace;
+        DrawingControl control;
+        control.traced = &trace;
+        // A painting that says it did not finish is no picture.
+        if (!traceForDrawing(traced[i], trace, nullptr)
+            || !paintDesignInBands(image, art, curve.turning() * request.transform(), 1, control).finished)
+            return {};
+    }
     return image;
 }
 

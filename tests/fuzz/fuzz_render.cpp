@@ -1,11 +1,13 @@
 // Draws a design made of raw bytes into a small image, twice, as a slow drawing's frames would:
 // every float any bit pattern (NaN, the infinities, radii and pen widths up to 3e38), any draw
 // mode and number of colours, colours with any alpha or none, overlays, fill and enlarging on
-// or off. A drawing must finish, promptly, without a fault the sanitizers see.
+// or off; then once more straight into an image, through any transform, by one to three
+// threads. A drawing must finish, promptly, without a fault the sanitizers see.
 //
 // As in fuzz_trace, designs of more than kMaxTurns revolutions are left out: their cost is the
 // trace's, not the drawing's.
 
+#include "art/DesignPainter.h"
 #include "art/Rotagraph.h"
 
 #include <QApplication>
@@ -86,10 +88,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (tooLong(kWholeCurve) || tooLong(view.percentToDraw()) || tooLong(laterPercent))
         return -1;   // not worth keeping in the corpus
 
+    const int threads = data.ConsumeIntegralInRange(1, 3);
+    const double zoom = data.ConsumeFloatingPointInRange(1e-3, 1e4);
+    const double turn = data.ConsumeFloatingPointInRange(-360.0, 360.0);
+    const QPointF shift(data.ConsumeFloatingPointInRange(-1e4, 1e4), data.ConsumeFloatingPointInRange(-1e4, 1e4));
+
     QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
     drawInto(image, view);
     // A frame later, on the strokes the first one left, or a whole redraw.
     view.setPercentToDraw(laterPercent);
     drawInto(image, view);
+
+    // Straight into an image, zoomed in far or out, turned and moved, on one thread or several:
+    // the rasteriser of images sees every point the drawing does, however far off.
+    const ArtParameters& art = view.parameters();
+    QTransform transform = fittedTransform(art, float(image.width()), float(image.height()));
+    transform *= QTransform().translate(-image.width() / 2.0, -image.height() / 2.0).rotate(turn).scale(zoom, zoom)
+                     .translate(image.width() / 2.0 + shift.x(), image.height() / 2.0 + shift.y());
+    image.fill(Qt::transparent);
+    paintDesignInBands(image, art, transform, threads);
     return 0;
 }
