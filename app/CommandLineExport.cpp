@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -92,7 +93,10 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
         VectorExportSettings settings;
         settings.target = output;
         settings.plot.page = options.page;
-        settings.plot.penWidthMm = penWidthInMillimetres(design.curves.first().penWidth);
+        // To the thousandth of a millimetre, as the export dialog's field starts with it.
+        constexpr double kThousandths = 1000;
+        settings.plot.penWidthMm = std::round(penWidthInMillimetres(design.curves.first().penWidth) * kThousandths)
+            / kThousandths;
         settings.greaseIt = greaseIt;
         settings.title = QFileInfo(output).completeBaseName();
         settings.designText = designText;

@@ -22,6 +22,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
+#include <QProcess>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -31,6 +32,7 @@
 #include <QListView>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <functional>
 
 // Designs kept and shared through the real window: files saved and opened through its dialogs,
@@ -655,6 +657,51 @@ private slots:
         // Saving must not write a design file over the export: it asks for a file of its own.
         QCOMPARE(title(), QStringLiteral("Untitled[*]"));
         QCOMPARE(windowShows(*app), exported);
+    }
+
+    void theShellExportsWhatTheWindowExports_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addRow("PNG") << "actionExport" << "design.png";
+        QTest::addRow("SVG") << "actionExportSvg" << "design.svg";
+        QTest::addRow("PDF") << "actionExportPdf" << "design.pdf";
+    }
+
+    // rotagraph --export writes, byte for byte, what the window's export of the same design file
+    // writes with the options it starts with.
+    void theShellExportsWhatTheWindowExports()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        const std::vector<GalleryDesign> gallery = loadGallery();
+        const auto rainbow = std::find_if(gallery.begin(), gallery.end(),
+                                          [](const GalleryDesign& entry) { return entry.name == "Rainbow Rosette"; });
+        QVERIFY(rainbow != gallery.end());
+        QVERIFY(writeContents(path("rainbow.rotagraph"), designToJson(rainbow->design)));
+        app->openFromCommandLine({path("rainbow.rotagraph")});
+        QCOMPARE(app->artView()->colouring().mode, ColourMode::Gradient);
+        throughDialog(*app, qPrintable(action), path(file));
+        QVERIFY(QDir(folder->path()).mkdir("shell"));
+        QProcess shell;
+        shell.start(QStringLiteral(ROTAGRAPH_BINARY), {"--export", path("shell/" + file), path("rainbow.rotagraph")});
+        QVERIFY(shell.waitForFinished(60'000));
+        QCOMPARE(shell.exitCode(), 0);
+        // A PDF names the program that made it, this test or Rotagraph, in its last object.
+        const auto madeBy = [](const QByteArray& bytes) {
+            const qsizetype info = bytes.indexOf("/Creator");   // and what follows: the offsets of what it holds
+            return info < 0 ? bytes : bytes.left(info);
+        };
+        const QByteArray fromWindow = madeBy(contentsOf(path(file)));
+        QVERIFY(fromWindow.size() > 1000);
+        const QByteArray fromShell = madeBy(contentsOf(path("shell/" + file)));
+        qsizetype differ = 0;
+        while (differ < fromShell.size() && differ < fromWindow.size() && fromShell[differ] == fromWindow[differ])
+            ++differ;
+        QVERIFY2(fromShell == fromWindow, qPrintable(QString("from byte %1: %2 against %3")
+                                                        .arg(differ)
+                                                        .arg(QString::fromLatin1(fromShell.mid(differ - 20, 60).toPercentEncoding()),
+                                                             QString::fromLatin1(fromWindow.mid(differ - 20, 60).toPercentEncoding()))));
     }
 
     // The Open dialog first shows every kind of file that opens as a design, and nothing else.
