@@ -106,6 +106,7 @@ ColouringControls::ColouringControls(const Controls& controls, QObject* parent)
             return gradientColour(stopsOf(stops), position);
         });
         m_bar->installEventFilter(this);
+        m_barObject = m_bar.data();
     }
     if (m_repeat) {
         m_repeat->setRange(1, kMostGradientRepeats);
@@ -245,7 +246,9 @@ bool ColouringControls::eventFilter(QObject* watched, QEvent* event)
 {
     // Seen before the bar acts on it: a press, or a key that does more than nudge a stop, begins
     // a change of its own.
-    if (watched == m_bar) {
+    // Compared as objects: while the bar is being destroyed it is a GradientBar no longer, and
+    // its QPointer may not be read as one.
+    if (watched == static_cast<QObject*>(m_barObject)) {
         const bool press = event->type() == QEvent::MouseButtonPress;
         const bool key = event->type() == QEvent::KeyPress && !movesAStop(*static_cast<QKeyEvent*>(event));
         if (press || key)

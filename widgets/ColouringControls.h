@@ -65,6 +65,7 @@ private:
     QList<QPointer<QWidget>> m_stretches;
     QPointer<QComboBox> m_presets;
     QPointer<GradientBar> m_bar;
+    QPointer<QObject> m_barObject;   // the same bar, for the events it is sent as it goes
     QPointer<QSpinBox> m_repeat;
     QPointer<QCheckBox> m_mirror;
     QPointer<QCheckBox> m_blend;
