@@ -215,9 +215,9 @@ QTransform fittedToThePicture(const ArtParameters& art)
 
 // The on-screen picture of a design, drawn by the view's routine with its pens stroked by one
 // band or by one thread per processor.
-void pictureInBands(benchmark::State& state)
+// Times the picture of `art` fitted to kPicture, its pens stroked by `bands` threads.
+void timePicture(benchmark::State& state, const ArtParameters& art, int bands)
 {
-    const ArtParameters art = redPen(designAt(state.range(0)), state.range(1), state.range(3) != 0);
     QImage image(kPicture, QImage::Format_ARGB32_Premultiplied);
     const QTransform transform = fittedToThePicture(art);
     DrawingBuffers buffers;
@@ -226,11 +226,16 @@ void pictureInBands(benchmark::State& state)
     std::size_t points = 0;
     for (auto _ : state) {
         image.fill(Qt::transparent);
-        points = paintDesignInBands(image, art, transform, static_cast<int>(state.range(2)), control).pointCount;
+        points = paintDesignInBands(image, art, transform, bands, control).pointCount;
     }
     setPointCounter(state, points);
 }
 
+void pictureInBands(benchmark::State& state)
+{
+    timePicture(state, redPen(designAt(state.range(0)), state.range(1), state.range(3) != 0),
+                static_cast<int>(state.range(2)));
+}
 
 // Colour along the curve against one colour, on one thread: the heavy design in one red pen
 // (colours 0), a five-stop gradient run ten times along it (1), or a colour per revolution,
@@ -245,17 +250,7 @@ void colourAlongTheCurve(benchmark::State& state)
         art.colouring.repeat = 10;
         art.colouring.blend = true;
     }
-    QImage image(kPicture, QImage::Format_ARGB32_Premultiplied);
-    const QTransform transform = fittedToThePicture(art);
-    DrawingBuffers buffers;
-    DrawingControl control;
-    control.buffers = &buffers;
-    std::size_t points = 0;
-    for (auto _ : state) {
-        image.fill(Qt::transparent);
-        points = paintDesignInBands(image, art, transform, 1, control).pointCount;
-    }
-    setPointCounter(state, points);
+    timePicture(state, art, 1);
 }
 
 }
