@@ -4,6 +4,7 @@
 // that every reader of them shares.
 
 #include "art/CurveColouring.h"
+#include "art/NestedWheels.h"
 
 #include <QColor>
 
@@ -42,6 +43,8 @@ struct ArtParameters {
     CurveColouring colouring;
     // Traced in double precision, each angle from its point's index: a closed curve meets itself.
     bool precise = false;
+    // Wheels rolling on the runner, the pen in the last: none unless the design adds them.
+    NestedWheels nested;
 
     // The same design, value for value. Numbers compare by their bits, so that a design with a
     // NaN in it is still the same as itself.
@@ -56,7 +59,7 @@ struct ArtParameters {
             && fillShape == other.fillShape && fillColor == other.fillColor
             && same(percentToDraw, other.percentToDraw) && drawMode == other.drawMode
             && greaseIt == other.greaseIt && allowScaleUp == other.allowScaleUp && colouring == other.colouring
-            && precise == other.precise;
+            && precise == other.precise && nested == other.nested;
     }
     bool operator!=(const ArtParameters& other) const { return !(*this == other); }
 };

@@ -3,6 +3,8 @@
 // Curve tracing: the pen's path for one design, in curve space (origin at the anchor's centre,
 // y up, angles counter-clockwise). Pure C++: this file and its sources include no Qt.
 
+#include "art/NestedWheels.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -77,6 +79,8 @@ struct CurveParameters {
     // that the last point lands on the total angle: the curve the wheels truly draw, which the
     // 32-bit sums of the ordinary trace drift from over many revolutions. Off: the ordinary trace.
     bool precise = false;
+    // Wheels rolling on the runner, the pen in the last of them.
+    NestedWheels nested;
 };
 
 class TracedCurve

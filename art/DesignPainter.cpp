@@ -886,6 +886,7 @@ CurveParameters curveParameters(const ArtParameters& art)
     p.numberOfColors = art.colouring.mode == ColourMode::Stretches ? art.numberOfColors : 1;
     p.closeCurve = art.closeCurve;
     p.precise = art.precise;
+    p.nested = art.nested;
     return p;
 }
 
