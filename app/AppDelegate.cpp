@@ -49,6 +49,11 @@ const QString kStopDrawingTitle = QStringLiteral("Stop Drawing");
 constexpr std::chrono::milliseconds kFramePause{50};
 constexpr float kNoSlowDrawing = -1;
 constexpr float kFinalPercent = 100;
+// The Wheels group's rows that the window's file leaves for the sizes, the nested wheels and the
+// tooth pitch.
+constexpr int kSizesRow = 0;
+constexpr int kNestedWheelsRow = 4;
+constexpr int kToothPitchRow = 8;
 
 // As many revolutions as the stepper goes to: the most that a design is looked at closing within.
 int mostRevolutions(const QPointer<Stepper>& revolutions)
@@ -125,13 +130,21 @@ void AppDelegate::bindControls()
                                          ui.gradientPreset, ui.gradientBar, ui.gradientRepeat, ui.gradientMirror,
                                          ui.revolutionBlend, ui.inkOpacitySlider, ui.inkOpacityInput},
                                         m_window.get()),
-                  ui.preciseCurve};
+                  ui.preciseCurve, nullptr};
     setSliderRange(*ui.penWidthSlider, kPenWidthRange);
     setSliderRange(*ui.drawSpeedControl, kDrawSpeedRange);
     showValueOfSliderIn(*ui.penWidthInput, *ui.penWidthSlider);
     // The radio buttons carry their tags as properties; the group answers with them.
     for (QAbstractButton* button : ui.runnerPosition->buttons())
         ui.runnerPosition->setId(button, tagOf(button));
+
+    m_controls.wheels = new WheelControls({ui.wheelsLayout,
+                                           {ui.anchorRadiusLabel, ui.anchorRadiusInput, ui.anchorRadiusStepper},
+                                           {ui.runnerRadiusLabel, ui.runnerRadiusInput, ui.runnerRadiusStepper},
+                                           {ui.penRadiusLabel, ui.penRadiusInput, ui.penRadiusStepper},
+                                           kSizesRow, kNestedWheelsRow, kToothPitchRow},
+                                          loadGearKit(QStringLiteral(":/gear-kit.json")),
+                                          [this](const ChosenRadii& radii) { enterRadii(radii); }, m_window.get());
 
     // Extra wells start with colours of their own; they supply the pens when turned on.
     m_controls.secondColor->setColor(CurveDesign().pen2Color);
@@ -160,8 +173,16 @@ void AppDelegate::connectActions()
     onClick(ui.drawSlowButton, &AppDelegate::drawSlowButton);
     for (QCheckBox* checkbox : {ui.limitRotations, ui.wheelGrease, ui.confinePen, ui.preciseCurve})
         onClick(checkbox, &AppDelegate::drawNowAction);
-    connect(ui.runnerPosition, &QButtonGroup::idClicked, this,
-            [this] { drawNowAction(m_controls.runnerPosition); });
+    connect(ui.runnerPosition, &QButtonGroup::idClicked, this, [this](int side) {
+        m_controls.wheels->runnerSideChanged(side == kInsideTag);
+        drawNowAction(m_controls.runnerPosition);
+    });
+    connect(m_controls.wheels, &WheelControls::edited, this, [this] {
+        confinePenToRunner();
+        drawNow();
+        if (m_controls.wheels->sizes() == WheelSizes::Teeth && !m_controls.wheels->kitProblem().isEmpty())
+            m_statusLine->showNote(tr("%1 Teeth can still be typed.").arg(m_controls.wheels->kitProblem()));
+    });
     for (ColorWell* well : {ui.colorPicker, ui.secondColor, ui.thirdColor, ui.fillColorPicker})
         connect(well, &ColorWell::colorPicked, this, [this, well] { drawNowAction(well); });
     connect(ui.penWidthSlider, &FloatSlider::valueEdited, this,
@@ -334,6 +355,11 @@ void AppDelegate::drawNow()
     }
     art.setGreaseIt(isOn(m_controls.wheelGrease));
     art.setPrecise(isOn(m_controls.preciseCurve));
+    if (m_controls.wheels) {
+        art.setNestedWheels(nestedWheelsOf(m_controls.wheels->nestedWheels()));
+        const bool inside = m_controls.runnerPosition && m_controls.runnerPosition->checkedId() == kInsideTag;
+        m_controls.wheels->showRadii(anchor, runner, inside, art.penHoleRadius());
+    }
     if (m_controls.colouring)
         art.setColouring(m_controls.colouring->colouring());
     art.update();
@@ -367,12 +393,28 @@ void AppDelegate::confinePenToRunner()
     if (!isOn(m_controls.confinePen))
         return;
     const float pen = floatValueOf(penRadiusInput());
-    const float runner = floatValueOf(runnerRadiusInput());
+    // The pen is in the last wheel: the runner, or the last wheel rolling on it.
+    const float runner = m_controls.wheels ? m_controls.wheels->lastWheelRadius(floatValueOf(runnerRadiusInput()))
+                                           : floatValueOf(runnerRadiusInput());
     if (pen >= runner) {   // false when either is NaN
         const float confined = runner - 1;
         setFloatValueOf(m_controls.numericControls(PenRadiusTag)->stepper, confined);
         setFloatValueOf(m_controls.numericControls(PenRadiusTag)->input, confined);
     }
+}
+
+void AppDelegate::enterRadii(const ChosenRadii& radii)
+{
+    const std::pair<int, const QString*> values[] = {
+        {AnchorRadiusTag, &radii.anchor}, {RunnerRadiusTag, &radii.runner}, {PenRadiusTag, &radii.penHole}};
+    for (const auto& [tag, text] : values) {
+        const NumericControls& numeric = *m_controls.numericControls(tag);
+        if (numeric.input)
+            numeric.input->setCommittedText(*text);
+        setFloatValueOf(numeric.stepper, truncated(leadingNumber(*text)));
+    }
+    confinePenToRunner();
+    drawNow();
 }
 
 void AppDelegate::toggleShowAnchor(QObject* sender)
@@ -443,7 +485,10 @@ void AppDelegate::showDrawingStatus()
                                  nameOf(m_artView->lastDrawingFirstCutCurve()));
     m_statusLine->showZoom(m_artView->screenScale());
     const std::optional<int> closes = revolutionsToClose();
-    m_statusLine->showClosure(closes, mostRevolutions(revolutionsStepper()), nameOf(m_curves->selectedRow()));
+    if (const std::optional<ToothClosure> teeth = toothClosureShown())
+        m_statusLine->showToothClosure(*teeth, nameOf(m_curves->selectedRow()));
+    else
+        m_statusLine->showClosure(closes, mostRevolutions(revolutionsStepper()), nameOf(m_curves->selectedRow()));
     m_ui->actionCloseExactly->setEnabled(closes.has_value());
 }
 
@@ -740,8 +785,28 @@ std::optional<int> AppDelegate::revolutionsToClose() const
     if (!m_artView)
         return std::nullopt;
     const Rotagraph& art = *m_artView;
-    return closingRevolutions(art.anchorRadius(), art.runnerRadius(), art.penHoleRadius(), art.greaseIt(),
-                              mostRevolutions(revolutionsStepper()));
+    // Wheels of whole teeth close as their counts do: their radii, multiples of 1/2π, are no
+    // decimals to count with.
+    const std::optional<WheelControls::Teeth> teeth = wholeTeethShown();
+    const float anchor = teeth ? float(teeth->anchor) : art.anchorRadius();
+    const float runner = teeth ? std::copysign(float(teeth->runner), art.runnerRadius()) : art.runnerRadius();
+    return closingRevolutions(anchor, runner, art.penHoleRadius(), art.greaseIt(), mostRevolutions(revolutionsStepper()));
+}
+
+std::optional<WheelControls::Teeth> AppDelegate::wholeTeethShown() const
+{
+    if (!m_controls.wheels || m_controls.wheels->sizes() != WheelSizes::Teeth)
+        return std::nullopt;
+    return m_controls.wheels->wholeTeeth();
+}
+
+std::optional<ToothClosure> AppDelegate::toothClosureShown() const
+{
+    // Petals count the runner's loops: a greased runner slips, and a pen at its centre loops not.
+    const std::optional<WheelControls::Teeth> teeth = wholeTeethShown();
+    if (!teeth || !teeth->nested.isEmpty() || !m_artView || m_artView->greaseIt() || m_artView->penHoleRadius() == 0)
+        return std::nullopt;
+    return toothClosure(teeth->anchor, teeth->runner);
 }
 
 void AppDelegate::randomDesign(quint32 seed)

@@ -95,6 +95,11 @@ public:
     void syncAllControlsToArt();
     // Copies every control into the art view, applies the revolution limit, redraws.
     void drawNow();
+    // Radii picked by teeth, entered as if typed in their fields.
+    void enterRadii(const ChosenRadii& radii);
+    // The selected curve's tooth counts, when it is given by teeth and every one is whole.
+    std::optional<WheelControls::Teeth> wholeTeethShown() const;
+    std::optional<ToothClosure> toothClosureShown() const;
     // What a slow drawing draws, fixed when it starts: each visible curve in the list's order,
     // with the percent it grows by each frame.
     struct SlowDrawingStage {

@@ -69,6 +69,8 @@ void recordChangesOf(const WindowControls& controls, DesignDocument& document)
                          });
         QObject::connect(colouring, &ColouringControls::runBroken, history, &DesignDocument::endRun);
     }
+    if (WheelControls* wheels = controls.wheels)
+        QObject::connect(wheels, &WheelControls::edited, history, [recordStep](QWidget* control) { recordStep(control); });
     if (QButtonGroup* side = controls.runnerPosition)
         QObject::connect(side, &QButtonGroup::idClicked, history,
                          [history] { history->record(QCoreApplication::translate("ChangeRecording", "Runner side")); });

@@ -12,7 +12,8 @@ auto valuesOf(const CurveDesign& d)
 {
     return std::tie(d.name, d.visible, d.anchorRadius, d.runnerRadius, d.penHoleRadius, d.revolutions,
                     d.runnerSide, d.colorsInUse, d.penWidth, d.closeCurve, d.fillShape, d.greaseIt,
-                    d.limitRevolutions, d.confinePen, d.preciseCurve, d.colouring, d.otherKeys);
+                    d.limitRevolutions, d.confinePen, d.preciseCurve, d.colouring, d.sizes, d.nestedWheels,
+                    d.otherKeys);
 }
 
 std::array<QRgb, 4> colorsOf(const CurveDesign& d)

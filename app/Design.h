@@ -5,6 +5,7 @@
 // whatever text it holds and a user's "72.9 mm" should come back as written.
 
 #include "art/CurveColouring.h"
+#include "art/NestedWheels.h"
 
 #include <QColor>
 #include <QJsonObject>
@@ -15,6 +16,23 @@
 #include <cmath>
 
 enum class RunnerSide { Outside, Inside };
+
+// How the Wheels group gives the wheels' sizes: as radii, or as a toy kit's tooth counts and
+// hole numbers. Either way the radii are what the design holds and draws.
+enum class WheelSizes { Radii, Teeth };
+
+// A wheel rolling on the one before it, beyond the runner: its radius as typed (a magnitude) and
+// the side of the wheel before it that it rolls on.
+struct NestedWheelDesign {
+    QString radius = QStringLiteral("24");
+    RunnerSide side = RunnerSide::Inside;
+
+    friend bool operator==(const NestedWheelDesign& a, const NestedWheelDesign& b)
+    {
+        return a.radius == b.radius && a.side == b.side;
+    }
+    friend bool operator!=(const NestedWheelDesign& a, const NestedWheelDesign& b) { return !(a == b); }
+};
 
 // The values a slider holds: its range, in steps.
 struct SliderRange {
@@ -61,6 +79,10 @@ struct CurveDesign {
     bool confinePen = true;
     bool preciseCurve = false;   // traced in double precision: a closed curve meets itself
     CurveColouring colouring;   // Stretches: the three pen colours above
+    WheelSizes sizes = WheelSizes::Radii;
+    // Wheels rolling on the runner, each on the one before, the pen in the last: at most
+    // kMostNestedWheels.
+    QList<NestedWheelDesign> nestedWheels;
     // What a file of a later version gave this curve that this one does not know: written back
     // as it came.
     QJsonObject otherKeys;

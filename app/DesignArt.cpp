@@ -14,6 +14,17 @@ float revolutionLimit(float anchorRadius, float runnerRadius)
     return std::isnan(cap) ? 1.0f : std::max(1.0f, cap);
 }
 
+NestedWheels nestedWheelsOf(const QList<NestedWheelDesign>& wheels)
+{
+    NestedWheels nested;
+    nested.count = int(std::min<qsizetype>(wheels.size(), kMostNestedWheels));
+    for (int i = 0; i < nested.count; ++i) {
+        const float radius = leadingNumber(wheels[i].radius);
+        nested.radii[std::size_t(i)] = wheels[i].side == RunnerSide::Inside ? -radius : radius;
+    }
+    return nested;
+}
+
 ArtParameters artOf(const CurveDesign& curve)
 {
     ArtParameters art;
@@ -39,6 +50,7 @@ ArtParameters artOf(const CurveDesign& curve)
     art.fillShape = curve.fillShape;
     art.colouring = curve.colouring;
     art.precise = curve.preciseCurve;
+    art.nested = nestedWheelsOf(curve.nestedWheels);
     return art;
 }
 

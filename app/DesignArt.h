@@ -11,6 +11,9 @@
 // at least 1, and 1 when the ratio is not a positive number.
 float revolutionLimit(float anchorRadius, float runnerRadius);
 
+// The nested wheels as the art holds them: each radius as its field reads it, negative inside.
+NestedWheels nestedWheelsOf(const QList<NestedWheelDesign>& wheels);
+
 // The art of a curve entered through the controls: the numbers its fields read as, the runner
 // on its side, the revolutions limited when it says so; whole, in screen mode, no overlay.
 ArtParameters artOf(const CurveDesign& curve);

@@ -24,12 +24,12 @@ constexpr std::array kNumberedKeys = {
     "anchorRadius", "runnerRadius", "penHoleRadius", "revolutions", "runnerSide", "penColor", "pen2Color",
     "pen3Color", "colorsInUse", "penWidth", "closeCurve", "fill", "fillColor", "grease", "limitRevolutions",
     "confinePen", "precise", "colorMode", "gradientStops", "gradientRepeat", "gradientMirror", "blendRevolutions",
-    "inkOpacity", "position", "color",
+    "inkOpacity", "position", "color", "wheelSizes", "nestedWheels", "radius", "side",
 };
 
 // The words a file writes as values, each a CBOR simple value of its own in a code: the first at
 // kFirstWord, and so on. Only ever added to at the end.
-constexpr std::array kNumberedWords = {"outside", "inside", "stretches", "gradient", "perRevolution"};
+constexpr std::array kNumberedWords = {"outside", "inside", "stretches", "gradient", "perRevolution", "radii", "teeth"};
 constexpr int kFirstWord = 32;   // the simple values below are CBOR's own
 
 // Gradient stops' positions of whole thousandths go as the number of them.

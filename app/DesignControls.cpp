@@ -64,6 +64,10 @@ CurveDesign curveShownBy(const WindowControls& controls, int colorsInUse)
     design.colorsInUse = colorsInUse;
     if (controls.colouring)
         design.colouring = controls.colouring->colouring();
+    if (controls.wheels) {
+        design.sizes = controls.wheels->sizes();
+        design.nestedWheels = controls.wheels->nestedWheels();
+    }
     return design;
 }
 
@@ -105,6 +109,11 @@ void showCurve(const WindowControls& controls, const CurveDesign& design)
     showColorsInUse(controls, design.colorsInUse);
     if (controls.colouring)
         controls.colouring->setColouring(design.colouring);
+    if (controls.wheels) {
+        controls.wheels->showCurve(design);
+        controls.wheels->showRadii(leadingNumber(design.anchorRadius), leadingNumber(design.runnerRadius),
+                                   design.runnerSide == RunnerSide::Inside, leadingNumber(design.penHoleRadius));
+    }
 }
 
 void showColorsInUse(const WindowControls& controls, int colorsInUse)

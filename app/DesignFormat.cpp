@@ -48,6 +48,13 @@ constexpr ColourModeName kColourModeNames[] = {
     {ColourMode::Gradient, QLatin1String("gradient")},
     {ColourMode::PerRevolution, QLatin1String("perRevolution")},
 };
+// Wheels by their teeth, and wheels rolling on the runner, since version 2.2.
+constexpr QLatin1String kWheelSizesKey("wheelSizes");
+constexpr QLatin1String kRadii("radii");
+constexpr QLatin1String kTeeth("teeth");
+constexpr QLatin1String kNestedWheelsKey("nestedWheels");
+constexpr QLatin1String kRadiusKey("radius");
+constexpr QLatin1String kSideKey("side");
 constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 constexpr char kUtf8ByteOrderMark[] = "\xef\xbb\xbf";
 // The first version held one curve, its values flat beside the window's.
@@ -266,6 +273,7 @@ public:
     void readName(CurveDesign& curve);
     void readTurn(CurveDesign& curve);
     void readColouring(CurveColouring& colouring);
+    void readWheels(CurveDesign& curve);
 
 private:
     void readGradientStops(CurveColouring& colouring);
@@ -452,6 +460,42 @@ void ValueReader::readColouring(CurveColouring& colouring)
             return fail(tr("The %1 is not a number.").arg(tr(kInkOpacityName)));
         colouring.inkOpacity = int(std::lround(std::clamp(opacity.toDouble(), 0.0, double(kOpaqueInk))));
     }
+}
+
+void ValueReader::readWheels(CurveDesign& curve)
+{
+    const QJsonValue sizes = valueOf(kWheelSizesKey);
+    if (sizes == QJsonValue(kRadii))
+        curve.sizes = WheelSizes::Radii;
+    else if (sizes == QJsonValue(kTeeth))
+        curve.sizes = WheelSizes::Teeth;
+    else if (!sizes.isUndefined())
+        return fail(tr("The wheel sizes are neither “%1” nor “%2”.").arg(kRadii, kTeeth));
+    const QJsonValue value = valueOf(kNestedWheelsKey);
+    if (value.isUndefined())
+        return;
+    if (!value.isArray())
+        return fail(tr("The nested wheels are not a list."));
+    const QJsonArray list = value.toArray();
+    if (list.size() > kMostNestedWheels)
+        return fail(tr("It has %1 wheels; a curve has at most %2.").arg(list.size() + 2).arg(kMostWheels));
+    QList<NestedWheelDesign> wheels;
+    for (qsizetype at = 0; at < list.size(); ++at) {
+        const QJsonObject wheel = list[at].toObject();
+        const QJsonValue radius = wheel.value(kRadiusKey);
+        const QJsonValue side = wheel.value(kSideKey);
+        // Wheel 3 is the first beyond the anchor and the runner.
+        const qsizetype number = at + 3;
+        const QString text = radius.isDouble()
+            ? QString::number(radius.toDouble(), 'g', QLocale::FloatingPointShortest)
+            : radius.toString();
+        if (!list[at].isObject() || !(radius.isString() || radius.isDouble()) || text.size() > kMaximumTypedLength)
+            return fail(tr("Wheel %1 has no radius.").arg(number));
+        if (side != QJsonValue(kInside) && side != QJsonValue(kOutside))
+            return fail(tr("Wheel %1 rolls neither “%2” nor “%3”.").arg(number).arg(kInside, kOutside));
+        wheels.append({text, side == QJsonValue(kInside) ? RunnerSide::Inside : RunnerSide::Outside});
+    }
+    curve.nestedWheels = std::move(wheels);
 }
 
 // Stops are read in any order and kept in order of position, as the gradient bar keeps them.
@@ -803,6 +847,7 @@ QString DesignReader::readComposition(ValueReader& top, Design& design)
         reader.readTurn(curve);
         readCurveValues(reader, curve);
         reader.readColouring(curve.colouring);
+        reader.readWheels(curve);
         if (reader.failed())
             return reader.error();
         curve.otherKeys = reader.unknownKeys();
@@ -854,6 +899,11 @@ QJsonObject curveObject(const CurveDesign& curve)
     object.insert(kTurnKey, curve.turn);
     writeCurveValues(object, curve);
     writeColouring(object, curve.colouring);
+    object.insert(kWheelSizesKey, curve.sizes == WheelSizes::Teeth ? kTeeth : kRadii);
+    QJsonArray wheels;
+    for (const NestedWheelDesign& wheel : curve.nestedWheels)
+        wheels.append(QJsonObject{{kRadiusKey, wheel.radius}, {kSideKey, wheel.side == RunnerSide::Inside ? kInside : kOutside}});
+    object.insert(kNestedWheelsKey, wheels);
     return object;
 }
 

@@ -26,7 +26,7 @@ class QIODevice;
 // out). A minor version only adds keys, which an older reader keeps without knowing them; any
 // other change is a new major version, which an older reader refuses.
 constexpr int kDesignFormatVersion = 2;
-constexpr int kDesignFormatMinorVersion = 1;
+constexpr int kDesignFormatMinorVersion = 2;
 // Longer curve names are refused: a name is a label in a list.
 constexpr int kMaximumCurveNameLength = 200;   // characters (Unicode code points)
 // Larger design files, and larger design text in an export, are refused unread. An export

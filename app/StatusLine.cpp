@@ -84,6 +84,16 @@ void StatusLine::showClosure(std::optional<int> revolutions, int most, const QSt
         m_closure->setText(tr("%1 closes after %2 revolutions").arg(curveName, locale.toString(*revolutions)));
 }
 
+void StatusLine::showToothClosure(const ToothClosure& closure, const QString& curveName)
+{
+    const QLocale locale;
+    const QString petals = closure.petals == 1 ? tr("1 petal") : tr("%1 petals").arg(locale.toString(closure.petals));
+    const QString text = closure.turns == 1
+        ? tr("%1; closes after 1 turn of the wheel").arg(petals)
+        : tr("%1; closes after %2 turns of the wheel").arg(petals, locale.toString(closure.turns));
+    m_closure->setText(curveName.isEmpty() ? text : tr("%1: %2").arg(curveName, text));
+}
+
 void StatusLine::showNote(const QString& note)
 {
     constexpr int kNoteMilliseconds = 10'000;

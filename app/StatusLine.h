@@ -3,6 +3,8 @@
 // The window's status line: what the drawing holds, after how many revolutions it closes, how
 // far a slow drawing has come, and the zoom. Permanent labels, so that a menu's tips passing over it take nothing away.
 
+#include "art/GearTeeth.h"
+
 #include <QObject>
 
 #include <cstddef>
@@ -30,6 +32,9 @@ public:
     // After how many revolutions the selected curve closes on itself, or that it does not within
     // `most`, naming the curve when the design has several.
     void showClosure(std::optional<int> revolutions, int most, const QString& curveName = {});
+    // How a curve of two toothed wheels closes, in whole numbers: "24 petals; closes after 5
+    // turns of the wheel".
+    void showToothClosure(const ToothClosure& closure, const QString& curveName = {});
     // A passing word about what was just done, such as a file of a newer version opened.
     void showNote(const QString& note);
 

@@ -3,6 +3,7 @@
 // The controller's references to the window's controls. Each is weak: a control that has gone
 // reads as null, and whoever uses one checks it first.
 
+#include "app/WheelControls.h"
 #include "art/ArtParameters.h"
 #include "widgets/ColouringControls.h"
 #include "widgets/Controls.h"
@@ -47,6 +48,7 @@ struct WindowControls {
     QPointer<NumberField> penWidthInput;   // the slider's number box
     QPointer<ColouringControls> colouring;   // the pens' colouring along the curve, as one value
     QPointer<QCheckBox> preciseCurve;
+    QPointer<WheelControls> wheels;   // sizes by teeth, and the wheels rolling on the runner
 
     // The field and stepper of a parameter tag; null for any other tag.
     const NumericControls* numericControls(int tag) const

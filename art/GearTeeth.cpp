@@ -8,7 +8,8 @@ namespace {
 constexpr double kTwoPi = 2 * 3.14159265358979323846;
 // How near a whole count a radius must be to be taken for it, in teeth: the radius of a count
 // computed and read back loses far less than this, a typed radius gains far more.
-constexpr double kWholeTooth = 1e-6;
+// A design holds its radii as floats, a count's radius to about 1e-5 of a tooth at 400 teeth.
+constexpr double kWholeTooth = 1e-4;
 
 }
 

@@ -23,7 +23,7 @@ bool isToothCount(double teeth);
 double radiusOfTeeth(int teeth, double pitch);
 
 // A radius as a tooth count: the nearest whole count, and whether the radius is that count's
-// (to a millionth of a tooth). No count for a radius that is not finite or a pitch that is none.
+// (to a ten-thousandth of a tooth, so that a count's radius held as a float is whole). No count for a radius that is not finite or a pitch that is none.
 struct TeethOfRadius {
     long long teeth = 0;
     bool whole = false;

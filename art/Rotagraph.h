@@ -80,6 +80,8 @@ public:
     void setColouring(const CurveColouring& value) { m_art.colouring = value; }
     bool precise() const { return m_art.precise; }
     void setPrecise(bool value) { m_art.precise = value; }
+    const NestedWheels& nestedWheels() const { return m_art.nested; }
+    void setNestedWheels(const NestedWheels& wheels) { m_art.nested = wheels; }
 
     // Every parameter at once, as the drawing reads them; the setter only stores, as each one's does.
     const ArtParameters& parameters() const { return m_art; }

@@ -20,6 +20,9 @@ private slots:
         for (int teeth = kFewestTeeth; teeth <= kMostTeeth; ++teeth) {
             const std::optional<TeethOfRadius> back = teethOfRadius(radiusOfTeeth(teeth, kDefaultToothPitch), kDefaultToothPitch);
             QVERIFY(back && back->whole && back->teeth == teeth);
+            // As a design holds it: a float.
+            const std::optional<TeethOfRadius> held = teethOfRadius(float(radiusOfTeeth(teeth, kDefaultToothPitch)), kDefaultToothPitch);
+            QVERIFY(held && held->whole && held->teeth == teeth);
         }
         const std::optional<TeethOfRadius> between = teethOfRadius(72, kDefaultToothPitch);   // 43.2 teeth
         QVERIFY(between && !between->whole);
