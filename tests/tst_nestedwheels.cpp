@@ -2,10 +2,12 @@
 #include "art/CurveClosure.h"
 #include "art/CurveTrace.h"
 #include "art/DesignPainter.h"
+#include "art/Rotagraph.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <QWidget>
 
 #include <atomic>
 #include <cmath>
@@ -289,6 +291,43 @@ private slots:
         QVERIFY(inked(runner.x - 50, runner.y));   // the runner's
         QVERIFY(inked((nested.x + at.penX) / 2, (nested.y + at.penY) / 2));   // the pen's arm
         QVERIFY(!inked(nested.x + 10, nested.y));   // inside the nested wheel, off its arms
+    }
+
+    // The view keeps the traces it drew from; wheels added to a design are a new trace, not the
+    // one kept for the design without them.
+    void aDesignWithWheelsAddedIsTracedAnew()
+    {
+        ArtParameters art;
+        art.anchorRadius = 500;   // drawn on a worker
+        art.runnerRadius = 3;
+        art.penHoleRadius = 2;
+        art.rotationsToMake = 10;
+        art.penDrawSize = 1;
+        art.penColor = Qt::red;
+        art.numberOfColors = 1;
+        const auto shown = [](Rotagraph& view) {
+            QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            return image;
+        };
+        Rotagraph view;
+        view.resize(300, 300);
+        view.setParameters(art);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), 60'000);   // the design without wheels drawn
+        art.nested.count = 1;
+        art.nested.radii = {-60, 0};
+        view.setParameters(art);
+        view.repaint();
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), 60'000);   // the design with its wheel drawn
+        const QImage withWheel = shown(view);
+        Rotagraph fresh;
+        fresh.resize(view.size());
+        fresh.setParameters(art);
+        fresh.finishDrawing();
+        QCOMPARE(withWheel, shown(fresh));
     }
 };
 
