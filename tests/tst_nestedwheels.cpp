@@ -195,6 +195,8 @@ private slots:
         }
         QCOMPARE(traceCurve(cut).pointCount(), std::size_t(1000));
         QVERIFY(traceCurve(cut).truncated && !traceCurve(part).truncated && !all.truncated);
+        QVERIFY(all.allPointsFinite);
+        QVERIFY(!traceCurve(design(100, 50, 10, 1, {3e38f, 3e38f})).allPointsFinite);   // beyond a float's range
 
         TracedCurve curve = all;
         std::atomic<bool> cancel{true};
