@@ -73,9 +73,13 @@ inline float boundingRadius(float anchorRadius, float runnerRadius, float penHol
     return std::fabs(anchorRadius + runnerRadius) + std::fabs(penHoleRadius);
 }
 
+// With nested wheels the pen stands further out by each of their centre distances.
 inline float boundingRadius(const ArtParameters& art)
 {
-    return boundingRadius(art.anchorRadius, art.runnerRadius, art.penHoleRadius);
+    if (rollingNestedWheels(art.nested, art.runnerRadius) == 0)
+        return boundingRadius(art.anchorRadius, art.runnerRadius, art.penHoleRadius);
+    return static_cast<float>(WheelTrain::of(art.anchorRadius, art.runnerRadius, art.penHoleRadius, art.greaseIt,
+                                             art.nested).penReach());
 }
 
 // Every line is joined with mitres up to 10 widths long and bevelled past them: the view, and

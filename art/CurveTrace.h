@@ -106,6 +106,8 @@ public:
     CurvePoint startPoint{0, 0};
     CurvePoint lastRunnerCenter{0, 0};
     float lastRunnerAngle = 0;
+    // The orbit angle of the last point: where the overlay puts every wheel as the trace left it.
+    double lastOrbitAngle = 0;
     bool truncated = false;         // cut at its point budget, or where the orbit angle stopped advancing
     bool allPointsFinite = true;    // every point of every path, the start point included
 

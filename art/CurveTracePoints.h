@@ -5,7 +5,9 @@
 
 #include "art/CurveTrace.h"
 #include "art/CurveTraceOptions.h"
+#include "art/NestedWheels.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -62,5 +64,25 @@ PointRun traceRunAvx512(const PenGeometry& g, Angles first, std::size_t count, T
 // The run function of a path. Automatic becomes the widest path the processor runs; a path it
 // lacks, the scalar one.
 PointRunFunction pointRunFunction(TracePath path);
+
+// Nested wheels: the pen as a sum of arms turning steadily (see NestedWheels.h), each point's
+// angles from its index. Every kArmBlock-th point takes its arms' sines and cosines afresh; the
+// points between turn them on by a table of the turns of 0 to kArmBlock - 1 steps, made once.
+// Each point is so one product away from exact angles, far below a float's rounding, and the
+// table keeps the work per point to a few multiplications.
+constexpr std::size_t kArmBlock = 64;
+
+struct PenArms {
+    int count = 0;                                 // the wheels' arms and the pen's
+    std::array<double, kMostWheels> length{};
+    std::array<double, kMostWheels> rate{};        // radians per radian of orbit
+    double step = 0;                               // of orbit, between points
+    std::array<std::array<double, kArmBlock>, kMostWheels> turnCos{}, turnSin{};
+};
+
+PenArms penArms(const WheelTrain& train, double step);
+
+// Writes points [first, first + count) to out[0, count). False when one is not finite.
+bool tracePenArms(const PenArms& arms, std::size_t first, std::size_t count, TracedPoint* out);
 
 }

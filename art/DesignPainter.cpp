@@ -103,6 +103,24 @@ QPainterPath circle(qreal r)
     return path;
 }
 
+// The wheels that roll, each with an arm from its centre along its angle so that its turning
+// shows: to its rim, and the last wheel's to the pen.
+QPainterPath wheelsOverlay(const WheelsAt& at)
+{
+    QPainterPath path;
+    for (int k = 1; k < at.count; ++k) {
+        const WheelPlace& wheel = at.wheels[std::size_t(k)];
+        const QPointF centre(wheel.x, wheel.y);
+        path.addPath(circle(wheel.radius).translated(centre));
+        path.moveTo(centre);
+        if (k == at.count - 1)
+            path.lineTo(at.penX, at.penY);
+        else
+            path.lineTo(centre + std::fabs(wheel.radius) * QPointF(std::cos(wheel.angle), std::sin(wheel.angle)));
+    }
+    return path;
+}
+
 qreal penWidthOf(float width)
 {
     return std::isfinite(width) && width > 0 ? width : 0;   // 0: the thinnest line
@@ -128,7 +146,7 @@ auto strokedDesign(const ArtParameters& a)
 {
     return std::tie(a.anchorRadius, a.runnerRadius, a.penHoleRadius, a.penDrawSize, a.penColor,
                     a.pen2Color, a.pen3Color, a.numberOfColors, a.rotationsToMake, a.closeCurve,
-                    a.drawMode, a.greaseIt, a.colouring, a.precise);
+                    a.drawMode, a.greaseIt, a.colouring, a.precise, a.nested);
 }
 
 bool pensAreOpaque(const ArtParameters& art)
@@ -569,7 +587,10 @@ public:
         m_outcome.truncated = curve().truncated;
         reportPercent(m_control, kTracedPercent);
 
-        if (m_art.showAnchor && m_percent < 100 && m_onScreen) {
+        if (m_art.showAnchor && m_percent < 100 && m_onScreen
+            && rollingNestedWheels(m_art.nested, m_art.runnerRadius) > 0) {
+            strokeOverlay(painter, m_transform.map(wheelsOverlay(wheelsAt(curveParameters(m_art), curve().lastOrbitAngle))));
+        } else if (m_art.showAnchor && m_percent < 100 && m_onScreen) {
             // The runner where the trace left it, with its arm from the centre to the pen.
             QPainterPath runner = circle(m_art.runnerRadius);
             runner.moveTo(0, 0);

@@ -51,6 +51,9 @@ double paintedExtent(const ArtParameters& art, double scale)
     if (art.showAnchor) {
         radius = std::max({radius, double(std::fabs(art.anchorRadius)),
                            double(std::fabs(art.anchorRadius + art.runnerRadius) + std::fabs(art.runnerRadius))});
+        if (rollingNestedWheels(art.nested, art.runnerRadius) > 0)
+            radius = std::max(radius, WheelTrain::of(art.anchorRadius, art.runnerRadius, art.penHoleRadius,
+                                                     art.greaseIt, art.nested).rimReach());
     }
     const double pen = std::isfinite(art.penDrawSize) ? std::max(0.0f, art.penDrawSize) : 0.0;
     return radius * scale + pen / 2 * kMiterLimit + 1;
@@ -108,7 +111,8 @@ bool sameTrace(const CurveParameters& a, const CurveParameters& b)
     return sameBits(a.anchorRadius, b.anchorRadius) && sameBits(a.runnerRadius, b.runnerRadius)
         && sameBits(a.penHoleRadius, b.penHoleRadius) && sameBits(a.rotationsToMake, b.rotationsToMake)
         && sameBits(a.percentToDraw, b.percentToDraw) && a.greaseIt == b.greaseIt
-        && a.numberOfColors == b.numberOfColors && a.closeCurve == b.closeCurve && a.pointBudget == b.pointBudget;
+        && a.numberOfColors == b.numberOfColors && a.closeCurve == b.closeCurve && a.pointBudget == b.pointBudget
+        && a.precise == b.precise && a.nested == b.nested;
 }
 
 // Curve `index` of the request alone, where the request draws it.

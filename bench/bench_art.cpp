@@ -123,6 +123,30 @@ void traceColdOrWarm(benchmark::State& state)
     setPointCounter(state, points);
 }
 
+// A million points on one thread: a design of two wheels on the widest vector path, against
+// designs of three and four wheels, whose trace takes its angles from each point's index.
+void traceNestedWheels(benchmark::State& state)
+{
+    CurveParameters p = curveParameters(kHeavy);
+    const int nested = static_cast<int>(state.range(0));
+    if (nested > 0) {
+        p = curveParameters(Design{100, -50, 10, 1});
+        p.nested.count = nested;
+        p.nested.radii = {20, -7};
+    }
+    constexpr double kPoints = 1'000'000;
+    p.rotationsToMake = static_cast<float>(kPoints / pointsPerRevolution(p));
+    TraceOptions options;
+    options.mayUseSecondThread = false;
+    TracedCurve curve;
+    clearUpperVectorState();
+    for (auto _ : state) {
+        traceCurve(p, curve, options);
+        benchmark::DoNotOptimize(curve.fillPath().data());
+    }
+    setPointCounter(state, curve.pointCount());
+}
+
 // An on-screen view of 1000 by 1000 showing a design with one red pen.
 void setUpView(Rotagraph& view, const Design& d, float penWidth)
 {
@@ -177,6 +201,7 @@ BENCHMARK(traceOnePath)
                    {static_cast<int64_t>(TracePath::Scalar), static_cast<int64_t>(TracePath::Avx2),
                     static_cast<int64_t>(TracePath::Avx512)}})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(traceNestedWheels)->ArgName("nested")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(traceColdOrWarm)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(traceAndRender)
     ->ArgNames({"design", "width"})

@@ -2,7 +2,7 @@
 // subnormals), and checks what callers of the trace rely on: never more points than the budget,
 // `truncated` set only where the budget cut the curve, every colour path a contiguous stretch of
 // the outline joined to the one before, the closing point where it belongs, and a partial trace
-// an exact prefix of the whole.
+// an exact prefix of the whole. Up to two nested wheels roll on the runner.
 //
 // A trace costs about 25 ns a point, 100 ms at the budget, and several times that under the
 // sanitizers. Designs of more than kMaxTurns revolutions, whole or at the percentage drawn, are
@@ -10,9 +10,11 @@
 // tst_curvetrace checks with a design that does.
 
 #include "art/CurveTrace.h"
+#include "art/NestedWheels.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +24,8 @@
 namespace {
 
 constexpr float kMaxTurns = 10;   // about 63,000 points with the smallest step
+// Nested wheels set the step by the fastest of them: a tiny one takes many points a revolution.
+constexpr std::size_t kMostNestedPoints = 100'000;
 constexpr float kWholeCurve = 100;
 
 void require(bool holds, const char* what)
@@ -82,8 +86,11 @@ std::size_t tracedCount(const TracedCurve& curve, const CurveParameters& p, int 
 
 void checkCurve(const TracedCurve& curve, const CurveParameters& p)
 {
-    const float startX = (p.anchorRadius + p.runnerRadius) + p.penHoleRadius;
-    const CurvePoint start{startX, 0};
+    CurvePoint start{(p.anchorRadius + p.runnerRadius) + p.penHoleRadius, 0};
+    if (rollingNestedWheels(p.nested, p.runnerRadius) > 0) {
+        const WheelsAt at = wheelsAt(p, 0);
+        start = {static_cast<float>(at.penX), static_cast<float>(at.penY)};
+    }
     require(samePoint(curve.startPoint, start), "the start point is (anchor + runner + pen hole, 0)");
     require(!curve.fillPath().empty() && samePoint(curve.fillPath().front(), start), "the outline begins at the start");
     require(!curve.penPath().empty() && samePoint(curve.penPath().front(), start), "the first pen begins at the start");
@@ -121,10 +128,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     p.numberOfColors = data.ConsumeIntegral<int32_t>();
     p.greaseIt = data.ConsumeBool();
     p.closeCurve = data.ConsumeBool();
+    p.nested.count = data.ConsumeIntegralInRange(0, kMostNestedWheels);
+    for (int k = 0; k < p.nested.count; ++k)
+        p.nested.radii[std::size_t(k)] = anyFloat(data);
     // Written so that NaN is kept: it traces no point.
     const auto tooLong = [](float turns) { return std::fabs(turns) > kMaxTurns; };
     if (tooLong(p.rotationsToMake) || tooLong(p.rotationsToMake * p.percentToDraw / kWholeCurve))
         return -1;   // not worth keeping in the corpus
+    if (p.nested.count > 0) {
+        CurveParameters whole = p;
+        whole.percentToDraw = std::max(kWholeCurve, p.percentToDraw);
+        if (!(estimatedPointCount(whole) <= kMostNestedPoints))
+            return -1;
+    }
 
     const TracedCurve curve = traceCurve(p);
     checkCurve(curve, p);
