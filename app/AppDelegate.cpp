@@ -53,7 +53,7 @@ constexpr float kFinalPercent = 100;
 // tooth pitch.
 constexpr int kSizesRow = 0;
 constexpr int kNestedWheelsRow = 4;
-constexpr int kToothPitchRow = 8;
+constexpr int kToothPitchRow = 7;
 
 // As many revolutions as the stepper goes to: the most that a design is looked at closing within.
 int mostRevolutions(const QPointer<Stepper>& revolutions)
@@ -142,7 +142,8 @@ void AppDelegate::bindControls()
                                            {ui.anchorRadiusLabel, ui.anchorRadiusInput, ui.anchorRadiusStepper},
                                            {ui.runnerRadiusLabel, ui.runnerRadiusInput, ui.runnerRadiusStepper},
                                            {ui.penRadiusLabel, ui.penRadiusInput, ui.penRadiusStepper},
-                                           kSizesRow, kNestedWheelsRow, kToothPitchRow},
+                                           kSizesRow, kNestedWheelsRow, kToothPitchRow, ui.actionAddWheel,
+                                           ui.actionRemoveWheel},
                                           loadGearKit(QStringLiteral(":/gear-kit.json")),
                                           [this](const ChosenRadii& radii) { enterRadii(radii); }, m_window.get());
 

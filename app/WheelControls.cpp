@@ -2,12 +2,13 @@
 
 #include "widgets/Controls.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
+#include <QToolButton>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -100,8 +101,19 @@ void WheelControls::buildSizesRow(const Rows& rows)
     m_sizesBox->setAccessibleName(tr("Wheel sizes"));
     m_sizesBox->setToolTip(tr("Give the wheels by their radii, or as a kit has them: by teeth and hole numbers"));
     label->setBuddy(m_sizesBox);
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_sizesBox, 1);
+    for (QAction* action : {rows.addWheel, rows.removeWheel}) {
+        auto* button = new QToolButton;
+        button->setDefaultAction(action);
+        button->setAccessibleName(action->text().remove(u'&'));
+        layout->addWidget(button);
+        (action == rows.addWheel ? m_addWheelButton : m_removeWheelButton) = button;
+    }
     rows.layout->addWidget(label, rows.sizesRow, 0);
-    rows.layout->addWidget(m_sizesBox, rows.sizesRow, 1, 1, 2);
+    rows.layout->addWidget(row, rows.sizesRow, 1, 1, 2);
     connect(m_sizesBox, &QComboBox::activated, this, [this](int index) {
         setSizes(index == 1 ? WheelSizes::Teeth : WheelSizes::Radii);
         emit edited(m_sizesBox);
@@ -175,28 +187,21 @@ void WheelControls::buildTeethRows(const Rows& rows)
 
 void WheelControls::buildNestedRows(const Rows& rows)
 {
-    auto* nested = new QWidget;
-    m_nestedLayout = new QGridLayout(nested);
+    m_nestedRows = new QWidget;
+    m_nestedLayout = new QGridLayout(m_nestedRows);
     m_nestedLayout->setContentsMargins(0, 0, 0, 0);
-    rows.layout->addWidget(nested, rows.nestedRow, 0, 1, 3);
-
-    auto* buttons = new QWidget;
-    auto* layout = new QHBoxLayout(buttons);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_addWheel = new QPushButton(tr("Add Wheel"));
-    m_addWheel->setToolTip(tr("Roll a further wheel on the last one; the pen moves to it"));
-    m_removeWheel = new QPushButton(tr("Remove Wheel"));
-    m_removeWheel->setToolTip(tr("Take the last wheel off; the pen goes back to the one before"));
-    layout->addWidget(m_addWheel);
-    layout->addWidget(m_removeWheel);
-    rows.layout->addWidget(buttons, rows.nestedRow + 1, 0, 1, 3);
-    connect(m_addWheel, &QPushButton::clicked, this, [this] {
+    rows.layout->addWidget(m_nestedRows, rows.nestedRow, 0, 1, 3);
+    // Each row's columns line up with the group's own: a label, a field, a side.
+    m_nestedLayout->setColumnStretch(1, 1);
+    m_addWheel = rows.addWheel;
+    m_removeWheel = rows.removeWheel;
+    connect(m_addWheel, &QAction::triggered, this, [this] {
         addWheel();
-        emit edited(m_addWheel);
+        emit edited(m_addWheelButton);
     });
-    connect(m_removeWheel, &QPushButton::clicked, this, [this] {
+    connect(m_removeWheel, &QAction::triggered, this, [this] {
         removeWheel();
-        emit edited(m_removeWheel);
+        emit edited(m_removeWheelButton);
     });
 }
 
@@ -318,6 +323,7 @@ void WheelControls::addNestedRow(const NestedWheelDesign& wheel)
 
 void WheelControls::showNestedCount()
 {
+    m_nestedRows->setVisible(!m_nested.isEmpty());
     m_addWheel->setEnabled(m_nested.size() < kMostNestedWheels);
     m_removeWheel->setEnabled(!m_nested.isEmpty());
 }

@@ -3,8 +3,8 @@
 // The Wheels group's sizes by teeth and its nested wheels. The radius fields stay what a curve
 // holds and draws: in teeth sizes they hide, and tooth counts, the kit's rings and wheels, a hole
 // number and the tooth pitch stand in their place, turned into radii as the user picks them. A
-// radius that is not a whole count shows as the nearest one, marked "≈". Below the runner's rows,
-// Add Wheel and Remove Wheel give up to two wheels rolling on the runner, each on the one before.
+// radius that is not a whole count shows as the nearest one, marked "≈". Add Wheel and Remove
+// Wheel give up to two wheels rolling on the runner, each on the one before.
 
 #include "app/Design.h"
 #include "app/GearKit.h"
@@ -20,7 +20,7 @@ class QComboBox;
 class QDoubleSpinBox;
 class QGridLayout;
 class QLabel;
-class QPushButton;
+class QAction;
 class QSpinBox;
 class QWidget;
 
@@ -54,9 +54,11 @@ public:
         RadiusRow anchor;
         RadiusRow runner;
         RadiusRow penHole;
-        int sizesRow;     // where the sizes' choice goes
-        int nestedRow;    // where the nested wheels go, and Add Wheel below them
+        int sizesRow;     // where the sizes' choice goes, with Add Wheel and Remove Wheel
+        int nestedRow;    // where the nested wheels go
         int pitchRow;     // where the tooth pitch goes
+        QAction* addWheel;
+        QAction* removeWheel;
     };
 
     // `enterRadii` puts radii picked by teeth into the radius fields and draws them, as typing
@@ -135,6 +137,9 @@ private:
     QDoubleSpinBox* m_pitchBox = nullptr;
     QGridLayout* m_nestedLayout = nullptr;
     QList<NestedRow*> m_nested;
-    QPushButton* m_addWheel = nullptr;
-    QPushButton* m_removeWheel = nullptr;
+    QWidget* m_nestedRows = nullptr;
+    QAction* m_addWheel = nullptr;
+    QAction* m_removeWheel = nullptr;
+    QWidget* m_addWheelButton = nullptr;      // what the history names each change by
+    QWidget* m_removeWheelButton = nullptr;
 };

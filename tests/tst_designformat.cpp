@@ -293,9 +293,9 @@ private slots:
         QCOMPARE(curves[0].toObject().keys(),
                  QStringList({"anchorRadius", "blendRevolutions", "closeCurve", "colorMode", "colorsInUse", "confinePen",
                               "fill", "fillColor", "gradientMirror", "gradientRepeat", "gradientStops", "grease",
-                              "inkOpacity", "limitRevolutions", "name", "pen2Color", "pen3Color", "penColor",
-                              "penHoleRadius", "penWidth", "precise", "revolutions", "runnerRadius", "runnerSide",
-                              "turn", "visible"}));
+                              "inkOpacity", "limitRevolutions", "name", "nestedWheels", "pen2Color", "pen3Color",
+                              "penColor", "penHoleRadius", "penWidth", "precise", "revolutions", "runnerRadius",
+                              "runnerSide", "turn", "visible", "wheelSizes"}));
         QCOMPARE(curves[0]["runnerRadius"].toString(), QStringLiteral("72.9 mm"));
         QCOMPARE(curves[0]["penColor"].toString(), QStringLiteral("#80102030"));
         QCOMPARE(curves[0]["name"].toString(), QStringLiteral("Curve 1"));
@@ -525,11 +525,11 @@ private slots:
         const Design filled = changed([](Design& d) { d.curves[0].fillShape = true; });
         QTest::addRow("this version's, its minor version left out") << compositionFile(R"({"fill": true})") << filled << "";
         QTest::addRow("this version's own minor version")
-            << compositionFile(R"({"fill": true})", R"("minorVersion": 1)") << filled << "";
+            << compositionFile(R"({"fill": true})", R"("minorVersion": 2)") << filled << "";
         QTest::addRow("an older minor version, without colour along the curve")
             << compositionFile(R"({"fill": true})", R"("minorVersion": 0)") << filled << "";
         const QByteArray newer = compositionFile(R"({"fill": true, "hatch": {"angle": 45}}, {"name": "B"})",
-                                                 R"("minorVersion": 2, "paper": "A3")");
+                                                 R"("minorVersion": 3, "paper": "A3")");
         const Design kept = changed([](Design& d) {
             d.curves[0].fillShape = true;
             d.curves[0].otherKeys = {{"hatch", QJsonObject{{"angle", 45}}}};
@@ -537,7 +537,7 @@ private slots:
             d.curves[1].name = "B";
             d.otherKeys = {{"paper", "A3"}};
         });
-        const QString note = "It was made by a newer version of Rotagraph (format 2.2): what this one cannot show is "
+        const QString note = "It was made by a newer version of Rotagraph (format 2.3): what this one cannot show is "
                              "kept as it was.";
         QTest::addRow("a newer minor version") << newer << kept << note;
         QTest::addRow("a minor version of the first") << designFile(R"("fill": true, "minorVersion": 12)") << filled
