@@ -791,7 +791,16 @@ std::optional<int> AppDelegate::revolutionsToClose() const
     const std::optional<WheelControls::Teeth> teeth = wholeTeethShown();
     const float anchor = teeth ? float(teeth->anchor) : art.anchorRadius();
     const float runner = teeth ? std::copysign(float(teeth->runner), art.runnerRadius()) : art.runnerRadius();
-    return closingRevolutions(anchor, runner, art.penHoleRadius(), art.greaseIt(), mostRevolutions(revolutionsStepper()));
+    NestedWheels nested = art.nestedWheels();
+    if (teeth) {
+        for (int i = 0; i < nested.count && i < int(teeth->nested.size()); ++i) {
+            float& radius = nested.radii[std::size_t(i)];
+            radius = std::copysign(float(teeth->nested[i]), radius);
+        }
+    }
+    // The pen's distance matters only as 0 or not, whatever the scale: teeth go with it as radii.
+    return closingRevolutions(anchor, runner, art.penHoleRadius(), art.greaseIt(), nested,
+                              mostRevolutions(revolutionsStepper()));
 }
 
 std::optional<WheelControls::Teeth> AppDelegate::wholeTeethShown() const

@@ -368,6 +368,9 @@ void WheelControls::showRadii(float anchor, float runner, bool inside, float pen
     m_runnerRadius = runner;
     m_inside = inside;
     m_penHoleRadius = penHole;
+    // Hidden, the counts wait until teeth sizes show them.
+    if (m_sizes != WheelSizes::Teeth)
+        return;
     showCount(*m_anchorTeeth, anchor, m_pitch);
     showCount(*m_runnerTeeth, runner, m_pitch);
     for (NestedRow* row : std::as_const(m_nested))

@@ -104,6 +104,8 @@ Design composed()
     second.colouring.repeat = 7;
     second.colouring.mirror = true;
     second.colouring.inkOpacity = 35;
+    second.sizes = WheelSizes::Teeth;
+    second.nestedWheels = {{"25", RunnerSide::Outside}, {"9.5 mm", RunnerSide::Inside}};
     CurveDesign third;
     third.name = "Spiral";   // names are labels: the same twice is allowed
     third.turn = 1e300;
@@ -243,6 +245,11 @@ private slots:
                 c.stops.push_back({i / 7.0, QColor(30 * i, 255 - 30 * i, 7, 255 - 20 * i)});
             c.repeat = 1000;
             c.mirror = true;
+        });
+        QTest::addRow("sizes by teeth") << DesignChange([](Design& d) { d.curves[0].sizes = WheelSizes::Teeth; });
+        QTest::addRow("a wheel on the runner") << DesignChange([](Design& d) { d.curves[0].nestedWheels = {NestedWheelDesign()}; });
+        QTest::addRow("two wheels on the runner, typed as text") << DesignChange([](Design& d) {
+            d.curves[0].nestedWheels = {{"30", RunnerSide::Outside}, {"abc", RunnerSide::Inside}};
         });
         QTest::addRow("colour per revolution, blended, as ink") << DesignChange([](Design& d) {
             d.curves[0].colouring.mode = ColourMode::PerRevolution;
@@ -767,6 +774,16 @@ private slots:
                                                  << "Curve 3: the gradient’s repeat count is not a whole number from 1 to 1000." << "";
         QTest::addRow("repeat none") << compositionFile(R"({"gradientRepeat": 0})")
                                      << "Curve 1: the gradient’s repeat count is not a whole number from 1 to 1000." << "";
+        QTest::addRow("sizes of another kind") << compositionFile(R"({"wheelSizes": "inches"})")
+                                               << "Curve 1: the wheel sizes are neither “radii” nor “teeth”." << "";
+        QTest::addRow("five wheels") << compositionFile(R"({"nestedWheels": [{"radius": "1", "side": "inside"}, {"radius": "1", "side": "inside"}, {"radius": "1", "side": "inside"}]})")
+                                     << "Curve 1: it has 5 wheels; a curve has at most 4." << "";
+        QTest::addRow("wheels that are no list") << compositionFile(R"({}, {"nestedWheels": {"radius": "1"}})")
+                                                 << "Curve 2: the nested wheels are not a list." << "";
+        QTest::addRow("a wheel without a radius") << compositionFile(R"({"nestedWheels": [{"side": "inside"}]})")
+                                                  << "Curve 1: wheel 3 has no radius." << "";
+        QTest::addRow("a wheel on no side") << compositionFile(R"({"nestedWheels": [{"radius": 20, "side": "under"}]})")
+                                            << "Curve 1: wheel 3 rolls neither “inside” nor “outside”." << "";
         QTest::addRow("mirror as text") << compositionFile(R"({"gradientMirror": "on"})")
                                         << "Curve 1: the setting “Mirror” is neither on nor off." << "";
         QTest::addRow("ink opacity as text") << compositionFile(R"({"inkOpacity": "50%"})")

@@ -16,6 +16,8 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -51,6 +53,26 @@ T* find(const AppDelegate& app, const char* name)
     if (!found)
         qFatal("no %s in the window", name);
     return found;
+}
+
+// A control of the Wheels group that has no name of its own, by what it is called to a screen reader.
+template <typename T>
+T* called(const AppDelegate& app, const QString& accessibleName)
+{
+    for (T* control : app.mainWindow()->findChildren<T*>())
+        if (control->accessibleName() == accessibleName)
+            return control;
+    qFatal("nothing called %s in the window", qPrintable(accessibleName));
+    return nullptr;
+}
+
+// Picks an item of a combo box as a user's click does.
+void pick(QComboBox* box, const QString& item)
+{
+    const int index = box->findText(item);
+    QVERIFY2(index >= 0, qPrintable(item));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
 }
 
 QFileDialog* visibleFileDialog(const AppDelegate& app)
@@ -153,6 +175,10 @@ QStringList windowShows(const AppDelegate& app)
         show(well, well->color().name(QColor::HexArgb));
     for (const FloatSlider* slider : window->findChildren<FloatSlider*>())
         show(slider, formatNumber(slider->floatValue()));
+    for (const QSpinBox* box : window->findChildren<QSpinBox*>())
+        show(box, box->accessibleName() + ' ' + box->text());
+    for (const QComboBox* box : window->findChildren<QComboBox*>())
+        show(box, box->accessibleName() + ' ' + box->currentText());
     const Rotagraph& art = *app.artView();
     const auto colour = [](const QColor& c) { return c.isValid() ? c.name(QColor::HexArgb) : QStringLiteral("none"); };
     shown << QStringList{"art", formatNumber(art.anchorRadius()), formatNumber(art.runnerRadius()),
@@ -161,6 +187,8 @@ QStringList windowShows(const AppDelegate& app)
                          formatNumber(art.rotationsToMake()), QString::number(art.showAnchor()),
                          QString::number(art.closeCurve()), QString::number(art.fillShape()), colour(art.fillColor()),
                          QString::number(art.greaseIt()), formatNumber(art.percentToDraw()),
+                         QString::number(art.nestedWheels().count), formatNumber(art.nestedWheels().radii[0]),
+                         formatNumber(art.nestedWheels().radii[1]),
                          QString::number(art.drawMode()), QString::number(art.allowScaleUp())}
                  .join(' ');
     return shown;
@@ -433,6 +461,13 @@ private slots:
             typeWithoutCommitting(a.anchorRadiusInput(), "90");
             a.showAnchorCheckbox()->click();
         });
+        QTest::addRow("Add Wheel") << nothing << WindowChange([](AppDelegate& a) { find(a, "actionAddWheel")->trigger(); });
+        QTest::addRow("Remove Wheel")
+            << WindowChange([](AppDelegate& a) { find(a, "actionAddWheel")->trigger(); })
+            << WindowChange([](AppDelegate& a) { find(a, "actionRemoveWheel")->trigger(); });
+        QTest::addRow("sizes by teeth, then a ring of the kit")
+            << WindowChange([](AppDelegate& a) { pick(called<QComboBox>(a, "Wheel sizes"), "Teeth"); })
+            << WindowChange([](AppDelegate& a) { pick(called<QComboBox>(a, "Anchor from the kit"), "Ring 105/150"); });
         const WindowChange newDesign = [](AppDelegate& a) { find(a, "actionNewDesign")->trigger(); };
         QTest::addRow("New Design") << WindowChange(enterEveryValue) << newDesign;
         const QString opened = designFile("opened.rotagraph", [](Design& d) { d.curves[0].anchorRadius = "99"; d.curves[0].fillShape = true; });
@@ -883,6 +918,61 @@ private slots:
         QTest::addRow("a fraction typed") << "72.9" << "53" << "Closes after 729 revolutions" << "729";
         QTest::addRow("a pen at the centre") << "72" << "0" << "Closes after 1 revolution" << "1";
         QTest::addRow("a third") << "33.3333333" << "20" << "Does not close within 1,000 revolutions" << "";
+    }
+
+    // A kit's ring and wheel, a side and a hole give the radii and the closure they stand for;
+    // the ring turns its other teeth to the runner when it changes sides.
+    void wheelsByTeeth()
+    {
+        pick(called<QComboBox>(*app, "Wheel sizes"), "Teeth");
+        QVERIFY(!app->anchorRadiusInput()->isVisible());
+        find<QRadioButton>(*app, "runnerInside")->click();
+        pick(called<QComboBox>(*app, "Anchor from the kit"), "Ring 96/144");
+        pick(called<QComboBox>(*app, "Runner from the kit"), "Wheel 30");
+        called<QSpinBox>(*app, "Pen hole number")->setValue(7);
+        const Rotagraph& art = *app->artView();
+        QCOMPARE(art.anchorRadius(), 160.0f);
+        QCOMPARE(art.runnerRadius(), -50.0f);
+        // Hole 7 of the 30-tooth wheel: 0.5 + 6 × 0.3 pitches in from its edge.
+        QCOMPARE(art.penHoleRadius(), float(50 - 2.3 * kDefaultToothPitch));
+        QTRY_COMPARE(app->statusLine()->closureText(), QString("16 petals; closes after 5 turns of the wheel"));
+
+        find<QRadioButton>(*app, "runnerOutside")->click();
+        QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->value(), 144);
+        QCOMPARE(art.anchorRadius(), 240.0f);
+        QTRY_COMPARE(app->statusLine()->closureText(), QString("24 petals; closes after 5 turns of the wheel"));
+        find(*app, "actionCloseExactly")->trigger();
+        QCOMPARE(app->revolutionsInput()->text(), QStringLiteral("5"));
+
+        // Back in radii, a radius between counts shows as the nearest count, marked.
+        pick(called<QComboBox>(*app, "Wheel sizes"), "Radii");
+        typeInto(app->anchorRadiusInput(), "241");
+        pick(called<QComboBox>(*app, "Wheel sizes"), "Teeth");
+        QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->text(), QStringLiteral("≈ 145"));
+        QTRY_COMPARE(app->statusLine()->closureText(), QString("Closes after 50 revolutions"));
+    }
+
+    // Wheels on the runner draw, close and carry the pen: it keeps inside the last one.
+    void nestedWheels()
+    {
+        typeInto(app->runnerRadiusInput(), "60");
+        find<QRadioButton>(*app, "runnerInside")->click();
+        find(*app, "actionAddWheel")->trigger();
+        typeInto(called<NumberField>(*app, "Wheel 3 radius"), "25");
+        pick(called<QComboBox>(*app, "Wheel 3 rolls"), "Outside");
+        typeInto(app->penRadiusInput(), "40");
+        const Rotagraph& art = *app->artView();
+        QCOMPARE(art.nestedWheels().count, 1);
+        QCOMPARE(art.nestedWheels().radii[0], 25.0f);
+        QCOMPARE(art.penHoleRadius(), 24.0f);   // kept inside wheel 3
+        QTRY_COMPARE(app->statusLine()->closureText(), QString("Closes after 15 revolutions"));
+        find(*app, "actionAddWheel")->trigger();
+        QVERIFY(!find(*app, "actionAddWheel")->isEnabled());   // four wheels at most
+        QCOMPARE(art.nestedWheels().count, 2);
+        find(*app, "actionRemoveWheel")->trigger();
+        find(*app, "actionRemoveWheel")->trigger();
+        QCOMPARE(art.nestedWheels().count, 0);
+        QVERIFY(!find(*app, "actionRemoveWheel")->isEnabled());
     }
 
     void closure()
