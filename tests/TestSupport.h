@@ -56,6 +56,16 @@ void turnWheel(QWidget* widget, const QPointF& at, const QPoint& angleDelta, Qt:
 bool passesInALaterRun(QString* output);
 bool isLaterRun();
 
+// A control that has no object name, by what it is called to a screen reader; null when none is.
+template <typename T>
+T* controlCalled(const QObject& root, const QString& accessibleName)
+{
+    for (T* control : root.findChildren<T*>())
+        if (control->accessibleName() == accessibleName)
+            return control;
+    return nullptr;
+}
+
 // Replaces a field's text by typing, then commits it with Return, as a user does.
 void typeInto(QLineEdit* field, const QString& text);
 

@@ -59,11 +59,10 @@ T* find(const AppDelegate& app, const char* name)
 template <typename T>
 T* called(const AppDelegate& app, const QString& accessibleName)
 {
-    for (T* control : app.mainWindow()->findChildren<T*>())
-        if (control->accessibleName() == accessibleName)
-            return control;
-    qFatal("nothing called %s in the window", qPrintable(accessibleName));
-    return nullptr;
+    T* control = controlCalled<T>(*app.mainWindow(), accessibleName);
+    if (!control)
+        qFatal("nothing called %s in the window", qPrintable(accessibleName));
+    return control;
 }
 
 // Picks an item of a combo box as a user's click does.

@@ -1,6 +1,15 @@
 #include "app/GearKit.h"
+#include "app/WheelControls.h"
 #include "art/GearTeeth.h"
+#include "widgets/Controls.h"
+#include "TestSupport.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QSpinBox>
 #include <QTest>
 
 #include <cmath>
@@ -132,6 +141,49 @@ private slots:
         QCOMPARE(read.error, error);
     }
 
+    // Without its kit the Wheels group still takes teeth, typed: a wheel the kit lacks has holes
+    // spaced as the kit's, and a new pitch scales the wheels, keeping their teeth.
+    void teethWithoutAKit()
+    {
+        useFreshSettings();
+        QWidget panel;
+        auto* grid = new QGridLayout(&panel);
+        const auto radiusRow = [grid](int line) {
+            WheelControls::RadiusRow row{new QLabel, new NumberField, new QWidget};
+            grid->addWidget(row.label, line, 0);
+            grid->addWidget(row.field, line, 1);
+            grid->addWidget(row.stepper, line, 2);
+            return row;
+        };
+        QAction add, remove;
+        std::optional<ChosenRadii> entered;
+        WheelControls wheels({grid, radiusRow(1), radiusRow(2), radiusRow(5), 0, 4, 7, &add, &remove},
+                             readGearKit("{}"), [&entered](const ChosenRadii& radii) { entered = radii; });
+        QCOMPARE(wheels.kitProblem(), QStringLiteral("The kit of rings and wheels is damaged."));
+        QVERIFY(!controlCalled<QComboBox>(panel, "Anchor from the kit")->isEnabled());
+
+        CurveDesign curve;
+        curve.sizes = WheelSizes::Teeth;
+        wheels.showCurve(curve);
+        wheels.showRadii(160, 72, false, 53);
+        QCOMPARE(controlCalled<QSpinBox>(panel, "Anchor teeth")->text(), QStringLiteral("96"));
+        QCOMPARE(controlCalled<QSpinBox>(panel, "Runner teeth")->text(), QStringLiteral("≈ 43"));
+        QVERIFY(!wheels.wholeTeeth());
+
+        controlCalled<QSpinBox>(panel, "Runner teeth")->setValue(40);
+        QVERIFY(entered);
+        QCOMPARE(entered->runner, radiusText(radiusOfTeeth(40, kDefaultToothPitch)));
+        wheels.showRadii(160, leadingNumber(entered->runner), false, 53);   // as the window draws what was entered
+        QCOMPARE(controlCalled<QSpinBox>(panel, "Pen hole number")->suffix(), QStringLiteral(" of 20"));
+
+        controlCalled<QDoubleSpinBox>(panel, "Tooth pitch")->setValue(5);
+        QCOMPARE(entered->anchor, radiusText(radiusOfTeeth(96, 5)));
+        QCOMPARE(entered->runner, radiusText(radiusOfTeeth(40, 5)));
+        wheels.showRadii(leadingNumber(entered->anchor), leadingNumber(entered->runner), false, 7);
+        const std::optional<WheelControls::Teeth> teeth = wheels.wholeTeeth();
+        QVERIFY(teeth && teeth->anchor == 96 && teeth->runner == 40);
+    }
+
     void aMissingKitSaysSo()
     {
         const GearKitReading read = loadGearKit("/nonexistent/gear-kit.json");
@@ -140,5 +192,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGears)
+QTEST_MAIN(TestGears)
 #include "tst_gears.moc"
