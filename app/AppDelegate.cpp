@@ -53,7 +53,7 @@ constexpr float kFinalPercent = 100;
 // tooth pitch.
 constexpr int kSizesRow = 0;
 constexpr int kNestedWheelsRow = 4;
-constexpr int kToothPitchRow = 7;
+constexpr int kToothPitchRow = 8;
 
 // As many revolutions as the stepper goes to: the most that a design is looked at closing within.
 int mostRevolutions(const QPointer<Stepper>& revolutions)

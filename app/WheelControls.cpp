@@ -71,6 +71,7 @@ QString radiusText(double radius)
 
 struct WheelControls::NestedRow {
     QLabel* label;
+    QWidget* fields;   // the radius, the teeth and the side
     NumberField* radius;
     QSpinBox* teeth;
     QComboBox* side;
@@ -187,12 +188,6 @@ void WheelControls::buildTeethRows(const Rows& rows)
 
 void WheelControls::buildNestedRows(const Rows& rows)
 {
-    m_nestedRows = new QWidget;
-    m_nestedLayout = new QGridLayout(m_nestedRows);
-    m_nestedLayout->setContentsMargins(0, 0, 0, 0);
-    rows.layout->addWidget(m_nestedRows, rows.nestedRow, 0, 1, 3);
-    // Each row's columns line up with the group's own: a label, a field, a side.
-    m_nestedLayout->setColumnStretch(1, 1);
     m_addWheel = rows.addWheel;
     m_removeWheel = rows.removeWheel;
     connect(m_addWheel, &QAction::triggered, this, [this] {
@@ -282,8 +277,8 @@ void WheelControls::removeWheel()
     if (m_nested.isEmpty())
         return;
     NestedRow* row = m_nested.takeLast();
-    for (QWidget* widget : std::initializer_list<QWidget*>{row->label, row->radius, row->teeth, row->side})
-        delete widget;
+    delete row->label;
+    delete row->fields;
     delete row;
     showNestedCount();
 }
@@ -292,8 +287,8 @@ void WheelControls::addNestedRow(const NestedWheelDesign& wheel)
 {
     const int line = int(m_nested.size());
     const QString name = tr("Wheel %1").arg(line + 3);   // after the anchor and the runner
-    auto* row = new NestedRow{new QLabel(tr("%1:").arg(name)), new NumberField, teethBox(tr("%1 teeth").arg(name)),
-                              new QComboBox};
+    auto* row = new NestedRow{new QLabel(tr("%1:").arg(name)), new QWidget, new NumberField,
+                              teethBox(tr("%1 teeth").arg(name)), new QComboBox};
     row->radius->setAccessibleName(tr("%1 radius").arg(name));
     row->radius->setToolTip(tr("The radius of a wheel rolling on the one before it"));
     row->radius->setCommittedText(wheel.radius);
@@ -302,10 +297,14 @@ void WheelControls::addNestedRow(const NestedWheelDesign& wheel)
     row->side->setAccessibleName(tr("%1 rolls").arg(name));
     row->side->setCurrentIndex(wheel.side == RunnerSide::Inside ? 1 : 0);
     row->label->setBuddy(row->radius);
-    m_nestedLayout->addWidget(row->label, line, 0);
-    m_nestedLayout->addWidget(row->radius, line, 1);
-    m_nestedLayout->addWidget(row->teeth, line, 1);
-    m_nestedLayout->addWidget(row->side, line, 2);
+    // In the group's own columns, so that the fields line up with the anchor's and the runner's.
+    auto* fields = new QHBoxLayout(row->fields);
+    fields->setContentsMargins(0, 0, 0, 0);
+    fields->addWidget(row->radius, 1);
+    fields->addWidget(row->teeth, 1);
+    fields->addWidget(row->side);
+    m_rows.layout->addWidget(row->label, m_rows.nestedRow + line, 0);
+    m_rows.layout->addWidget(row->fields, m_rows.nestedRow + line, 1, 1, 2);
     const bool byTeeth = m_sizes == WheelSizes::Teeth;
     row->radius->setVisible(!byTeeth);
     row->teeth->setVisible(byTeeth);
@@ -323,7 +322,6 @@ void WheelControls::addNestedRow(const NestedWheelDesign& wheel)
 
 void WheelControls::showNestedCount()
 {
-    m_nestedRows->setVisible(!m_nested.isEmpty());
     m_addWheel->setEnabled(m_nested.size() < kMostNestedWheels);
     m_removeWheel->setEnabled(!m_nested.isEmpty());
 }

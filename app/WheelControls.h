@@ -55,7 +55,7 @@ public:
         RadiusRow runner;
         RadiusRow penHole;
         int sizesRow;     // where the sizes' choice goes, with Add Wheel and Remove Wheel
-        int nestedRow;    // where the nested wheels go
+        int nestedRow;    // where the nested wheels go: this row and the next
         int pitchRow;     // where the tooth pitch goes
         QAction* addWheel;
         QAction* removeWheel;
@@ -135,9 +135,7 @@ private:
     QSpinBox* m_hole = nullptr;
     QLabel* m_pitchLabel = nullptr;
     QDoubleSpinBox* m_pitchBox = nullptr;
-    QGridLayout* m_nestedLayout = nullptr;
     QList<NestedRow*> m_nested;
-    QWidget* m_nestedRows = nullptr;
     QAction* m_addWheel = nullptr;
     QAction* m_removeWheel = nullptr;
     QWidget* m_addWheelButton = nullptr;      // what the history names each change by

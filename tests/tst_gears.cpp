@@ -157,7 +157,7 @@ private slots:
         };
         QAction add, remove;
         std::optional<ChosenRadii> entered;
-        WheelControls wheels({grid, radiusRow(1), radiusRow(2), radiusRow(5), 0, 4, 7, &add, &remove},
+        WheelControls wheels({grid, radiusRow(1), radiusRow(2), radiusRow(6), 0, 4, 8, &add, &remove},
                              readGearKit("{}"), [&entered](const ChosenRadii& radii) { entered = radii; });
         QCOMPARE(wheels.kitProblem(), QStringLiteral("The kit of rings and wheels is damaged."));
         QVERIFY(!controlCalled<QComboBox>(panel, "Anchor from the kit")->isEnabled());
