@@ -93,6 +93,12 @@ WheelControls::WheelControls(const Rows& rows, GearKitReading kit, std::function
     setSizes(WheelSizes::Radii);
 }
 
+// The rows' widgets go with the window; what tells them apart goes with this.
+WheelControls::~WheelControls()
+{
+    qDeleteAll(m_nested);
+}
+
 void WheelControls::buildSizesRow(const Rows& rows)
 {
     auto* label = new QLabel(tr("Sizes:"));

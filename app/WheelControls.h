@@ -65,6 +65,7 @@ public:
     // them would. A kit that could not be read leaves the counts to be typed, and says why.
     WheelControls(const Rows& rows, GearKitReading kit, std::function<void(const ChosenRadii&)> enterRadii,
                   QObject* parent = nullptr);
+    ~WheelControls() override;
 
     WheelSizes sizes() const { return m_sizes; }
     QList<NestedWheelDesign> nestedWheels() const;
