@@ -927,6 +927,8 @@ private slots:
         QVERIFY(!app->anchorRadiusInput()->isVisible());
         find<QRadioButton>(*app, "runnerInside")->click();
         pick(called<QComboBox>(*app, "Anchor from the kit"), "Ring 96/144");
+        pick(called<QComboBox>(*app, "Runner from the kit"), "Wheel 24");
+        QTRY_COMPARE(app->statusLine()->closureText(), QString("4 petals; closes after 1 turn of the wheel"));
         pick(called<QComboBox>(*app, "Runner from the kit"), "Wheel 30");
         called<QSpinBox>(*app, "Pen hole number")->setValue(7);
         const Rotagraph& art = *app->artView();
