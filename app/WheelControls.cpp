@@ -402,16 +402,20 @@ void WheelControls::showHoles(float penHole)
                              : tr("The pen, %1 from the centre, is at no hole of this wheel").arg(radiusText(penHole)));
 }
 
-void WheelControls::enterTeeth(QWidget* control)
+void WheelControls::enterShownTeeth()
 {
     const KitWheel wheel = wheelWithHoles(m_kit, lastWheelTeeth());
     const int hole = std::clamp(m_hole->value(), 1, std::max(wheel.holes, 1));
     const std::optional<double> pen = holeRadius(wheel, hole, m_pitch);
-    ChosenRadii radii{radiusText(radiusOfTeeth(m_anchorTeeth->value(), m_pitch)),
-                      radiusText(radiusOfTeeth(m_runnerTeeth->value(), m_pitch)),
-                      pen ? radiusText(*pen) : radiusText(m_penHoleRadius)};
     if (m_enterRadii)
-        m_enterRadii(radii);
+        m_enterRadii({radiusText(radiusOfTeeth(m_anchorTeeth->value(), m_pitch)),
+                      radiusText(radiusOfTeeth(m_runnerTeeth->value(), m_pitch)),
+                      pen ? radiusText(*pen) : radiusText(m_penHoleRadius)});
+}
+
+void WheelControls::enterTeeth(QWidget* control)
+{
+    enterShownTeeth();
     emit edited(control);
 }
 
@@ -421,16 +425,11 @@ void WheelControls::runnerSideChanged(bool inside)
     m_inside = inside;
     if (m_sizes != WheelSizes::Teeth || item < 0 || item >= int(m_kit.rings.size()))
         return;
-    const int teeth = m_kit.rings[std::size_t(item)].teethFacing(inside);
     {
         const QSignalBlocker quiet(m_anchorTeeth);
-        m_anchorTeeth->setValue(teeth);
+        m_anchorTeeth->setValue(m_kit.rings[std::size_t(item)].teethFacing(inside));
     }
-    const KitWheel wheel = wheelWithHoles(m_kit, lastWheelTeeth());
-    const std::optional<double> pen = holeRadius(wheel, std::max(m_hole->value(), 1), m_pitch);
-    if (m_enterRadii)
-        m_enterRadii({radiusText(radiusOfTeeth(teeth, m_pitch)), radiusText(radiusOfTeeth(m_runnerTeeth->value(), m_pitch)),
-                      pen ? radiusText(*pen) : radiusText(m_penHoleRadius)});
+    enterShownTeeth();
 }
 
 void WheelControls::changePitch(double pitch)
@@ -444,12 +443,7 @@ void WheelControls::changePitch(double pitch)
     // The wheels keep their teeth and grow or shrink with the pitch.
     for (NestedRow* row : std::as_const(m_nested))
         row->radius->setCommittedText(radiusText(radiusOfTeeth(row->teeth->value(), m_pitch)));
-    const KitWheel wheel = wheelWithHoles(m_kit, lastWheelTeeth());
-    const std::optional<double> pen = holeRadius(wheel, std::max(m_hole->value(), 1), m_pitch);
-    if (m_enterRadii)
-        m_enterRadii({radiusText(radiusOfTeeth(m_anchorTeeth->value(), m_pitch)),
-                      radiusText(radiusOfTeeth(m_runnerTeeth->value(), m_pitch)),
-                      pen ? radiusText(*pen) : radiusText(m_penHoleRadius)});
+    enterShownTeeth();
 }
 
 std::optional<WheelControls::Teeth> WheelControls::wholeTeeth() const

@@ -107,6 +107,8 @@ private:
     void removeWheel();
     void addNestedRow(const NestedWheelDesign& wheel);
     void showNestedCount();
+    // The radii of the counts and the hole shown, into the radius fields.
+    void enterShownTeeth();
     void enterTeeth(QWidget* control);
     void changePitch(double pitch);
     int lastWheelTeeth() const;

@@ -446,6 +446,14 @@ double distanceToSegment(const QPointF& p, const QPointF& a, const QPointF& b)
     return QLineF(p, a + t * d).length();
 }
 
+QImage shownBy(QWidget& widget)
+{
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
 QImage supersampledDrawing(QSize size, const std::function<void(QPainter&)>& draw)
 {
     constexpr int kSamples = 8;

@@ -56,6 +56,9 @@ void turnWheel(QWidget* widget, const QPointF& at, const QPoint& angleDelta, Qt:
 bool passesInALaterRun(QString* output);
 bool isLaterRun();
 
+// What a widget shows now, on a transparent image of its size, without waiting for anything.
+QImage shownBy(QWidget& widget);
+
 // A control that has no object name, by what it is called to a screen reader; null when none is.
 template <typename T>
 T* controlCalled(const QObject& root, const QString& accessibleName)

@@ -106,10 +106,7 @@ QList<int> listOf(const std::vector<int>& curves)
 QImage shown(Rotagraph& view)
 {
     view.finishDrawing();
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
+    return shownBy(view);
 }
 
 double farthestInk(const QImage& image, const QPointF& centre)

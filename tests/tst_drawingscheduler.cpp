@@ -4,6 +4,7 @@
 
 #include "art/DrawingScheduler.h"
 #include "art/Rotagraph.h"
+#include "TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -41,10 +42,7 @@ ScreenRequest requestFor(const ArtParameters& art)
 // What the view shows now, without waiting for anything.
 QImage shown(Rotagraph& view)
 {
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
+    return shownBy(view);
 }
 
 QImage drawnAtOnce(const ArtParameters& art, const QSize& size)

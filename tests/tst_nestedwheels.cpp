@@ -3,6 +3,7 @@
 #include "art/CurveTrace.h"
 #include "art/DesignPainter.h"
 #include "art/Rotagraph.h"
+#include "TestSupport.h"
 
 #include <QImage>
 #include <QPainter>
@@ -33,6 +34,18 @@ CurveParameters design(float anchor, float runner, float pen, float revolutions,
     for (float r : nested)
         p.nested.radii[std::size_t(p.nested.count++)] = r;
     return p;
+}
+
+// The same design as the art view holds it.
+ArtParameters artOf(const CurveParameters& p)
+{
+    ArtParameters art;
+    art.anchorRadius = p.anchorRadius;
+    art.runnerRadius = p.runnerRadius;
+    art.penHoleRadius = p.penHoleRadius;
+    art.rotationsToMake = p.rotationsToMake;
+    art.nested = p.nested;
+    return art;
 }
 
 // The pen at orbit angle t, worked from the wheels as a sum of steadily turning arms.
@@ -244,14 +257,9 @@ private slots:
 
     void boundingRadiusHoldsEveryPoint()
     {
-        ArtParameters art;
-        art.anchorRadius = 96;
-        art.runnerRadius = 40;
-        art.penHoleRadius = -12;
-        art.rotationsToMake = 7;
+        ArtParameters art = artOf(design(96, 40, -12, 7, {}));
         QCOMPARE(boundingRadius(art), 148.0f);   // two wheels, as ever
-        art.nested.count = 2;
-        art.nested.radii = {-24, 8};
+        art.nested = design(0, 0, 0, 0, {-24, 8}).nested;
         QCOMPARE(boundingRadius(art), 136 + 16 + 32 + 12.0f);
         const TracedCurve curve = traceCurve(curveParameters(art));
         double furthest = 0;
@@ -276,13 +284,7 @@ private slots:
     // of the last one to the pen, which stands at the curve's last point.
     void theOverlayShowsEveryWheel()
     {
-        ArtParameters art;
-        art.anchorRadius = 100;
-        art.runnerRadius = -50;
-        art.penHoleRadius = 10;
-        art.nested.count = 1;
-        art.nested.radii = {20};
-        art.rotationsToMake = 2;
+        ArtParameters art = artOf(design(100, -50, 10, 2, {20}));
         art.percentToDraw = 12.5;   // about a quarter round: the nested wheel's centre near (70, 50)
         art.showAnchor = true;
         art.drawMode = ScreenMode;
@@ -310,20 +312,10 @@ private slots:
     // one kept for the design without them.
     void aDesignWithWheelsAddedIsTracedAnew()
     {
-        ArtParameters art;
-        art.anchorRadius = 500;   // drawn on a worker
-        art.runnerRadius = 3;
-        art.penHoleRadius = 2;
-        art.rotationsToMake = 10;
+        ArtParameters art = artOf(design(500, 3, 2, 10, {}));   // drawn on a worker
         art.penDrawSize = 1;
         art.penColor = Qt::red;
         art.numberOfColors = 1;
-        const auto shown = [](Rotagraph& view) {
-            QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-            return image;
-        };
         Rotagraph view;
         view.resize(300, 300);
         view.setParameters(art);
@@ -335,12 +327,12 @@ private slots:
         view.setParameters(art);
         view.repaint();
         QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), 60'000);   // the design with its wheel drawn
-        const QImage withWheel = shown(view);
+        const QImage withWheel = shownBy(view);
         Rotagraph fresh;
         fresh.resize(view.size());
         fresh.setParameters(art);
         fresh.finishDrawing();
-        QCOMPARE(withWheel, shown(fresh));
+        QCOMPARE(withWheel, shownBy(fresh));
     }
 };
 
