@@ -15,6 +15,17 @@ namespace {
 constexpr int kPollMilliseconds = 50;
 constexpr int kWholePercent = 100;
 
+std::function<void()>& workStartHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+}
+
+void setWorkStartHook(std::function<void()> hook)
+{
+    workStartHook() = std::move(hook);
 }
 
 void WorkProgress::beginPart(double before, double share)
@@ -47,7 +58,10 @@ bool runWithProgress(QWidget* window, const QString& label, const std::function<
     WorkProgress done;
     QEventLoop loop;
     // The worker hands the end to this thread's loop; the loop lives until the worker is done.
+    const std::function<void()> beforeWork = workStartHook();
     std::unique_ptr<QThread> worker(QThread::create([&] {
+        if (beforeWork)
+            beforeWork();
         work(OutputControl{&cancelled, &done});
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     }));

@@ -56,6 +56,10 @@ bool runWithProgress(QWidget* window, const QString& label, const std::function<
 
 constexpr int kQuietMilliseconds = 300;
 
+// Runs on the worker just before each output's work begins; the work waits until it returns.
+// Tests hold the work there, so that it is in flight however fast the machine is.
+void setWorkStartHook(std::function<void()> hook);
+
 // Draws the visible curves of `composition` first to last, each by `draw` with its position in
 // the composition and the control for its drawing, as one part of `control`'s progress as large
 // as the work it takes. False as soon as one is not drawn whole (cancelled, or failed); true

@@ -23,6 +23,7 @@
 #include <QProgressDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QSpinBox>
 #include <QTest>
@@ -133,26 +134,34 @@ double paintedRadius(const QImage& image)
     return farthest;
 }
 
-// Cancels an output's progress dialog over `window` as soon as it shows, and remembers that it did.
+// Holds every output's work until its progress dialog shows, cancels the dialog, then lets the
+// work go on: the cancel always arrives while the work is in flight, however fast the machine.
 class ProgressCanceller
 {
 public:
     explicit ProgressCanceller(QWidget* window)
     {
+        // Let go in any case after a while, so that a dialog that never shows fails the test
+        // rather than hanging it.
+        setWorkStartHook([this] { m_released.tryAcquire(1, kLongestHoldMilliseconds); });
         QObject::connect(&m_timer, &QTimer::timeout, [this, window] {
             auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
-            if (progress && progress->isVisible()) {
+            if (progress && progress->isVisible() && !progress->wasCanceled()) {
                 sawProgress = true;
                 progress->cancel();
+                m_released.release();
             }
         });
         m_timer.start(kPollMilliseconds);
     }
+    ~ProgressCanceller() { setWorkStartHook({}); }
 
     bool sawProgress = false;
 
 private:
     static constexpr int kPollMilliseconds = 10;
+    static constexpr int kLongestHoldMilliseconds = 20000;
+    QSemaphore m_released;
     QTimer m_timer;
 };
 
