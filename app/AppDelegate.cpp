@@ -468,8 +468,8 @@ void AppDelegate::drawNowAction(QObject* /*sender*/)
 
 void AppDelegate::save(QObject* /*sender*/)
 {
-    const QString designText = QString::fromUtf8(designToJson(committedDesign()));
-    openPngExportDialog(m_window.get(), m_artView, m_controls.wheelGrease, designText);
+    if (m_artView)
+        openPngExportDialog(m_window.get(), shownDesign());
 }
 
 void AppDelegate::showDrawingStatus()
@@ -616,7 +616,7 @@ void AppDelegate::connectDocument()
     Ui::MainWindow& ui = *m_ui;
     auto* recentFiles = new RecentFiles(ui.menuOpenRecent);
     DesignFiles::Window window{m_window.get(), [this] { return committedDesign(); },
-                               [this] { return suggestedFileName(*m_artView, QStringLiteral("rotagraph")); },
+                               [this] { return suggestedFileName(m_artView->parameters(), QStringLiteral("rotagraph")); },
                                [this](const Design& design, const QString& filePath, const QString& stepName) {
                                    enterDesign(design);
                                    m_document->recordSwitch(stepName, filePath);
@@ -762,8 +762,14 @@ void AppDelegate::newFromGallery()
 
 void AppDelegate::exportVector(VectorFormat format)
 {
-    const QString designText = QString::fromUtf8(designToJson(committedDesign()));
-    openVectorExportDialog(m_window.get(), m_artView, m_controls.wheelGrease, format, designText);
+    if (m_artView)
+        openVectorExportDialog(m_window.get(), shownDesign(), format);
+}
+
+ShownDesign AppDelegate::shownDesign()
+{
+    const QString text = QString::fromUtf8(designToJson(committedDesign()));
+    return {m_artView->composition(), m_artView->selectedCurve(), isOn(m_controls.wheelGrease), text};
 }
 
 void AppDelegate::copy()

@@ -14,7 +14,7 @@
 
 #include "app/MainWindow.h"
 #include "app/WindowControls.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 
 #include <QObject>
 #include <QPointer>
@@ -33,6 +33,7 @@ class StatusLine;
 class QThreadPool;
 struct CurveDesign;
 struct Design;
+struct ShownDesign;
 struct WindowState;
 enum class VectorFormat;
 namespace Ui { class MainWindow; }
@@ -163,6 +164,8 @@ private:
     void putBack(const WindowState& state);
     void newDesign();
     void exportVector(VectorFormat format);
+    // The design as the exports take it, an edit being typed committed first.
+    ShownDesign shownDesign();
     void copy();
     void paste();
     // After how many revolutions the drawn design closes on itself, within as many as the

@@ -2,7 +2,7 @@
 
 #include "app/DesignArt.h"
 #include "app/DesignDocument.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 #include "widgets/Controls.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "app/WindowState.h"
 
 #include "app/DesignControls.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 
 namespace {
 

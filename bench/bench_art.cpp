@@ -4,8 +4,8 @@
 #include "art/CurveTrace.h"
 #include "art/CurveTraceOptions.h"
 #include "art/DesignPainter.h"
-#include "art/Rotagraph.h"
-#include "art/ViewZoom.h"
+#include "view/Rotagraph.h"
+#include "view/ViewZoom.h"
 
 #include <QImage>
 

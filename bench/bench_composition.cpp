@@ -13,7 +13,7 @@
 
 #include "bench/ProcessMemory.h"
 #include "art/Composition.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -6,6 +6,7 @@
 // export's encoder must not exceed.
 
 #include "app/AppDelegate.h"
+#include "output/ExportDialog.h"
 #include "output/PngEncoding.h"
 #include "output/PngExport.h"
 #include "output/SafeWrite.h"
@@ -151,7 +152,7 @@ void exportFromDialog(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(path);   // a file already there would make the dialog ask first
-        QFileDialog* dialog = openPngExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), {});
+        QFileDialog* dialog = openPngExportDialog(app.mainWindow(), {app.artView()->composition(), app.artView()->selectedCurve(), false, {}});
         dialog->selectFile(path);
         dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"))->setCurrentText(QString::number(kEdge));
         state.ResumeTiming();

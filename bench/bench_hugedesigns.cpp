@@ -3,7 +3,7 @@
 // coordinate range it hands the whole path to a general clipper; the view clips first. Each
 // drawing here is the on-screen view at 640 by 640, filled, with a wide pen.
 
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 
 #include <benchmark/benchmark.h>
 

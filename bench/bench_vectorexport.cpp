@@ -9,7 +9,7 @@
 // whole time.
 
 #include "art/CurveColouring.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 #include "output/Printing.h"
 #include "output/VectorExport.h"
 

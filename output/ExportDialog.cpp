@@ -1,7 +1,5 @@
 #include "output/ExportDialog.h"
 
-#include "art/Rotagraph.h"
-
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -158,18 +156,24 @@ Composition exportedComposition(const Composition& shown, bool enlarge, bool gre
     return composition;
 }
 
-QString suggestedFileName(const Rotagraph& art, const QString& extension)
+ArtParameters ShownDesign::selected() const
 {
-    const float runner = art.runnerRadius();
+    const bool held = selectedCurve >= 0 && std::size_t(selectedCurve) < composition.curves.size();
+    return held ? composition.curves[std::size_t(selectedCurve)].art : ArtParameters();
+}
+
+QString suggestedFileName(const ArtParameters& art, const QString& extension)
+{
+    const float runner = art.runnerRadius;
     // Widened before the sign goes: the magnitude of the smallest int is no int.
     const qint64 runnerMagnitude = std::llabs(qint64(truncatedToInt(runner)));
     return QStringLiteral("Rotagram %1a\u2022%2%3%4r\u2022%5p\u00D7%6.%7")
-        .arg(QString::number(truncatedToInt(art.anchorRadius())),
+        .arg(QString::number(truncatedToInt(art.anchorRadius)),
              runner > 0 ? QStringLiteral("o") : QStringLiteral("i"),
              QString::number(runnerMagnitude),
-             art.greaseIt() ? QStringLiteral("t") : QString(),
-             QString::number(truncatedToInt(art.penHoleRadius())),
-             QString::number(truncatedToInt(art.rotationsToMake())),
+             art.greaseIt ? QStringLiteral("t") : QString(),
+             QString::number(truncatedToInt(art.penHoleRadius)),
+             QString::number(truncatedToInt(art.rotationsToMake)),
              extension);
 }
 

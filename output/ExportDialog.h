@@ -17,12 +17,25 @@
 class QDialog;
 class QFileDialog;
 class QWidget;
-class Rotagraph;
 
 struct ExportFormat {
     QString title;       // of the dialog and its messages, e.g. "Export as PNG"
     QString extension;   // without the dot, lower case, e.g. "png"
     QString filter;      // the dialog's file type filter, e.g. "PNG image (*.png)"
+};
+
+// What an export dialog takes of the window, as values read when it opens (the window waits for
+// the dialog): the composition as the view holds it, which of its curves is selected (its values
+// name the file), the grease of the checkbox, which an export follows rather than the view's, and
+// the design as text, which the file carries.
+struct ShownDesign {
+    Composition composition;
+    int selectedCurve = 0;
+    bool greaseIt = false;
+    QString text;
+
+    // The selected curve's design; the default one when there is no such curve.
+    ArtParameters selected() const;
 };
 
 // The design that an export draws of the one shown: the wheels, pen, colours, revolutions,
@@ -34,9 +47,9 @@ ArtParameters exportedDesign(const ArtParameters& shown, bool enlarge, bool grea
 // whether they show.
 Composition exportedComposition(const Composition& shown, bool enlarge, bool greaseIt);
 
-// The name the dialog proposes, built from the design the view holds (of a composition, the
-// selected curve): "Rotagram 160a•o72r•53p×9." + extension.
-QString suggestedFileName(const Rotagraph& art, const QString& extension);
+// The name the dialog proposes, built from a curve's design (of a composition, the selected
+// curve's): "Rotagram 160a•o72r•53p×9." + extension.
+QString suggestedFileName(const ArtParameters& art, const QString& extension);
 
 // The file that a chosen path is written to: ".extension" is added when the path does not end
 // with the extension's letters (exactly, in lower case, with or without a dot).

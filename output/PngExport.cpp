@@ -1,6 +1,5 @@
 #include "output/PngExport.h"
 
-#include "art/Rotagraph.h"
 #include "output/DesignText.h"
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
@@ -10,7 +9,6 @@
 #include "widgets/Controls.h"
 
 #include <QBuffer>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QImageWriter>
@@ -116,10 +114,8 @@ bool exportPng(QWidget* window, const Composition& shown, const PngExportSetting
     return false;
 }
 
-QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease, QString designText)
+QFileDialog* openPngExportDialog(QWidget* window, const ShownDesign& design)
 {
-    if (!artView)
-        return nullptr;
     auto* below = new QWidget;
     auto* layout = new QVBoxLayout(below);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -127,27 +123,23 @@ QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox*
     message->setObjectName(QStringLiteral("exportMessage"));
     layout->addWidget(message);
     auto* options = new SaveOptions2;
-    options->showRememberedChoices(suggestedImageEdge(artView->composition()));
+    options->showRememberedChoices(suggestedImageEdge(design.composition));
     layout->addWidget(options);
 
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
-    // The design and the options are read when the user confirms, as they stand then.
-    return openExportDialog(window, format, suggestedFileName(*artView, kPngSuffix), below,
-                            [options, window = QPointer<QWidget>(window), designText = std::move(designText),
-                             art = QPointer<Rotagraph>(artView),
-                             grease = QPointer<QCheckBox>(wheelGrease)](const QString& target, QString* error) {
-                                if (!art)
-                                    return true;
+    // The options are read when the user confirms, as they stand then.
+    return openExportDialog(window, format, suggestedFileName(design.selected(), kPngSuffix), below,
+                            [options, window = QPointer<QWidget>(window), design](const QString& target, QString* error) {
                                 PngExportSettings settings;
                                 settings.target = target;
                                 const QPointer<QComboBox> size = options->savePixelSize();
                                 settings.edge = imageEdge(size ? size->currentText() : QString());
                                 const QPointer<QButtonGroup> enlarge = options->enlargeOption();
                                 settings.enlarge = enlarge && enlarge->checkedId() == SaveOptions2::kEnlargeTag;
-                                settings.greaseIt = isOn(grease);
-                                settings.designText = designText;
+                                settings.greaseIt = design.greaseIt;
+                                settings.designText = design.text;
                                 settings.dotsPerInch = options->dotsPerInch();
                                 SaveOptions2::rememberChoices(settings.edge, settings.enlarge, settings.dotsPerInch);
-                                return exportPng(window, art->composition(), settings, error);
+                                return exportPng(window, design.composition, settings, error);
                             });
 }

@@ -7,7 +7,7 @@
 //   composition a value → exportPng, on a worker with progress and Cancel, draws every visible
 //   curve as an export does into one image, the whole composition fitted, encodes it with the
 //   design's text in a text chunk (DesignText.h) and writes it safely (SafeWrite.h).
-// The view on screen is only read; the controls are only read.
+// The design comes as a value (ShownDesign): nothing here reads the view or the controls.
 
 #include "art/Composition.h"
 #include "output/ExportProgress.h"
@@ -16,10 +16,9 @@
 #include <QImage>
 #include <QString>
 
-class QCheckBox;
 class QFileDialog;
 class QWidget;
-class Rotagraph;
+struct ShownDesign;
 
 // The range of the image's edge, in pixels.
 constexpr int kMinimumImageEdge = 16;
@@ -35,7 +34,7 @@ struct PngExportSettings {
     QString target;                  // the file to write
     int edge = kMinimumImageEdge;    // width and height in pixels, within the range
     bool enlarge = false;            // the art may grow beyond its natural size to fill the image
-    bool greaseIt = false;           // from the wheelGrease checkbox, not from the view
+    bool greaseIt = false;           // the grease checkbox's, not the view's
     QString designText;              // the design as text, kept in the image; none when empty
     double dotsPerInch = kDefaultPngDotsPerInch;   // the density the image tells printers and editors
 };
@@ -62,7 +61,7 @@ bool writePngExport(const Composition& shown, const PngExportSettings& settings,
 bool exportPng(QWidget* window, const Composition& shown, const PngExportSettings& settings, QString* error);
 
 // Opens the export dialog as a window-modal sheet on `window` and returns it at once. When the
-// user confirms, reads the composition from `artView`, the grease from `wheelGrease` and the
-// options from the dialog as they stand then, remembers the options, and exports; a failure is
-// reported in a message. `designText` goes into the image as it is.
-QFileDialog* openPngExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease, QString designText);
+// user confirms, reads the options from the dialog as they stand then, remembers them, and
+// exports the design; a failure is reported in a message. The design's text goes into the image
+// as it is.
+QFileDialog* openPngExportDialog(QWidget* window, const ShownDesign& design);

@@ -1,16 +1,13 @@
 #include "output/VectorExport.h"
 
-#include "art/Rotagraph.h"
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 #include "output/PdfExport.h"
 #include "output/SafeWrite.h"
 #include "output/SvgExport.h"
 #include "output/VectorExportOptions.h"
-#include "widgets/Controls.h"
 
 #include <QBuffer>
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
@@ -118,38 +115,31 @@ bool exportVectorWithProgress(QWidget* window, const Composition& shown, VectorF
     return false;
 }
 
-QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease,
-                                    VectorFormat format, QString designText)
+QFileDialog* openVectorExportDialog(QWidget* window, const ShownDesign& design, VectorFormat format)
 {
-    if (!artView)
-        return nullptr;
     auto* below = new QWidget;
     auto* layout = new QVBoxLayout(below);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* message = new QLabel(dialogMessage(format));
     message->setObjectName(QStringLiteral("exportMessage"));
     layout->addWidget(message);
-    auto* options = new VectorExportOptions(exportedComposition(artView->composition(), true, isOn(wheelGrease)));
-    options->showOptions(initialVectorOptions(artView->penDrawSize()));
+    auto* options = new VectorExportOptions(exportedComposition(design.composition, true, design.greaseIt));
+    const float penWidth = design.selected().penDrawSize;
+    options->showOptions(initialVectorOptions(penWidth));
     layout->addWidget(options);
 
     const ExportFormat shown = dialogFormat(format);
-    // The design and the options are read when the user confirms, as they stand then.
+    // The options are read when the user confirms, as they stand then.
     return openExportDialog(
-        window, shown, suggestedFileName(*artView, shown.extension), below,
-        [options, format, designText = std::move(designText), window = QPointer<QWidget>(window),
-         art = QPointer<Rotagraph>(artView), grease = QPointer<QCheckBox>(wheelGrease)](const QString& target, QString* error) {
-            if (!art) {
-                *error = tr("The design was closed before it could be saved.");
-                return false;
-            }
+        window, shown, suggestedFileName(design.selected(), shown.extension), below,
+        [options, format, design, penWidth, window = QPointer<QWidget>(window)](const QString& target, QString* error) {
             VectorExportSettings settings;
             settings.target = target;
             settings.plot = options->options();
-            settings.greaseIt = isOn(grease);
+            settings.greaseIt = design.greaseIt;
             settings.title = documentTitle(target);
-            settings.designText = designText;
-            rememberVectorOptions(settings.plot, art->penDrawSize());
-            return exportVectorWithProgress(window, art->composition(), format, settings, error);
+            settings.designText = design.text;
+            rememberVectorOptions(settings.plot, penWidth);
+            return exportVectorWithProgress(window, design.composition, format, settings, error);
         });
 }

@@ -18,10 +18,9 @@
 
 #include <QString>
 
-class QCheckBox;
 class QFileDialog;
 class QWidget;
-class Rotagraph;
+struct ShownDesign;
 
 enum class VectorFormat { Svg, Pdf };
 
@@ -29,7 +28,7 @@ enum class VectorFormat { Svg, Pdf };
 struct VectorExportSettings {
     QString target;        // the file to write
     PlotOptions plot;      // the page, the pen, the simplification, the fill
-    bool greaseIt = false; // from the wheelGrease checkbox, not from the view
+    bool greaseIt = false; // the grease checkbox's, not the view's
     QString title;         // the document's title: the name of its file
     QString designText;    // the design as text, kept in the SVG's metadata
 };
@@ -56,10 +55,8 @@ bool exportVectorWithProgress(QWidget* window, const Composition& shown, VectorF
 QByteArray naturalSizeSvg(const Composition& shown, bool greaseIt, const QString& designText,
                           const OutputControl& control = {});
 
-// Opens the export dialog as a window-modal sheet on `window` and returns it at once (null
-// without an art view). When the user confirms, reads the composition from `artView`, the grease from
-// `wheelGrease` and the options as they stand then, remembers the options for the next exports,
-// in this run and the next, and exports; a failure is reported in a message. The document's
-// title is the chosen file's name. `designText` goes into the SVG as it is.
-QFileDialog* openVectorExportDialog(QWidget* window, Rotagraph* artView, QCheckBox* wheelGrease,
-                                    VectorFormat format, QString designText);
+// Opens the export dialog as a window-modal sheet on `window` and returns it at once. When the
+// user confirms, reads the options as they stand then, remembers them for the next exports, in
+// this run and the next, and exports the design; a failure is reported in a message. The
+// document's title is the chosen file's name. The design's text goes into the SVG as it is.
+QFileDialog* openVectorExportDialog(QWidget* window, const ShownDesign& design, VectorFormat format);

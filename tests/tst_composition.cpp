@@ -5,8 +5,8 @@
 // the curves up to one, that one in part.
 
 #include "art/DesignPainter.h"
-#include "art/DrawingScheduler.h"
-#include "art/Rotagraph.h"
+#include "view/DrawingScheduler.h"
+#include "view/Rotagraph.h"
 
 #include "TestSupport.h"
 

@@ -7,7 +7,7 @@
 #include "app/RecentFiles.h"
 #include "art/CurveClosure.h"
 #include "app/StatusLine.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 #include "output/PngExport.h"
 #include "TestSupport.h"
 

@@ -2,8 +2,8 @@
 // picture shown is always that of the latest design, and a finished picture is shown again
 // without drawing it again.
 
-#include "art/DrawingScheduler.h"
-#include "art/Rotagraph.h"
+#include "view/DrawingScheduler.h"
+#include "view/Rotagraph.h"
 #include "TestSupport.h"
 
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 #include "app/AppDelegate.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 #include "output/ExportProgress.h"
 #include "output/PngExport.h"
 #include "output/SafeWrite.h"

@@ -2,7 +2,7 @@
 #include "art/CurveClosure.h"
 #include "art/CurveTrace.h"
 #include "art/DesignPainter.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 #include "TestSupport.h"
 
 #include <QImage>

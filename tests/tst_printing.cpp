@@ -3,7 +3,7 @@
 // the ink sits, how far it reaches, and whether it matches the whole design drawn independently.
 
 #include "app/AppDelegate.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 #include "output/Printing.h"
 #include "TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "art/CurveTrace.h"
 #include "art/DesignPainter.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 
 #include "TestSupport.h"
 

@@ -7,8 +7,8 @@
 // that can take the focus. Where the drawing stands is read from the view (drawingArea), whose
 // agreement with the painted pixels is checked once.
 
-#include "art/Rotagraph.h"
-#include "art/ViewScroller.h"
+#include "view/Rotagraph.h"
+#include "view/ViewScroller.h"
 
 #include "TestSupport.h"
 

@@ -7,7 +7,7 @@
 #include "art/CurveTrace.h"
 #include "art/DesignPainter.h"
 #include "art/PenColourSteps.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 #include "output/ExportDialog.h"
 #include "output/PlotCostEstimate.h"
 #include "output/PlotDrawing.h"
@@ -66,6 +66,12 @@ struct DrawnDesign {
 };
 const DrawnDesign kThreePensFilled{160, -72, 53, 9, 3, 3, true, true};
 const DrawnDesign kDense{500, 3, 2, 2, 1};   // points closer than the tolerances tried
+
+// The design as the window hands it to an export dialog.
+ShownDesign shownIn(const AppDelegate& app, const QString& text)
+{
+    return {app.artView()->composition(), app.artView()->selectedCurve(), isOn(app.wheelGrease()), text};
+}
 
 void setDesign(Rotagraph& view, const DrawnDesign& design)
 {
@@ -1164,7 +1170,7 @@ private slots:
                 limit.emplace(static_cast<rlim_t>(writeLimit));
             // The dialog asks about replacing the file; then the write fails.
             const MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
-            confirm(openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), format, kDesignText), target);
+            confirm(openVectorExportDialog(app.mainWindow(), shownIn(app, kDesignText), format), target);
             QCOMPARE(answerer.names.size(), 2);
             QCOMPARE(answerer.names[1], QStringLiteral("exportFailure"));
             QVERIFY2(answerer.texts[1].contains(target) && answerer.texts[1].contains(reason), qPrintable(answerer.texts[1]));
@@ -1195,7 +1201,7 @@ private slots:
         Rotagraph& art = *app.artView();
         art.setPenDrawSize(2);
         app.wheelGrease()->setChecked(true);
-        const auto open = [&] { return openVectorExportDialog(app.mainWindow(), &art, app.wheelGrease(), format, kDesignText); };
+        const auto open = [&] { return openVectorExportDialog(app.mainWindow(), shownIn(app, kDesignText), format); };
 
         QFileDialog* dialog = open();
         QCOMPARE(dialog->windowModality(), Qt::WindowModal);
@@ -1265,7 +1271,7 @@ private slots:
         AppDelegate app;
         app.applicationDidFinishLaunching();
         app.artView()->setPenDrawSize(2);
-        QFileDialog* dialog = openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), VectorFormat::Svg, {});
+        QFileDialog* dialog = openVectorExportDialog(app.mainWindow(), shownIn(app, {}), VectorFormat::Svg);
         if (isLaterRun()) {
             QCOMPARE(choice(dialog, "paperSize")->currentText(), QStringLiteral("Custom"));
             QCOMPARE(field(dialog, "pageWidth")->value(), 300.0);
@@ -1307,7 +1313,7 @@ private slots:
         const QTemporaryDir folder;
         const QString target = folder.filePath(QStringLiteral("missing/art.svg"));
         const MessageBoxAnswerer answerer({QMessageBox::Ok});
-        confirm(openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), VectorFormat::Svg, {}), target);
+        confirm(openVectorExportDialog(app.mainWindow(), shownIn(app, {}), VectorFormat::Svg), target);
         QCOMPARE(answerer.names, QStringList{QStringLiteral("exportFailure")});
         QVERIFY2(answerer.texts[0].contains(target), qPrintable(answerer.texts[0]));
         QVERIFY2(answerer.texts[0].contains(QStringLiteral("No such file or directory")), qPrintable(answerer.texts[0]));

@@ -8,7 +8,7 @@
 // trace's, not the drawing's.
 
 #include "art/DesignPainter.h"
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "art/DrawingScheduler.h"
+#include "view/DrawingScheduler.h"
 
 #include <QElapsedTimer>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "art/ViewZoom.h"
+#include "view/ViewZoom.h"
 
 #include <algorithm>
 #include <cmath>

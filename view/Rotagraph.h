@@ -3,8 +3,8 @@
 #include "art/ArtParameters.h"
 #include "art/Composition.h"
 #include "art/DesignPainter.h"
-#include "art/DrawingScheduler.h"
-#include "art/ViewZoom.h"
+#include "view/DrawingScheduler.h"
+#include "view/ViewZoom.h"
 
 #include <cstddef>
 #include <memory>

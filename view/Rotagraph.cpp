@@ -1,4 +1,4 @@
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,6 +1,6 @@
-#include "art/ViewScroller.h"
+#include "view/ViewScroller.h"
 
-#include "art/Rotagraph.h"
+#include "view/Rotagraph.h"
 
 #include <QEvent>
 #include <QScrollBar>
