@@ -5,16 +5,22 @@
 // through here, on screen, on a page and into an image, on the main thread or a worker. It
 // holds no state of its own: what a drawing may reuse (point buffers, a slow drawing's strokes
 // so far) is handed in, and so is what may stop it.
+//
+// Here is the public face; the work lies in files by seam: one design's drawing up to its pens
+// (DesignDrawing.h), the pens' strokes and runs (PenStrokes.h), the fill in bands of rows
+// (FillBands.h), a picture split among threads (BandedPainting.h), the growing curve of a slow
+// drawing (GrowingStrokes.h), the wheels drawn over it (DesignOverlays.h), and the geometry they
+// all share: where points land and how far a pen reaches (DrawingGeometry.h).
 
 #include "art/ArtParameters.h"
 #include "art/Composition.h"
 #include "art/CurveTrace.h"
+#include "art/GrowingStrokes.h"
 
 #include <QImage>
 #include <QPointF>
 #include <QTransform>
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <vector>
@@ -26,16 +32,6 @@ class QPainter;
 struct DrawingBuffers {
     TracedCurve curve;
     std::vector<QPointF> mapped;
-};
-
-// The strokes of a curve growing frame by frame, as a slow drawing shows it: each frame strokes
-// only its new stretch onto what the frames before left. Valid while the design, the transform
-// and the picture stay the same and the curve does not shrink.
-struct GrowingStrokes {
-    QImage layer;
-    ArtParameters design;
-    QTransform transform;
-    std::array<std::size_t, 3> strokedPoints{};
 };
 
 struct DrawingControl {
