@@ -10,8 +10,14 @@
 // Reading never trusts the bytes: whatever they hold gives a design or a short message that
 // names the fault in a user's words, fit to be shown under "“name” could not be opened", with
 // the particulars (where the JSON breaks, which chunk) kept apart for a report.
+//
+// In files by what they do: reading a file and telling its faults (DesignReader.cpp), reading
+// and checking the values of one object (DesignValueReader.h), writing (DesignWriter.cpp), the
+// history of versions and how an older file becomes today's design (DesignFormatHistory.h), and
+// the keys and tables they all go by (DesignKeys.h).
 
 #include "app/Design.h"
+#include "app/DesignFormatHistory.h"
 #include "output/DesignText.h"
 
 #include <QByteArray>
@@ -22,11 +28,6 @@
 
 class QIODevice;
 
-// A file names its major version in "version" and its minor one in "minorVersion" (0 when left
-// out). A minor version only adds keys, which an older reader keeps without knowing them; any
-// other change is a new major version, which an older reader refuses.
-constexpr int kDesignFormatVersion = 2;
-constexpr int kDesignFormatMinorVersion = 2;
 // Longer curve names are refused: a name is a label in a list.
 constexpr int kMaximumCurveNameLength = 200;   // characters (Unicode code points)
 // Larger design files, and larger design text in an export, are refused unread. An export

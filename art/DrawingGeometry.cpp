@@ -52,16 +52,6 @@ QRectF shownArea(const QPainter& painter)
     return painter.hasClipping() ? area.intersected(painter.clipBoundingRect()) : area;
 }
 
-void mapPoints(const TracedPoint* points, std::size_t count, const QTransform& t, QPointF* into)
-{
-    const qreal m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
-    for (std::size_t i = 0; i < count; ++i) {
-        const qreal x = points[i].x;
-        const qreal y = points[i].y;
-        into[i] = QPointF(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy);
-    }
-}
-
 bool PointSpan::liesWithin(const QRectF& rect) const
 {
     constexpr std::size_t kChunk = 1024;

@@ -47,8 +47,17 @@ QPen linePen(const QColor& color, qreal width);
 QRectF shownArea(const QPainter& painter);
 
 // Maps traced points into the painter's coordinates. Every drawing maps with this one
-// formula, so that a point lands on the same spot whichever way it is drawn.
-void mapPoints(const TracedPoint* points, std::size_t count, const QTransform& t, QPointF* into);
+// formula, so that a point lands on the same spot whichever way it is drawn. Inline: every
+// piece of a stroke maps its points as it is drawn.
+inline void mapPoints(const TracedPoint* points, std::size_t count, const QTransform& t, QPointF* into)
+{
+    const qreal m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22(), dx = t.dx(), dy = t.dy();
+    for (std::size_t i = 0; i < count; ++i) {
+        const qreal x = points[i].x;
+        const qreal y = points[i].y;
+        into[i] = QPointF(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy);
+    }
+}
 
 // Consecutive points of a line: already in the painter's coordinates, or as traced, mapped only
 // when they are drawn. A long curve then needs no second copy of itself.

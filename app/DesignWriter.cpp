@@ -1,0 +1,81 @@
+#include "app/DesignFormat.h"
+
+#include "app/DesignFormatHistory.h"
+#include "app/DesignKeys.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+void writeCurveValues(QJsonObject& object, const CurveDesign& curve)
+{
+    for (const auto& field : kTypedNumbers)
+        object.insert(field.key, curve.*field.member);
+    object.insert(kRunnerSideKey, curve.runnerSide == RunnerSide::Inside ? kInside : kOutside);
+    for (const auto& field : kColors)
+        object.insert(field.key, (curve.*field.member).name(QColor::HexArgb));
+    object.insert(kColorsInUseKey, curve.colorsInUse);
+    for (const auto& field : kSliders)
+        object.insert(field.key, double(curve.*field.member));
+    for (const auto& field : kSwitches)
+        object.insert(field.key, curve.*field.member);
+}
+
+void writeColouring(QJsonObject& object, const CurveColouring& colouring)
+{
+    for (const ColourModeName& name : kColourModeNames)
+        if (name.mode == colouring.mode)
+            object.insert(kColorModeKey, name.name);
+    QJsonArray stops;
+    for (const GradientStop& stop : colouring.stops)
+        stops.append(QJsonObject{{kStopPositionKey, stop.position}, {kStopColorKey, stop.colour.name(QColor::HexArgb)}});
+    object.insert(kGradientStopsKey, stops);
+    object.insert(kGradientRepeatKey, colouring.repeat);
+    for (const auto& field : kColouringSwitches)
+        object.insert(field.key, colouring.*field.member);
+    object.insert(kInkOpacityKey, colouring.inkOpacity);
+}
+
+QJsonObject curveObject(const CurveDesign& curve)
+{
+    QJsonObject object = curve.otherKeys;
+    object.insert(kNameKey, curve.name);
+    for (const auto& field : kCurveSwitches)
+        object.insert(field.key, curve.*field.member);
+    object.insert(kTurnKey, curve.turn);
+    writeCurveValues(object, curve);
+    writeColouring(object, curve.colouring);
+    object.insert(kWheelSizesKey, curve.sizes == WheelSizes::Teeth ? kTeeth : kRadii);
+    QJsonArray wheels;
+    for (const NestedWheelDesign& wheel : curve.nestedWheels)
+        wheels.append(QJsonObject{{kRadiusKey, wheel.radius}, {kSideKey, wheel.side == RunnerSide::Inside ? kInside : kOutside}});
+    object.insert(kNestedWheelsKey, wheels);
+    return object;
+}
+
+}
+
+QByteArray designToJson(const Design& design)
+{
+    QJsonObject object = design.otherKeys;
+    object.insert(kFormatKey, kFormatName);
+    object.insert(kVersionKey, kDesignFormatVersion);
+    object.insert(kMinorVersionKey, kDesignFormatMinorVersion);
+    for (const auto& field : kDesignSliders)
+        object.insert(field.key, double(design.*field.member));
+    for (const auto& field : kDesignSwitches)
+        object.insert(field.key, design.*field.member);
+    QJsonArray curves;
+    for (const CurveDesign& curve : design.curves)
+        curves.append(curveObject(curve));
+    object.insert(kCurvesKey, curves);
+    const QJsonDocument document(object);
+    // Indenting kept keys of a newer version could take a file past what opens: then it is
+    // written without.
+    QByteArray text = document.toJson(QJsonDocument::Indented);
+    if (text.size() > kMaximumDesignFileSize)
+        text = document.toJson(QJsonDocument::Compact);
+    return text;
+}
