@@ -24,26 +24,26 @@ QString tr(const char* text)
 
 }
 
-void copyDesign(QWidget* window, const Composition& shown, bool greaseIt, const QByteArray& designText)
+void copyDesign(QWidget* window, const ShownDesign& design)
 {
-    const int edge = std::clamp(suggestedImageEdge(shown), kMinimumImageEdge, kMaximumImageEdge);
+    const int edge = std::clamp(suggestedImageEdge(design.composition), kMinimumImageEdge, kMaximumImageEdge);
     QImage image;
     QByteArray svg;
     const bool finished = runWithProgress(window, tr("Copying the design…"), [&](const OutputControl& control) {
-        image = renderExportImage(shown, edge, kEnlarge, greaseIt, control);
-        svg = naturalSizeSvg(shown, greaseIt, QString::fromUtf8(designText), control);
+        image = renderExportImage(design.composition, edge, kEnlarge, design.greaseIt, control);
+        svg = naturalSizeSvg(design.composition, design.greaseIt, design.text, control);
     });
     if (!finished)
         return;
     auto* data = new QMimeData;
     if (!image.isNull()) {   // without memory for the image, the design's text still goes
-        image.setText(kDesignTextKey, QString::fromUtf8(designText));
+        image.setText(kDesignTextKey, design.text);
         data->setImageData(image);
     }
     // A vector editor pastes the drawing as vectors.
     if (!svg.isEmpty())
         data->setData(QStringLiteral("image/svg+xml"), svg);
-    data->setText(QString::fromUtf8(designText));
+    data->setText(design.text);
     QApplication::clipboard()->setMimeData(data);
 }
 

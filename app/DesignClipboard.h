@@ -8,13 +8,13 @@
 #include <optional>
 
 #include "app/Design.h"
-#include "art/Composition.h"
+#include "output/ExportDialog.h"
 
 class QWidget;
 
 // Draws the image on a worker, with a progress dialog over `window` when it takes a while, and
-// puts it on the clipboard with the text. Cancelled, it leaves the clipboard as it was.
-void copyDesign(QWidget* window, const Composition& shown, bool greaseIt, const QByteArray& designText);
+// puts it on the clipboard with the design's text. Cancelled, it leaves the clipboard as it was.
+void copyDesign(QWidget* window, const ShownDesign& design);
 
 // The design the clipboard holds. When it holds none, says so in a message over `window`.
 std::optional<Design> pasteDesign(QWidget* window);
