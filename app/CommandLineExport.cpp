@@ -83,7 +83,7 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
     if (format == Format::Png) {
         PngExportSettings settings;
         settings.target = output;
-        settings.edge = std::clamp(options.edge.value_or(suggestedImageEdge(composition)), kMinimumImageEdge,
+        settings.edge = std::clamp(options.edge.value_or(suggestedImageEdge(fitExtent(composition))), kMinimumImageEdge,
                                    kMaximumImageEdge);
         settings.enlarge = options.enlarge;
         settings.greaseIt = greaseIt;

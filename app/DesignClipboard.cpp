@@ -26,12 +26,15 @@ QString tr(const char* text)
 
 void copyDesign(QWidget* window, const ShownDesign& design)
 {
-    const int edge = std::clamp(suggestedImageEdge(design.composition), kMinimumImageEdge, kMaximumImageEdge);
+    // One drawing, with one reach, for the image and the vector editor's SVG.
+    const Composition drawing = exportedComposition(design.composition, kEnlarge, design.greaseIt);
+    const FitExtent reach = fitExtent(drawing);
+    const int edge = std::clamp(suggestedImageEdge(reach), kMinimumImageEdge, kMaximumImageEdge);
     QImage image;
     QByteArray svg;
     const bool finished = runWithProgress(window, tr("Copying the design…"), [&](const OutputControl& control) {
-        image = renderExportImage(design.composition, edge, kEnlarge, design.greaseIt, control);
-        svg = naturalSizeSvg(design.composition, design.greaseIt, design.text, control);
+        image = drawExportImage(drawing, reach, edge, kEnlarge, control);
+        svg = naturalSizeSvg(drawing, reach, design.text, control);
     });
     if (!finished)
         return;

@@ -86,6 +86,13 @@ inline float boundingRadius(const ArtParameters& art)
 // the vector export that must look the same.
 constexpr double kMiterLimit = 10;
 
+// What a fit must hold: how far the design reaches from the centre (its bounding radius) in curve
+// units, and the pen's width around it in the drawing's own units, which no fit scales.
+struct FitExtent {
+    float radius = 0;
+    float penWidth = 0;
+};
+
 // The uniform scale from curve units to a drawing area of width × height: a circle of the
 // bounding radius, with half the pen's width around it, spans 2 / 2.05 of the narrower side. The
 // pen is drawn in the area's own units, never scaled, so it takes its room from the design's:

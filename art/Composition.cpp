@@ -28,6 +28,11 @@ float widestPen(const Composition& composition)
     return widest;
 }
 
+FitExtent fitExtent(const Composition& composition)
+{
+    return {boundingRadius(composition), widestPen(composition)};
+}
+
 bool hasVisibleCurve(const Composition& composition)
 {
     return std::any_of(composition.curves.begin(), composition.curves.end(),

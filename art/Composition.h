@@ -45,6 +45,10 @@ struct Composition {
 // moves a curve round the centre and leaves its reach as it was. 0 when none shows.
 float boundingRadius(const Composition& composition);
 
+// What a fit of the whole composition must hold: its bounding radius and its widest pen. The
+// one account of a composition's reach that the window, the exports and printing fit by.
+FitExtent fitExtent(const Composition& composition);
+
 // The widest pen of the visible curves, in view units; 0 when none shows.
 float widestPen(const Composition& composition);
 

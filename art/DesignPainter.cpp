@@ -152,9 +152,9 @@ DrawingOutcome paintComposition(QPainter& painter, const Composition& compositio
     return whole;
 }
 
-QTransform fittedTransform(const Composition& composition, float width, float height, bool mayEnlarge)
+QTransform fittedTransform(const FitExtent& extent, float width, float height, bool mayEnlarge)
 {
-    const qreal scale = fitFactor(width, height, boundingRadius(composition), widestPen(composition), mayEnlarge);
+    const qreal scale = fitFactor(width, height, extent.radius, extent.penWidth, mayEnlarge);
     return QTransform(scale, 0, 0, -scale, width / 2.0, height / 2.0);
 }
 

@@ -87,8 +87,8 @@ void addCurveOutcome(DrawingOutcome& whole, const DrawingOutcome& curve, int ind
 bool traceForDrawing(const CurveParameters& parameters, TracedCurve& into, const std::atomic<bool>* cancelled);
 
 // The transform of a whole composition fitted into an area of width × height: centred, its
-// reach (the largest of its visible curves') and its widest pen within the fit.
-QTransform fittedTransform(const Composition& composition, float width, float height, bool mayEnlarge);
+// reach and its widest pen (fitExtent) within the fit.
+QTransform fittedTransform(const FitExtent& extent, float width, float height, bool mayEnlarge);
 
 // Makes the drawing context's fill colour the art's and fills the outline, given in the
 // painter's coordinates, with the non-zero winding rule. Nothing without a fill colour.

@@ -32,9 +32,9 @@ QString tr(const char* text)
 
 }
 
-int suggestedImageEdge(const Composition& composition)
+int suggestedImageEdge(const FitExtent& reach)
 {
-    return truncatedToInt(boundingRadius(composition) * 2 + kEdgeMargin);
+    return truncatedToInt(reach.radius * 2 + kEdgeMargin);
 }
 
 int imageEdge(const QString& sizeText)
@@ -50,13 +50,19 @@ int imageEdge(const QString& sizeText)
 QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool greaseIt, const OutputControl& control)
 {
     const Composition design = exportedComposition(shown, enlarge, greaseIt);
+    return drawExportImage(design, fitExtent(design), edge, enlarge, control);
+}
+
+QImage drawExportImage(const Composition& design, const FitExtent& reach, int edge, bool enlarge,
+                       const OutputControl& control)
+{
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())   // no memory for it
         return image;
     // The design paints no background: untouched pixels stay transparent.
     image.fill(Qt::transparent);
     const float side = static_cast<float>(edge);
-    const QTransform fitted = fittedTransform(design, side, side, enlarge);
+    const QTransform fitted = fittedTransform(reach, side, side, enlarge);
     // Each curve over the ones before, its pens stroked by every processor.
     const bool drawn = drawCurveByCurve(design, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
         return paintDesignInBands(image, curve.art, curve.turning() * fitted, QThread::idealThreadCount(), part).finished;
@@ -123,7 +129,7 @@ QFileDialog* openPngExportDialog(QWidget* window, const ShownDesign& design)
     message->setObjectName(QStringLiteral("exportMessage"));
     layout->addWidget(message);
     auto* options = new SaveOptions2;
-    options->showRememberedChoices(suggestedImageEdge(design.composition));
+    options->showRememberedChoices(suggestedImageEdge(fitExtent(design.composition)));
     layout->addWidget(options);
 
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};

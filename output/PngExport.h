@@ -25,7 +25,7 @@ constexpr int kMinimumImageEdge = 16;
 constexpr int kMaximumImageEdge = 5000;
 
 // The edge the dialog proposes: the diameter of the circle the visible curves reach plus a margin.
-int suggestedImageEdge(const Composition& composition);
+int suggestedImageEdge(const FitExtent& reach);
 // The edge that the size field's text asks for: its leading number, held within the range
 // (text that is no number gives the smallest edge), rounded to a whole pixel.
 int imageEdge(const QString& sizeText);
@@ -45,6 +45,10 @@ struct PngExportSettings {
 // drawing was cancelled.
 QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool greaseIt,
                          const OutputControl& control = {});
+// The same of a composition made ready for export already (exportedComposition), fitted by its
+// reach (fitExtent): for whoever draws one design into more than one output.
+QImage drawExportImage(const Composition& design, const FitExtent& reach, int edge, bool enlarge,
+                       const OutputControl& control = {});
 // Encodes an image as PNG in memory, with its texts and a density of `dotsPerInch`, so that a
 // failure of the encoder and one of the disk each say what went wrong. Empty on failure, with
 // the reason in `error`.

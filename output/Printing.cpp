@@ -54,7 +54,7 @@ bool printArt(const Composition& shown, QPrinter& printer, QString* error, const
     // printer's origin is the printable area's top-left corner (the paper's in full-page mode,
     // where the printable area is the whole paper).
     const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Point);
-    const QTransform fitted = fittedTransform(design, static_cast<float>(printable.width()),
+    const QTransform fitted = fittedTransform(fitExtent(design), static_cast<float>(printable.width()),
                                               static_cast<float>(printable.height()), false);
     // The design works in points, line widths included; the printer in its own dots.
     const auto paint = [&](QPainter& painter, qreal dotsPerInchX, qreal dotsPerInchY) {

@@ -80,14 +80,14 @@ bool exportVector(const Composition& shown, VectorFormat format, const VectorExp
     return false;
 }
 
-QByteArray naturalSizeSvg(const Composition& shown, bool greaseIt, const QString& designText, const OutputControl& control)
+QByteArray naturalSizeSvg(const Composition& design, const FitExtent& reach, const QString& designText,
+                          const OutputControl& control)
 {
-    const Composition design = exportedComposition(shown, false, greaseIt);
     VectorExportSettings settings;
-    settings.plot.penWidthMm = penWidthInMillimetres(widestPen(design));
+    settings.plot.penWidthMm = penWidthInMillimetres(reach.penWidth);
     // The pen's outer half lies in the margin, as the view fits it.
     PlotPage& page = settings.plot.page;
-    page.drawingSizeMm = std::max(2 * double(boundingRadius(design)) * kMillimetresPerPoint, kFinePenWidthMm);
+    page.drawingSizeMm = std::max(2 * double(reach.radius) * kMillimetresPerPoint, kFinePenWidthMm);
     page.marginMm = settings.plot.penWidthMm / 2;
     page.paper = PaperSize::Custom;
     page.customSizeMm = QSizeF(page.drawingSizeMm + 2 * page.marginMm, page.drawingSizeMm + 2 * page.marginMm);

@@ -50,9 +50,10 @@ bool exportVector(const Composition& shown, VectorFormat format, const VectorExp
 bool exportVectorWithProgress(QWidget* window, const Composition& shown, VectorFormat format,
                               const VectorExportSettings& settings, QString* error);
 
-// The picture as an SVG drawing at its natural size, a point of the view a point on paper, with
-// the widest pen of its curves: what the clipboard offers a vector editor. Empty when cancelled.
-QByteArray naturalSizeSvg(const Composition& shown, bool greaseIt, const QString& designText,
+// A composition made ready for export (exportedComposition) as an SVG drawing at its natural
+// size, a point of the view a point on paper, its page as large as its reach (fitExtent) and its
+// pen the widest of its curves': what the clipboard offers a vector editor. Empty when cancelled.
+QByteArray naturalSizeSvg(const Composition& design, const FitExtent& reach, const QString& designText,
                           const OutputControl& control = {});
 
 // Opens the export dialog as a window-modal sheet on `window` and returns it at once. When the

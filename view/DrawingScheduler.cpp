@@ -1,5 +1,7 @@
 #include "view/DrawingScheduler.h"
 
+#include "art/DrawingGeometry.h"
+
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QThread>
@@ -44,7 +46,7 @@ void yieldToTheWindow()
 }
 
 // How far from the design's centre a curve's drawing can paint, in view units: the pen's reach,
-// the wheels when they show, and the pen's width. A turn moves nothing further from the centre.
+// the wheels when they show, and how far a stroke reaches beyond its points. A turn moves nothing further from the centre.
 double paintedExtent(const ArtParameters& art, double scale)
 {
     double radius = boundingRadius(art);
@@ -55,8 +57,7 @@ double paintedExtent(const ArtParameters& art, double scale)
             radius = std::max(radius, WheelTrain::of(art.anchorRadius, art.runnerRadius, art.penHoleRadius,
                                                      art.greaseIt, art.nested).rimReach());
     }
-    const double pen = std::isfinite(art.penDrawSize) ? std::max(0.0f, art.penDrawSize) : 0.0;
-    return radius * scale + pen / 2 * kMiterLimit + 1;
+    return radius * scale + strokeReach(art.penDrawSize);
 }
 
 // The furthest of the visible curves'; not finite when any one's is not.

@@ -63,8 +63,7 @@ void Rotagraph::showWholeDrawing()
 
 FitExtent Rotagraph::fitExtent() const
 {
-    const Composition whole = composition();
-    return {boundingRadius(whole), widestPen(whole)};
+    return ::fitExtent(composition());
 }
 
 Composition Rotagraph::drawnComposition(int32_t mode) const
@@ -330,10 +329,11 @@ ScreenRequest Rotagraph::screenRequest() const
     request.composition = drawnComposition(ScreenMode);
     request.pixelRatio = devicePixelRatioF();
     request.pixels = (QSizeF(size()) * request.pixelRatio).toSize();
-    request.scale = m_zoom.scale(size(), fitExtent());
+    const FitExtent extent = fitExtent();
+    request.scale = m_zoom.scale(size(), extent);
     // The centre on a whole device pixel, so that a picture moved with it (the window grew by
     // an odd number of pixels) stays the same picture.
-    const QPointF centre = QPointF(width() / 2.0, height() / 2.0) + m_zoom.offset(size(), fitExtent());
+    const QPointF centre = QPointF(width() / 2.0, height() / 2.0) + m_zoom.offset(size(), extent);
     request.centre = QPointF(std::floor(centre.x() * request.pixelRatio), std::floor(centre.y() * request.pixelRatio))
         / request.pixelRatio;
     return request;
@@ -395,9 +395,7 @@ void Rotagraph::drawRect(const QRectF& rect)
     if (width + height != 0) {
         // The whole composition is fitted, whatever a slow drawing shows of it, so that it stands
         // still as it grows.
-        const qreal scale = fitFactor(width, height, extent.radius, extent.penWidth,
-                                      art.allowScaleUp && art.drawMode == ImageExportMode);
-        transform = QTransform(scale, 0, 0, -scale, width / 2.0, height / 2.0);
+        transform = fittedTransform(extent, width, height, art.allowScaleUp && art.drawMode == ImageExportMode);
     } else {
         // On screen, or printing without a page: centred in the view; on screen the zoom
         // scales and places the design, elsewhere it stays at scale 0 (nothing shows).

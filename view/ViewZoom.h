@@ -9,16 +9,11 @@
 // moves along it only until its edge meets the view's edge; a smaller one moves freely, as a
 // small picture on a large desk is pushed about.
 
+#include "art/ArtParameters.h"
+
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
-
-// What a fit must hold: the design's bounding radius in curve units, and the pen's width
-// around it in view units, which no zoom scales.
-struct FitExtent {
-    float radius = 0;
-    float penWidth = 0;
-};
 
 class ViewZoom
 {
