@@ -19,7 +19,7 @@ std::optional<WheelControls::Teeth> wholeTeethShown(const WindowControls& contro
 
 int mostRevolutions(const WindowControls& controls)
 {
-    const QPointer<Stepper>& revolutions = controls.numeric[RevolutionsTag - 1].stepper;
+    const QPointer<Stepper>& revolutions = controls.numericControls(RevolutionsTag)->stepper;
     return revolutions ? truncatedToInt(float(revolutions->maximum())) : 0;
 }
 

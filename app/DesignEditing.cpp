@@ -110,13 +110,13 @@ void DesignEditing::drawNow()
     if (!m_artView)
         return;
     Rotagraph& art = *m_artView;
-    const float anchor = floatValueOf(m_controls.numeric[AnchorRadiusTag - 1].input);
-    const float runner = floatValueOf(m_controls.numeric[RunnerRadiusTag - 1].input);
+    const float anchor = floatValueOf(m_controls.numericControls(AnchorRadiusTag)->input);
+    const float runner = floatValueOf(m_controls.numericControls(RunnerRadiusTag)->input);
     art.setAnchorRadius(anchor);
     art.setRunnerRadius(runner);
     if (m_controls.runnerPosition && m_controls.runnerPosition->checkedId() == kInsideTag)
         art.setRunnerRadius(-runner);
-    art.setPenHoleRadius(floatValueOf(m_controls.numeric[PenRadiusTag - 1].input));
+    art.setPenHoleRadius(floatValueOf(m_controls.numericControls(PenRadiusTag)->input));
     art.setPenDrawSize(floatValueOf(m_controls.penWidthSlider));
     art.setPenColor(colorOf(m_controls.colorPicker));
     art.setPen2Color(colorOf(m_controls.secondColor));
@@ -124,7 +124,7 @@ void DesignEditing::drawNow()
     art.setNumberOfColors(m_colorsInUse);
     art.setFillColor(colorOf(m_controls.fillColorPicker));
     art.setDrawMode(ScreenMode);
-    art.setRotationsToMake(floatValueOf(m_controls.numeric[RevolutionsTag - 1].input));
+    art.setRotationsToMake(floatValueOf(m_controls.numericControls(RevolutionsTag)->input));
     if (isOn(m_controls.limitRotations)) {
         const float cap = revolutionLimit(anchor, runner);
         const float revolutions = std::min(art.rotationsToMake(), cap);
@@ -171,10 +171,10 @@ void DesignEditing::confinePenToRunner()
 {
     if (!isOn(m_controls.confinePen))
         return;
-    const float pen = floatValueOf(m_controls.numeric[PenRadiusTag - 1].input);
+    const float pen = floatValueOf(m_controls.numericControls(PenRadiusTag)->input);
+    const float runnerField = floatValueOf(m_controls.numericControls(RunnerRadiusTag)->input);
     // The pen is in the last wheel: the runner, or the last wheel rolling on it.
-    const float runner = m_controls.wheels ? m_controls.wheels->lastWheelRadius(floatValueOf(m_controls.numeric[RunnerRadiusTag - 1].input))
-                                           : floatValueOf(m_controls.numeric[RunnerRadiusTag - 1].input);
+    const float runner = m_controls.wheels ? m_controls.wheels->lastWheelRadius(runnerField) : runnerField;
     if (pen >= runner) {   // false when either is NaN
         const float confined = runner - 1;
         setFloatValueOf(m_controls.numericControls(PenRadiusTag)->stepper, confined);
@@ -252,7 +252,7 @@ void DesignEditing::enterCurve(const CurveDesign& curve)
 
 void DesignEditing::enterClosingRevolutions(int revolutions)
 {
-    const QPointer<NumberField>& input = m_controls.numeric[RevolutionsTag - 1].input;
+    const QPointer<NumberField>& input = m_controls.numericControls(RevolutionsTag)->input;
     if (!input)
         return;
     input->setFloatValue(float(revolutions));
