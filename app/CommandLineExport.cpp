@@ -2,11 +2,13 @@
 
 #include "app/DesignArt.h"
 #include "app/DesignFormat.h"
+#include "app/ExportTargets.h"
+#include "output/FileNames.h"
+#include "output/FileTarget.h"
 #include "output/PngExport.h"
 #include "output/VectorExport.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -33,7 +35,8 @@ QString tr(const char* text)
 
 void tell(const QString& message)
 {
-    std::fputs(qPrintable(message + QLatin1Char('\n')), stderr);
+    // A file name's bytes that are no UTF-8 go out as they came in.
+    std::fputs(fileNameForSystem(message + QLatin1Char('\n')).constData(), stderr);
 }
 
 std::optional<Format> formatNamed(const QString& name)
@@ -180,21 +183,30 @@ int makePictures(QCommandLineParser& parsed, const QStringList& arguments)
         }
         options.page.paper = *paper;
     }
+    const QString extension = options.format == Format::Svg ? QStringLiteral("svg")
+        : options.format == Format::Pdf                     ? QStringLiteral("pdf")
+                                                            : QStringLiteral("png");
     // Several files go into a folder, each named after its own.
-    const bool intoFolder = files.size() > 1 || QFileInfo(output).isDir();
-    if (intoFolder && !QFileInfo(output).isDir()) {
+    const bool intoFolder = files.size() > 1 || isFolder(output);
+    if (intoFolder && !isFolder(output)) {
         tell(tr("For several files, OUTPUT must be a folder."));
         return kExitBadArguments;
     }
+    QList<ExportTarget> targets;
+    if (intoFolder) {
+        targets = targetsInFolder(files, output, extension);
+    } else if (isSameFile(files.first(), output)) {
+        tell(tr("“%1” is the file to draw: drawing it there would lose it.").arg(output));
+        return kExitBadArguments;
+    } else {
+        targets = {{output}};
+    }
     bool allWritten = true;
-    for (const QString& file : std::as_const(files)) {
-        const QString extension = options.format == Format::Svg ? QStringLiteral("svg")
-            : options.format == Format::Pdf                     ? QStringLiteral("pdf")
-                                                                : QStringLiteral("png");
-        const QString target = intoFolder ? QDir(output).filePath(QFileInfo(file).completeBaseName() + QLatin1Char('.')
-                                                                  + extension)
-                                          : output;
-        allWritten = makePicture(file, target, options) && allWritten;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (targets[i].renamed)
+            tell(tr("“%1” is drawn into “%2”: its own name is taken in this run.")
+                     .arg(files[i], QFileInfo(targets[i].output).fileName()));
+        allWritten = makePicture(files[i], targets[i].output, options) && allWritten;
     }
     return allWritten ? kExitSucceeded : kExitFailed;
 }

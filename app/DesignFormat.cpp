@@ -2,6 +2,7 @@
 
 #include "app/DesignCode.h"
 #include "app/ExportedDesignText.h"
+#include "output/FileNames.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -631,7 +632,7 @@ DesignReadResult DesignReader::fromDevice(QIODevice& device)
 DesignReadResult DesignReader::fromFile(const QString& path)
 {
     // QFileInfo tells only that a file cannot be reached, not why: the system's own calls do.
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = fileNameForSystem(path);
     struct stat status {};
     if (::stat(name.constData(), &status) != 0)
         return failure(pathFault(errno, name));

@@ -609,6 +609,27 @@ private slots:
         QCOMPARE(*read.design, design);
     }
 
+    // A code of CBOR bytes, as they are or deflated without a header, as codes are packed.
+    static QByteArray plainCode(const QByteArray& cbor)
+    {
+        return "rotagraph:" + ("p" + cbor).toBase64(QByteArray::Base64UrlEncoding);
+    }
+
+    static QByteArray packedCode(const QByteArray& cbor)
+    {
+        z_stream stream{};
+        deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+        QByteArray packed(int(deflateBound(&stream, uLong(cbor.size()))), '\0');
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(cbor.constData()));
+        stream.avail_in = uInt(cbor.size());
+        stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+        stream.avail_out = uInt(packed.size());
+        deflate(&stream, Z_FINISH);
+        packed.truncate(qsizetype(stream.total_out));
+        deflateEnd(&stream);
+        return "rotagraph:" + ("z" + packed).toBase64(QByteArray::Base64UrlEncoding);
+    }
+
     void refusesDamagedDesignCodes_data()
     {
         QTest::addColumn<QByteArray>("code");
@@ -625,6 +646,27 @@ private slots:
             << "rotagraph:" + ("p" + QCborValue(QCborMap{{5, QCborArray{QCborMap{{28, 5000}}}}}).toCbor())
                                      .toBase64(QByteArray::Base64UrlEncoding)
             << "Curve 1: the gradient’s repeat count is not a whole number from 1 to 1000.";
+        // CBOR by hand: a1 a map of one pair, 05 the key of the curves, a0 an empty map (a
+        // curve of defaults), 9a a list whose length follows in four bytes, 9f … ff a list
+        // that ends where it says so.
+        const QByteArray curves = "\xa1\x05";
+        QTest::addRow("a million curves, packed into a kilobyte")
+            << packedCode(curves + "\x9a\x00\x0f\x42\x40" + QByteArray(1'000'000, '\xa0'))
+            << "The design code holds more than 64 curves.";
+        QTest::addRow("65 curves in an open-ended list")
+            << plainCode(curves + "\x9f" + QByteArray(65, '\xa0') + "\xff") << "The design code holds more than 64 curves.";
+        QTest::addRow("a list claiming four billion curves")
+            << plainCode(curves + "\x9a\xff\xff\xff\xff\xa0") << "The design code holds more than 64 curves.";
+        QTest::addRow("a byte after its end") << plainCode(curves + "\x81\xa0" + '\0') << damaged;
+        QTest::addRow("packed bytes after the packed end") << packedCode(curves + "\x81\xa0") + "AA" << damaged;
+        QTest::addRow("a name of 70,000 bytes")
+            << plainCode(curves + "\x81\xa1\x06\x7a\x00\x01\x11\x70" + QByteArray(70'000, 'x'))
+            << "The design code holds a text longer than any design has.";
+        QTest::addRow("lists in lists, twenty deep")
+            << plainCode("\xa1\x61x" + QByteArray(20, '\x81') + '\0')
+            << "The design code holds lists nested deeper than any design has.";
+        QTest::addRow("two megabytes packed") << packedCode("\xa1\x61x\x5a\x00\x20\x00\x00" + QByteArray(2 << 20, 'x'))
+                                               << "The design code unpacks to more than 1 MiB.";
     }
 
     void refusesDamagedDesignCodes()

@@ -33,6 +33,10 @@
 #include <limits>
 #include <optional>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 // Every export here goes through the real dialog, as the user confirms it, and the file is read
 // back: its size, its transparency, and where the curve lies in it.
 
@@ -660,6 +664,40 @@ private slots:
         if (!contentSays.isEmpty())
             QCOMPARE(error, contentSays);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+    }
+
+    // A device (as /dev/null is one) or a pipe, or a link to one, is no file to replace: the write
+    // is refused with the path named, and what was there stays as it was.
+    void whatIsNoFileIsNeverReplaced_data()
+    {
+        QTest::addColumn<mode_t>("kind");
+        QTest::addColumn<bool>("throughALink");
+        QTest::addRow("a device") << mode_t(S_IFCHR) << false;
+        QTest::addRow("a pipe") << mode_t(S_IFIFO) << false;
+        QTest::addRow("a link to a device") << mode_t(S_IFCHR) << true;
+        QTest::addRow("a link to a pipe") << mode_t(S_IFIFO) << true;
+    }
+
+    void whatIsNoFileIsNeverReplaced()
+    {
+        QFETCH(mode_t, kind);
+        QFETCH(bool, throughALink);
+        const QTemporaryDir dir;
+        const QByteArray made = QFile::encodeName(dir.filePath(QStringLiteral("made")));
+        if (::mknod(made.constData(), kind | 0666, makedev(1, 3)) != 0)
+            QSKIP("This user may not make devices.");
+        const QString target = dir.filePath(throughALink ? QStringLiteral("art.png") : QStringLiteral("made"));
+        if (throughALink)
+            QCOMPARE(::symlink("made", QFile::encodeName(target).constData()), 0);
+        QString error;
+        QVERIFY(!writeFileSafely(target, QByteArray("not for a device"), &error));
+        QVERIFY2(error.startsWith(QString("“%1” is not an ordinary file").arg(target)), qPrintable(error));
+        struct stat status {};
+        QVERIFY(::stat(made.constData(), &status) == 0);
+        QCOMPARE(status.st_mode & S_IFMT, kind);
+        QVERIFY(::lstat(QFile::encodeName(target).constData(), &status) == 0);
+        QCOMPARE(status.st_mode & S_IFMT, throughALink ? mode_t(S_IFLNK) : kind);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks), QStringList());
     }
 
     // ".png" added after the dialog gives a name the dialog never asked about.
