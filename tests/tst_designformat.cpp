@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -928,6 +929,26 @@ private slots:
                                              << "It is XML, but neither a design file nor an SVG drawing.";
         QTest::addRow("drawing with too much design text") << svgCarrying(largest + ' ')
                                                            << "Its design text is larger than 1 MiB.";
+        const QString drawing = QString::fromUtf8(svgCarrying(json)).replace("UTF-8", "UTF-16");
+        QTest::addRow("drawing in UTF-16 with its mark")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom).encode(drawing))
+            << QString();
+        QTest::addRow("drawing in UTF-16 without a mark")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(drawing)) << QString();
+        QTest::addRow("drawing after a mark and blank lines") << "\xef\xbb\xbf\n \n" + svgCarrying(json) << QString();
+        QByteArray attributes;
+        for (int i = 0; i < 100'000; ++i)
+            attributes += " a" + QByteArray::number(i) + "=\"\"";
+        QTest::addRow("drawing with 100,000 attributes") << svgCarrying(json).replace("<svg ", "<svg" + attributes + ' ')
+                                                         << "This drawing has an element with more attributes (over 1000) "
+                                                            "than any drawing has.";
+        QTest::addRow("drawing nested 300 deep") << svgCarrying(json).replace("<title>", QByteArray(300 * 3, 'g').replace("ggg", "<g>") + "<title>")
+                                                 << "This drawing nests its elements deeper (over 256) than any drawing does.";
+        QTest::addRow("drawing with an entity declared elsewhere")
+            << svgCarrying(designToJson(changed([](Design& d) { d.curves[0].name = "&rose;"; })))
+                   .replace("&amp;rose;", "&rose;")
+                   .replace("<svg ", "<!DOCTYPE svg SYSTEM \"rose.dtd\">\n<svg ")
+            << "Its design text holds “&rose;”, which the drawing does not say the meaning of.";
     }
 
     // Every file is named like a design: each kind is known by what it holds.
