@@ -6,7 +6,10 @@
 #include "app/PictureRequest.h"
 #include "output/FileNames.h"
 #include "output/FileTarget.h"
+#include "output/DesignText.h"
 #include "output/PngExport.h"
+#include "output/SafeWrite.h"
+#include "output/Thumbnail.h"
 #include "output/VectorExport.h"
 
 #include <QCoreApplication>
@@ -31,6 +34,23 @@ void tell(const QString& message)
     std::fputs(fileNameForSystem(message + QLatin1Char('\n')).constData(), stderr);
 }
 
+// As file managers ask by default.
+constexpr int kDefaultThumbnailEdge = 128;
+
+// The thumbnail, with the design's text as an export carries it.
+bool writeThumbnail(const Composition& composition, const QString& output, int edge, bool greaseIt,
+                    const QString& designText, QString* error)
+{
+    QImage image = renderThumbnail(composition, edge, greaseIt);
+    if (image.isNull()) {
+        *error = tr("There is not enough memory for an image of %1 × %1 pixels.").arg(edge);
+        return false;
+    }
+    image.setText(kDesignTextKey, designText);
+    const QByteArray png = encodePng(image, error);
+    return !png.isEmpty() && writeFileSafely(output, png, error);
+}
+
 // Draws `file`'s design into `output`; false, having said why, when it cannot.
 bool makePicture(const QString& file, const QString& output, const PictureOptions& options)
 {
@@ -46,7 +66,10 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
     const PictureFormat format = formatOf(options, output);
     QString error;
     bool written = false;
-    if (format == PictureFormat::Png) {
+    if (options.thumbnail) {
+        written = writeThumbnail(composition, output, options.edge.value_or(kDefaultThumbnailEdge), greaseIt, designText,
+                                 &error);
+    } else if (format == PictureFormat::Png) {
         PngExportSettings settings;
         settings.target = output;
         settings.edge = std::clamp(options.edge.value_or(suggestedImageEdge(composition)), kMinimumImageEdge,
