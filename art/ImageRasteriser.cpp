@@ -34,6 +34,13 @@ constexpr double kCellBudget = 1 << 22;
 constexpr unsigned kCellsPerBlock = 1u << 12;   // cell_block_shift in agg_rasterizer_cells_aa.h
 constexpr unsigned kCellBlocks = unsigned(kCellBudget / kCellsPerBlock) + 1;
 
+// The rasteriser sums, in an int, the cover of every edge to the left of a pixel at 512 times
+// its 256 levels: a row crossed by more than some 16,000 edges (a long filled curve winds round
+// its middle that often) overflows it. An outline whose rows are crossed by more edges than this
+// is handed over in consecutive pieces of this many edges, each closed on itself: their union
+// is the outline's fill wherever its winding does not cancel between pieces.
+constexpr std::size_t kMostEdgesAtOnce = 4096;
+
 // Points are held this far from the image at most, in pixels: far inside the rasteriser's
 // range, and far enough that a line cut here is cut outside any picture.
 constexpr double kFarthest = 1 << 22;
@@ -187,6 +194,37 @@ struct ImageRasteriser::Work {
         return cells;
     }
 
+    // The most edges of the outline of `count` points (closed) that cross one row of those
+    // drawn, at a row's middle.
+    std::size_t mostCrossings(const QPointF* points, std::size_t count) const
+    {
+        const int rows = endRow - firstRow;
+        std::vector<std::ptrdiff_t> starting(std::size_t(rows) + 1, 0);
+        const auto rowAt = [&](double y) { return std::clamp(std::floor(y * scale - 0.5) + 1, double(firstRow), double(endRow)); };
+        const QPointF* from = nullptr;
+        const auto add = [&](const QPointF& a, const QPointF& b) {
+            // Rows whose middle lies between the ends' heights.
+            const double top = rowAt(std::min(a.y(), b.y()));
+            const double bottom = rowAt(std::max(a.y(), b.y()));
+            if (!(top < bottom))
+                return;
+            ++starting[std::size_t(top - firstRow)];
+            --starting[std::size_t(bottom - firstRow)];
+        };
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!std::isfinite(points[i].x() * scale) || !std::isfinite(points[i].y() * scale))
+                continue;
+            if (from)
+                add(*from, points[i]);
+            from = &points[i];
+        }
+        std::size_t most = 0;
+        std::ptrdiff_t crossing = 0;
+        for (const std::ptrdiff_t change : starting)
+            most = std::max(most, std::size_t(std::max<std::ptrdiff_t>(crossing += change, 0)));
+        return most + 1;   // and the closing edge
+    }
+
     // Lays what `addShape` gives the rasteriser on the image by the non-zero rule over rows
     // [top, bottom), in parts of rows small enough for the rasteriser: `cellsWithin(top, bottom)`
     // tells how many cells the shape takes there at most.
@@ -276,6 +314,11 @@ void ImageRasteriser::fill(const QColor& colour, const QPointF* points, std::siz
         return;
     if (count < 3)
         return;
+    if (count > kMostEdgesAtOnce && w.mostCrossings(points, count) > kMostEdgesAtOnce) {
+        for (std::size_t first = 0; first + 1 < count; first += kMostEdgesAtOnce)
+            fill(colour, points + first, std::min(kMostEdgesAtOnce + 1, count - first));
+        return;
+    }
     // A long outline is read as it is, not copied: it may be millions of points.
     const auto cells = [&](int top, int bottom) { return w.outlineCellsWithin(points, count, top, bottom); };
     const auto outline = [&] {

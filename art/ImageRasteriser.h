@@ -54,7 +54,9 @@ public:
                 bool firstSegmentDrawn = false);
 
     // Fills the outline of `count` points (closed: the last joins the first) by the non-zero
-    // winding rule.
+    // winding rule. One whose rows are crossed by thousands of its edges is laid on in pieces,
+    // each within the rasteriser's integer range: where they overlap, a translucent fill is
+    // laid on more than once.
     void fill(const QColor& colour, const QPointF* points, std::size_t count);
 
 private:

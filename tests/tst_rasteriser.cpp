@@ -231,7 +231,7 @@ private slots:
 
     // A zigzag across the picture, or a square or a diamond gone round again and again, gives
     // the rasteriser millions of cells, more than it keeps at once or nearly as many: every one
-    // of them is still painted.
+    // of them is still painted, however often the outline winds.
     void manyLongEdgesAreAllPainted_data()
     {
         QTest::addColumn<qreal>("width");   // 0: filled
@@ -241,6 +241,9 @@ private slots:
         QTest::addRow("filled, cut in rows") << 0.0 << QPolygonF{{5, 5}, {195, 5}, {195, 195}, {5, 195}} << 10000;
         // Slanting edges take a cell for each pixel they cross: about as many as are kept at once.
         QTest::addRow("filled at once") << 0.0 << QPolygonF{{100, 5}, {195, 100}, {100, 195}, {5, 100}} << 4500;
+        // Wound 2^15 times, its cover, 256 levels a winding at 512 times, sums to 2^32 in the
+        // rasteriser's int: handed over whole, it would come out as nothing.
+        QTest::addRow("filled, wound 32768 times") << 0.0 << QPolygonF{{60, 60}, {140, 60}, {140, 140}, {60, 140}} << 32768;
     }
 
     void manyLongEdgesAreAllPainted()
