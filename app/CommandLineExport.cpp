@@ -91,6 +91,8 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
         settings.designText = designText;
         written = exportVector(composition, format == PictureFormat::Svg ? VectorFormat::Svg : VectorFormat::Pdf, settings,
                                &error);
+        if (written && !thinningNote(composition).isEmpty())
+            tell(tr("“%1”: %2").arg(QFileInfo(output).fileName(), thinningNote(composition)));
     }
     if (!written)
         tell(tr("“%1” could not be written.").arg(QFileInfo(output).fileName()) + QLatin1Char('\n') + error);

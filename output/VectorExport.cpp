@@ -4,6 +4,7 @@
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 #include "output/PdfExport.h"
+#include "output/PlotDrawing.h"
 #include "output/SafeWrite.h"
 #include "output/SvgExport.h"
 #include "output/VectorExportOptions.h"
@@ -48,6 +49,15 @@ QString dialogMessage(VectorFormat format)
         : tr("The art will be saved as a one-page PDF of vector paths, one layer for each pen");
 }
 
+}
+
+QString thinningNote(const Composition& shown)
+{
+    const int cut = firstCutCurve(shown);
+    if (cut < 0)
+        return {};
+    return tr("“%1” and the curves after it are cut short at the point budget, as the window draws them.")
+        .arg(shown.curves[std::size_t(cut)].name);
 }
 
 double penWidthInMillimetres(float designPenWidth)

@@ -34,6 +34,10 @@ struct VectorExportSettings {
     QString designText;    // the design as text, kept in the SVG's metadata
 };
 
+// What a user should know of a vector export of the composition shown: which curves it cuts
+// short at the point budget, as the window draws them; empty when it draws every point.
+QString thinningNote(const Composition& shown);
+
 // The pen width that matches the design's on paper: one point of the view is 1/72 inch.
 double penWidthInMillimetres(float designPenWidth);
 
