@@ -41,6 +41,10 @@ constexpr int kDefaultThumbnailEdge = 128;
 bool writeThumbnail(const Composition& composition, const QString& output, int edge, bool greaseIt,
                     const QString& designText, QString* error)
 {
+    if (const QString tooLarge = whyDesignTextIsTooLarge(designText.toUtf8().size()); !tooLarge.isEmpty()) {
+        *error = tooLarge;
+        return false;
+    }
     QImage image = renderThumbnail(composition, edge, greaseIt);
     if (image.isNull()) {
         *error = tr("There is not enough memory for an image of %1 × %1 pixels.").arg(edge);

@@ -1,6 +1,7 @@
 #include "output/VectorExport.h"
 
 #include "art/Rotagraph.h"
+#include "output/DesignText.h"
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 #include "output/PdfExport.h"
@@ -77,6 +78,8 @@ bool exportVector(const Composition& shown, VectorFormat format, const VectorExp
                   QString* error, const OutputControl& control)
 {
     QString reason = invalidSettingsReason(settings);
+    if (reason.isEmpty())
+        reason = whyDesignTextIsTooLarge(settings.designText.toUtf8().size());
     if (reason.isEmpty()) {
         const Composition design = exportedComposition(shown, true, settings.greaseIt);
         // Checked once more when the file is whole: a cancel arriving then still writes nothing.

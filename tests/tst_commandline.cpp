@@ -83,6 +83,7 @@ private slots:
             QVERIFY(QFile::copy(path("ring.rotagraph"), path(QString(folder) + "/ring.rotagraph")));
         }
         QCOMPARE(rotagraph(QStringList{"--export", path("both/ring.png"), path("ring.rotagraph")}).status, 0);
+        QVERIFY(writeContents(path("numbers.rotagraph"), designOfLongNumbers()));
         // A device, as /dev/null is one, and a pipe: outputs that are no files.
         if (::mknod(qPrintable(path("null.png")), S_IFCHR | 0666, makedev(1, 3)) != 0)
             qWarning("No device could be made (not root?): the rows that write to one fail.");
@@ -182,6 +183,9 @@ private slots:
             << "pipe.svg”): it is left as it is." << 0;
         QTest::addRow("the design as its own OUTPUT, kept") << QStringList{"--export", "ring.rotagraph", "ring.rotagraph"}
                                                            << 2 << "is the file to draw: drawing it there would lose it." << 0;
+        QTest::addRow("a design whose text would not open again")
+            << QStringList{"--export", "x.svg", "numbers.rotagraph"} << 1
+            << "The design is too large to be written so that it opens again: its text takes 1.26 MiB" << 0;
         QTest::addRow("a file size limit") << QStringList{"--export", "x.png", "--size", "3000", "ring.rotagraph"} << 1
                                            << "“x.png” could not be written.\nFile too large" << 8;
     }
