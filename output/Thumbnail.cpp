@@ -3,9 +3,22 @@
 #include "art/DesignPainter.h"
 #include "output/ExportDialog.h"
 
-#include <QDeadlineTimer>
-
 #include <algorithm>
+
+#include <time.h>
+
+namespace {
+
+// The processor time of the whole process so far: on a busy machine a wall clock would cut a
+// thumbnail that has had little of the processor.
+std::chrono::nanoseconds processorTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
+}
 
 std::size_t thumbnailPointShare(const Composition& composition, int edge)
 {
@@ -17,7 +30,7 @@ std::size_t thumbnailPointShare(const Composition& composition, int edge)
 
 QImage renderThumbnail(const Composition& shown, int edge, bool greaseIt, std::chrono::milliseconds deadline)
 {
-    const QDeadlineTimer timer(deadline);
+    const std::chrono::nanoseconds end = processorTime() + deadline;
     const Composition design = exportedComposition(shown, true, greaseIt);
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
@@ -30,7 +43,7 @@ QImage renderThumbnail(const Composition& shown, int edge, bool greaseIt, std::c
     for (const ComposedCurve& curve : design.curves) {
         if (!curve.visible)
             continue;
-        if (timer.hasExpired())
+        if (processorTime() >= end)
             break;
         CurveParameters parameters = curveParameters(curve.art);
         parameters.pointBudget = std::min(parameters.pointBudget, share);

@@ -4,8 +4,8 @@
 // draws it, filling its square, but within bounds, for a file manager runs it on every design
 // a user downloads, however long its curves. The visible curves share a budget of points suited
 // to the thumbnail's edge, each traced as far as its equal share (a small picture shows little
-// more of a long curve); and at the deadline the curves not yet drawn are left out, the picture
-// kept as it stands.
+// more of a long curve); and once it has had the processor for its deadline, the curves not yet
+// drawn are left out, the picture kept as it stands.
 
 #include "art/Composition.h"
 

@@ -1,4 +1,5 @@
 #include "app/DesignFormat.h"
+#include "output/FileNames.h"
 #include "TestSupport.h"
 
 #include <QImage>
@@ -135,6 +136,34 @@ private slots:
         }
         if (edge > 0)
             QCOMPARE(QImage(path(written.first())).size(), QSize(edge, edge));
+    }
+
+    // A file name's bytes come back as they were, whatever they are; those that are UTF-8 read
+    // as their text.
+    void namesKeepTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");   // empty: not all of it is UTF-8
+        QTest::addRow("plain") << QByteArray("design.rotagraph") << "design.rotagraph";
+        QTest::addRow("UTF-8 of two, three and four bytes") << QByteArray("caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8c\xb8")
+                                                           << QString::fromUtf8("café € 🌸");
+        QTest::addRow("a byte that is no UTF-8") << QByteArray("bad\xffname") << QString();
+        QTest::addRow("a sequence cut short") << QByteArray("x\xe2\x82") << QString();
+        QTest::addRow("an overlong slash") << QByteArray("\xc0\xaf") << QString();
+        QTest::addRow("a surrogate spelled in UTF-8") << QByteArray("\xed\xa0\x80") << QString();
+        QTest::addRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << QString();
+    }
+
+    void namesKeepTheirBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString name = fileNameFromSystem(bytes);
+        QCOMPARE(fileNameForSystem(name), bytes);
+        if (!text.isEmpty())
+            QCOMPARE(name, text);
+        else
+            QVERIFY(name != QString::fromUtf8(bytes));   // not Qt's replacement characters
     }
 
     // A name that is no UTF-8 names its own file all the same, read and written.

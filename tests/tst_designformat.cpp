@@ -942,6 +942,13 @@ private slots:
         QTest::addRow("drawing with 100,000 attributes") << svgCarrying(json).replace("<svg ", "<svg" + attributes + ' ')
                                                          << "This drawing has an element with more attributes (over 1000) "
                                                             "than any drawing has.";
+        QTest::addRow("a quote in a comment, then 100,000 attributes")
+            << svgCarrying(json).replace("<svg ", "<!-- don't -->\n<!DOCTYPE svg [<!-- ' -->]>\n<svg" + attributes + ' ')
+            << "This drawing has an element with more attributes (over 1000) than any drawing has.";
+        QTest::addRow("2000 equals signs in a comment, CDATA and a value")
+            << svgCarrying(json).replace("<title>", "<!-- " + QByteArray(2000, '=') + " --><![CDATA[" + QByteArray(2000, '=')
+                                                        + "]]><g id=\"" + QByteArray(2000, '=') + "\"/><title>")
+            << QString();
         QTest::addRow("drawing nested 300 deep") << svgCarrying(json).replace("<title>", QByteArray(300 * 3, 'g').replace("ggg", "<g>") + "<title>")
                                                  << "This drawing nests its elements deeper (over 256) than any drawing does.";
         QTest::addRow("drawing with an entity declared elsewhere")
