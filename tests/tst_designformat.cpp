@@ -663,8 +663,12 @@ private slots:
         QTest::addRow("a name of 70,000 bytes")
             << plainCode(curves + "\x81\xa1\x06\x7a\x00\x01\x11\x70" + QByteArray(70'000, 'x'))
             << "The design code holds a text longer than any design has.";
-        QTest::addRow("lists in lists, twenty deep")
-            << plainCode("\xa1\x61x" + QByteArray(20, '\x81') + '\0')
+        // Sixteen levels in all: the design's map, and fifteen lists in it, each holding the next;
+        // under key number 999, which no design has.
+        QTest::addRow("lists in lists, sixteen levels deep, under a key unknown")
+            << plainCode("\xa1\x19\x03\xe7" + QByteArray(15, '\x81') + '\0') << damaged;
+        QTest::addRow("lists in lists, seventeen levels deep")
+            << plainCode("\xa1\x61x" + QByteArray(16, '\x81') + '\0')
             << "The design code holds lists nested deeper than any design has.";
         QTest::addRow("two megabytes packed") << packedCode("\xa1\x61x\x5a\x00\x20\x00\x00" + QByteArray(2 << 20, 'x'))
                                                << "The design code unpacks to more than 1 MiB.";
