@@ -82,11 +82,16 @@ bool isFolder(const QString& path)
     return ::stat(fileNameForSystem(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+std::optional<FileIdentity> identityOf(const QString& path)
+{
+    struct stat status {};
+    if (::stat(fileNameForSystem(path).constData(), &status) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+}
+
 bool isSameFile(const QString& a, const QString& b)
 {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(fileNameForSystem(a).constData(), &first) == 0
-        && ::stat(fileNameForSystem(b).constData(), &second) == 0 && first.st_dev == second.st_dev
-        && first.st_ino == second.st_ino;
+    const std::optional<FileIdentity> first = identityOf(a);
+    return first && first == identityOf(b);
 }

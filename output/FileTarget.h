@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // Why no new file may take `path`'s place, naming the path; empty when one may.
 QString whyNotToReplace(const QString& path);
 
@@ -21,6 +23,19 @@ QByteArray nameIn(const QByteArray& path);
 
 // Whether `path` is a folder, links followed.
 bool isFolder(const QString& path);
+
+// What tells a file that is there from every other, links followed: its device and its number
+// on it. None when nothing is there.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 number = 0;
+    bool operator<(const FileIdentity& other) const
+    {
+        return device != other.device ? device < other.device : number < other.number;
+    }
+    bool operator==(const FileIdentity& other) const { return device == other.device && number == other.number; }
+};
+std::optional<FileIdentity> identityOf(const QString& path);
 
 // Whether two paths name one file that is there, links followed.
 bool isSameFile(const QString& a, const QString& b);

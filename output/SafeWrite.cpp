@@ -74,8 +74,10 @@ NewFile::NewFile(const QByteArray& target, const struct stat* existing)
     : m_target(target)
 {
     const mode_t mode = existing ? S_IRUSR | S_IWUSR : 0666;
-    m_descriptor = ::open(folderOf(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (m_descriptor < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
+    // An unnamed file is named on commit through /proc: without it, the file has a name at once.
+    static const bool canName = ::access("/proc/self/fd", X_OK) == 0;
+    m_descriptor = canName ? ::open(folderOf(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode) : -1;
+    if (m_descriptor < 0 && (!canName || errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
         m_descriptor = openNamed(mode);
     if (m_descriptor < 0) {
         m_openError = errno;
