@@ -287,6 +287,28 @@ private slots:
         QVERIFY2(difference.largest <= kTolerance, qPrintable(described(difference)));
     }
 
+    // An outline wound so often that it is filled in pieces is still laid on as one shape: a
+    // translucent square gone round 32768 times is no deeper than its colour, and looks as the
+    // square gone round 1000 times, filled whole. (Wound many times, an edge's pixel partly
+    // inside counts as wholly inside: either way.)
+    void aWoundFillIsLaidOnOnce()
+    {
+        const QPolygonF square{{60.5, 60.25}, {140.5, 60.25}, {140.5, 140.75}, {60.5, 140.75}};
+        const QColor translucent(0, 90, 180, 128);
+        const auto filled = [&](int rounds) {
+            QPolygonF wound;
+            for (int round = 0; round < rounds; ++round)
+                wound << square;
+            QImage image = transparentImage(QSize(200, 200));
+            fillIntoImage(image, translucent, wound.constData(), std::size_t(wound.size()));
+            return image;
+        };
+        const QImage often = filled(32768);
+        QCOMPARE(qAlpha(often.pixel(100, 100)), 128);
+        const QImage whole = filled(1000);
+        QVERIFY2(pictureDifference(often, whole).largest <= 1, qPrintable(described(pictureDifference(often, whole))));
+    }
+
     // A sawtooth of long slanting teeth, each pixel wound once, takes about as many cells as the
     // rasteriser keeps at once: filled whole, it looks as it does filled in two bands of rows,
     // each of which takes half as many.
