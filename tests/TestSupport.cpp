@@ -18,6 +18,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 
@@ -105,6 +106,32 @@ void MessageBoxAnswerer::answer()
     }
 }
 
+void HeldWork::hold(const std::atomic<bool>* cancelled)
+{
+    constexpr auto kLook = std::chrono::milliseconds(5);
+    constexpr auto kLongestHold = std::chrono::seconds(30);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    ++m_arrived;
+    const auto until = std::chrono::steady_clock::now() + kLongestHold;
+    while (!m_open && !(cancelled && cancelled->load()) && std::chrono::steady_clock::now() < until)
+        m_released.wait_for(lock, kLook);
+}
+
+void HeldWork::release()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_open = true;
+    }
+    m_released.notify_all();
+}
+
+int HeldWork::arrived() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_arrived;
+}
+
 namespace {
 
 // Names the settings folder of the earlier run in a later one.
@@ -117,19 +144,23 @@ QString& settingsFolder()
     return folder;
 }
 
+
+// Every test program keeps its settings in a folder of its own, so that programs run side by
+// side share nothing, and none reads a user's own settings or what an earlier run left.
+void useOwnSettings()
+{
+    static QTemporaryDir folder;
+    settingsFolder() = qEnvironmentVariableIsSet(kLaterRunVariable) ? qEnvironmentVariable(kLaterRunVariable) : folder.path();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder());
+}
+Q_COREAPP_STARTUP_FUNCTION(useOwnSettings)
+
 }
 
 void useFreshSettings()
 {
-    if (isLaterRun()) {
-        settingsFolder() = qEnvironmentVariable(kLaterRunVariable);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder());
-        return;
-    }
-    static QTemporaryDir folder;
-    settingsFolder() = folder.path();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
-    QSettings().clear();
+    if (!isLaterRun())
+        QSettings().clear();
 }
 
 void turnWheel(QWidget* widget, const QPointF& at, const QPoint& angleDelta, Qt::KeyboardModifiers modifiers)
@@ -146,10 +177,6 @@ bool isLaterRun()
 
 bool passesInALaterRun(QString* output)
 {
-    if (settingsFolder().isEmpty()) {
-        *output = QStringLiteral("useFreshSettings() was not called: the later run would have no settings of this one");
-        return false;
-    }
     QString function = QString::fromLatin1(QTest::currentTestFunction());
     if (QTest::currentDataTag())
         function += u':' + QString::fromLatin1(QTest::currentDataTag());

@@ -18,7 +18,10 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 class QPainter;
 
@@ -40,9 +43,29 @@ private:
     QTimer m_timer;
 };
 
-// Points this process's settings at a folder of its own, empty, so that no run of the tests
-// reads what an earlier one left (nor a user's own settings). In a later run (below) the folder
-// is the earlier run's, as it left it.
+// Holds work on its worker, at a start hook, until the test releases it: the work is in flight
+// however fast the machine. Work told to stop while held goes on at once, to stop; work held
+// past a while is let go, so that a test that never releases it fails rather than hangs.
+class HeldWork
+{
+public:
+    // Called on the worker; waits.
+    void hold(const std::atomic<bool>* cancelled = nullptr);
+    // Lets every held piece of work go on, and every later one pass.
+    void release();
+    // How many pieces of work have come to the hold.
+    int arrived() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_open = false;
+    int m_arrived = 0;
+};
+
+// Every test program keeps its settings in a folder of its own, empty when it starts (in a
+// later run, below, the earlier run's folder as it left it). This empties it again, so that a
+// test function reads nothing that an earlier one left.
 void useFreshSettings();
 
 // One turn of a wheel over a widget, as the pointer stands at `at`: `angleDelta` in eighths of a
