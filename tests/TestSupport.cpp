@@ -106,6 +106,17 @@ void MessageBoxAnswerer::answer()
     }
 }
 
+PaintCounter::PaintCounter(QWidget* widget)
+{
+    widget->installEventFilter(this);
+}
+
+bool PaintCounter::eventFilter(QObject* /*watched*/, QEvent* event)
+{
+    count += event->type() == QEvent::Paint;
+    return false;
+}
+
 void HeldWork::hold(const std::atomic<bool>* cancelled)
 {
     constexpr auto kLook = std::chrono::milliseconds(5);

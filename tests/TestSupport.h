@@ -43,6 +43,22 @@ private:
     QTimer m_timer;
 };
 
+// How long a test waits for work on another thread, or for the window to answer: long, since
+// a loaded machine may slow either by any amount. A test that passes waits only as long as the
+// work takes.
+constexpr int kPatienceMs = 60'000;
+
+// Counts the paint events that reach a widget while it lives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget* widget);
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
 // Holds work on its worker, at a start hook, until the test releases it: the work is in flight
 // however fast the machine. Work told to stop while held goes on at once, to stop; work held
 // past a while is let go, so that a test that never releases it fails rather than hangs.

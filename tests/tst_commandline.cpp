@@ -111,6 +111,10 @@ private slots:
                                            << "The format “gif” is none of png, svg and pdf.";
         QTest::addRow("several files into one file") << QStringList{"--export", "x.png", "ring.rotagraph", "rosette.rotagraph"}
                                                      << 2 << "For several files, OUTPUT must be a folder.";
+        QTest::addRow("a thumbnail without its OUTPUT") << QStringList{"--thumbnail", "ring.rotagraph"} << 2
+                                                        << "--thumbnail takes a FILE and an OUTPUT.png.";
+        QTest::addRow("a thumbnail of two files") << QStringList{"--thumbnail", "ring.rotagraph", "rosette.rotagraph", "x.png"}
+                                                  << 2 << "--thumbnail takes a FILE and an OUTPUT.png.";
     }
 
     void saysWhyItCannot()

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kPatienceMs = 60'000;
 
 using Edit = std::function<void(Composition&)>;
 

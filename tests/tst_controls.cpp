@@ -472,6 +472,44 @@ private slots:
         QCOMPARE(edits.last().first().value<QGradientStops>(), bar.stops());
     }
 
+    // A click on a stop's handle chooses it, the first one too while another is chosen; a click
+    // on the bar elsewhere adds a stop there and chooses it. Either shows at once, and each handle
+    // is painted in its stop's colour.
+    void gradientBarClick_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<int>("stops");
+        QTest::addColumn<int>("chosen");
+        // The bar runs from x 6 to 206, its handles from y 21 to 31.
+        QTest::addRow("the first stop") << QPoint(6, 26) << 3 << 0;
+        QTest::addRow("the last stop") << QPoint(206, 26) << 3 << 2;
+        QTest::addRow("the bar, a quarter of the way") << QPoint(56, 5) << 4 << 1;
+    }
+
+    void gradientBarClick()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(int, stops);
+        QFETCH(int, chosen);
+        QWidget window;
+        auto* bar = new GradientBar(&window);
+        bar->resize(212, bar->sizeHint().height());
+        bar->setStops({{0, Qt::red}, {0.5, Qt::green}, {1, Qt::blue}});
+        window.show();
+        bar->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(bar, Qt::Key_Tab);   // the middle stop chosen
+        QCoreApplication::processEvents();
+        PaintCounter painted(bar);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+        QCOMPARE(bar->stops().size(), stops);
+        QCOMPARE(bar->currentStop(), chosen);
+        QTRY_VERIFY_WITH_TIMEOUT(painted.count > 0, kPatienceMs);
+        const QImage shown = shownBy(*bar);
+        for (const QGradientStop& stop : bar->stops())
+            QCOMPARE(shown.pixel(6 + qRound(stop.first * 200), 27), stop.second.rgba());
+    }
+
     // The gradient bar by keys: Tab goes from stop to stop and then leaves, the arrows move the
     // chosen stop, Home and End send it to an end, Delete removes it while more than two are left.
     void gradientBarByKeys()

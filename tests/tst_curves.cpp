@@ -10,8 +10,10 @@
 #include <QDialogButtonBox>
 #include <QDeadlineTimer>
 #include <QDoubleSpinBox>
+#include <QIcon>
 #include <QLabel>
 #include <QListView>
+#include <QMimeData>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSpinBox>
@@ -134,6 +136,10 @@ private slots:
         QTest::addRow("a turn typed") << WindowChange([](AppDelegate& a) {
             typeInto(a.mainWindow()->findChild<NumberField*>("turnInput"), "30");
         }) << QStringList{"Curve 1", "Curve 2"} << 1;
+        QTest::addRow("a drop onto the first row") << WindowChange([](AppDelegate& a) {
+            const std::unique_ptr<QMimeData> dragged(model(a)->mimeData({model(a)->index(1)}));
+            model(a)->dropMimeData(dragged.get(), Qt::MoveAction, 0, 0, {});
+        }) << QStringList{"Curve 2", "Curve 1"} << 0;
     }
 
     void commandsAreStepsToUndo()
@@ -219,6 +225,32 @@ private slots:
             QCOMPARE(drawn.curves.at(std::size_t(row)).turn, turns[row]);
             QCOMPARE(drawn.curves.at(std::size_t(row)).art, drawn.curves.front().art);
         }
+    }
+
+    // A curve's swatch in the list shows the pens it uses side by side.
+    void theSwatchShowsThePens_data()
+    {
+        QTest::addColumn<int>("pens");
+        QTest::addColumn<QList<QRgb>>("columns");   // the swatch's colours at x 2, 7 and 12 of its 16
+        const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255);
+        QTest::addRow("one pen") << 1 << QList<QRgb>{red, red, red};
+        QTest::addRow("two pens") << 2 << QList<QRgb>{red, red, green};
+        QTest::addRow("three pens") << 3 << QList<QRgb>{red, green, blue};
+    }
+
+    void theSwatchShowsThePens()
+    {
+        QFETCH(int, pens);
+        QFETCH(QList<QRgb>, columns);
+        CurveDesign curve;
+        curve.penColor = Qt::red;
+        curve.pen2Color = Qt::green;
+        curve.pen3Color = Qt::blue;
+        curve.colorsInUse = pens;
+        CurveListModel swatches;
+        swatches.setCurves({curve});
+        const QImage swatch = swatches.index(0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+        QCOMPARE((QList<QRgb>{swatch.pixel(2, 8), swatch.pixel(7, 8), swatch.pixel(12, 8)}), columns);
     }
 
     // The list keeps to its bounds: never fewer than one curve, never more than 64.

@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QJsonObject>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <QLineEdit>
@@ -399,7 +400,8 @@ private slots:
     }
 
     // An opened design takes the path of values entered in the controls: the pen kept inside
-    // the runner and the revolutions limited, when the design says so.
+    // the runner and the revolutions limited, when the design says so. Saved again, it keeps
+    // what a newer version wrote into it.
     void openedDesignIsEnteredAsTyped_data()
     {
         QTest::addColumn<bool>("confine");
@@ -417,16 +419,21 @@ private slots:
         QFETCH(bool, limit);
         QFETCH(QString, pen);
         QFETCH(QString, revolutions);
-        drop(*app, designFile("typed.rotagraph", [&](Design& d) {
+        const QString file = designFile("typed.rotagraph", [&](Design& d) {
             d.curves[0].penHoleRadius = "80";
             d.curves[0].revolutions = "30";
             d.curves[0].confinePen = confine;
             d.curves[0].limitRevolutions = limit;
-        }));
+            d.curves[0].otherKeys = {{"phase", 0.25}};
+        });
+        drop(*app, file);
         QCOMPARE(app->penRadiusInput()->text(), pen);
         QCOMPARE(app->revolutionsInput()->text(), revolutions);
         QCOMPARE(app->artView()->penHoleRadius(), pen.toFloat());
         QCOMPARE(app->artView()->rotationsToMake(), revolutions.toFloat());
+        // What a newer version wrote into the curve is saved with it.
+        find(*app, "actionSave")->trigger();
+        QCOMPARE(loadDesignFile(file).design->curves[0].otherKeys, QJsonObject({{"phase", 0.25}}));
     }
 
     // One undo puts the window back as it was before the change, the art view included; redo
@@ -929,6 +936,10 @@ private slots:
         pick(called<QComboBox>(*app, "Anchor from the kit"), "Ring 96/144");
         pick(called<QComboBox>(*app, "Runner from the kit"), "Wheel 24");
         QTRY_COMPARE(app->statusLine()->closureText(), QString("4 petals; closes after 1 turn of the wheel"));
+        pick(called<QComboBox>(*app, "Anchor from the kit"), "Any");   // no choice: nothing changes
+        pick(called<QComboBox>(*app, "Runner from the kit"), "Any");
+        QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->value(), 96);
+        QCOMPARE(called<QSpinBox>(*app, "Runner teeth")->value(), 24);
         pick(called<QComboBox>(*app, "Runner from the kit"), "Wheel 30");
         called<QSpinBox>(*app, "Pen hole number")->setValue(7);
         const Rotagraph& art = *app->artView();

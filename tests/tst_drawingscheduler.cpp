@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kPatienceMs = 60'000;
 
 // Large enough to go to a worker, small enough to draw in a few milliseconds even under a
 // thread sanitizer.

@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr int kPatienceMs = 10'000;
 
 double wheelNotch()
 {
