@@ -318,7 +318,7 @@ private slots:
         QTest::addRow("a small curve fits in what is left") << fits << 6 << all;
         Composition ownBudget = times(large, 2);
         ownBudget.curves[1].art.rotationsToMake = 1000;
-        QTest::addRow("a curve cut at its own budget") << ownBudget << 1 << largePoints + kTracePointBudget;
+        QTest::addRow("a curve cut at its own budget") << ownBudget << 1 << largePoints + 4'194'304;
     }
 
     void pointBudgetOfTheWholeCutsTheLaterCurves()
@@ -338,7 +338,7 @@ private slots:
         // the curves after it do.
         const std::vector<CurveParameters> traced = curveParameters(composition);
         for (int i = 0; i < firstCut; ++i)
-            QCOMPARE(traced[std::size_t(i)].pointBudget, kTracePointBudget);
+            QCOMPARE(traced[std::size_t(i)].pointBudget, std::size_t(4'194'304));
     }
 
     // A slow drawing across the curves shows those before the one it is at whole, that one in

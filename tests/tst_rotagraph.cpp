@@ -315,7 +315,7 @@ private slots:
         const QPointF onCircle(300, 200);   // the circle's rightmost point
         const double penCoverage = coverageAlongRow(paint(view), 200, 250, 350);
         turnWheel(&view, onCircle, {0, 2 * QWheelEvent::DefaultDeltasPerStep}, Qt::ControlModifier);
-        QCOMPARE(view.screenScale(), ViewZoom::kStepFactor * ViewZoom::kStepFactor);
+        QCOMPARE(view.screenScale(), 1.5625);   // two steps of 1.25
         QImage image = paint(view);
         QVERIFY(isRed(strongestNear(image, onCircle)));
         const double scaledRadius = 100 * view.screenScale();

@@ -844,7 +844,7 @@ private slots:
 
         const std::vector<ColourStep> steps = exportedColourSteps(design);
         const bool ink = design.colouring.inkOpacity < kOpaqueInk;
-        QVERIFY(steps.size() <= kMostStepsPerRun * std::size_t(design.colouring.repeat) || design.colouring.mode != ColourMode::Gradient);
+        QVERIFY(steps.size() <= 256 * std::size_t(design.colouring.repeat) || design.colouring.mode != ColourMode::Gradient);
         for (const SvgDocument* svg : {&all, &simplified}) {
             const SvgLayer& layer = svg->layers.last();
             // The colours of the paths in order, each colour once where it goes on: the steps'.

@@ -689,10 +689,10 @@ private slots:
 
         QTest::keySequence(app->mainWindow(), QKeySequence::ZoomIn);
         QVERIFY(!fit->isChecked());
-        QCOMPARE(art->screenScale(), fitted * ViewZoom::kStepFactor);
+        QCOMPARE(art->screenScale(), fitted * 1.25);
         QTest::keySequence(app->mainWindow(), QKeySequence::ZoomOut);
         QTest::keySequence(app->mainWindow(), QKeySequence::ZoomOut);
-        QCOMPARE(art->screenScale(), fitted / ViewZoom::kStepFactor);
+        QCOMPARE(art->screenScale(), fitted / 1.25);
         control<QAction>("actionActualSize")->trigger();
         QCOMPARE(art->screenScale(), 1.0);
         QTRY_COMPARE(app->statusLine()->zoomText(), QString("Zoom 100 %"));
@@ -871,7 +871,7 @@ private slots:
         typeInto(app->runnerRadiusInput(), "3");
         const double fitted = art->screenScale();
         QTest::keyClick(app->mainWindow(), Qt::Key_Equal, Qt::ControlModifier);
-        QCOMPARE(art->screenScale(), fitted * ViewZoom::kStepFactor);
+        QCOMPARE(art->screenScale(), fitted * 1.25);
         QTest::keyClick(app->mainWindow(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(app->runnerRadiusInput()->text(), QString("72"));
         QTest::keyClick(app->mainWindow(), Qt::Key_Y, Qt::ControlModifier);
