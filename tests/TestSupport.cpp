@@ -106,14 +106,20 @@ void MessageBoxAnswerer::answer()
     }
 }
 
-PaintCounter::PaintCounter(QWidget* widget)
+EventWatcher::EventWatcher(QObject* target, QEvent::Type type, std::function<void()> seen)
+    : m_type(type)
+    , m_seen(std::move(seen))
 {
-    widget->installEventFilter(this);
+    target->installEventFilter(this);
 }
 
-bool PaintCounter::eventFilter(QObject* /*watched*/, QEvent* event)
+bool EventWatcher::eventFilter(QObject* /*watched*/, QEvent* event)
 {
-    count += event->type() == QEvent::Paint;
+    if (event->type() == m_type) {
+        ++count;
+        if (m_seen)
+            m_seen();
+    }
     return false;
 }
 

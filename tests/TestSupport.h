@@ -5,6 +5,7 @@
 // poppler's tools, and comparing two drawings pixel by pixel.
 
 #include <QByteArray>
+#include <QEvent>
 #include <QList>
 #include <QImage>
 #include <QLineEdit>
@@ -48,15 +49,20 @@ private:
 // work takes.
 constexpr int kPatienceMs = 60'000;
 
-// Counts the paint events that reach a widget while it lives.
-class PaintCounter : public QObject
+// Counts the events of a type that reach an object while it lives, and calls `seen`, when
+// given, for each before the object handles it.
+class EventWatcher : public QObject
 {
 public:
-    explicit PaintCounter(QWidget* widget);
+    EventWatcher(QObject* target, QEvent::Type type, std::function<void()> seen = {});
     int count = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QEvent::Type m_type;
+    std::function<void()> m_seen;
 };
 
 // Holds work on its worker, at a start hook, until the test releases it: the work is in flight

@@ -500,7 +500,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTest::keyClick(bar, Qt::Key_Tab);   // the middle stop chosen
         QCoreApplication::processEvents();
-        PaintCounter painted(bar);
+        const EventWatcher painted(bar, QEvent::Paint);
         QTest::mouseClick(bar, Qt::LeftButton, {}, at);
         QCOMPARE(bar->stops().size(), stops);
         QCOMPARE(bar->currentStop(), chosen);

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QDeadlineTimer>
 #include <QDoubleSpinBox>
 #include <QIcon>
 #include <QLabel>
@@ -294,7 +293,7 @@ private slots:
         answerTurnedCopies(12);
         action(*app, "actionDuplicateTurned")->trigger();
         const auto bluishPixels = [this] {
-            QTest::qWait(50);
+            app->artView()->finishDrawing();
             const QImage shown = app->artView()->grab().toImage().convertToFormat(QImage::Format_RGB32);
             int count = 0;
             for (int y = 0; y < shown.height(); ++y)
@@ -331,22 +330,26 @@ private slots:
         action(*app, "actionShowCurve")->trigger();
         QTRY_COMPARE(points(), 2 * onePoints);
 
-        app->drawSpeedControl()->setFloatValue(1);
-        app->drawSlowButton()->click();
+        // Every frame is seen: the window's state is looked at as each next one arrives.
         QStringList stages;
-        bool earlierCurveWhole = true;
-        QDeadlineTimer deadline(30'000);
-        while (app->drawSlowButton()->text() != "Draw Slowly" && !deadline.hasExpired()) {
+        const auto lookAtTheFrame = [this, &stages] {
             const QString progress = app->mainWindow()->findChild<QLabel*>("progressStatus")->text();
-            const QString curve = progress.section(QLatin1Char(','), 0, 0).section(QLatin1Char(':'), 1).trimmed();
+            // "Drawing slowly: Curve 1, 25 %"; the last, "Drawing slowly: 100 %", names none.
+            const QString curve = progress.section(QLatin1Char(','), 0, -2).section(QLatin1Char(':'), 1).trimmed();
             if (!curve.isEmpty() && !stages.contains(curve))
                 stages << curve;
-            if (curve == "Curve 3" && app->artView()->lastDrawingPointCount() < std::size_t(onePoints))
+        };
+        const EventWatcher frames(app.get(), QEvent::MetaCall, lookAtTheFrame);
+        bool earlierCurveWhole = true;
+        connect(app->artView(), &Rotagraph::drawn, this, [&] {
+            if (stages.endsWith("Curve 3") && app->artView()->lastDrawingPointCount() < std::size_t(onePoints))
                 earlierCurveWhole = false;
-            QTest::qWait(5);
-        }
-        QVERIFY2(!deadline.hasExpired(), "the slow drawing did not end");
-        QCOMPARE(stages, QStringList({"Curve 1", "Curve 3"}));
+        });
+        app->drawSpeedControl()->setFloatValue(25);   // four frames a curve
+        app->drawSlowButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(app->drawSlowButton()->text(), QString("Draw Slowly"), kPatienceMs);
+        lookAtTheFrame();
+        QCOMPARE(stages.join(" | "), QString("Curve 1 | Curve 3"));
         QVERIFY(earlierCurveWhole);
         QTRY_COMPARE(points(), 2 * onePoints);
     }
