@@ -55,6 +55,12 @@ constexpr int kSizesRow = 0;
 constexpr int kNestedWheelsRow = 4;
 constexpr int kToothPitchRow = 8;
 
+std::function<void(const std::atomic<bool>&)>& framePauseHook()
+{
+    static std::function<void(const std::atomic<bool>&)> hook;
+    return hook;
+}
+
 // As many revolutions as the stepper goes to: the most that a design is looked at closing within.
 int mostRevolutions(const QPointer<Stepper>& revolutions)
 {
@@ -499,6 +505,7 @@ void AppDelegate::drawSlowButton(QObject* sender)
     if (button && button->text() == kDrawSlowlyTitle && m_operationQueue && m_artView) {
         setCancelDrawing(false);
         m_slowDrawingStages = slowDrawingStages();
+        m_framePause = framePauseHook();
         m_operationQueue->start([this] { slowDrawing(); });
         button->setText(kStopDrawingTitle);
         setEnabledOf(m_controls.drawSpeedControl, false);
@@ -540,7 +547,10 @@ void AppDelegate::slowDrawing()
         for (float percent = stage.step; static_cast<double>(percent) < bound && !cancelDrawing();
              percent += stage.step) {
             showFrame(stage, percent);
-            std::this_thread::sleep_for(kFramePause);
+            if (m_framePause)
+                m_framePause(m_cancelDrawing);
+            else
+                std::this_thread::sleep_for(kFramePause);
         }
         if (cancelDrawing())
             break;
@@ -558,6 +568,11 @@ void AppDelegate::slowDrawing()
         setEnabledOf(m_controls.drawSpeedControl, true);
         m_statusLine->showSlowDrawing(kNoSlowDrawing);
     });
+}
+
+void AppDelegate::setFramePauseHook(std::function<void(const std::atomic<bool>& cancelled)> hook)
+{
+    framePauseHook() = std::move(hook);
 }
 
 void AppDelegate::postToMainThread(std::function<void()> change)

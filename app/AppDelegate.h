@@ -77,6 +77,11 @@ public:
 
     bool cancelDrawing() const { return m_cancelDrawing; }
     void setCancelDrawing(bool cancel) { m_cancelDrawing = cancel; }
+    // Runs on a slow drawing's worker after each frame is handed to the window, in place of the
+    // pause between frames, with the flag that stops the drawing. Tests hold each frame there
+    // until the window has shown it, however fast or slow the machine is. Set it while no slow
+    // drawing runs.
+    static void setFramePauseHook(std::function<void(const std::atomic<bool>& cancelled)> hook);
     int32_t colorsInUse() const { return m_colorsInUse; }
     void setColorsInUse(int32_t colors) { m_colorsInUse = colors; }
 
@@ -183,5 +188,6 @@ private:
     std::atomic<bool> m_cancelDrawing{false};
     int32_t m_colorsInUse = 0;
     std::vector<SlowDrawingStage> m_slowDrawingStages;
+    std::function<void(const std::atomic<bool>&)> m_framePause;   // set with the stages
     std::unique_ptr<QThreadPool> m_operationQueue;
 };

@@ -130,8 +130,9 @@ void HeldWork::hold(const std::atomic<bool>* cancelled)
     std::unique_lock<std::mutex> lock(m_mutex);
     ++m_arrived;
     const auto until = std::chrono::steady_clock::now() + kLongestHold;
-    while (!m_open && !(cancelled && cancelled->load()) && std::chrono::steady_clock::now() < until)
+    while (!m_open && m_passes == 0 && !(cancelled && cancelled->load()) && std::chrono::steady_clock::now() < until)
         m_released.wait_for(lock, kLook);
+    m_passes = std::max(m_passes - 1, 0);
 }
 
 void HeldWork::release()
@@ -139,6 +140,15 @@ void HeldWork::release()
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_open = true;
+    }
+    m_released.notify_all();
+}
+
+void HeldWork::releaseOne()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_passes;
     }
     m_released.notify_all();
 }

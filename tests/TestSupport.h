@@ -65,7 +65,7 @@ private:
     std::function<void()> m_seen;
 };
 
-// Holds work on its worker, at a start hook, until the test releases it: the work is in flight
+// Holds work on its worker, at a hook, until the test releases it: the work is in flight
 // however fast the machine. Work told to stop while held goes on at once, to stop; work held
 // past a while is let go, so that a test that never releases it fails rather than hangs.
 class HeldWork
@@ -75,6 +75,8 @@ public:
     void hold(const std::atomic<bool>* cancelled = nullptr);
     // Lets every held piece of work go on, and every later one pass.
     void release();
+    // Lets one piece of work go on: the one held, or the next to come.
+    void releaseOne();
     // How many pieces of work have come to the hold.
     int arrived() const;
 
@@ -82,6 +84,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_open = false;
+    int m_passes = 0;
     int m_arrived = 0;
 };
 
