@@ -158,12 +158,12 @@ private slots:
         QCOMPARE(stepped.count(), 3);
 
         QTest::mousePress(up, Qt::LeftButton);
-        QTRY_VERIFY2_WITH_TIMEOUT(stepper->value() >= 54.0, "a held arrow to step again", 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(stepper->value() >= 54.0, "a held arrow to step again", kPatienceMs);
         QTest::mouseRelease(up, Qt::LeftButton);
 
         column.panel.activateWindow();
         column.field->setFocus();
-        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", kPatienceMs);
         QTest::keyClick(column.field, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), column.after);
     }
@@ -182,7 +182,7 @@ private slots:
         column.panel.verticalScrollBar()->setValue(0);
         column.panel.activateWindow();
         column.field->setFocus();
-        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", kPatienceMs);
         QTest::keyClicks(column.field, "80");
         int stepsBeforeTheCommit = -1;
         connect(column.field, &NumberField::numberEdited, column.field, [&] { stepsBeforeTheCommit = int(step.count()); });
@@ -533,7 +533,7 @@ private slots:
         QTest::keyClick(bar, Qt::Key_Delete);
         QCOMPARE(bar->stops(), (QGradientStops{{0, Qt::red}, {1, Qt::blue}}));
         QTest::keyClick(bar, Qt::Key_Tab);
-        QTRY_VERIFY_WITH_TIMEOUT(after->hasFocus(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(after->hasFocus(), kPatienceMs);
     }
 };
 

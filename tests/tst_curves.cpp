@@ -309,9 +309,9 @@ private slots:
         QVERIFY(dialog && dialog->isVisible());
         dialog->setCurrentColor(blue);
         dialog->accept();
-        QTRY_VERIFY(bluishPixels() > 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(bluishPixels() > 1000, kPatienceMs);
         action(*app, "actionUndo")->trigger();
-        QTRY_COMPARE(bluishPixels(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(bluishPixels(), 0, kPatienceMs);
     }
 
     // Draw Slowly draws the visible curves one after another in the list's order, each staying
@@ -320,15 +320,15 @@ private slots:
     void slowDrawingGoesThroughTheVisibleCurves()
     {
         typeInto(app->revolutionsInput(), "1");   // a short slow drawing
-        QTRY_VERIFY(!app->statusLine()->drawingText().startsWith("1,260"));
+        QTRY_VERIFY_WITH_TIMEOUT(!app->statusLine()->drawingText().startsWith("1,260"), kPatienceMs);
         const auto points = [this] { return QLocale().toInt(app->statusLine()->drawingText().section(' ', 0, 0)); };
         const int onePoints = points();
         action(*app, "actionDuplicateCurve")->trigger();
         action(*app, "actionDuplicateCurve")->trigger();
-        QTRY_COMPARE(points(), 3 * onePoints);
+        QTRY_COMPARE_WITH_TIMEOUT(points(), 3 * onePoints, kPatienceMs);
         select(*app, 1);
         action(*app, "actionShowCurve")->trigger();
-        QTRY_COMPARE(points(), 2 * onePoints);
+        QTRY_COMPARE_WITH_TIMEOUT(points(), 2 * onePoints, kPatienceMs);
 
         // Every frame is seen: the window's state is looked at as each next one arrives.
         QStringList stages;
@@ -351,7 +351,7 @@ private slots:
         lookAtTheFrame();
         QCOMPARE(stages.join(" | "), QString("Curve 1 | Curve 3"));
         QVERIFY(earlierCurveWhole);
-        QTRY_COMPARE(points(), 2 * onePoints);
+        QTRY_COMPARE_WITH_TIMEOUT(points(), 2 * onePoints, kPatienceMs);
     }
 
     // The status line names the curve whose closure it tells, once there are several.
@@ -360,9 +360,9 @@ private slots:
         QCOMPARE(app->statusLine()->closureText(), QString("Closes after 9 revolutions"));
         action(*app, "actionAddCurve")->trigger();
         typeInto(app->runnerRadiusInput(), "40");
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("Curve 2 closes after 1 revolution"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Curve 2 closes after 1 revolution"), kPatienceMs);
         select(*app, 0);
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("Curve 1 closes after 9 revolutions"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Curve 1 closes after 9 revolutions"), kPatienceMs);
     }
 };
 

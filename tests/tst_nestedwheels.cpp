@@ -327,12 +327,12 @@ private slots:
         view.setParameters(art);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), 60'000);   // the design without wheels drawn
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);   // the design without wheels drawn
         art.nested.count = 1;
         art.nested.radii = {-60, 0};
         view.setParameters(art);
         view.repaint();
-        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), 60'000);   // the design with its wheel drawn
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);   // the design with its wheel drawn
         const QImage withWheel = shownBy(view);
         Rotagraph fresh;
         fresh.resize(view.size());

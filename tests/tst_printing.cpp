@@ -348,7 +348,7 @@ void TestPrinting::printFromTheMenu()
     QCOMPARE(action->shortcut(), QKeySequence(QKeySequence::Print));
     QTest::keySequence(window, QKeySequence::Print);
     QPrintDialog* dialog = nullptr;
-    QTRY_VERIFY((dialog = window->findChild<QPrintDialog*>()) && dialog->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT((dialog = window->findChild<QPrintDialog*>()) && dialog->isVisible(), kPatienceMs);
     QCOMPARE(dialog->windowModality(), Qt::WindowModal);
     QCOMPARE(dialog->printer(), &delegate.printer());
     QVERIFY(QTest::qWaitForWindowActive(dialog));   // the focus has left the window's fields
@@ -369,7 +369,7 @@ void TestPrinting::printFromTheMenu()
     QCOMPARE(art.percentToDraw(), 40.0f);
     QVERIFY(art.showAnchor());
     QVERIFY(art.greaseIt());
-    QTRY_VERIFY(!window->findChild<QPrintDialog*>());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->findChild<QPrintDialog*>(), kPatienceMs);
     QVERIFY(!window->findChild<QMessageBox*>());
     // The dialog may hand the margins back in other units: the page itself must be the same.
     QCOMPARE(delegate.printer().pageLayout().fullRect(QPageLayout::Point), layout.fullRect(QPageLayout::Point));
@@ -469,7 +469,7 @@ void TestPrinting::printFailureKeepsTheFileAndIsReported()
         delegate.printDesign();
     }
     QMessageBox* message = nullptr;
-    QTRY_VERIFY((message = delegate.mainWindow()->findChild<QMessageBox*>(QStringLiteral("printFailure"))) && message->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT((message = delegate.mainWindow()->findChild<QMessageBox*>(QStringLiteral("printFailure"))) && message->isVisible(), kPatienceMs);
     QCOMPARE(message->icon(), QMessageBox::Warning);
     QCOMPARE(message->windowTitle(), QStringLiteral("Printing Failed"));
     QCOMPARE(message->text(), QStringLiteral("The design was not printed."));
@@ -483,7 +483,7 @@ void TestPrinting::printFailureKeepsTheFileAndIsReported()
         QVERIFY(!QFileInfo::exists(fileName));
     }
     message->accept();
-    QTRY_VERIFY(!delegate.mainWindow()->findChild<QMessageBox*>());
+    QTRY_VERIFY_WITH_TIMEOUT(!delegate.mainWindow()->findChild<QMessageBox*>(), kPatienceMs);
 }
 
 // Answers the page setup dialog, once it shows, through its own widgets: picks an orientation

@@ -45,7 +45,7 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(idle(), kPatienceMs);
         QVERIFY(app->drawSpeedControl()->isEnabled());
         QCOMPARE(app->artView()->percentToDraw(), 100.0f);
-        QTRY_VERIFY(!drawnAt.empty());   // the final frame is painted once it is posted
+        QTRY_VERIFY_WITH_TIMEOUT(!drawnAt.empty(), kPatienceMs);   // the final frame is painted once it is posted
         QCOMPARE(drawnAt.back(), 100.0f);
     }
 
@@ -153,7 +153,7 @@ private slots:
             }
         };
         start(20);
-        QTRY_COMPARE(app->artView()->runnerRadius(), 71.0f);
+        QTRY_COMPARE_WITH_TIMEOUT(app->artView()->runnerRadius(), 71.0f, kPatienceMs);
         QCOMPARE(percentWhenChanged, 40.0f);
         verifyIdle();
     }
@@ -167,7 +167,7 @@ private slots:
             }
         };
         start(1);
-        QTRY_VERIFY(!app->mainWindow()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!app->mainWindow()->isVisible(), kPatienceMs);
         // Going away cancels the drawing and waits for its worker; nothing it posted may
         // reach the gone controller or its view.
         app.reset();

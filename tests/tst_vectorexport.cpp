@@ -1031,7 +1031,7 @@ private slots:
         QLabel* cost = options.findChild<QLabel*>(QStringLiteral("plotCost"));
         QTRY_VERIFY2_WITH_TIMEOUT(cost->text().startsWith(QStringLiteral("Pen 1 (#ff0000)"))
                                       || cost->text().startsWith(QStringLiteral("Gradient (")),
-                                  qPrintable(QStringLiteral("the cost told, not: ") + cost->text()), 10'000);
+                                  qPrintable(QStringLiteral("the cost told, not: ") + cost->text()), kPatienceMs);
         QCOMPARE(cost->text().contains(QStringLiteral("colours, a pen each")), noted);
     }
 
@@ -1213,7 +1213,7 @@ private slots:
         QCOMPARE(field(dialog, "hatchSpacing")->isEnabled(), false);
         // The plot's cost is told a moment later, pen by pen.
         static const QRegularExpression cost(QStringLiteral("^Pen 1 \\(#[0-9a-f]{6}\\): \\d+\\.\\d\\d m drawn, 0\\.\\d\\d m pen-up travel"));
-        QTRY_VERIFY2_WITH_TIMEOUT(cost.match(label(dialog, "plotCost")->text()).hasMatch(), qPrintable(label(dialog, "plotCost")->text()), 10'000);
+        QTRY_VERIFY2_WITH_TIMEOUT(cost.match(label(dialog, "plotCost")->text()).hasMatch(), qPrintable(label(dialog, "plotCost")->text()), kPatienceMs);
         choice(dialog, "paperOrientation")->setCurrentIndex(1);
         QCOMPARE(field(dialog, "pageWidth")->value(), 297.0);
         field(dialog, "drawingSize")->setValue(150);
