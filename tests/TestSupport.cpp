@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include "app/AppDelegate.h"
+#include "art/Rotagraph.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -7,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineF>
+#include <QMainWindow>
 #include <QPainter>
 #include <QPointer>
 #include <QProcess>
@@ -225,6 +229,42 @@ void typeInto(QLineEdit* field, const QString& text)
     field->clear();
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Return);
+}
+
+std::unique_ptr<AppDelegate> startApplication()
+{
+    useFreshSettings();
+    auto app = std::make_unique<AppDelegate>();
+    app->applicationDidFinishLaunching();
+    app->mainWindow()->show();
+    if (!QTest::qWaitForWindowExposed(app->mainWindow()))
+        return nullptr;
+    return app;
+}
+
+CurveParameters curveDesign(float anchor, float runner, float pen, float revolutions)
+{
+    CurveParameters p;
+    p.anchorRadius = anchor;
+    p.runnerRadius = runner;
+    p.penHoleRadius = pen;
+    p.rotationsToMake = revolutions;
+    return p;
+}
+
+CurveParameters heavyDesign(float revolutions)
+{
+    return curveDesign(500, 3, 2, revolutions);
+}
+
+void setHeavyDesign(Rotagraph& view)
+{
+    const CurveParameters heavy = heavyDesign();
+    view.setAnchorRadius(heavy.anchorRadius);
+    view.setRunnerRadius(heavy.runnerRadius);
+    view.setPenHoleRadius(heavy.penHoleRadius);
+    view.setRotationsToMake(heavy.rotationsToMake);
+    view.setPenDrawSize(1);
 }
 
 QByteArray contentsOf(const QString& path)

@@ -4,6 +4,8 @@
 // making writes fail for real (a file size limit, a full file system), reading a PDF back with
 // poppler's tools, and comparing two drawings pixel by pixel.
 
+#include "art/CurveTrace.h"
+
 #include <QByteArray>
 #include <QEvent>
 #include <QList>
@@ -22,9 +24,25 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 
+class AppDelegate;
 class QPainter;
+class Rotagraph;
+
+// The application as a user starts it, this program's settings emptied first: the default
+// design, its window shown and exposed. Null when the window never shows.
+std::unique_ptr<AppDelegate> startApplication();
+
+// A curve: the anchor's, the runner's (below 0: inside) and the pen hole's radii, and the
+// revolutions it makes.
+CurveParameters curveDesign(float anchor, float runner, float pen, float revolutions);
+// The heavy design the tests share: an anchor 100+ times its runner takes the smallest step,
+// 375,308 points in 60 revolutions.
+CurveParameters heavyDesign(float revolutions = 60);
+// The view's design made the heavy one, with a pen 1 wide: megabytes of SVG, PDF or printout.
+void setHeavyDesign(Rotagraph& view);
 
 // Answers the message boxes that open while it lives, in order, and keeps what each said. A box
 // beyond the given answers is cancelled; it still shows up in `names`.

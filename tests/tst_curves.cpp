@@ -100,11 +100,8 @@ private:
 private slots:
     void init()
     {
-        useFreshSettings();
-        app = std::make_unique<AppDelegate>();
-        app->applicationDidFinishLaunching();
-        app->mainWindow()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        app = startApplication();
+        QVERIFY(app);
     }
 
     void cleanup() { app.reset(); }

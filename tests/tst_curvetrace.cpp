@@ -1,6 +1,7 @@
 #include "art/CurveClosure.h"
 #include "art/CurveTrace.h"
 #include "art/CurveTraceOptions.h"
+#include "TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -30,20 +31,9 @@ Q_DECLARE_METATYPE(CurveParameters)
 
 namespace {
 
-CurveParameters design(float anchor, float runner, float pen, float revolutions)
-{
-    CurveParameters p;
-    p.anchorRadius = anchor;
-    p.runnerRadius = runner;
-    p.penHoleRadius = pen;
-    p.rotationsToMake = revolutions;
-    return p;
-}
-
+const auto design = curveDesign;
 CurveParameters defaultDesign() { return design(160, 72, 53, 9); }
-// An anchor 100+ times the runner takes the smallest step: 375,308 points.
-CurveParameters heavyDesign() { return design(500, 3, 2, 60); }
-CurveParameters pastTheBudget() { return design(500, 3, 2, 1000); }
+CurveParameters pastTheBudget() { return heavyDesign(1000); }
 
 // The design drawn to `percent`, in `colors` colours (closed when more than one), greased or not.
 CurveParameters with(CurveParameters p, float percent, int32_t colors = 1, bool grease = false)
@@ -399,12 +389,12 @@ private slots:
     void hugeDesignsStopAtTheBudget()
     {
         for (float revolutions : {1e7f, std::numeric_limits<float>::infinity()}) {
-            const TracedCurve c = trace(design(500, 3, 2, revolutions));
+            const TracedCurve c = trace(heavyDesign(revolutions));
             QVERIFY(c.truncated);
             QCOMPARE(c.fillPath().size(), std::size_t(4'194'305));
             QCOMPARE(c.penPath().size(), std::size_t(4'194'305));
         }
-        QVERIFY(!trace(design(500, 3, 2, 60)).truncated);
+        QVERIFY(!trace(heavyDesign()).truncated);
     }
 
     // A curve of a picture of many may have fewer points left than its own budget: it is cut
@@ -478,7 +468,7 @@ private slots:
         // 630,000 points at angles up to 62,832, where the 32-bit sums drift furthest from i × step.
         QTest::addRow("large angles") << design(10, 10, 5, 10000);
         QTest::addRow("past the budget") << pastTheBudget();
-        QTest::addRow("endless") << design(500, 3, 2, std::numeric_limits<float>::infinity());
+        QTest::addRow("endless") << heavyDesign(std::numeric_limits<float>::infinity());
         QTest::addRow("total angle 0") << with(defaultDesign(), 0);
         QTest::addRow("negative total angle") << with(defaultDesign(), -5);
         QTest::addRow("NaN total angle") << with(defaultDesign(), std::numeric_limits<float>::quiet_NaN());
@@ -816,15 +806,15 @@ private slots:
     void aCancelledPreciseTraceLeavesNothing()
     {
         std::atomic<bool> cancel{true};
-        TracedCurve curve = traceCurve(precise(design(500, 3, 2, 60)));
-        QVERIFY(!traceCurve(precise(design(500, 3, 2, 60)), curve, &cancel));
+        TracedCurve curve = traceCurve(precise(heavyDesign()));
+        QVERIFY(!traceCurve(precise(heavyDesign()), curve, &cancel));
         QCOMPARE(curve.pointCount(), std::size_t(0));
         QVERIFY(curve.fillPath().empty());
     }
 
     void theBudgetCutsAPreciseTrace()
     {
-        CurveParameters p = precise(design(500, 3, 2, 60));
+        CurveParameters p = precise(heavyDesign());
         p.pointBudget = 1000;
         const TracedCurve curve = traceCurve(p);
         QCOMPARE(curve.pointCount(), std::size_t(1000));

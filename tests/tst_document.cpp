@@ -252,12 +252,9 @@ private:
 private slots:
     void init()
     {
-        useFreshSettings();
         folder = std::make_unique<QTemporaryDir>();
-        app = std::make_unique<AppDelegate>();
-        app->applicationDidFinishLaunching();
-        app->mainWindow()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        app = startApplication();
+        QVERIFY(app);
     }
 
     void cleanup()

@@ -25,11 +25,7 @@ namespace {
 CurveParameters design(float anchor, float runner, float pen, float revolutions, std::initializer_list<float> nested,
                        bool grease = false)
 {
-    CurveParameters p;
-    p.anchorRadius = anchor;
-    p.runnerRadius = runner;
-    p.penHoleRadius = pen;
-    p.rotationsToMake = revolutions;
+    CurveParameters p = curveDesign(anchor, runner, pen, revolutions);
     p.greaseIt = grease;
     for (float r : nested)
         p.nested.radii[std::size_t(p.nested.count++)] = r;

@@ -30,11 +30,7 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // outline or its pen path.
 QPolygonF designOnPaper(float anchor, float runner, float pen, float revolutions, double sideMm, bool outline)
 {
-    CurveParameters design;
-    design.anchorRadius = anchor;
-    design.runnerRadius = runner;
-    design.penHoleRadius = pen;
-    design.rotationsToMake = revolutions;
+    CurveParameters design = curveDesign(anchor, runner, pen, revolutions);
     design.numberOfColors = 1;
     PlotPage page;
     page.paper = PaperSize::Custom;

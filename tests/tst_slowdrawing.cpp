@@ -54,10 +54,8 @@ private slots:
     {
         heldFrames = std::make_unique<HeldWork>();
         AppDelegate::setFramePauseHook([this](const std::atomic<bool>& cancelled) { heldFrames->hold(&cancelled); });
-        app = std::make_unique<AppDelegate>();
-        app->applicationDidFinishLaunching();
-        app->mainWindow()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        app = startApplication();
+        QVERIFY(app);
         drawnAt.clear();
         onFrame = nullptr;
         connect(app->artView(), &Rotagraph::drawn, this, [this] {

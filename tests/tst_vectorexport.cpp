@@ -1119,60 +1119,6 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("art")});
     }
 
-    // A large drawing that the disk or the file size limit cuts off part way, exported as the
-    // user does: the file that was there stays as it was, nothing is left beside it, and the user
-    // reads why.
-    void cutOffWriteKeepsTheEarlierFile_data()
-    {
-        QTest::addColumn<VectorFormat>("format");
-        QTest::addColumn<int>("writeLimit");   // bytes, 0: none
-        QTest::addColumn<int>("freeBytes");    // left on a small file system; -1: written elsewhere
-        QTest::addColumn<QString>("reason");
-        constexpr int kSomeRoom = 32 * 1024;
-        QTest::addRow("PDF, size limit part way") << VectorFormat::Pdf << 300'000 << -1 << "File too large";
-        QTest::addRow("PDF, disk full part way") << VectorFormat::Pdf << 0 << kSomeRoom << "No space left on device";
-        QTest::addRow("PDF, disk full") << VectorFormat::Pdf << 0 << 0 << "No space left on device";
-        QTest::addRow("SVG, size limit part way") << VectorFormat::Svg << 300'000 << -1 << "File too large";
-        QTest::addRow("SVG, disk full part way") << VectorFormat::Svg << 0 << kSomeRoom << "No space left on device";
-    }
-
-    void cutOffWriteKeepsTheEarlierFile()
-    {
-        QFETCH(VectorFormat, format);
-        QFETCH(int, writeLimit);
-        QFETCH(int, freeBytes);
-        QFETCH(QString, reason);
-        const DrawnDesign heavy{500, 3, 2, 60, 1};   // about 1 MB of PDF or SVG, simplified
-        AppDelegate app;
-        app.applicationDidFinishLaunching();
-        app.mainWindow()->show();
-        setDesign(*app.artView(), heavy);
-        const QTemporaryDir folder;
-        SmallFileSystem disk;
-        if (freeBytes >= 0 && !disk.isMounted())
-            QSKIP(qPrintable(disk.whyNotMounted()));
-        const QString name = format == VectorFormat::Svg ? QStringLiteral("art.svg") : QStringLiteral("art.pdf");
-        const QString target = freeBytes >= 0 ? disk.path(name) : folder.filePath(name);
-        const QByteArray earlier("an earlier export");
-        QVERIFY(writeContents(target, earlier));
-        if (freeBytes >= 0)
-            disk.fill(freeBytes);
-        const QStringList before = QFileInfo(target).dir().entryList(QDir::Files);
-        {
-            std::optional<WriteLimit> limit;
-            if (writeLimit > 0)
-                limit.emplace(static_cast<rlim_t>(writeLimit));
-            // The dialog asks about replacing the file; then the write fails.
-            const MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
-            confirm(openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), format, kDesignText), target);
-            QCOMPARE(answerer.names.size(), 2);
-            QCOMPARE(answerer.names[1], QStringLiteral("exportFailure"));
-            QVERIFY2(answerer.texts[1].contains(target) && answerer.texts[1].contains(reason), qPrintable(answerer.texts[1]));
-        }
-        QCOMPARE(contentsOf(target), earlier);
-        QCOMPARE(QFileInfo(target).dir().entryList(QDir::Files), before);
-    }
-
     // The dialog opens with the defaults and the design's pen width on paper; what the user
     // confirms is written as exportVector writes it, with the grease of the checkbox; the next
     // export opens with the same choices, the pen width following a changed design.
@@ -1298,19 +1244,6 @@ private slots:
         QVERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("art.svg"))));
         QString output;
         QVERIFY2(passesInALaterRun(&output), qPrintable(output));
-    }
-
-    void unwritableLocationIsReported()
-    {
-        AppDelegate app;
-        app.applicationDidFinishLaunching();
-        const QTemporaryDir folder;
-        const QString target = folder.filePath(QStringLiteral("missing/art.svg"));
-        const MessageBoxAnswerer answerer({QMessageBox::Ok});
-        confirm(openVectorExportDialog(app.mainWindow(), app.artView(), app.wheelGrease(), VectorFormat::Svg, {}), target);
-        QCOMPARE(answerer.names, QStringList{QStringLiteral("exportFailure")});
-        QVERIFY2(answerer.texts[0].contains(target), qPrintable(answerer.texts[0]));
-        QVERIFY2(answerer.texts[0].contains(QStringLiteral("No such file or directory")), qPrintable(answerer.texts[0]));
     }
 };
 
