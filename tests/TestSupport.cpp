@@ -252,6 +252,18 @@ CurveParameters curveDesign(float anchor, float runner, float pen, float revolut
     return p;
 }
 
+ArtParameters artDesign(float anchor, float runner, float pen, float revolutions)
+{
+    ArtParameters art;
+    art.anchorRadius = anchor;
+    art.runnerRadius = runner;
+    art.penHoleRadius = pen;
+    art.rotationsToMake = revolutions;
+    art.penDrawSize = 1;
+    art.numberOfColors = 1;
+    return art;
+}
+
 CurveParameters heavyDesign(float revolutions)
 {
     return curveDesign(500, 3, 2, revolutions);
@@ -418,6 +430,16 @@ void readPdfPage(const QString& fileName, const QSizeF& pagePoints, int dpi, QIm
         return;
     page = QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
     QVERIFY2(!page.isNull(), qPrintable(QStringLiteral("pdftoppm wrote no readable PNG for ") + fileName));
+}
+
+QRect paintedBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
 }
 
 int darkness(QRgb pixel)

@@ -4,6 +4,7 @@
 // making writes fail for real (a file size limit, a full file system), reading a PDF back with
 // poppler's tools, and comparing two drawings pixel by pixel.
 
+#include "art/ArtParameters.h"
 #include "art/CurveTrace.h"
 
 #include <QByteArray>
@@ -38,6 +39,8 @@ std::unique_ptr<AppDelegate> startApplication();
 // A curve: the anchor's, the runner's (below 0: inside) and the pen hole's radii, and the
 // revolutions it makes.
 CurveParameters curveDesign(float anchor, float runner, float pen, float revolutions);
+// The same as the art view holds it, one pen of width 1.
+ArtParameters artDesign(float anchor, float runner, float pen, float revolutions);
 // The heavy design the tests share: an anchor 100+ times its runner takes the smallest step,
 // 375,308 points in 60 revolutions.
 CurveParameters heavyDesign(float revolutions = 60);
@@ -212,6 +215,9 @@ void readPdfPage(const QString& fileName, const QSizeF& pagePoints, int dpi, QIm
 int darkness(QRgb pixel);
 // At least half covered.
 bool isInk(QRgb pixel);
+
+// The smallest rectangle that holds every pixel not wholly transparent.
+QRect paintedBounds(const QImage& image);
 
 // How far a drawing on white agrees with the one expected, of the same size.
 struct InkAgreement {

@@ -25,12 +25,8 @@ ComposedCurve curve(float anchor, float runner, float pen, float revolutions, co
                     float width = 1, double turn = 0)
 {
     ComposedCurve c;
-    c.art.anchorRadius = anchor;
-    c.art.runnerRadius = runner;
-    c.art.penHoleRadius = pen;
-    c.art.rotationsToMake = revolutions;
+    c.art = artDesign(anchor, runner, pen, revolutions);
     c.art.penColor = colour;
-    c.art.numberOfColors = 1;
     c.art.penDrawSize = width;
     c.art.fillColor = Qt::yellow;
     c.turn = turn;

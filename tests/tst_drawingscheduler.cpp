@@ -17,14 +17,8 @@ namespace {
 // thread sanitizer.
 ArtParameters workerDesign(const QColor& pen = Qt::red)
 {
-    ArtParameters art;
-    art.anchorRadius = 500;
-    art.runnerRadius = 3;
-    art.penHoleRadius = 2;
-    art.rotationsToMake = 10;
-    art.penDrawSize = 1;
+    ArtParameters art = artDesign(500, 3, 2, 10);
     art.penColor = pen;
-    art.numberOfColors = 1;
     return art;
 }
 

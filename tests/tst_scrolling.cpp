@@ -138,16 +138,6 @@ void dragWithSpace(Rotagraph* view, const QPoint& from, const QPoint& by)
     QTest::keyRelease(focus, Qt::Key_Space);
 }
 
-QRect paintedBounds(const QImage& image)
-{
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(image.pixel(x, y)) > 0)
-                bounds |= QRect(x, y, 1, 1);
-    return bounds;
-}
-
 }
 
 class TestScrolling : public QObject
