@@ -279,6 +279,24 @@ void setHeavyDesign(Rotagraph& view)
     view.setPenDrawSize(1);
 }
 
+void setDesign(Rotagraph& view, const DrawnDesign& design)
+{
+    view.setAnchorRadius(design.anchorRadius);
+    view.setRunnerRadius(design.runnerRadius);
+    view.setPenHoleRadius(design.penHoleRadius);
+    view.setRotationsToMake(design.rotations);
+    view.setPenDrawSize(design.penWidth);
+    view.setPenColor(design.firstPen);
+    view.setPen2Color(design.secondPen);
+    view.setPen3Color(QColor(0, 153, 51));
+    view.setNumberOfColors(design.colors);
+    view.setCloseCurve(design.closeCurve);
+    view.setFillShape(design.fillShape);
+    view.setFillColor(Qt::yellow);
+    view.setGreaseIt(design.greaseIt);
+    view.setColouring(design.colouring);
+}
+
 QByteArray contentsOf(const QString& path)
 {
     QFile file(path);

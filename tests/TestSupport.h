@@ -8,8 +8,10 @@
 #include "art/CurveTrace.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QEvent>
 #include <QList>
+#include <QMetaType>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -46,6 +48,20 @@ ArtParameters artDesign(float anchor, float runner, float pen, float revolutions
 CurveParameters heavyDesign(float revolutions = 60);
 // The view's design made the heavy one, with a pen 1 wide: megabytes of SVG, PDF or printout.
 void setHeavyDesign(Rotagraph& view);
+
+// One curve as the view holds it, for the tests that export and print it.
+struct DrawnDesign {
+    float anchorRadius = 160, runnerRadius = 72, penHoleRadius = 53, rotations = 9;
+    float penWidth = 3;   // pixels of the PNG export
+    int32_t colors = 1;
+    bool closeCurve = false, fillShape = false, greaseIt = false;
+    QColor secondPen = QColor(0, 102, 204);
+    QColor firstPen = Qt::red;
+    CurveColouring colouring = {};
+};
+Q_DECLARE_METATYPE(DrawnDesign)
+// The third pen green, the fill yellow.
+void setDesign(Rotagraph& view, const DrawnDesign& design);
 
 // Answers the message boxes that open while it lives, in order, and keeps what each said. A box
 // beyond the given answers is cancelled; it still shows up in `names`.

@@ -32,12 +32,6 @@ ScreenRequest requestFor(const ArtParameters& art)
     return request;
 }
 
-// What the view shows now, without waiting for anything.
-QImage shown(Rotagraph& view)
-{
-    return shownBy(view);
-}
-
 // While it lives, every drawing waits at its start for the test to release it.
 struct HeldDrawings {
     HeldDrawings()
@@ -54,7 +48,7 @@ QImage drawnAtOnce(const ArtParameters& art, const QSize& size)
     view.resize(size);
     view.setParameters(art);
     view.finishDrawing();
-    return shown(view);
+    return shownBy(view);
 }
 
 }
@@ -102,7 +96,7 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
-        const QImage red = shown(view);
+        const QImage red = shownBy(view);
         QVERIFY(red == drawnAtOnce(workerDesign(Qt::red), view.size()));
 
         QSignalSpy drawn(&view, &Rotagraph::drawn);
@@ -110,9 +104,9 @@ private slots:
         view.repaint();
         QVERIFY(view.isDrawing());
         QCOMPARE(drawn.count(), 0);
-        QCOMPARE(shown(view), red);
+        QCOMPARE(shownBy(view), red);
         QTRY_VERIFY_WITH_TIMEOUT(drawn.count() > 0, kPatienceMs);
-        QCOMPARE(shown(view), drawnAtOnce(workerDesign(Qt::blue), view.size()));
+        QCOMPARE(shownBy(view), drawnAtOnce(workerDesign(Qt::blue), view.size()));
     }
 
     // An expose, and a resize that moves the design by whole pixels with nothing of it cut off,
@@ -129,7 +123,7 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
-        const QImage before = shown(view);
+        const QImage before = shownBy(view);
 
         QSignalSpy drawn(&view, &Rotagraph::drawn);
         view.repaint();
@@ -138,7 +132,7 @@ private slots:
         view.repaint();
         QCOMPARE(drawn.count(), 2);
         QVERIFY(!view.isDrawing());
-        QCOMPARE(shown(view).copy(20, 20, 400, 300), before);
+        QCOMPARE(shownBy(view).copy(20, 20, 400, 300), before);
     }
 
     // With the wheels showing, what reaches furthest is the runner: a resize that would show
@@ -161,7 +155,7 @@ private slots:
         view.resize(440, 400);
         view.repaint();
         QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);
-        QCOMPARE(shown(view), drawnAtOnce(art, view.size()));
+        QCOMPARE(shownBy(view), drawnAtOnce(art, view.size()));
     }
 
     // A drawing that takes a while says how far it has come, all its curves taken together;

@@ -23,7 +23,6 @@
 #include <QProgressDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QSpinBox>
 #include <QTest>
@@ -136,15 +135,13 @@ class ProgressCanceller
 public:
     explicit ProgressCanceller(QWidget* window)
     {
-        // Let go in any case after a while, so that a dialog that never shows fails the test
-        // rather than hanging it.
-        setWorkStartHook([this] { m_released.tryAcquire(1, kLongestHoldMilliseconds); });
+        setWorkStartHook([this] { m_held.hold(); });
         QObject::connect(&m_timer, &QTimer::timeout, [this, window] {
             auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
             if (progress && progress->isVisible() && !progress->wasCanceled()) {
                 sawProgress = true;
                 progress->cancel();
-                m_released.release();
+                m_held.release();
             }
         });
         m_timer.start(kPollMilliseconds);
@@ -155,8 +152,7 @@ public:
 
 private:
     static constexpr int kPollMilliseconds = 10;
-    static constexpr int kLongestHoldMilliseconds = 20000;
-    QSemaphore m_released;
+    HeldWork m_held;
     QTimer m_timer;
 };
 

@@ -46,45 +46,16 @@ constexpr double kMinColourAgreement = 0.97;
 constexpr qreal kExtentTolerance = 2;
 constexpr qreal kCentreTolerance = 1.5;
 
-const QColor kSecondPen(0, 102, 204);
-const QColor kThirdPen(0, 153, 51);
 
-// One design as the on-screen view holds it.
-struct PrintedDesign {
-    float anchorRadius = 160;
-    float runnerRadius = 72;
-    float penHoleRadius = 53;
-    float rotations = 9;
-    float penWidth = 1;
-    int32_t colors = 1;
-    bool closeCurve = false;
-    bool fillShape = false;
-    bool greaseIt = false;
-};
-
-void setDesign(Rotagraph& view, const PrintedDesign& design)
-{
-    view.setAnchorRadius(design.anchorRadius);
-    view.setRunnerRadius(design.runnerRadius);
-    view.setPenHoleRadius(design.penHoleRadius);
-    view.setRotationsToMake(design.rotations);
-    view.setPenDrawSize(design.penWidth);
-    view.setPenColor(Qt::red);
-    view.setPen2Color(kSecondPen);
-    view.setPen3Color(kThirdPen);
-    view.setNumberOfColors(design.colors);
-    view.setCloseCurve(design.closeCurve);
-    view.setFillShape(design.fillShape);
-    view.setFillColor(Qt::yellow);
-    view.setGreaseIt(design.greaseIt);
-}
+// The view's design as the printing tests start from it: a pen 1 wide.
+const DrawnDesign kPrinted{160, 72, 53, 9, 1};
 
 // Four lobes, so the pen reaches the bounding radius on both axes and the curve is symmetric
 // about the centre: its ink spans 2 × radius × fit + pen width each way.
-PrintedDesign fourLobes(float anchorRadius, float penHoleRadius, float penWidth = 1)
+DrawnDesign fourLobes(float anchorRadius, float penHoleRadius, float penWidth = 1)
 {
     constexpr float kLobes = 4;
-    PrintedDesign design;
+    DrawnDesign design = kPrinted;
     design.anchorRadius = anchorRadius;
     design.runnerRadius = anchorRadius / kLobes;
     design.penHoleRadius = penHoleRadius;
@@ -144,7 +115,7 @@ int greyPixels(const QImage& image)
 
 // The whole design, without overlays, fitted to an area of `area` points as the page should
 // show it, drawn by a view set up here rather than by the printing code.
-QImage expectedDrawing(const PrintedDesign& design, const QSizeF& area)
+QImage expectedDrawing(const DrawnDesign& design, const QSizeF& area)
 {
     Rotagraph view;
     setDesign(view, design);
@@ -166,7 +137,7 @@ QRect pixelRect(const QRectF& points)
 }
 
 // Checks that a printed page shows no wheel overlay and, in its printable area, the whole design.
-void verifyWholeDesign(const QImage& page, const QPageLayout& layout, const PrintedDesign& design)
+void verifyWholeDesign(const QImage& page, const QPageLayout& layout, const DrawnDesign& design)
 {
     QCOMPARE(greyPixels(page), 0);
     const QRectF printable = layout.paintRect(QPageLayout::Point);
@@ -178,7 +149,6 @@ void verifyWholeDesign(const QImage& page, const QPageLayout& layout, const Prin
 
 }
 
-Q_DECLARE_METATYPE(PrintedDesign)
 Q_DECLARE_METATYPE(QPrinter::PrinterMode)
 
 class TestPrinting : public QObject
@@ -202,7 +172,7 @@ private:
 
 void TestPrinting::fitsThePrintableArea_data()
 {
-    QTest::addColumn<PrintedDesign>("design");
+    QTest::addColumn<DrawnDesign>("design");
     QTest::addColumn<QPageLayout>("layout");
     QTest::addColumn<QPrinter::PrinterMode>("mode");
     QTest::addColumn<QSizeF>("extent");   // points
@@ -216,7 +186,7 @@ void TestPrinting::fitsThePrintableArea_data()
     QTest::addRow("radius 300, printer at screen resolution")
         << fourLobes(160, 100) << letter << QPrinter::ScreenResolution << QSizeF(457.6, 457.6) << letterCentre;
     QTest::addRow("radius 300, runner inside")
-        << PrintedDesign{160, -40, 180, 1, 1} << letter << QPrinter::HighResolution << QSizeF(457.6, 457.6) << letterCentre;
+        << DrawnDesign{160, -40, 180, 1, 1} << letter << QPrinter::HighResolution << QSizeF(457.6, 457.6) << letterCentre;
     // The pen stays 10 points wide, and the fit leaves it room: (468 / 2.05 - 5) / 300.
     QTest::addRow("radius 300, 10-pt pen: the width stays in points, within the fit")
         << fourLobes(160, 100, 10) << letter << QPrinter::HighResolution << QSizeF(456.6, 456.6) << letterCentre;
@@ -235,13 +205,13 @@ void TestPrinting::fitsThePrintableArea_data()
     // 340 points up and down, beyond the start point's 140, and 241.5 to the sides. The fit
     // goes by that reach: 468 / (340 × 2.05).
     QTest::addRow("pen hole negative: the fit goes by the pen's reach")
-        << PrintedDesign{160, 80, -100, 1, 1} << letter << QPrinter::HighResolution
+        << DrawnDesign{160, 80, -100, 1, 1} << letter << QPrinter::HighResolution
         << QSizeF(2 * 241.5 * 468 / 697 + 1, 2 * 468 / 2.05 + 1) << letterCentre;
 }
 
 void TestPrinting::fitsThePrintableArea()
 {
-    QFETCH(PrintedDesign, design);
+    QFETCH(DrawnDesign, design);
     QFETCH(QPageLayout, layout);
     QFETCH(QPrinter::PrinterMode, mode);
     QFETCH(QSizeF, extent);
@@ -273,15 +243,15 @@ void TestPrinting::fitsThePrintableArea()
 
 void TestPrinting::printsTheWholeDesignOnly_data()
 {
-    QTest::addColumn<PrintedDesign>("design");
+    QTest::addColumn<DrawnDesign>("design");
     QTest::addColumn<bool>("showAnchor");
     QTest::addColumn<float>("percentToDraw");
 
-    const PrintedDesign standard;
-    PrintedDesign greased;
+    const DrawnDesign standard = kPrinted;
+    DrawnDesign greased = kPrinted;
     greased.greaseIt = true;
-    PrintedDesign threeColours{160, -72, 53, 9, 4, 3, true, true, false};
-    PrintedDesign twoColours{120, 45, 60, 6, 3, 2, false, false, false};
+    DrawnDesign threeColours{160, -72, 53, 9, 4, 3, true, true, false};
+    DrawnDesign twoColours{120, 45, 60, 6, 3, 2, false, false, false};
 
     QTest::addRow("finished drawing") << standard << false << 100.0f;
     QTest::addRow("slow drawing at 40 percent: whole curve") << standard << false << 40.0f;
@@ -295,7 +265,7 @@ void TestPrinting::printsTheWholeDesignOnly_data()
 
 void TestPrinting::printsTheWholeDesignOnly()
 {
-    QFETCH(PrintedDesign, design);
+    QFETCH(DrawnDesign, design);
     QFETCH(bool, showAnchor);
     QFETCH(float, percentToDraw);
 
@@ -359,7 +329,7 @@ void TestPrinting::printFromTheMenu()
     art.setPercentToDraw(40);
     art.setGreaseIt(true);
     QVERIFY(delegate.wheelGrease() && !delegate.wheelGrease()->isChecked());
-    PrintedDesign expected;
+    DrawnDesign expected = kPrinted;
     expected.greaseIt = true;
 
     // Confirming prints at once; the view is checked before the window, active again, lets its
@@ -389,7 +359,7 @@ void TestPrinting::printFromTheMenu()
 void TestPrinting::printerChoicesHoldForAFile()
 {
     Rotagraph source;
-    PrintedDesign filled;
+    DrawnDesign filled = kPrinted;
     filled.penWidth = 4;
     filled.fillShape = true;
     setDesign(source, filled);

@@ -55,34 +55,8 @@ constexpr double kMinColourAgreement = 0.99;
 constexpr double kRounding = 0.0015;   // mm: coordinates are written to the micrometre
 const QString kDesignText = QStringLiteral("{\"note\": \"<a & b> \\\"c\\\"\", \"name\": \"\u00E9t\u00E9 \U0001F300\"}");
 
-struct DrawnDesign {
-    float anchorRadius = 160, runnerRadius = 72, penHoleRadius = 53, rotations = 9;
-    float penWidth = 3;   // pixels of the PNG export
-    int32_t colors = 1;
-    bool closeCurve = false, fillShape = false, greaseIt = false;
-    QColor secondPen = QColor(0, 102, 204);
-    QColor firstPen = Qt::red;
-    CurveColouring colouring = {};
-};
 const DrawnDesign kThreePensFilled{160, -72, 53, 9, 3, 3, true, true};
 const DrawnDesign kDense{500, 3, 2, 2, 1};   // points closer than the tolerances tried
-
-void setDesign(Rotagraph& view, const DrawnDesign& design)
-{
-    view.setAnchorRadius(design.anchorRadius);
-    view.setRunnerRadius(design.runnerRadius);
-    view.setPenHoleRadius(design.penHoleRadius);
-    view.setRotationsToMake(design.rotations);
-    view.setPenDrawSize(design.penWidth);
-    view.setPenColor(design.firstPen);
-    view.setPen2Color(design.secondPen);
-    view.setPen3Color(QColor(0, 153, 51));
-    view.setNumberOfColors(design.colors);
-    view.setCloseCurve(design.closeCurve);
-    view.setFillShape(design.fillShape);
-    view.setFillColor(Qt::yellow);
-    view.setColouring(design.colouring);
-}
 
 // A page of kSizeMm and its margins, where the drawing has the scale of the PNG export of kEdge
 // pixels: that fits the bounding circle and half the pen into 2 / 2.05 of the edge.
@@ -436,7 +410,6 @@ void confirm(QFileDialog* dialog, const QString& file)
 
 }
 
-Q_DECLARE_METATYPE(DrawnDesign)
 Q_DECLARE_METATYPE(VectorFormat)
 Q_DECLARE_METATYPE(Output)
 Q_DECLARE_METATYPE(Composition)
