@@ -1,8 +1,9 @@
 #pragma once
 
-// What several test programs share: answering message boxes, reading and writing whole files,
-// making writes fail for real (a file size limit, a full file system), reading a PDF back with
-// poppler's tools, and comparing two drawings pixel by pixel.
+// What several test programs share: the application started, the designs the tests draw,
+// holding work on its worker until a test lets it go, answering message boxes, reading and
+// writing whole files, making writes fail for real (a file size limit, a full file system),
+// reading a PDF back with poppler's tools, and comparing two drawings pixel by pixel.
 
 #include "art/ArtParameters.h"
 #include "art/CurveTrace.h"
@@ -10,9 +11,9 @@
 #include <QByteArray>
 #include <QColor>
 #include <QEvent>
+#include <QImage>
 #include <QList>
 #include <QMetaType>
-#include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QObject>

@@ -487,7 +487,8 @@ private slots:
         constexpr int kBands = 2;
         GrowingStrokes growing;
         bool cancelledPartWay = false;
-        for (int attempt = 0; attempt < 5 && !cancelledPartWay; ++attempt) {
+        // The canceller may come late on a loaded machine: attempts go on until one lands.
+        for (int attempt = 0; attempt < 50 && !cancelledPartWay; ++attempt) {
             growing = {};
             std::atomic<int> percent{0};
             std::atomic<bool> cancel{false};
