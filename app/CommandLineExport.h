@@ -5,15 +5,14 @@
 // small square picture a file manager shows. The same drawing, options and safe write as the
 // window's; what fails is told on standard error as the window would word it.
 
+#include "app/PictureRequest.h"
+
 #include <QCommandLineParser>
 
 // Exit statuses, as shell tools have them.
 constexpr int kExitSucceeded = 0;
 constexpr int kExitFailed = 1;        // a file could not be read or written
 constexpr int kExitBadArguments = 2;
-
-// Adds --export, --thumbnail and their options to what --help tells.
-void describeExportOptions(QCommandLineParser& options);
 
 // Whether the arguments ask for pictures without a window, before any application is made: then
 // the offscreen platform is chosen, so that no display is needed.

@@ -1,5 +1,7 @@
 #include "app/DesignCode.h"
 
+#include "app/DesignCodeLimits.h"
+
 #include <QCborArray>
 #include <QCborMap>
 #include <QCborValue>
@@ -207,12 +209,13 @@ QByteArray packed(const QByteArray& bytes)
     return done ? out : QByteArray();
 }
 
-std::optional<QByteArray> unpacked(QByteArrayView bytes)
+enum class Unpacking { Whole, Damaged, TooLarge };
+
+Unpacking unpack(QByteArrayView bytes, QByteArray& out)
 {
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-        return std::nullopt;
-    QByteArray out;
+        return Unpacking::Damaged;
     char buffer[4096];
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
     stream.avail_in = uInt(bytes.size());
@@ -226,9 +229,10 @@ std::optional<QByteArray> unpacked(QByteArrayView bytes)
             break;   // the input ended before the stream did: cut short
     }
     inflateEnd(&stream);
-    if (status != Z_STREAM_END || out.size() > kLargestUnpacked)
-        return std::nullopt;
-    return out;
+    if (out.size() > kLargestUnpacked)
+        return Unpacking::TooLarge;
+    // Packed bytes after the packed stream's end are damage too.
+    return status == Z_STREAM_END && stream.avail_in == 0 ? Unpacking::Whole : Unpacking::Damaged;
 }
 
 QJsonObject objectOf(const QByteArray& json)
@@ -280,14 +284,28 @@ std::optional<QByteArray> designJsonOfCode(QByteArrayView code, const QByteArray
     if (!decoded || decoded.decoded.isEmpty())
         return fail();
     const QByteArrayView rest = QByteArrayView(decoded.decoded).sliced(1);
-    std::optional<QByteArray> cbor;
-    if (decoded.decoded.front() == kPlain)
+    QByteArray cbor;
+    if (decoded.decoded.front() == kPlain) {
         cbor = rest.toByteArray();
-    else if (decoded.decoded.front() == kPacked)
-        cbor = unpacked(rest);
+    } else if (decoded.decoded.front() != kPacked) {
+        return fail();
+    } else if (const Unpacking unpacking = unpack(rest, cbor); unpacking != Unpacking::Whole) {
+        if (unpacking == Unpacking::Damaged)
+            return fail();
+        if (error)
+            *error = QCoreApplication::translate("DesignCode", "The design code unpacks to more than %1 MiB.")
+                         .arg(kLargestUnpacked >> 20);
+        return std::nullopt;
+    }
+    // Counts and lengths are checked before anything is made of them.
+    if (const QString refusal = whyCodeIsRefused(cbor); !refusal.isEmpty()) {
+        if (error)
+            *error = refusal;
+        return std::nullopt;
+    }
     QCborParserError parseError;
-    const QCborValue value = cbor ? QCborValue::fromCbor(*cbor, &parseError) : QCborValue();
-    if (!cbor || parseError.error != QCborError::NoError || !value.isMap())
+    const QCborValue value = QCborValue::fromCbor(cbor, &parseError);
+    if (parseError.error != QCborError::NoError || !value.isMap())
         return fail();
     const std::optional<QJsonValue> json = toJson(value);
     if (!json || !json->isObject())

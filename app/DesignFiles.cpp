@@ -4,6 +4,7 @@
 #include "app/DesignFormat.h"
 #include "app/Notice.h"
 #include "app/RecentFiles.h"
+#include "output/DesignText.h"
 #include "output/ExportDialog.h"
 #include "output/SafeWrite.h"
 
@@ -147,7 +148,13 @@ void DesignFiles::read(const QString& path, const QString& stepName)
 
 bool DesignFiles::write(const QString& path, QString* error)
 {
-    if (!writeFileSafely(path, designToJson(m_window.currentDesign()), error))
+    const QByteArray json = designToJson(m_window.currentDesign());
+    // A file that would not open again is not written.
+    if (const QString tooLarge = whyDesignTextIsTooLarge(json.size()); !tooLarge.isEmpty()) {
+        *error = tooLarge;
+        return false;
+    }
+    if (!writeFileSafely(path, json, error))
         return false;
     m_document.markSaved(QFileInfo(path).absoluteFilePath());
     m_recentFiles.add(path);

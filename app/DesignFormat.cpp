@@ -2,6 +2,8 @@
 
 #include "app/DesignCode.h"
 #include "app/ExportedDesignText.h"
+#include "app/XmlFeed.h"
+#include "output/FileNames.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -56,7 +58,6 @@ constexpr QLatin1String kNestedWheelsKey("nestedWheels");
 constexpr QLatin1String kRadiusKey("radius");
 constexpr QLatin1String kSideKey("side");
 constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
-constexpr char kUtf8ByteOrderMark[] = "\xef\xbb\xbf";
 // The first version held one curve, its values flat beside the window's.
 constexpr int kFlatVersion = 1;
 
@@ -613,9 +614,7 @@ DesignReadResult DesignReader::fromDevice(QIODevice& device)
     const QByteArray start = device.peek(kLookAhead);
     if (start.startsWith(QByteArrayView(kPngSignature, sizeof kPngSignature - 1)))
         return fromExport(designTextOfPng(device));
-    const QByteArrayView withoutMark = start.startsWith(kUtf8ByteOrderMark)
-        ? QByteArrayView(start).sliced(sizeof kUtf8ByteOrderMark - 1) : QByteArrayView(start);
-    if (withoutMark.trimmed().startsWith('<'))
+    if (looksLikeXml(start))
         return fromExport(designTextOfSvg(device));
     if (device.size() > kMaximumDesignFileSize)
         return failure(tooLarge(Origin::DesignFile));
@@ -631,7 +630,7 @@ DesignReadResult DesignReader::fromDevice(QIODevice& device)
 DesignReadResult DesignReader::fromFile(const QString& path)
 {
     // QFileInfo tells only that a file cannot be reached, not why: the system's own calls do.
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = fileNameForSystem(path);
     struct stat status {};
     if (::stat(name.constData(), &status) != 0)
         return failure(pathFault(errno, name));

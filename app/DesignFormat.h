@@ -31,7 +31,7 @@ constexpr int kDesignFormatMinorVersion = 2;
 constexpr int kMaximumCurveNameLength = 200;   // characters (Unicode code points)
 // Larger design files, and larger design text in an export, are refused unread. An export
 // itself may be of any size: only its structure is read, up to the design.
-constexpr qint64 kMaximumDesignFileSize = 1 << 20;
+constexpr qint64 kMaximumDesignFileSize = kLargestDesignText;
 
 struct DesignReadResult {
     std::optional<Design> design;

@@ -1,6 +1,7 @@
 #include "app/ExportedDesignText.h"
 
 #include "app/DesignFormat.h"
+#include "app/XmlFeed.h"
 #include "output/DesignText.h"
 
 #include <QCoreApplication>
@@ -342,68 +343,111 @@ ExportedText PngReader::noDesign() const
     return fault(tr("This image holds no Rotagraph design."));
 }
 
+// Elements nested deeper than this are no drawing's.
+constexpr int kDeepest = 256;
+
 class SvgReader : public Reader
 {
 public:
-    explicit SvgReader(QIODevice& device) : m_xml(&device) {}
+    explicit SvgReader(QIODevice& device) : m_feed(device) {}
     ExportedText read();
 
 private:
+    QXmlStreamReader::TokenType next();
     ExportedText metadataText();
-    ExportedText malformed() const
-    {
-        return fault(tr("This drawing is damaged: its XML is malformed."),
-                     tr("%1, at line %2, column %3.")
-                         .arg(m_xml.errorString(), QString::number(m_xml.lineNumber()),
-                              QString::number(m_xml.columnNumber())));
-    }
+    ExportedText fault() const;
 
+    XmlFeed m_feed;
     QXmlStreamReader m_xml;
+    int m_depth = 0;
+    bool m_tooDeep = false;
 };
+
+// The next token, the file read as far as it needs; Invalid at a fault of the XML, or of the
+// file where the feed refused it.
+QXmlStreamReader::TokenType SvgReader::next()
+{
+    for (;;) {
+        const QXmlStreamReader::TokenType token = m_xml.readNext();
+        if (token == QXmlStreamReader::Invalid && m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError
+            && m_feed.feed(m_xml))
+            continue;
+        if (token == QXmlStreamReader::StartElement && ++m_depth > kDeepest) {
+            m_tooDeep = true;
+            return QXmlStreamReader::Invalid;
+        }
+        if (token == QXmlStreamReader::EndElement)
+            --m_depth;
+        return token;
+    }
+}
+
+ExportedText SvgReader::fault() const
+{
+    switch (m_feed.fault()) {
+    case XmlFeed::Fault::TooManyAttributes:
+        return Reader::fault(tr("This drawing has an element with more attributes (over %1) than any drawing has.")
+                                 .arg(XmlFeed::kMostAttributes));
+    case XmlFeed::Fault::TooLong:
+        return Reader::fault(tr("This drawing has a tag or a text longer (over %1 MiB) than any drawing has.")
+                                 .arg(XmlFeed::kLongestRun >> 20));
+    case XmlFeed::Fault::Unreadable:
+        return Reader::fault(tr("It could not be read."));
+    case XmlFeed::Fault::None:
+        break;
+    }
+    if (m_tooDeep)
+        return Reader::fault(tr("This drawing nests its elements deeper (over %1) than any drawing does.").arg(kDeepest));
+    return Reader::fault(tr("This drawing is damaged: its XML is malformed."),
+                         tr("%1, at line %2, column %3.")
+                             .arg(m_xml.errorString(), QString::number(m_xml.lineNumber()),
+                                  QString::number(m_xml.columnNumber())));
+}
 
 ExportedText SvgReader::read()
 {
-    if (!m_xml.readNextStartElement())   // XML without an element is malformed
-        return malformed();
+    QXmlStreamReader::TokenType token = QXmlStreamReader::NoToken;
+    while ((token = next()) != QXmlStreamReader::StartElement)
+        if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::EndDocument)
+            return fault();   // XML without an element is malformed
     if (m_xml.name() != QLatin1String("svg"))
-        return fault(tr("It is XML, but neither a design file nor an SVG drawing."),
-                     tr("Its first element is “%1”.").arg(m_xml.name()));
+        return Reader::fault(tr("It is XML, but neither a design file nor an SVG drawing."),
+                             tr("Its first element is “%1”.").arg(m_xml.name()));
     // The writer puts the design first; a tool may have moved it anywhere.
-    while (!m_xml.atEnd()) {
-        if (m_xml.readNext() == QXmlStreamReader::StartElement && m_xml.name() == QLatin1String("metadata")
+    while ((token = next()) != QXmlStreamReader::Invalid && token != QXmlStreamReader::EndDocument) {
+        if (token == QXmlStreamReader::StartElement && m_xml.name() == QLatin1String("metadata")
             && m_xml.attributes().value(QLatin1String("id")) == QLatin1String("design"))
             return metadataText();
     }
-    if (m_xml.hasError())
-        return malformed();
-    return fault(tr("This drawing holds no Rotagraph design."));
+    if (token == QXmlStreamReader::Invalid)
+        return fault();
+    return Reader::fault(tr("This drawing holds no Rotagraph design."));
 }
 
 // The text of the metadata and of whatever a tool wrapped it in, up to the end of the metadata.
 ExportedText SvgReader::metadataText()
 {
     QByteArray text;
-    for (int depth = 1; depth > 0;) {
-        switch (m_xml.readNext()) {
-        case QXmlStreamReader::StartElement:
-            ++depth;
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
+    for (const int depth = m_depth; m_depth >= depth;) {
+        switch (next()) {
         case QXmlStreamReader::Characters:
             text += m_xml.text().toUtf8();
             if (text.size() > kMaximumDesignFileSize)
                 return tooLarge(false);
             break;
+        case QXmlStreamReader::EntityReference:
+            // Declared only outside the file: what it stands for is not known, and the design's
+            // text would lose it unseen.
+            return Reader::fault(tr("Its design text holds “&%1;”, which the drawing does not say the meaning of.")
+                                     .arg(m_xml.name()));
         case QXmlStreamReader::Invalid:
-            return malformed();
+            return fault();
         default:
             break;
         }
     }
     if (text.trimmed().isEmpty())
-        return fault(tr("Its design text is empty."));
+        return Reader::fault(tr("Its design text is empty."));
     return {text, {}, {}};
 }
 

@@ -61,7 +61,12 @@ void StatusLine::showSlowDrawing(float percent, const QString& curveName)
 
 void StatusLine::showZoom(double scale)
 {
-    m_zoom->setText(tr("Zoom %1 %").arg(QLocale().toString(scale * kPercent, 'f', scale < 0.1 ? 1 : 0)));
+    // Below what a tenth of a percent shows (a design of radius 1e38 fitted), not "0.0".
+    constexpr double kSmallestShown = 0.05;
+    if (scale * kPercent < kSmallestShown)
+        m_zoom->setText(tr("Zoom < %1 %").arg(QLocale().toString(0.1, 'f', 1)));
+    else
+        m_zoom->setText(tr("Zoom %1 %").arg(QLocale().toString(scale * kPercent, 'f', scale < 0.1 ? 1 : 0)));
 }
 
 void StatusLine::showClosure(std::optional<int> revolutions, int most, const QString& curveName)

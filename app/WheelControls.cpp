@@ -344,12 +344,22 @@ int WheelControls::lastWheelTeeth() const
 
 void WheelControls::showCount(QSpinBox& box, double radius, double pitch)
 {
-    const std::optional<TeethOfRadius> count = teethOfRadius(std::fabs(radius), pitch);
+    const double magnitude = std::fabs(radius);
+    const std::optional<TeethOfRadius> count = teethOfRadius(magnitude, pitch);
+    // A radius of more teeth than a wheel has, or of too many to count, shows the most a wheel
+    // has, marked as passed; fewer than the fewest likewise: never a count near the radius's
+    // that it is not.
+    const bool beyond = count ? count->teeth > kMostTeeth : std::isfinite(magnitude) && magnitude > 0;
+    const bool below = count && count->teeth < kFewestTeeth;
     const QSignalBlocker quiet(&box);
-    box.setValue(count ? int(std::clamp<long long>(count->teeth, kFewestTeeth, kMostTeeth)) : kFewestTeeth);
-    const bool whole = count && count->whole && count->teeth >= kFewestTeeth && count->teeth <= kMostTeeth;
-    box.setPrefix(whole ? QString() : QString::fromUtf8(kNotWhole));
-    box.setToolTip(whole ? QString() : tr("The radius, %1, is not a whole number of teeth").arg(radiusText(std::fabs(radius))));
+    box.setValue(beyond ? kMostTeeth : count && !below ? int(count->teeth) : kFewestTeeth);
+    const bool whole = count && count->whole && !beyond && !below;
+    const QString shown = radiusText(magnitude);
+    box.setPrefix(whole ? QString() : beyond ? QStringLiteral("> ") : below ? QStringLiteral("< ") : QString::fromUtf8(kNotWhole));
+    box.setToolTip(whole    ? QString()
+                   : beyond ? tr("The radius, %1, is of more teeth than any wheel has (%2)").arg(shown).arg(kMostTeeth)
+                   : below  ? tr("The radius, %1, is of fewer teeth than any wheel has (%2)").arg(shown).arg(kFewestTeeth)
+                            : tr("The radius, %1, is not a whole number of teeth").arg(shown));
 }
 
 void WheelControls::selectKitItem(QComboBox& kitBox, int teeth) const

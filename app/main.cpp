@@ -1,13 +1,19 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/CommandLineExport.h"
+#include "output/FileNames.h"
 
 #include <QApplication>
+
+#include <csignal>
 
 int main(int argc, char* argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("Rotagraph"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ROTAGRAPH_VERSION));
+    // A write beyond a file size limit fails like a full disk, and says so, instead of ending
+    // the program: in the window, and in each picture made from the shell.
+    std::signal(SIGXFSZ, SIG_IGN);
     answerWithoutAWindow(argc, argv);
     const bool picturesOnly = asksForPicturesOnly(argc, argv);
     if (picturesOnly)
@@ -19,11 +25,13 @@ int main(int argc, char* argv[])
     QCommandLineParser options;
     describeOptions(options);
     if (picturesOnly)
-        return makePictures(options, QApplication::arguments());
+        return makePictures(options, argumentsFromSystem(argc, argv));
     options.process(application);
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
     delegate.mainWindow()->show();
+    // The names as the system gives them: Qt's own arguments lose bytes that are no UTF-8.
+    options.parse(argumentsFromSystem(argc, argv));
     delegate.openFromCommandLine(options.positionalArguments());
     return application.exec();
 }

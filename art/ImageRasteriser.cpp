@@ -34,6 +34,14 @@ constexpr double kCellBudget = 1 << 22;
 constexpr unsigned kCellsPerBlock = 1u << 12;   // cell_block_shift in agg_rasterizer_cells_aa.h
 constexpr unsigned kCellBlocks = unsigned(kCellBudget / kCellsPerBlock) + 1;
 
+// The rasteriser sums, in an int, the cover of every edge to the left of a pixel at 512 times
+// its 256 levels: a row crossed by more than some 16,000 edges (a long filled curve winds round
+// its middle that often) overflows it. An outline whose rows are crossed by more edges than this
+// is handed over in consecutive pieces of this many edges, each closed on itself: their union
+// is the outline's fill wherever its winding does not cancel between pieces, and it is laid on
+// as one shape.
+constexpr std::size_t kMostEdgesAtOnce = 4096;
+
 // Points are held this far from the image at most, in pixels: far inside the rasteriser's
 // range, and far enough that a line cut here is cut outside any picture.
 constexpr double kFarthest = 1 << 22;
@@ -187,16 +195,47 @@ struct ImageRasteriser::Work {
         return cells;
     }
 
-    // Lays what `addShape` gives the rasteriser on the image by the non-zero rule over rows
-    // [top, bottom), in parts of rows small enough for the rasteriser: `cellsWithin(top, bottom)`
-    // tells how many cells the shape takes there at most.
-    template<class Scanline, class Cells, class Shape>
-    void render(const agg::rgba8& colour, int top, int bottom, const Cells& cellsWithin, const Shape& addShape)
+    // The most edges of the outline of `count` points (closed) that cross one row of those
+    // drawn, at a row's middle.
+    std::size_t mostCrossings(const QPointF* points, std::size_t count) const
+    {
+        const int rows = endRow - firstRow;
+        std::vector<std::ptrdiff_t> starting(std::size_t(rows) + 1, 0);
+        const auto rowAt = [&](double y) { return std::clamp(std::floor(y * scale - 0.5) + 1, double(firstRow), double(endRow)); };
+        const QPointF* from = nullptr;
+        const auto add = [&](const QPointF& a, const QPointF& b) {
+            // Rows whose middle lies between the ends' heights.
+            const double top = rowAt(std::min(a.y(), b.y()));
+            const double bottom = rowAt(std::max(a.y(), b.y()));
+            if (!(top < bottom))
+                return;
+            ++starting[std::size_t(top - firstRow)];
+            --starting[std::size_t(bottom - firstRow)];
+        };
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!std::isfinite(points[i].x() * scale) || !std::isfinite(points[i].y() * scale))
+                continue;
+            if (from)
+                add(*from, points[i]);
+            from = &points[i];
+        }
+        std::size_t most = 0;
+        std::ptrdiff_t crossing = 0;
+        for (const std::ptrdiff_t change : starting)
+            most = std::max(most, std::size_t(std::max<std::ptrdiff_t>(crossing += change, 0)));
+        return most + 1;   // and the closing edge
+    }
+
+    // Hands each scanline of what `addShape` gives the rasteriser, filled by the non-zero rule,
+    // to `lay`, over rows [top, bottom), in parts of rows small enough for the rasteriser:
+    // `cellsWithin(top, bottom)` tells how many cells the shape takes there at most.
+    template<class Scanline, class Cells, class Shape, class Lay>
+    void render(int top, int bottom, const Cells& cellsWithin, const Shape& addShape, const Lay& lay)
     {
         if (cellsWithin(top, bottom) > kCellBudget && bottom - top > 1) {
             const int middle = top + (bottom - top) / 2;
-            render<Scanline>(colour, top, middle, cellsWithin, addShape);
-            render<Scanline>(colour, middle, bottom, cellsWithin, addShape);
+            render<Scanline>(top, middle, cellsWithin, addShape, lay);
+            render<Scanline>(middle, bottom, cellsWithin, addShape, lay);
             return;
         }
         rasteriser.reset();
@@ -208,7 +247,83 @@ struct ImageRasteriser::Work {
         addShape();
         renderer.clip_box(0, top, int(buffer.width()) - 1, bottom - 1);
         Scanline scanline;
-        agg::render_scanlines_aa_solid(rasteriser, scanline, renderer, colour);
+        if (!rasteriser.rewind_scanlines())
+            return;
+        scanline.reset(rasteriser.min_x(), rasteriser.max_x());
+        while (rasteriser.sweep_scanline(scanline))
+            lay(scanline);
+    }
+
+    // Each scanline laid on the image in `colour`.
+    auto solid(const agg::rgba8& colour)
+    {
+        return [this, colour](const auto& scanline) { agg::render_scanline_aa_solid(scanline, renderer, colour); };
+    }
+
+    // The outline of `count` points, in the painter's coordinates, filled, each scanline to `lay`.
+    template<class Lay>
+    void fillOutline(const QPointF* points, std::size_t count, const Lay& lay)
+    {
+        // A long outline is read as it is, not copied: it may be millions of points.
+        const auto cells = [&](int top, int bottom) { return outlineCellsWithin(points, count, top, bottom); };
+        const auto outline = [&] {
+            bool started = false;
+            for (std::size_t i = 0; i < count; ++i) {
+                const double x = points[i].x() * scale;
+                const double y = points[i].y() * scale;
+                if (!std::isfinite(x) || !std::isfinite(y))
+                    continue;
+                const double heldX = std::clamp(x, -kFarthest, kFarthest);
+                const double heldY = std::clamp(y, -kFarthest, kFarthest);
+                if (started) {
+                    rasteriser.line_to_d(heldX, heldY);
+                } else {
+                    rasteriser.move_to_d(heldX, heldY);
+                    started = true;
+                }
+            }
+            rasteriser.close_polygon();
+        };
+        render<agg::scanline_p8>(firstRow, endRow, cells, outline, lay);
+    }
+
+    // The outline filled in pieces of kMostEdgesAtOnce edges, each pixel's coverage the most
+    // that any piece gives it, in a mask of the rows drawn which lays the colour on once: where
+    // pieces overlap, a translucent fill is no deeper than where they do not, as for an outline
+    // filled whole, and the union's edges are as antialiased as each piece's.
+    void fillInPieces(const agg::rgba8& colour, const QPointF* points, std::size_t count)
+    {
+        const int width = int(buffer.width());
+        std::vector<agg::int8u> mask(std::size_t(width) * std::size_t(endRow - firstRow), 0);
+        const auto add = [&](const agg::scanline_p8& scanline) {
+            const int y = scanline.y();
+            if (y < firstRow || y >= endRow)
+                return;
+            agg::int8u* row = mask.data() + std::size_t(y - firstRow) * std::size_t(width);
+            auto span = scanline.begin();
+            for (unsigned spans = scanline.num_spans(); spans > 0; --spans, ++span) {
+                // A negative length is a run of one cover.
+                const int length = std::abs(int(span->len));
+                for (int i = std::max(0, -span->x); i < length && span->x + i < width; ++i) {
+                    agg::int8u& pixel = row[span->x + i];
+                    pixel = std::max(pixel, span->covers[span->len < 0 ? 0 : i]);
+                }
+            }
+        };
+        for (std::size_t first = 0; first + 1 < count; first += kMostEdgesAtOnce)
+            fillOutline(points + first, std::min(kMostEdgesAtOnce + 1, count - first), add);
+        renderer.clip_box(0, firstRow, width - 1, endRow - 1);
+        for (int y = firstRow; y < endRow; ++y) {
+            const agg::int8u* row = mask.data() + std::size_t(y - firstRow) * std::size_t(width);
+            for (int x = 0; x < width;) {
+                int end = x;
+                while (end < width && row[end] != 0)
+                    ++end;
+                if (end > x)
+                    renderer.blend_solid_hspan(x, y, end - x, colour, row + x);
+                x = end + 1;
+            }
+        }
     }
 
     agg::rendering_buffer buffer;
@@ -262,11 +377,12 @@ void ImageRasteriser::stroke(const QColor& colour, const PointRun* lines, std::s
     if (w.vertices.empty())
         return;
     w.render<agg::scanline_u8>(
-        premultiplied(colour), w.firstRow, w.endRow, [&w](int top, int bottom) { return w.cellsWithin(top, bottom); },
+        w.firstRow, w.endRow, [&w](int top, int bottom) { return w.cellsWithin(top, bottom); },
         [&w] {
             StoredPath path(w.vertices);
             w.rasteriser.add_path(path);
-        });
+        },
+        w.solid(premultiplied(colour)));
 }
 
 void ImageRasteriser::fill(const QColor& colour, const QPointF* points, std::size_t count)
@@ -276,27 +392,10 @@ void ImageRasteriser::fill(const QColor& colour, const QPointF* points, std::siz
         return;
     if (count < 3)
         return;
-    // A long outline is read as it is, not copied: it may be millions of points.
-    const auto cells = [&](int top, int bottom) { return w.outlineCellsWithin(points, count, top, bottom); };
-    const auto outline = [&] {
-        bool started = false;
-        for (std::size_t i = 0; i < count; ++i) {
-            const double x = points[i].x() * w.scale;
-            const double y = points[i].y() * w.scale;
-            if (!std::isfinite(x) || !std::isfinite(y))
-                continue;
-            const double heldX = std::clamp(x, -kFarthest, kFarthest);
-            const double heldY = std::clamp(y, -kFarthest, kFarthest);
-            if (started) {
-                w.rasteriser.line_to_d(heldX, heldY);
-            } else {
-                w.rasteriser.move_to_d(heldX, heldY);
-                started = true;
-            }
-        }
-        w.rasteriser.close_polygon();
-    };
-    w.render<agg::scanline_p8>(premultiplied(colour), w.firstRow, w.endRow, cells, outline);
+    if (count > kMostEdgesAtOnce && w.mostCrossings(points, count) > kMostEdgesAtOnce)
+        w.fillInPieces(premultiplied(colour), points, count);
+    else
+        w.fillOutline(points, count, w.solid(premultiplied(colour)));
 }
 
 void strokeIntoImage(QImage& image, const QColor& colour, const QPointF* points, std::size_t count, qreal width,

@@ -54,7 +54,8 @@ public:
                 bool firstSegmentDrawn = false);
 
     // Fills the outline of `count` points (closed: the last joins the first) by the non-zero
-    // winding rule.
+    // winding rule. One whose rows are crossed by thousands of its edges is filled in pieces,
+    // each within the rasteriser's integer range, and their union laid on as one shape.
     void fill(const QColor& colour, const QPointF* points, std::size_t count);
 
 private:

@@ -1,11 +1,14 @@
 // How long opening a design takes from each kind of file, and from files made to stall a reader:
 // a PNG that claims a chunk of 2 GiB, one with 100 MB of other data before its design, ones made
 // of nothing but chunks, more than are looked through, and an SVG of 50 MB with its design in
-// front.
+// front; and a design code of a kilobyte that packs a million curves, and an SVG whose first
+// element has 100,000 attributes, each with its peak memory.
 
 #include "app/DesignFormat.h"
+#include "bench/ProcessMemory.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -122,8 +125,47 @@ void svgOf50MB(benchmark::State& state)
     open(state, path, true);
 }
 
+// A code of a kilobyte whose CBOR declares a million curves, each an empty map to fill with
+// the default curve, deflated as codes are: refused, and how much memory that took at most.
+void codeOfAMillionCurves(benchmark::State& state)
+{
+    const QByteArray cbor = "\xa1\x05\x9a\x00\x0f\x42\x40" + QByteArray(1'000'000, '\xa0');
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    QByteArray packed(int(deflateBound(&stream, uLong(cbor.size()))), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(cbor.constData()));
+    stream.avail_in = uInt(cbor.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.truncate(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    const QString path = file("bomb.rotagraph", [&packed](QFile& out) {
+        out.write("rotagraph:" + ("z" + packed).toBase64(QByteArray::Base64UrlEncoding));
+    });
+    resetPeakMemory();
+    open(state, path, false);
+    state.counters["code_bytes"] = double(QFileInfo(path).size());
+    state.counters["peak_MB"] = residentMegabytes("VmHWM:");
 }
 
+void svgOf100000Attributes(benchmark::State& state)
+{
+    const QString path = file("attributes.svg", [](QFile& out) {
+        out.write("<svg");
+        for (int i = 0; i < 100'000; ++i)
+            out.write(" a" + QByteArray::number(i) + "=\"1\"");
+        out.write("><metadata id=\"design\">" + designToJson(Design()) + "</metadata></svg>");
+    });
+    resetPeakMemory();
+    open(state, path, false);
+    state.counters["peak_MB"] = residentMegabytes("VmHWM:");
+}
+
+}
+
+BENCHMARK(codeOfAMillionCurves)->Unit(benchmark::kMillisecond);
+BENCHMARK(svgOf100000Attributes)->Unit(benchmark::kMillisecond);
 BENCHMARK(claimOf2GiB)->Unit(benchmark::kMillisecond);
 BENCHMARK(designBehind100MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(mostChunks)->Arg(0)->Arg(16 << 10 | 1)->Unit(benchmark::kMillisecond);

@@ -186,15 +186,31 @@ bool plotDrawing(const Composition& design, const PlotOptions& options, const Ou
                  const std::function<bool(PlottedLayer&)>& take)
 {
     const QTransform fitted = curveToPage(options.page, boundingRadius(design));
+    // The composition's budget, as the window draws it: the curves after it runs out are cut.
+    const std::vector<CurveParameters> budgeted = curveParameters(design);
     TracedCurve curve;
     return drawCurveByCurve(design, control, [&](std::size_t index, const ComposedCurve& composed,
                                                  const DrawingControl& part) {
-        const CurveParameters traced = curveParameters(composed.art);
+        const CurveParameters& traced = budgeted[index];
         if (!traceCurve(traced, curve, part.cancelled))
             return false;
         return plotCurve(curve, traced, composed, layerName(index, composed), composed.turning() * fitted, options, part,
                          take);
     });
+}
+
+int firstCutCurve(const Composition& design)
+{
+    const std::vector<CurveParameters> budgeted = curveParameters(design);
+    for (std::size_t i = 0; i < budgeted.size(); ++i) {
+        if (!design.curves[i].visible)
+            continue;
+        // Counted as far as a curve's own budget: one that reaches it is cut there.
+        const std::size_t points = estimatedPointCount(curveParameters(design.curves[i].art));
+        if (points >= kTracePointBudget || points > budgeted[i].pointBudget)
+            return int(i);
+    }
+    return -1;
 }
 
 std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control)

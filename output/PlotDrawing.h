@@ -9,7 +9,8 @@
 // so that where the line crosses another piece of itself the colour deepens, as on screen; an
 // opaque pen stays one line. Points are turned as their curve is, fitted onto the page, left out
 // where they are not finite, and thinned by deviation within the tolerance; hatching lines are
-// put in the order that keeps the pen's travel short. One curve is traced at a time, so a
+// put in the order that keeps the pen's travel short. The curves are traced within the point
+// budgets that the window draws them with (see firstCutCurve). One curve is traced at a time, so a
 // picture of many long curves is never in memory at once. Each stretch stroked apart is thinned
 // on its own, so that it still begins and ends where it did.
 
@@ -49,6 +50,11 @@ bool namesCurves(const Composition& design);
 // The options must be ones that optionRefusals accepts.
 bool plotDrawing(const Composition& design, const PlotOptions& options, const OutputControl& control,
                  const std::function<bool(PlottedLayer&)>& take);
+
+// The first visible curve of `design` that plotDrawing cuts short, by its place, as the window
+// cuts it: at its own point budget or at what the curves before it left of the composition's;
+// -1 for none.
+int firstCutCurve(const Composition& design);
 
 // What plotting costs one pen, or one gradient.
 struct PenTally {

@@ -76,6 +76,11 @@ QByteArray encodePng(const QImage& image, QString* error, double dotsPerInch)
 bool writePngExport(const Composition& shown, const PngExportSettings& settings, QString* error,
                     const OutputControl& control)
 {
+    // Refused before any drawing: an image whose design would not open again is no export.
+    if (const QString tooLarge = whyDesignTextIsTooLarge(settings.designText.toUtf8().size()); !tooLarge.isEmpty()) {
+        *error = tooLarge;
+        return false;
+    }
     QImage image = renderExportImage(shown, settings.edge, settings.enlarge, settings.greaseIt, control);
     if (control.isCancelled())
         return false;

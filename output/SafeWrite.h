@@ -2,7 +2,9 @@
 
 // The one way the application writes a file: whole or not at all. The bytes go to a temporary
 // file beside the target, which replaces the target only when every byte of it is on disk, so
-// a full disk or a size limit leaves the file that was there as it was, and says so.
+// a full disk or a size limit leaves the file that was there as it was, and says so. What may
+// not be replaced (FileTarget.h: a device, a pipe, a folder) is refused before anything is
+// written. The path goes to the system as its own bytes (FileNames.h).
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,11 @@
 #include "output/VectorExport.h"
 
 #include "art/Rotagraph.h"
+#include "output/DesignText.h"
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 #include "output/PdfExport.h"
+#include "output/PlotDrawing.h"
 #include "output/SafeWrite.h"
 #include "output/SvgExport.h"
 #include "output/VectorExportOptions.h"
@@ -50,6 +52,15 @@ QString dialogMessage(VectorFormat format)
 
 }
 
+QString thinningNote(const Composition& shown)
+{
+    const int cut = firstCutCurve(shown);
+    if (cut < 0)
+        return {};
+    return tr("“%1” and the curves after it are cut short at the point budget, as the window draws them.")
+        .arg(shown.curves[std::size_t(cut)].name);
+}
+
 double penWidthInMillimetres(float designPenWidth)
 {
     return isPositive(designPenWidth) ? designPenWidth * kMillimetresPerPoint : kFinePenWidthMm;
@@ -67,6 +78,8 @@ bool exportVector(const Composition& shown, VectorFormat format, const VectorExp
                   QString* error, const OutputControl& control)
 {
     QString reason = invalidSettingsReason(settings);
+    if (reason.isEmpty())
+        reason = whyDesignTextIsTooLarge(settings.designText.toUtf8().size());
     if (reason.isEmpty()) {
         const Composition design = exportedComposition(shown, true, settings.greaseIt);
         // Checked once more when the file is whole: a cancel arriving then still writes nothing.

@@ -8,8 +8,9 @@
 //   exportVectorWithProgress writes it on a worker, with progress and Cancel, safely
 //   (SafeWrite.h): the SVG (SvgExport.h) and the PDF (PdfExport.h) from the same plotted
 //   drawing (PlotDrawing.h).
-// Both draw what the PNG export draws: every visible curve whole and turned, first to last, no
-// overlay, the grease from the checkbox; the composition's bounding circle is as wide as the
+// Both draw what the window draws: every visible curve turned, first to last, within the point
+// budget that the window draws it with (thinningNote tells which curves that cuts), no overlay,
+// the grease from the checkbox; the composition's bounding circle is as wide as the
 // drawing size, centred on the page, and every pen is the chosen width.
 
 #include "art/Composition.h"
@@ -33,6 +34,10 @@ struct VectorExportSettings {
     QString title;         // the document's title: the name of its file
     QString designText;    // the design as text, kept in the SVG's metadata
 };
+
+// What a user should know of a vector export of the composition shown: which curves it cuts
+// short at the point budget, as the window draws them; empty when it draws every point.
+QString thinningNote(const Composition& shown);
 
 // The pen width that matches the design's on paper: one point of the view is 1/72 inch.
 double penWidthInMillimetres(float designPenWidth);

@@ -303,6 +303,12 @@ QByteArray contentsOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray designOfLongNumbers()
+{
+    return R"({"format": "rotagraph-design", "version": 2, "minorVersion": 9, "curves": [{"kept": [)"
+        + QByteArray("1e9,").repeated(120'000) + "1]}]}";
+}
+
 bool writeContents(const QString& path, const QByteArray& contents)
 {
     QFile file(path);

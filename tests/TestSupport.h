@@ -161,6 +161,10 @@ void typeInto(QLineEdit* field, const QString& text);
 QByteArray contentsOf(const QString& path);
 bool writeContents(const QString& path, const QByteArray& contents);
 
+// A design file of 480 KB that opens, but whose text, written, takes 1.26 MiB, past what opens:
+// the 120,001 numbers its curve keeps for a newer version, each "1e9", are written out in full.
+QByteArray designOfLongNumbers();
+
 // While it lives, no file of this process may grow beyond `bytes`: a write past them fails (the
 // signal that would end the process is ignored).
 class WriteLimit

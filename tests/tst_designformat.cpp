@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -609,6 +610,27 @@ private slots:
         QCOMPARE(*read.design, design);
     }
 
+    // A code of CBOR bytes, as they are or deflated without a header, as codes are packed.
+    static QByteArray plainCode(const QByteArray& cbor)
+    {
+        return "rotagraph:" + ("p" + cbor).toBase64(QByteArray::Base64UrlEncoding);
+    }
+
+    static QByteArray packedCode(const QByteArray& cbor)
+    {
+        z_stream stream{};
+        deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+        QByteArray packed(int(deflateBound(&stream, uLong(cbor.size()))), '\0');
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(cbor.constData()));
+        stream.avail_in = uInt(cbor.size());
+        stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+        stream.avail_out = uInt(packed.size());
+        deflate(&stream, Z_FINISH);
+        packed.truncate(qsizetype(stream.total_out));
+        deflateEnd(&stream);
+        return "rotagraph:" + ("z" + packed).toBase64(QByteArray::Base64UrlEncoding);
+    }
+
     void refusesDamagedDesignCodes_data()
     {
         QTest::addColumn<QByteArray>("code");
@@ -625,6 +647,31 @@ private slots:
             << "rotagraph:" + ("p" + QCborValue(QCborMap{{5, QCborArray{QCborMap{{28, 5000}}}}}).toCbor())
                                      .toBase64(QByteArray::Base64UrlEncoding)
             << "Curve 1: the gradient’s repeat count is not a whole number from 1 to 1000.";
+        // CBOR by hand: a1 a map of one pair, 05 the key of the curves, a0 an empty map (a
+        // curve of defaults), 9a a list whose length follows in four bytes, 9f … ff a list
+        // that ends where it says so.
+        const QByteArray curves = "\xa1\x05";
+        QTest::addRow("a million curves, packed into a kilobyte")
+            << packedCode(curves + "\x9a\x00\x0f\x42\x40" + QByteArray(1'000'000, '\xa0'))
+            << "The design code holds more than 64 curves.";
+        QTest::addRow("65 curves in an open-ended list")
+            << plainCode(curves + "\x9f" + QByteArray(65, '\xa0') + "\xff") << "The design code holds more than 64 curves.";
+        QTest::addRow("a list claiming four billion curves")
+            << plainCode(curves + "\x9a\xff\xff\xff\xff\xa0") << "The design code holds more than 64 curves.";
+        QTest::addRow("a byte after its end") << plainCode(curves + "\x81\xa0" + '\0') << damaged;
+        QTest::addRow("packed bytes after the packed end") << packedCode(curves + "\x81\xa0") + "AA" << damaged;
+        QTest::addRow("a name of 70,000 bytes")
+            << plainCode(curves + "\x81\xa1\x06\x7a\x00\x01\x11\x70" + QByteArray(70'000, 'x'))
+            << "The design code holds a text longer than any design has.";
+        // Sixteen levels in all: the design's map, and fifteen lists in it, each holding the next;
+        // under key number 999, which no design has.
+        QTest::addRow("lists in lists, sixteen levels deep, under a key unknown")
+            << plainCode("\xa1\x19\x03\xe7" + QByteArray(15, '\x81') + '\0') << damaged;
+        QTest::addRow("lists in lists, seventeen levels deep")
+            << plainCode("\xa1\x61x" + QByteArray(16, '\x81') + '\0')
+            << "The design code holds lists nested deeper than any design has.";
+        QTest::addRow("two megabytes packed") << packedCode("\xa1\x61x\x5a\x00\x20\x00\x00" + QByteArray(2 << 20, 'x'))
+                                               << "The design code unpacks to more than 1 MiB.";
     }
 
     void refusesDamagedDesignCodes()
@@ -886,6 +933,33 @@ private slots:
                                              << "It is XML, but neither a design file nor an SVG drawing.";
         QTest::addRow("drawing with too much design text") << svgCarrying(largest + ' ')
                                                            << "Its design text is larger than 1 MiB.";
+        const QString drawing = QString::fromUtf8(svgCarrying(json)).replace("UTF-8", "UTF-16");
+        QTest::addRow("drawing in UTF-16 with its mark")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom).encode(drawing))
+            << QString();
+        QTest::addRow("drawing in UTF-16 without a mark")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(drawing)) << QString();
+        QTest::addRow("drawing after a mark and blank lines") << "\xef\xbb\xbf\n \n" + svgCarrying(json) << QString();
+        QByteArray attributes;
+        for (int i = 0; i < 100'000; ++i)
+            attributes += " a" + QByteArray::number(i) + "=\"\"";
+        QTest::addRow("drawing with 100,000 attributes") << svgCarrying(json).replace("<svg ", "<svg" + attributes + ' ')
+                                                         << "This drawing has an element with more attributes (over 1000) "
+                                                            "than any drawing has.";
+        QTest::addRow("a quote in a comment, then 100,000 attributes")
+            << svgCarrying(json).replace("<svg ", "<!-- don't -->\n<!DOCTYPE svg [<!-- ' -->]>\n<svg" + attributes + ' ')
+            << "This drawing has an element with more attributes (over 1000) than any drawing has.";
+        QTest::addRow("2000 equals signs in a comment, CDATA and a value")
+            << svgCarrying(json).replace("<title>", "<!-- " + QByteArray(2000, '=') + " --><![CDATA[" + QByteArray(2000, '=')
+                                                        + "]]><g id=\"" + QByteArray(2000, '=') + "\"/><title>")
+            << QString();
+        QTest::addRow("drawing nested 300 deep") << svgCarrying(json).replace("<title>", QByteArray(300 * 3, 'g').replace("ggg", "<g>") + "<title>")
+                                                 << "This drawing nests its elements deeper (over 256) than any drawing does.";
+        QTest::addRow("drawing with an entity declared elsewhere")
+            << svgCarrying(designToJson(changed([](Design& d) { d.curves[0].name = "&rose;"; })))
+                   .replace("&amp;rose;", "&rose;")
+                   .replace("<svg ", "<!DOCTYPE svg SYSTEM \"rose.dtd\">\n<svg ")
+            << "Its design text holds “&rose;”, which the drawing does not say the meaning of.";
     }
 
     // Every file is named like a design: each kind is known by what it holds.

@@ -879,6 +879,21 @@ private slots:
         QVERIFY(!app->mainWindow()->isWindowModified());
     }
 
+    // A design that opens but would not open again once written is not saved, and says why.
+    void designThatWouldNotReopenIsNotSaved()
+    {
+        const QString source = path("numbers.rotagraph");
+        QVERIFY(writeContents(source, designOfLongNumbers()));
+        drop(*app, source);
+        MessageBoxAnswerer answerer({QMessageBox::Ok});
+        find(*app, "actionSave")->trigger();
+        QCOMPARE(answerer.texts.size(), 1);
+        QVERIFY2(answerer.texts.first().contains("The design is too large to be written so that it opens again: its "
+                                                 "text takes 1.26 MiB"),
+                 qPrintable(answerer.texts.first()));
+        QCOMPARE(contentsOf(source), designOfLongNumbers());
+    }
+
     // The last designs, newest first, across runs; a file that is gone leaves the list.
     void openRecent()
     {

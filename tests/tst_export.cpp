@@ -4,6 +4,7 @@
 #include "output/PngExport.h"
 #include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
+#include "output/Thumbnail.h"
 #include "TestSupport.h"
 
 #include <QAction>
@@ -31,6 +32,10 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 // Every export here goes through the real dialog, as the user confirms it, and the file is read
 // back: its size, its transparency, and where the curve lies in it.
@@ -675,6 +680,93 @@ private slots:
         if (!contentSays.isEmpty())
             QCOMPARE(error, contentSays);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+    }
+
+    // A thumbnail shares 800 points for each pixel of its edge among the curves that show, to
+    // a million at most, each curve traced as far as its share.
+    void thumbnailsShareABudgetOfPoints_data()
+    {
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("hidden");
+        QTest::addColumn<int>("edge");
+        QTest::addColumn<int>("share");
+        QTest::addRow("one curve at 256 pixels") << 1 << 0 << 256 << 204'800;
+        QTest::addRow("64 curves at 256 pixels") << 64 << 0 << 256 << 3'200;
+        QTest::addRow("4 curves shown and 60 hidden at 128 pixels") << 4 << 60 << 128 << 25'600;
+        QTest::addRow("two curves at 5000 pixels, a million at most") << 2 << 0 << 5000 << 524'288;
+    }
+
+    void thumbnailsShareABudgetOfPoints()
+    {
+        QFETCH(int, shown);
+        QFETCH(int, hidden);
+        QFETCH(int, edge);
+        QFETCH(int, share);
+        Composition composition;
+        composition.curves.resize(std::size_t(shown + hidden));
+        for (int i = 0; i < hidden; ++i)
+            composition.curves[std::size_t(i)].visible = false;
+        QCOMPARE(thumbnailPointShare(composition, edge), std::size_t(share));
+    }
+
+    // A heavy design's thumbnail draws each curve from its share: the 64 filled curves of
+    // 100,000 revolutions (hours of drawing whole) show. At the deadline the curves not yet
+    // drawn are left out and the picture is kept: with none left, it is empty, not missing.
+    void thumbnailOfAHeavyDesign()
+    {
+        Composition heavy;
+        for (int i = 0; i < 64; ++i) {
+            ComposedCurve curve;
+            curve.art.anchorRadius = float(100 + i);
+            curve.art.runnerRadius = 37 + float(i) * 0.7f;
+            curve.art.penHoleRadius = 53;
+            curve.art.rotationsToMake = 100'000;
+            curve.art.fillShape = true;
+            curve.art.fillColor = QColor(255, 204, 0);
+            curve.turn = i * 5.625;
+            heavy.curves.push_back(curve);
+        }
+        const QImage drawn = renderThumbnail(heavy, 64, false);
+        QCOMPARE(drawn.size(), QSize(64, 64));
+        QCOMPARE(drawn.pixelColor(32, 32), QColor(255, 204, 0));   // the fill, at the centre
+        QCOMPARE(drawn.pixelColor(0, 0).alpha(), 0);
+        const QImage late = renderThumbnail(heavy, 64, false, std::chrono::milliseconds(0));
+        QCOMPARE(late.size(), QSize(64, 64));
+        QCOMPARE(late.pixelColor(32, 32).alpha(), 0);
+    }
+
+    // A device (as /dev/null is one) or a pipe, or a link to one, is no file to replace: the write
+    // is refused with the path named, and what was there stays as it was.
+    void whatIsNoFileIsNeverReplaced_data()
+    {
+        QTest::addColumn<mode_t>("kind");
+        QTest::addColumn<bool>("throughALink");
+        QTest::addRow("a device") << mode_t(S_IFCHR) << false;
+        QTest::addRow("a pipe") << mode_t(S_IFIFO) << false;
+        QTest::addRow("a link to a device") << mode_t(S_IFCHR) << true;
+        QTest::addRow("a link to a pipe") << mode_t(S_IFIFO) << true;
+    }
+
+    void whatIsNoFileIsNeverReplaced()
+    {
+        QFETCH(mode_t, kind);
+        QFETCH(bool, throughALink);
+        const QTemporaryDir dir;
+        const QByteArray made = QFile::encodeName(dir.filePath(QStringLiteral("made")));
+        if (::mknod(made.constData(), kind | 0666, makedev(1, 3)) != 0)
+            QSKIP("This user may not make devices.");
+        const QString target = dir.filePath(throughALink ? QStringLiteral("art.png") : QStringLiteral("made"));
+        if (throughALink)
+            QCOMPARE(::symlink("made", QFile::encodeName(target).constData()), 0);
+        QString error;
+        QVERIFY(!writeFileSafely(target, QByteArray("not for a device"), &error));
+        QVERIFY2(error.startsWith(QString("“%1” is not an ordinary file").arg(target)), qPrintable(error));
+        struct stat status {};
+        QVERIFY(::stat(made.constData(), &status) == 0);
+        QCOMPARE(status.st_mode & S_IFMT, kind);
+        QVERIFY(::lstat(QFile::encodeName(target).constData(), &status) == 0);
+        QCOMPARE(status.st_mode & S_IFMT, throughALink ? mode_t(S_IFLNK) : kind);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks), QStringList());
     }
 
     // ".png" added after the dialog gives a name the dialog never asked about.

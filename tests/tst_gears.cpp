@@ -169,6 +169,12 @@ private slots:
         QCOMPARE(controlCalled<QSpinBox>(panel, "Anchor teeth")->text(), QStringLiteral("96"));
         QCOMPARE(controlCalled<QSpinBox>(panel, "Runner teeth")->text(), QStringLiteral("≈ 43"));
         QVERIFY(!wheels.wholeTeeth());
+        // Radii beyond any wheel's teeth show the end of the range they pass, never a count near it.
+        wheels.showRadii(1e38f, 1, false, 0.5f);
+        QCOMPARE(controlCalled<QSpinBox>(panel, "Anchor teeth")->text(), QStringLiteral("> 400"));
+        QCOMPARE(controlCalled<QSpinBox>(panel, "Runner teeth")->text(), QStringLiteral("< 8"));
+        QVERIFY(!wheels.wholeTeeth());
+        wheels.showRadii(160, 72, false, 53);
 
         controlCalled<QSpinBox>(panel, "Runner teeth")->setValue(40);
         QVERIFY(entered);

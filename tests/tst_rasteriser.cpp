@@ -231,7 +231,7 @@ private slots:
 
     // A zigzag across the picture, or a square or a diamond gone round again and again, gives
     // the rasteriser millions of cells, more than it keeps at once or nearly as many: every one
-    // of them is still painted.
+    // of them is still painted, however often the outline winds.
     void manyLongEdgesAreAllPainted_data()
     {
         QTest::addColumn<qreal>("width");   // 0: filled
@@ -241,6 +241,9 @@ private slots:
         QTest::addRow("filled, cut in rows") << 0.0 << QPolygonF{{5, 5}, {195, 5}, {195, 195}, {5, 195}} << 10000;
         // Slanting edges take a cell for each pixel they cross: about as many as are kept at once.
         QTest::addRow("filled at once") << 0.0 << QPolygonF{{100, 5}, {195, 100}, {100, 195}, {5, 100}} << 4500;
+        // Wound 2^15 times, its cover, 256 levels a winding at 512 times, sums to 2^32 in the
+        // rasteriser's int: handed over whole, it would come out as nothing.
+        QTest::addRow("filled, wound 32768 times") << 0.0 << QPolygonF{{60, 60}, {140, 60}, {140, 140}, {60, 140}} << 32768;
     }
 
     void manyLongEdgesAreAllPainted()
@@ -282,6 +285,28 @@ private slots:
         });
         const PictureDifference difference = pictureDifference(image, expected);
         QVERIFY2(difference.largest <= kTolerance, qPrintable(described(difference)));
+    }
+
+    // An outline wound so often that it is filled in pieces is still laid on as one shape: a
+    // translucent square gone round 32768 times is no deeper than its colour, and looks as the
+    // square gone round 1000 times, filled whole. (Wound many times, an edge's pixel partly
+    // inside counts as wholly inside: either way.)
+    void aWoundFillIsLaidOnOnce()
+    {
+        const QPolygonF square{{60.5, 60.25}, {140.5, 60.25}, {140.5, 140.75}, {60.5, 140.75}};
+        const QColor translucent(0, 90, 180, 128);
+        const auto filled = [&](int rounds) {
+            QPolygonF wound;
+            for (int round = 0; round < rounds; ++round)
+                wound << square;
+            QImage image = transparentImage(QSize(200, 200));
+            fillIntoImage(image, translucent, wound.constData(), std::size_t(wound.size()));
+            return image;
+        };
+        const QImage often = filled(32768);
+        QCOMPARE(qAlpha(often.pixel(100, 100)), 128);
+        const QImage whole = filled(1000);
+        QVERIFY2(pictureDifference(often, whole).largest <= 1, qPrintable(described(pictureDifference(often, whole))));
     }
 
     // A sawtooth of long slanting teeth, each pixel wound once, takes about as many cells as the

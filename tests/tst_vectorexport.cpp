@@ -427,6 +427,37 @@ private slots:
     // The document's units, layers and styles; every traced point written, or, simplified, a
     // point left out only within the tolerance of the line that replaces it, each stretch keeping
     // its ends.
+    // A vector export draws what the window draws, within the same point budget, and says when
+    // that cuts a curve short: the first curve it cuts, by name; a hidden curve is never cut.
+    void saysWhichCurvesTheBudgetCuts_data()
+    {
+        QTest::addColumn<QList<float>>("revolutions");   // of each curve, 160/72/53; negative: hidden
+        QTest::addColumn<QString>("note");
+        QTest::addRow("the default curve") << QList<float>{9} << QString();
+        QTest::addRow("100,000 revolutions, past a curve's own budget")
+            << QList<float>{9, 100'000} << "“Curve 2” and the curves after it are cut short at the point budget, as the "
+                                            "window draws them.";
+        QTest::addRow("a hidden curve of 100,000 revolutions") << QList<float>{-100'000, 9} << QString();
+    }
+
+    void saysWhichCurvesTheBudgetCuts()
+    {
+        QFETCH(QList<float>, revolutions);
+        QFETCH(QString, note);
+        Composition composition;
+        for (const float count : std::as_const(revolutions)) {
+            ComposedCurve curve;
+            curve.art.anchorRadius = 160;
+            curve.art.runnerRadius = 72;
+            curve.art.penHoleRadius = 53;
+            curve.art.rotationsToMake = std::fabs(count);
+            curve.visible = count > 0;
+            curve.name = QStringLiteral("Curve %1").arg(composition.curves.size() + 1);
+            composition.curves.push_back(curve);
+        }
+        QCOMPARE(thinningNote(composition), note);
+    }
+
     void svgDocument_data()
     {
         QTest::addColumn<DrawnDesign>("design");

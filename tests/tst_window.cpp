@@ -707,6 +707,9 @@ private slots:
         // The wheel over a fitted drawing leaves the fit, and the menu's mark, as they are.
         turnWheel(art, QPointF(art->width() / 2.0, art->height() / 2.0), QPoint(0, -120));
         QVERIFY(fit->isChecked() && art->zoom().fitsToWindow());
+        // A design too large for the zoom to show in tenths of a percent is not said to be at 0.
+        typeInto(app->anchorRadiusInput(), "1e38");
+        QTRY_COMPARE(app->statusLine()->zoomText(), QString("Zoom < 0.1 %"));
     }
 
     // A fitted drawing leaves room for the pen, which keeps its width at every scale: no ink
