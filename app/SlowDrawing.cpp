@@ -20,6 +20,17 @@ constexpr std::chrono::milliseconds kFramePause{50};
 constexpr float kNoSlowDrawing = -1;
 constexpr float kFinalPercent = 100;
 
+std::function<void(const std::atomic<bool>&)>& framePauseHook()
+{
+    static std::function<void(const std::atomic<bool>&)> hook;
+    return hook;
+}
+
+}
+
+void SlowDrawing::setFramePauseHook(std::function<void(const std::atomic<bool>& cancelled)> hook)
+{
+    framePauseHook() = std::move(hook);
 }
 
 SlowDrawing::SlowDrawing(Controls controls, Rotagraph* art, StatusLine* statusLine, QWidget* window, QObject* parent)
@@ -66,6 +77,7 @@ void SlowDrawing::buttonClicked()
     if (m_button && m_button->text() == kDrawSlowlyTitle && m_workers && m_artView) {
         m_cancelled = false;
         m_stages = stages();
+        m_framePause = framePauseHook();
         m_workers->start([this] { run(); });
         m_button->setText(kStopDrawingTitle);
         setEnabledOf(m_speed, false);
@@ -106,7 +118,10 @@ void SlowDrawing::run()
         // A step of 0 or less never reaches the bound: such a drawing runs until it is stopped.
         for (float percent = stage.step; static_cast<double>(percent) < bound && !m_cancelled; percent += stage.step) {
             showFrame(stage, percent);
-            std::this_thread::sleep_for(kFramePause);
+            if (m_framePause)
+                m_framePause(m_cancelled);
+            else
+                std::this_thread::sleep_for(kFramePause);
         }
         if (m_cancelled)
             break;

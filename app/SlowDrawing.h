@@ -44,6 +44,12 @@ public:
     // A slow drawing under way stops after its frame.
     void stop();
 
+    // Runs on a slow drawing's worker after each frame is handed to the window, in place of the
+    // pause between frames, with the flag that stops the drawing. Tests hold each frame there
+    // until the window has shown it, however fast or slow the machine is. Set it while no slow
+    // drawing runs.
+    static void setFramePauseHook(std::function<void(const std::atomic<bool>& cancelled)> hook);
+
 private:
     // What a slow drawing draws, fixed when it starts: each visible curve in the list's order,
     // with the percent it grows by each frame.
@@ -65,5 +71,6 @@ private:
     StatusLine* m_statusLine;
     std::atomic<bool> m_cancelled{false};
     std::vector<Stage> m_stages;
+    std::function<void(const std::atomic<bool>&)> m_framePause;   // set with the stages
     std::unique_ptr<QThreadPool> m_workers;
 };

@@ -100,7 +100,7 @@ public:
             app.colouringControls()->setColouring(colouring);
         }
 #endif
-#if __has_include("art/ViewZoom.h") || __has_include("view/ViewZoom.h")
+#if __has_include("view/ViewZoom.h") || __has_include("view/ViewZoom.h")
         // One unit per point, as every version of the view draws: the same work for each.
         app.artView()->actualSize();
 #endif

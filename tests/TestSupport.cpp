@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include "app/AppDelegate.h"
+#include "view/Rotagraph.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -7,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineF>
+#include <QMainWindow>
 #include <QPainter>
 #include <QPointer>
 #include <QProcess>
@@ -18,6 +22,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 
@@ -105,6 +110,59 @@ void MessageBoxAnswerer::answer()
     }
 }
 
+EventWatcher::EventWatcher(QObject* target, QEvent::Type type, std::function<void()> seen)
+    : m_type(type)
+    , m_seen(std::move(seen))
+{
+    target->installEventFilter(this);
+}
+
+bool EventWatcher::eventFilter(QObject* /*watched*/, QEvent* event)
+{
+    if (event->type() == m_type) {
+        ++count;
+        if (m_seen)
+            m_seen();
+    }
+    return false;
+}
+
+void HeldWork::hold(const std::atomic<bool>* cancelled)
+{
+    constexpr auto kLook = std::chrono::milliseconds(5);
+    constexpr auto kLongestHold = std::chrono::seconds(30);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    ++m_arrived;
+    const auto until = std::chrono::steady_clock::now() + kLongestHold;
+    while (!m_open && m_passes == 0 && !(cancelled && cancelled->load()) && std::chrono::steady_clock::now() < until)
+        m_released.wait_for(lock, kLook);
+    m_passes = std::max(m_passes - 1, 0);
+}
+
+void HeldWork::release()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_open = true;
+    }
+    m_released.notify_all();
+}
+
+void HeldWork::releaseOne()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_passes;
+    }
+    m_released.notify_all();
+}
+
+int HeldWork::arrived() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_arrived;
+}
+
 namespace {
 
 // Names the settings folder of the earlier run in a later one.
@@ -117,19 +175,23 @@ QString& settingsFolder()
     return folder;
 }
 
+
+// Every test program keeps its settings in a folder of its own, so that programs run side by
+// side share nothing, and none reads a user's own settings or what an earlier run left.
+void useOwnSettings()
+{
+    static QTemporaryDir folder;
+    settingsFolder() = qEnvironmentVariableIsSet(kLaterRunVariable) ? qEnvironmentVariable(kLaterRunVariable) : folder.path();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder());
+}
+Q_COREAPP_STARTUP_FUNCTION(useOwnSettings)
+
 }
 
 void useFreshSettings()
 {
-    if (isLaterRun()) {
-        settingsFolder() = qEnvironmentVariable(kLaterRunVariable);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder());
-        return;
-    }
-    static QTemporaryDir folder;
-    settingsFolder() = folder.path();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
-    QSettings().clear();
+    if (!isLaterRun())
+        QSettings().clear();
 }
 
 void turnWheel(QWidget* widget, const QPointF& at, const QPoint& angleDelta, Qt::KeyboardModifiers modifiers)
@@ -146,10 +208,6 @@ bool isLaterRun()
 
 bool passesInALaterRun(QString* output)
 {
-    if (settingsFolder().isEmpty()) {
-        *output = QStringLiteral("useFreshSettings() was not called: the later run would have no settings of this one");
-        return false;
-    }
     QString function = QString::fromLatin1(QTest::currentTestFunction());
     if (QTest::currentDataTag())
         function += u':' + QString::fromLatin1(QTest::currentDataTag());
@@ -171,6 +229,72 @@ void typeInto(QLineEdit* field, const QString& text)
     field->clear();
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Return);
+}
+
+std::unique_ptr<AppDelegate> startApplication()
+{
+    useFreshSettings();
+    auto app = std::make_unique<AppDelegate>();
+    app->applicationDidFinishLaunching();
+    app->mainWindow()->show();
+    if (!QTest::qWaitForWindowExposed(app->mainWindow()))
+        return nullptr;
+    return app;
+}
+
+CurveParameters curveDesign(float anchor, float runner, float pen, float revolutions)
+{
+    CurveParameters p;
+    p.anchorRadius = anchor;
+    p.runnerRadius = runner;
+    p.penHoleRadius = pen;
+    p.rotationsToMake = revolutions;
+    return p;
+}
+
+ArtParameters artDesign(float anchor, float runner, float pen, float revolutions)
+{
+    ArtParameters art;
+    art.anchorRadius = anchor;
+    art.runnerRadius = runner;
+    art.penHoleRadius = pen;
+    art.rotationsToMake = revolutions;
+    art.penDrawSize = 1;
+    art.numberOfColors = 1;
+    return art;
+}
+
+CurveParameters heavyDesign(float revolutions)
+{
+    return curveDesign(500, 3, 2, revolutions);
+}
+
+void setHeavyDesign(Rotagraph& view)
+{
+    const CurveParameters heavy = heavyDesign();
+    view.setAnchorRadius(heavy.anchorRadius);
+    view.setRunnerRadius(heavy.runnerRadius);
+    view.setPenHoleRadius(heavy.penHoleRadius);
+    view.setRotationsToMake(heavy.rotationsToMake);
+    view.setPenDrawSize(1);
+}
+
+void setDesign(Rotagraph& view, const DrawnDesign& design)
+{
+    view.setAnchorRadius(design.anchorRadius);
+    view.setRunnerRadius(design.runnerRadius);
+    view.setPenHoleRadius(design.penHoleRadius);
+    view.setRotationsToMake(design.rotations);
+    view.setPenDrawSize(design.penWidth);
+    view.setPenColor(design.firstPen);
+    view.setPen2Color(design.secondPen);
+    view.setPen3Color(QColor(0, 153, 51));
+    view.setNumberOfColors(design.colors);
+    view.setCloseCurve(design.closeCurve);
+    view.setFillShape(design.fillShape);
+    view.setFillColor(Qt::yellow);
+    view.setGreaseIt(design.greaseIt);
+    view.setColouring(design.colouring);
 }
 
 QByteArray contentsOf(const QString& path)
@@ -330,6 +454,16 @@ void readPdfPage(const QString& fileName, const QSizeF& pagePoints, int dpi, QIm
         return;
     page = QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
     QVERIFY2(!page.isNull(), qPrintable(QStringLiteral("pdftoppm wrote no readable PNG for ") + fileName));
+}
+
+QRect paintedBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
 }
 
 int darkness(QRgb pixel)

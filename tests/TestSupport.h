@@ -1,12 +1,19 @@
 #pragma once
 
-// What several test programs share: answering message boxes, reading and writing whole files,
-// making writes fail for real (a file size limit, a full file system), reading a PDF back with
-// poppler's tools, and comparing two drawings pixel by pixel.
+// What several test programs share: the application started, the designs the tests draw,
+// holding work on its worker until a test lets it go, answering message boxes, reading and
+// writing whole files, making writes fail for real (a file size limit, a full file system),
+// reading a PDF back with poppler's tools, and comparing two drawings pixel by pixel.
+
+#include "art/ArtParameters.h"
+#include "art/CurveTrace.h"
 
 #include <QByteArray>
-#include <QList>
+#include <QColor>
+#include <QEvent>
 #include <QImage>
+#include <QList>
+#include <QMetaType>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QObject>
@@ -18,9 +25,44 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <memory>
+#include <mutex>
 
+class AppDelegate;
 class QPainter;
+class Rotagraph;
+
+// The application as a user starts it, this program's settings emptied first: the default
+// design, its window shown and exposed. Null when the window never shows.
+std::unique_ptr<AppDelegate> startApplication();
+
+// A curve: the anchor's, the runner's (below 0: inside) and the pen hole's radii, and the
+// revolutions it makes.
+CurveParameters curveDesign(float anchor, float runner, float pen, float revolutions);
+// The same as the art view holds it, one pen of width 1.
+ArtParameters artDesign(float anchor, float runner, float pen, float revolutions);
+// The heavy design the tests share: an anchor 100+ times its runner takes the smallest step,
+// 375,308 points in 60 revolutions.
+CurveParameters heavyDesign(float revolutions = 60);
+// The view's design made the heavy one, with a pen 1 wide: megabytes of SVG, PDF or printout.
+void setHeavyDesign(Rotagraph& view);
+
+// One curve as the view holds it, for the tests that export and print it.
+struct DrawnDesign {
+    float anchorRadius = 160, runnerRadius = 72, penHoleRadius = 53, rotations = 9;
+    float penWidth = 3;   // pixels of the PNG export
+    int32_t colors = 1;
+    bool closeCurve = false, fillShape = false, greaseIt = false;
+    QColor secondPen = QColor(0, 102, 204);
+    QColor firstPen = Qt::red;
+    CurveColouring colouring = {};
+};
+Q_DECLARE_METATYPE(DrawnDesign)
+// The third pen green, the fill yellow.
+void setDesign(Rotagraph& view, const DrawnDesign& design);
 
 // Answers the message boxes that open while it lives, in order, and keeps what each said. A box
 // beyond the given answers is cancelled; it still shows up in `names`.
@@ -40,9 +82,53 @@ private:
     QTimer m_timer;
 };
 
-// Points this process's settings at a folder of its own, empty, so that no run of the tests
-// reads what an earlier one left (nor a user's own settings). In a later run (below) the folder
-// is the earlier run's, as it left it.
+// How long a test waits for work on another thread, or for the window to answer: long, since
+// a loaded machine may slow either by any amount. A test that passes waits only as long as the
+// work takes.
+constexpr int kPatienceMs = 60'000;
+
+// Counts the events of a type that reach an object while it lives, and calls `seen`, when
+// given, for each before the object handles it.
+class EventWatcher : public QObject
+{
+public:
+    EventWatcher(QObject* target, QEvent::Type type, std::function<void()> seen = {});
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QEvent::Type m_type;
+    std::function<void()> m_seen;
+};
+
+// Holds work on its worker, at a hook, until the test releases it: the work is in flight
+// however fast the machine. Work told to stop while held goes on at once, to stop; work held
+// past a while is let go, so that a test that never releases it fails rather than hangs.
+class HeldWork
+{
+public:
+    // Called on the worker; waits.
+    void hold(const std::atomic<bool>* cancelled = nullptr);
+    // Lets every held piece of work go on, and every later one pass.
+    void release();
+    // Lets one piece of work go on: the one held, or the next to come.
+    void releaseOne();
+    // How many pieces of work have come to the hold.
+    int arrived() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_open = false;
+    int m_passes = 0;
+    int m_arrived = 0;
+};
+
+// Every test program keeps its settings in a folder of its own, empty when it starts (in a
+// later run, below, the earlier run's folder as it left it). This empties it again, so that a
+// test function reads nothing that an earlier one left.
 void useFreshSettings();
 
 // One turn of a wheel over a widget, as the pointer stands at `at`: `angleDelta` in eighths of a
@@ -150,6 +236,9 @@ void readPdfPage(const QString& fileName, const QSizeF& pagePoints, int dpi, QIm
 int darkness(QRgb pixel);
 // At least half covered.
 bool isInk(QRgb pixel);
+
+// The smallest rectangle that holds every pixel not wholly transparent.
+QRect paintedBounds(const QImage& image);
 
 // How far a drawing on white agrees with the one expected, of the same size.
 struct InkAgreement {

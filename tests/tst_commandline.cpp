@@ -217,6 +217,10 @@ private slots:
             << "The design is too large to be written so that it opens again: its text takes 1.26 MiB" << 0;
         QTest::addRow("a file size limit") << QStringList{"--export", "x.png", "--size", "3000", "ring.rotagraph"} << 1
                                            << "“x.png” could not be written.\nFile too large" << 8;
+        QTest::addRow("a thumbnail without its OUTPUT") << QStringList{"--thumbnail", "ring.rotagraph"} << 2
+                                                        << "--thumbnail takes a FILE and an OUTPUT.png." << 0;
+        QTest::addRow("a thumbnail of two files") << QStringList{"--thumbnail", "ring.rotagraph", "rosette.rotagraph", "x.png"}
+                                                  << 2 << "--thumbnail takes a FILE and an OUTPUT.png." << 0;
     }
 
     void saysWhyItCannot()

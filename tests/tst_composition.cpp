@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kPatienceMs = 60'000;
 
 using Edit = std::function<void(Composition&)>;
 
@@ -26,12 +25,8 @@ ComposedCurve curve(float anchor, float runner, float pen, float revolutions, co
                     float width = 1, double turn = 0)
 {
     ComposedCurve c;
-    c.art.anchorRadius = anchor;
-    c.art.runnerRadius = runner;
-    c.art.penHoleRadius = pen;
-    c.art.rotationsToMake = revolutions;
+    c.art = artDesign(anchor, runner, pen, revolutions);
     c.art.penColor = colour;
-    c.art.numberOfColors = 1;
     c.art.penDrawSize = width;
     c.art.fillColor = Qt::yellow;
     c.turn = turn;
@@ -319,7 +314,7 @@ private slots:
         QTest::addRow("a small curve fits in what is left") << fits << 6 << all;
         Composition ownBudget = times(large, 2);
         ownBudget.curves[1].art.rotationsToMake = 1000;
-        QTest::addRow("a curve cut at its own budget") << ownBudget << 1 << largePoints + kTracePointBudget;
+        QTest::addRow("a curve cut at its own budget") << ownBudget << 1 << largePoints + 4'194'304;
     }
 
     void pointBudgetOfTheWholeCutsTheLaterCurves()
@@ -339,7 +334,7 @@ private slots:
         // the curves after it do.
         const std::vector<CurveParameters> traced = curveParameters(composition);
         for (int i = 0; i < firstCut; ++i)
-            QCOMPARE(traced[std::size_t(i)].pointBudget, kTracePointBudget);
+            QCOMPARE(traced[std::size_t(i)].pointBudget, std::size_t(4'194'304));
     }
 
     // A slow drawing across the curves shows those before the one it is at whole, that one in

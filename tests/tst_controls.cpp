@@ -158,12 +158,12 @@ private slots:
         QCOMPARE(stepped.count(), 3);
 
         QTest::mousePress(up, Qt::LeftButton);
-        QTRY_VERIFY2_WITH_TIMEOUT(stepper->value() >= 54.0, "a held arrow to step again", 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(stepper->value() >= 54.0, "a held arrow to step again", kPatienceMs);
         QTest::mouseRelease(up, Qt::LeftButton);
 
         column.panel.activateWindow();
         column.field->setFocus();
-        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", kPatienceMs);
         QTest::keyClick(column.field, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), column.after);
     }
@@ -182,7 +182,7 @@ private slots:
         column.panel.verticalScrollBar()->setValue(0);
         column.panel.activateWindow();
         column.field->setFocus();
-        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(column.field->hasFocus(), "the field to take the focus", kPatienceMs);
         QTest::keyClicks(column.field, "80");
         int stepsBeforeTheCommit = -1;
         connect(column.field, &NumberField::numberEdited, column.field, [&] { stepsBeforeTheCommit = int(step.count()); });
@@ -467,9 +467,47 @@ private slots:
         QVERIFY(bar.accessibleDescription().contains(QStringLiteral("Stop 2 of 3 at 0 %, #800000ff")));
         for (int x = 20; x < 200; x += 20)
             QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(x, barY));
-        QCOMPARE(bar.stops().size(), GradientBar::kMostStops);
+        QCOMPARE(bar.stops().size(), 8);
         QVERIFY(edits.size() >= 8);
         QCOMPARE(edits.last().first().value<QGradientStops>(), bar.stops());
+    }
+
+    // A click on a stop's handle chooses it, the first one too while another is chosen; a click
+    // on the bar elsewhere adds a stop there and chooses it. Either shows at once, and each handle
+    // is painted in its stop's colour.
+    void gradientBarClick_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<int>("stops");
+        QTest::addColumn<int>("chosen");
+        // The bar runs from x 6 to 206, its handles from y 21 to 31.
+        QTest::addRow("the first stop") << QPoint(6, 26) << 3 << 0;
+        QTest::addRow("the last stop") << QPoint(206, 26) << 3 << 2;
+        QTest::addRow("the bar, a quarter of the way") << QPoint(56, 5) << 4 << 1;
+    }
+
+    void gradientBarClick()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(int, stops);
+        QFETCH(int, chosen);
+        QWidget window;
+        auto* bar = new GradientBar(&window);
+        bar->resize(212, bar->sizeHint().height());
+        bar->setStops({{0, Qt::red}, {0.5, Qt::green}, {1, Qt::blue}});
+        window.show();
+        bar->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(bar, Qt::Key_Tab);   // the middle stop chosen
+        QCoreApplication::processEvents();
+        const EventWatcher painted(bar, QEvent::Paint);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+        QCOMPARE(bar->stops().size(), stops);
+        QCOMPARE(bar->currentStop(), chosen);
+        QTRY_VERIFY_WITH_TIMEOUT(painted.count > 0, kPatienceMs);
+        const QImage shown = shownBy(*bar);
+        for (const QGradientStop& stop : bar->stops())
+            QCOMPARE(shown.pixel(6 + qRound(stop.first * 200), 27), stop.second.rgba());
     }
 
     // The gradient bar by keys: Tab goes from stop to stop and then leaves, the arrows move the
@@ -495,7 +533,7 @@ private slots:
         QTest::keyClick(bar, Qt::Key_Delete);
         QCOMPARE(bar->stops(), (QGradientStops{{0, Qt::red}, {1, Qt::blue}}));
         QTest::keyClick(bar, Qt::Key_Tab);
-        QTRY_VERIFY_WITH_TIMEOUT(after->hasFocus(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(after->hasFocus(), kPatienceMs);
     }
 };
 

@@ -8,10 +8,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QDeadlineTimer>
 #include <QDoubleSpinBox>
+#include <QIcon>
 #include <QLabel>
 #include <QListView>
+#include <QMimeData>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSpinBox>
@@ -99,11 +100,8 @@ private:
 private slots:
     void init()
     {
-        useFreshSettings();
-        app = std::make_unique<AppDelegate>();
-        app->applicationDidFinishLaunching();
-        app->mainWindow()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        app = startApplication();
+        QVERIFY(app);
     }
 
     void cleanup() { app.reset(); }
@@ -134,6 +132,10 @@ private slots:
         QTest::addRow("a turn typed") << WindowChange([](AppDelegate& a) {
             typeInto(a.mainWindow()->findChild<NumberField*>("turnInput"), "30");
         }) << QStringList{"Curve 1", "Curve 2"} << 1;
+        QTest::addRow("a drop onto the first row") << WindowChange([](AppDelegate& a) {
+            const std::unique_ptr<QMimeData> dragged(model(a)->mimeData({model(a)->index(1)}));
+            model(a)->dropMimeData(dragged.get(), Qt::MoveAction, 0, 0, {});
+        }) << QStringList{"Curve 2", "Curve 1"} << 0;
     }
 
     void commandsAreStepsToUndo()
@@ -221,6 +223,32 @@ private slots:
         }
     }
 
+    // A curve's swatch in the list shows the pens it uses side by side.
+    void theSwatchShowsThePens_data()
+    {
+        QTest::addColumn<int>("pens");
+        QTest::addColumn<QList<QRgb>>("columns");   // the swatch's colours at x 2, 7 and 12 of its 16
+        const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255);
+        QTest::addRow("one pen") << 1 << QList<QRgb>{red, red, red};
+        QTest::addRow("two pens") << 2 << QList<QRgb>{red, red, green};
+        QTest::addRow("three pens") << 3 << QList<QRgb>{red, green, blue};
+    }
+
+    void theSwatchShowsThePens()
+    {
+        QFETCH(int, pens);
+        QFETCH(QList<QRgb>, columns);
+        CurveDesign curve;
+        curve.penColor = Qt::red;
+        curve.pen2Color = Qt::green;
+        curve.pen3Color = Qt::blue;
+        curve.colorsInUse = pens;
+        CurveListModel swatches;
+        swatches.setCurves({curve});
+        const QImage swatch = swatches.index(0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+        QCOMPARE((QList<QRgb>{swatch.pixel(2, 8), swatch.pixel(7, 8), swatch.pixel(12, 8)}), columns);
+    }
+
     // The list keeps to its bounds: never fewer than one curve, never more than 64.
     void theListKeepsToItsBounds()
     {
@@ -262,7 +290,7 @@ private slots:
         answerTurnedCopies(12);
         action(*app, "actionDuplicateTurned")->trigger();
         const auto bluishPixels = [this] {
-            QTest::qWait(50);
+            app->artView()->finishDrawing();
             const QImage shown = app->artView()->grab().toImage().convertToFormat(QImage::Format_RGB32);
             int count = 0;
             for (int y = 0; y < shown.height(); ++y)
@@ -278,9 +306,9 @@ private slots:
         QVERIFY(dialog && dialog->isVisible());
         dialog->setCurrentColor(blue);
         dialog->accept();
-        QTRY_VERIFY(bluishPixels() > 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(bluishPixels() > 1000, kPatienceMs);
         action(*app, "actionUndo")->trigger();
-        QTRY_COMPARE(bluishPixels(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(bluishPixels(), 0, kPatienceMs);
     }
 
     // Draw Slowly draws the visible curves one after another in the list's order, each staying
@@ -289,34 +317,38 @@ private slots:
     void slowDrawingGoesThroughTheVisibleCurves()
     {
         typeInto(app->revolutionsInput(), "1");   // a short slow drawing
-        QTRY_VERIFY(!app->statusLine()->drawingText().startsWith("1,260"));
+        QTRY_VERIFY_WITH_TIMEOUT(!app->statusLine()->drawingText().startsWith("1,260"), kPatienceMs);
         const auto points = [this] { return QLocale().toInt(app->statusLine()->drawingText().section(' ', 0, 0)); };
         const int onePoints = points();
         action(*app, "actionDuplicateCurve")->trigger();
         action(*app, "actionDuplicateCurve")->trigger();
-        QTRY_COMPARE(points(), 3 * onePoints);
+        QTRY_COMPARE_WITH_TIMEOUT(points(), 3 * onePoints, kPatienceMs);
         select(*app, 1);
         action(*app, "actionShowCurve")->trigger();
-        QTRY_COMPARE(points(), 2 * onePoints);
+        QTRY_COMPARE_WITH_TIMEOUT(points(), 2 * onePoints, kPatienceMs);
 
-        app->drawSpeedControl()->setFloatValue(1);
-        app->drawSlowButton()->click();
+        // Every frame is seen: the window's state is looked at as each next one arrives.
         QStringList stages;
-        bool earlierCurveWhole = true;
-        QDeadlineTimer deadline(30'000);
-        while (app->drawSlowButton()->text() != "Draw Slowly" && !deadline.hasExpired()) {
+        const auto lookAtTheFrame = [this, &stages] {
             const QString progress = app->mainWindow()->findChild<QLabel*>("progressStatus")->text();
-            const QString curve = progress.section(QLatin1Char(','), 0, 0).section(QLatin1Char(':'), 1).trimmed();
+            // "Drawing slowly: Curve 1, 25 %"; the last, "Drawing slowly: 100 %", names none.
+            const QString curve = progress.section(QLatin1Char(','), 0, -2).section(QLatin1Char(':'), 1).trimmed();
             if (!curve.isEmpty() && !stages.contains(curve))
                 stages << curve;
-            if (curve == "Curve 3" && app->artView()->lastDrawingPointCount() < std::size_t(onePoints))
+        };
+        const EventWatcher frames(qApp, QEvent::MetaCall, lookAtTheFrame);
+        bool earlierCurveWhole = true;
+        connect(app->artView(), &Rotagraph::drawn, this, [&] {
+            if (stages.endsWith("Curve 3") && app->artView()->lastDrawingPointCount() < std::size_t(onePoints))
                 earlierCurveWhole = false;
-            QTest::qWait(5);
-        }
-        QVERIFY2(!deadline.hasExpired(), "the slow drawing did not end");
-        QCOMPARE(stages, QStringList({"Curve 1", "Curve 3"}));
+        });
+        app->drawSpeedControl()->setFloatValue(25);   // four frames a curve
+        app->drawSlowButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(app->drawSlowButton()->text(), QString("Draw Slowly"), kPatienceMs);
+        lookAtTheFrame();
+        QCOMPARE(stages.join(" | "), QString("Curve 1 | Curve 3"));
         QVERIFY(earlierCurveWhole);
-        QTRY_COMPARE(points(), 2 * onePoints);
+        QTRY_COMPARE_WITH_TIMEOUT(points(), 2 * onePoints, kPatienceMs);
     }
 
     // The status line names the curve whose closure it tells, once there are several.
@@ -325,9 +357,9 @@ private slots:
         QCOMPARE(app->statusLine()->closureText(), QString("Closes after 9 revolutions"));
         action(*app, "actionAddCurve")->trigger();
         typeInto(app->runnerRadiusInput(), "40");
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("Curve 2 closes after 1 revolution"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Curve 2 closes after 1 revolution"), kPatienceMs);
         select(*app, 0);
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("Curve 1 closes after 9 revolutions"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Curve 1 closes after 9 revolutions"), kPatienceMs);
     }
 };
 

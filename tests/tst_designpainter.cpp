@@ -137,11 +137,7 @@ private:
 // A design of about 375,000 points: many pieces of a line.
 ArtParameters longDesign(float width, int colors, bool fill)
 {
-    ArtParameters art;
-    art.anchorRadius = 500;
-    art.runnerRadius = 3;
-    art.penHoleRadius = 2;
-    art.rotationsToMake = 60;
+    ArtParameters art = artDesign(500, 3, 2, 60);
     art.penDrawSize = width;
     art.penColor = Qt::red;
     art.pen2Color = Qt::blue;
@@ -159,14 +155,9 @@ ArtParameters longDesign(float width, int colors, bool fill)
 // a small share of it.
 ArtParameters circleIn(const CurveColouring& colouring, float width)
 {
-    ArtParameters art;
-    art.anchorRadius = 100;
-    art.runnerRadius = 10;
-    art.penHoleRadius = 0;
-    art.rotationsToMake = 1;
+    ArtParameters art = artDesign(100, 10, 0, 1);
     art.penDrawSize = width;
     art.penColor = Qt::black;
-    art.numberOfColors = 1;
     art.colouring = colouring;
     art.drawMode = ImageExportMode;
     return art;
@@ -432,14 +423,8 @@ private slots:
     // runs on through the points that are finite, as one line through them draws it.
     void pointsThatAreNotFiniteAreLeftOut()
     {
-        ArtParameters art;
-        art.anchorRadius = 2e38f;
-        art.runnerRadius = 1e38f;
-        art.penHoleRadius = 1e38f;
-        art.rotationsToMake = 1;
-        art.penDrawSize = 1;
+        ArtParameters art = artDesign(2e38f, 1e38f, 1e38f, 1);
         art.penColor = Qt::red;
-        art.numberOfColors = 1;
         art.drawMode = ImageExportMode;
         const QTransform transform(1e-36, 0, 0, -1e-36, 250, 250);
         const TracedCurve curve = traceCurve(curveParameters(art));
@@ -502,7 +487,8 @@ private slots:
         constexpr int kBands = 2;
         GrowingStrokes growing;
         bool cancelledPartWay = false;
-        for (int attempt = 0; attempt < 5 && !cancelledPartWay; ++attempt) {
+        // The canceller may come late on a loaded machine: attempts go on until one lands.
+        for (int attempt = 0; attempt < 50 && !cancelledPartWay; ++attempt) {
             growing = {};
             std::atomic<int> percent{0};
             std::atomic<bool> cancel{false};

@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QJsonObject>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <QLineEdit>
@@ -251,12 +252,9 @@ private:
 private slots:
     void init()
     {
-        useFreshSettings();
         folder = std::make_unique<QTemporaryDir>();
-        app = std::make_unique<AppDelegate>();
-        app->applicationDidFinishLaunching();
-        app->mainWindow()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        app = startApplication();
+        QVERIFY(app);
     }
 
     void cleanup()
@@ -343,11 +341,11 @@ private slots:
         QVERIFY(dialog && dialog->isVisible());
         auto* list = dialog->findChild<QListView*>();
         QVERIFY(list->model()->rowCount() >= 24);
-        QTRY_COMPARE_WITH_TIMEOUT(dialog->thumbnailsDrawn(), list->model()->rowCount(), 20'000);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->thumbnailsDrawn(), list->model()->rowCount(), kPatienceMs);
         dialog->findChild<QLineEdit*>()->setText("rainbow");
         QCOMPARE(list->model()->rowCount(), 1);
         QTest::keyClick(list, Qt::Key_Return);
-        QTRY_VERIFY(!dialog->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), kPatienceMs);
         QCOMPARE(app->artView()->colouring().mode, ColourMode::Gradient);
         QCOMPARE(title(), QStringLiteral("Untitled[*]"));
         find(*app, "actionUndo")->trigger();
@@ -399,7 +397,8 @@ private slots:
     }
 
     // An opened design takes the path of values entered in the controls: the pen kept inside
-    // the runner and the revolutions limited, when the design says so.
+    // the runner and the revolutions limited, when the design says so. Saved again, it keeps
+    // what a newer version wrote into it.
     void openedDesignIsEnteredAsTyped_data()
     {
         QTest::addColumn<bool>("confine");
@@ -417,16 +416,21 @@ private slots:
         QFETCH(bool, limit);
         QFETCH(QString, pen);
         QFETCH(QString, revolutions);
-        drop(*app, designFile("typed.rotagraph", [&](Design& d) {
+        const QString file = designFile("typed.rotagraph", [&](Design& d) {
             d.curves[0].penHoleRadius = "80";
             d.curves[0].revolutions = "30";
             d.curves[0].confinePen = confine;
             d.curves[0].limitRevolutions = limit;
-        }));
+            d.curves[0].otherKeys = {{"phase", 0.25}};
+        });
+        drop(*app, file);
         QCOMPARE(app->penRadiusInput()->text(), pen);
         QCOMPARE(app->revolutionsInput()->text(), revolutions);
         QCOMPARE(app->artView()->penHoleRadius(), pen.toFloat());
         QCOMPARE(app->artView()->rotationsToMake(), revolutions.toFloat());
+        // What a newer version wrote into the curve is saved with it.
+        find(*app, "actionSave")->trigger();
+        QCOMPARE(loadDesignFile(file).design->curves[0].otherKeys, QJsonObject({{"phase", 0.25}}));
     }
 
     // One undo puts the window back as it was before the change, the art view included; redo
@@ -502,9 +506,9 @@ private slots:
         const QStringList before = windowShows(*app);
         app->fillCheckbox()->click();
         app->drawSlowButton()->click();
-        QTRY_VERIFY(app->artView()->percentToDraw() < 100);
+        QTRY_VERIFY_WITH_TIMEOUT(app->artView()->percentToDraw() < 100, kPatienceMs);
         find(*app, "actionUndo")->trigger();
-        QTRY_COMPARE(app->drawSlowButton()->text(), QStringLiteral("Draw Slowly"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->drawSlowButton()->text(), QStringLiteral("Draw Slowly"), kPatienceMs);
         QCOMPARE(windowShows(*app), before);
     }
 
@@ -759,7 +763,7 @@ private slots:
             names.sort();
             return names;
         };
-        QTRY_COMPARE_WITH_TIMEOUT(shown(), designs, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), designs, kPatienceMs);
         dialog->reject();
     }
 
@@ -843,7 +847,7 @@ private slots:
         }
         // A file dropped asks about the changed design first; pasting does not replace it yet.
         const qsizetype asked = name.isEmpty() ? 0 : 1;
-        QTRY_COMPARE(answerer.texts.size(), asked + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), asked + 1, kPatienceMs);
         QCOMPARE(answerer.texts.last(), message);
         QVERIFY2(details.isEmpty() ? answerer.details.last().isEmpty() : answerer.details.last().contains(details),
                  qPrintable(answerer.details.last()));
@@ -943,7 +947,11 @@ private slots:
         find<QRadioButton>(*app, "runnerInside")->click();
         pick(called<QComboBox>(*app, "Anchor from the kit"), "Ring 96/144");
         pick(called<QComboBox>(*app, "Runner from the kit"), "Wheel 24");
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("4 petals; closes after 1 turn of the wheel"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("4 petals; closes after 1 turn of the wheel"), kPatienceMs);
+        pick(called<QComboBox>(*app, "Anchor from the kit"), "Any");   // no choice: nothing changes
+        pick(called<QComboBox>(*app, "Runner from the kit"), "Any");
+        QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->value(), 96);
+        QCOMPARE(called<QSpinBox>(*app, "Runner teeth")->value(), 24);
         pick(called<QComboBox>(*app, "Runner from the kit"), "Wheel 30");
         called<QSpinBox>(*app, "Pen hole number")->setValue(7);
         const Rotagraph& art = *app->artView();
@@ -951,12 +959,12 @@ private slots:
         QCOMPARE(art.runnerRadius(), -50.0f);
         // Hole 7 of the 30-tooth wheel: 0.5 + 6 × 0.3 pitches in from its edge.
         QCOMPARE(art.penHoleRadius(), float(50 - 2.3 * kDefaultToothPitch));
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("16 petals; closes after 5 turns of the wheel"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("16 petals; closes after 5 turns of the wheel"), kPatienceMs);
 
         find<QRadioButton>(*app, "runnerOutside")->click();
         QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->value(), 144);
         QCOMPARE(art.anchorRadius(), 240.0f);
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("24 petals; closes after 5 turns of the wheel"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("24 petals; closes after 5 turns of the wheel"), kPatienceMs);
         find(*app, "actionCloseExactly")->trigger();
         QCOMPARE(app->revolutionsInput()->text(), QStringLiteral("5"));
 
@@ -965,7 +973,7 @@ private slots:
         typeInto(app->anchorRadiusInput(), "241");
         pick(called<QComboBox>(*app, "Wheel sizes"), "Teeth");
         QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->text(), QStringLiteral("≈ 145"));
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("Closes after 50 revolutions"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Closes after 50 revolutions"), kPatienceMs);
     }
 
     // Wheels on the runner draw, close and carry the pen: it keeps inside the last one.
@@ -981,7 +989,7 @@ private slots:
         QCOMPARE(art.nestedWheels().count, 1);
         QCOMPARE(art.nestedWheels().radii[0], 25.0f);
         QCOMPARE(art.penHoleRadius(), 24.0f);   // kept inside wheel 3
-        QTRY_COMPARE(app->statusLine()->closureText(), QString("Closes after 15 revolutions"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Closes after 15 revolutions"), kPatienceMs);
         find(*app, "actionAddWheel")->trigger();
         QVERIFY(!find(*app, "actionAddWheel")->isEnabled());   // four wheels at most
         QCOMPARE(art.nestedWheels().count, 2);
@@ -1000,7 +1008,7 @@ private slots:
         typeInto(app->revolutionsInput(), "2");
         typeInto(app->runnerRadiusInput(), runner);
         typeInto(app->penRadiusInput(), pen);
-        QTRY_COMPARE(app->statusLine()->closureText(), status);
+        QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), status, kPatienceMs);
         QAction* closeExactly = find(*app, "actionCloseExactly");
         QCOMPARE(closeExactly->isEnabled(), !closed.isEmpty());
         if (closed.isEmpty())

@@ -24,7 +24,6 @@
 #include <QProgressDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QSpinBox>
 #include <QTest>
@@ -49,14 +48,9 @@ constexpr double kFitMargin = 2.05;            // a fitted design spans 2 / 2.05
 constexpr double kExtentTolerance = 2;         // pixels: half the pen and the antialiasing
 
 struct Session {
-    AppDelegate app;
+    std::unique_ptr<AppDelegate> started = startApplication();
+    AppDelegate& app = *started;
     QTemporaryDir folder;
-
-    Session()
-    {
-        app.applicationDidFinishLaunching();
-        app.mainWindow()->show();
-    }
 
     QString path(const QString& name) const { return folder.filePath(name); }
     QStringList files() const
@@ -146,15 +140,13 @@ class ProgressCanceller
 public:
     explicit ProgressCanceller(QWidget* window)
     {
-        // Let go in any case after a while, so that a dialog that never shows fails the test
-        // rather than hanging it.
-        setWorkStartHook([this] { m_released.tryAcquire(1, kLongestHoldMilliseconds); });
+        setWorkStartHook([this] { m_held.hold(); });
         QObject::connect(&m_timer, &QTimer::timeout, [this, window] {
             auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
             if (progress && progress->isVisible() && !progress->wasCanceled()) {
                 sawProgress = true;
                 progress->cancel();
-                m_released.release();
+                m_held.release();
             }
         });
         m_timer.start(kPollMilliseconds);
@@ -165,8 +157,7 @@ public:
 
 private:
     static constexpr int kPollMilliseconds = 10;
-    static constexpr int kLongestHoldMilliseconds = 20000;
-    QSemaphore m_released;
+    HeldWork m_held;
     QTimer m_timer;
 };
 
@@ -437,17 +428,22 @@ private slots:
         QCOMPARE(s.app.artView()->drawMode(), int32_t(ScreenMode));
     }
 
+    // A file that cannot be made where the user asked says so, and leaves nothing behind.
     void unwritableLocationIsReported_data()
     {
+        QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("blocker");   // a plain file in the folder, if any
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("reason");
-        QTest::addRow("folder missing") << QString() << "missing/art.png" << "No such file or directory";
-        QTest::addRow("parent is a file") << "plain" << "plain/art.png" << "Not a directory";
+        QTest::addRow("PNG, folder missing") << "actionExport" << QString() << "missing/art.png" << "No such file or directory";
+        QTest::addRow("PNG, parent is a file") << "actionExport" << "plain" << "plain/art.png" << "Not a directory";
+        QTest::addRow("SVG, folder missing") << "actionExportSvg" << QString() << "missing/art.svg" << "No such file or directory";
+        QTest::addRow("print, folder missing") << "print" << QString() << "missing/art.pdf" << "No such file or directory";
     }
 
     void unwritableLocationIsReported()
     {
+        QFETCH(QString, action);
         QFETCH(QString, blocker);
         QFETCH(QString, target);
         QFETCH(QString, reason);
@@ -456,54 +452,73 @@ private slots:
             QVERIFY(writeContents(s.path(blocker), "not a folder"));
         const QStringList before = s.files();
         const MessageBoxAnswerer answerer({QMessageBox::Ok});
-        s.exportAs(s.path(target), QStringLiteral("200"));
-        QCOMPARE(answerer.names, QStringList{QStringLiteral("exportFailure")});
+        s.output(action, s.path(target));
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.names.size(), 1, kPatienceMs);
+        QVERIFY(answerer.names[0] == QStringLiteral("exportFailure") || answerer.names[0] == QStringLiteral("printFailure"));
         QVERIFY2(answerer.texts[0].contains(s.path(target)), qPrintable(answerer.texts[0]));
         QVERIFY2(answerer.texts[0].contains(reason), qPrintable(answerer.texts[0]));
         QCOMPARE(s.files(), before);
     }
 
-    // A write that fails part way leaves the file that was there as it was, with no partial
-    // file beside it, and the user reads why. Small images fail in the last flush, large ones
-    // while they are written.
-    void failedWriteKeepsTheExistingFile_data()
+    // A write that the file size limit or a full disk cuts off leaves the file that was there as
+    // it was, with no partial file beside it, and the user reads why. Small images fail in the
+    // last flush, large ones and drawings while they are written.
+    void failedWriteKeepsTheEarlierFile_data()
     {
-        QTest::addColumn<bool>("fullDisk");   // else the process may write only a few bytes
-        QTest::addColumn<QString>("sizeText");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("sizeText");   // of a PNG
+        QTest::addColumn<int>("writeLimit");     // bytes, 0: none
+        QTest::addColumn<int>("freeBytes");      // left on a small file system; -1: written elsewhere
         QTest::addColumn<QString>("reason");
-        QTest::addRow("size limit, small image") << false << "16" << "File too large";
-        QTest::addRow("size limit, large image") << false << "1000" << "File too large";
-        QTest::addRow("full disk, small image") << true << "16" << "No space left on device";
-        QTest::addRow("full disk, large image") << true << "1000" << "No space left on device";
+        constexpr int kFewBytes = 100;   // less than any PNG
+        constexpr int kSomeRoom = 32 * 1024;
+        const QString tooLarge = QStringLiteral("File too large"), full = QStringLiteral("No space left on device");
+        QTest::addRow("PNG, size limit, small image") << "actionExport" << "art.png" << "16" << kFewBytes << -1 << tooLarge;
+        QTest::addRow("PNG, size limit, large image") << "actionExport" << "art.png" << "1000" << kFewBytes << -1 << tooLarge;
+        QTest::addRow("PNG, disk full, small image") << "actionExport" << "art.png" << "16" << 0 << 0 << full;
+        QTest::addRow("PNG, disk full, large image") << "actionExport" << "art.png" << "1000" << 0 << 0 << full;
+        QTest::addRow("SVG, size limit part way") << "actionExportSvg" << "art.svg" << QString() << 300'000 << -1 << tooLarge;
+        QTest::addRow("SVG, disk full part way") << "actionExportSvg" << "art.svg" << QString() << 0 << kSomeRoom << full;
+        QTest::addRow("PDF, size limit part way") << "actionExportPdf" << "art.pdf" << QString() << 300'000 << -1 << tooLarge;
+        QTest::addRow("PDF, disk full part way") << "actionExportPdf" << "art.pdf" << QString() << 0 << kSomeRoom << full;
+        QTest::addRow("PDF, disk full") << "actionExportPdf" << "art.pdf" << QString() << 0 << 0 << full;
+        QTest::addRow("print, size limit part way") << "print" << "art.pdf" << QString() << 1'000'000 << -1 << tooLarge;
+        QTest::addRow("print, disk full part way") << "print" << "art.pdf" << QString() << 0 << kSomeRoom << full;
+        QTest::addRow("print, disk full") << "print" << "art.pdf" << QString() << 0 << 0 << full;
     }
 
-    void failedWriteKeepsTheExistingFile()
+    void failedWriteKeepsTheEarlierFile()
     {
-        QFETCH(bool, fullDisk);
+        QFETCH(QString, action);
+        QFETCH(QString, file);
         QFETCH(QString, sizeText);
+        QFETCH(int, writeLimit);
+        QFETCH(int, freeBytes);
         QFETCH(QString, reason);
-        constexpr rlim_t kFewBytes = 100;   // less than any PNG
         Session s;
+        if (action != u"actionExport")   // megabytes of SVG, PDF or printout; a PNG of any design
+            setHeavyDesign(*s.app.artView());
         SmallFileSystem disk;
-        if (fullDisk && !disk.isMounted())
+        if (freeBytes >= 0 && !disk.isMounted())
             QSKIP(qPrintable(disk.whyNotMounted()));
-        const QString path = fullDisk ? disk.path(QStringLiteral("art.png")) : s.path(QStringLiteral("art.png"));
+        const QString path = freeBytes >= 0 ? disk.path(file) : s.path(file);
         const QByteArray earlier("an earlier export");
         QVERIFY(writeContents(path, earlier));
-        if (fullDisk)
-            disk.fill();
+        if (freeBytes >= 0)
+            disk.fill(freeBytes);
         const QStringList before = QFileInfo(path).dir().entryList(QDir::Files);
-
         {
             std::optional<WriteLimit> limit;
-            if (!fullDisk)
-                limit.emplace(kFewBytes);
-            // The dialog asks about replacing the name it was given; then the write fails.
+            if (writeLimit > 0)
+                limit.emplace(static_cast<rlim_t>(writeLimit));
+            // An export asks about replacing the file; then the write fails.
             const MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
-            s.exportAs(path, sizeText);
-            QCOMPARE(answerer.names.size(), 2);
-            QCOMPARE(answerer.names[1], QStringLiteral("exportFailure"));
-            QVERIFY2(answerer.texts[1].contains(reason), qPrintable(answerer.texts[1]));
+            s.output(action, path, sizeText);
+            const int asked = action == u"print" ? 1 : 2;
+            QTRY_COMPARE_WITH_TIMEOUT(answerer.names.size(), asked, kPatienceMs);
+            QVERIFY(answerer.names.last() == QStringLiteral("exportFailure") || answerer.names.last() == QStringLiteral("printFailure"));
+            QVERIFY2(answerer.texts.last().contains(path) && answerer.texts.last().contains(reason), qPrintable(answerer.texts.last()));
         }
         QCOMPARE(contentsOf(path), earlier);
         QCOMPARE(QFileInfo(path).dir().entryList(QDir::Files), before);

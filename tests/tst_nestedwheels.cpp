@@ -25,11 +25,7 @@ namespace {
 CurveParameters design(float anchor, float runner, float pen, float revolutions, std::initializer_list<float> nested,
                        bool grease = false)
 {
-    CurveParameters p;
-    p.anchorRadius = anchor;
-    p.runnerRadius = runner;
-    p.penHoleRadius = pen;
-    p.rotationsToMake = revolutions;
+    CurveParameters p = curveDesign(anchor, runner, pen, revolutions);
     p.greaseIt = grease;
     for (float r : nested)
         p.nested.radii[std::size_t(p.nested.count++)] = r;
@@ -48,23 +44,14 @@ ArtParameters artOf(const CurveParameters& p)
     return art;
 }
 
-// The pen at orbit angle t, worked from the wheels as a sum of steadily turning arms.
-std::complex<double> closedForm(const CurveParameters& p, double t)
+// The pen at orbit angle t as a sum of steadily turning arms: each arm's length, and its turns
+// for one turn of the orbit.
+std::complex<double> penOfArms(const QList<QPointF>& arms, double t)
 {
-    double radii[kMostWheels] = {p.anchorRadius, p.runnerRadius};
-    for (int k = 0; k < p.nested.count; ++k)
-        radii[2 + k] = p.nested.radii[std::size_t(k)];
-    double turn = 0;   // ω of the wheel before
     std::complex<double> pen;
-    for (int k = 1; k < 2 + p.nested.count; ++k) {
-        const double under = k == 1 ? radii[0] : std::abs(radii[k - 1]);
-        const double r = radii[k];
-        const double distance = k == 1 ? radii[0] + r : r == 0 ? 0 : under + r;
-        pen += distance * std::polar(1.0, (turn + 1) * t);
-        if (r != 0)
-            turn += (p.greaseIt ? 2 * under : distance) / r;
-    }
-    return pen + double(p.penHoleRadius) * std::polar(1.0, turn * t);
+    for (const QPointF& arm : arms)
+        pen += arm.x() * std::polar(1.0, arm.y() * t);
+    return pen;
 }
 
 double distance(CurvePoint a, std::complex<double> b) { return std::hypot(a.x - b.real(), a.y - b.imag()); }
@@ -101,18 +88,32 @@ private slots:
         QCOMPARE(at.wheels[2].radius, 20.0);
     }
 
+    // Each arm reaches from one wheel's centre to the next's (the anchor's and the runner's
+    // radii added, then the one a wheel rolls on and its own), and turns as the wheel before it:
+    // a wheel turns (its centre's distance) / (its radius) more than the one it rolls on, or,
+    // greased, twice the radius under it over its own. The pen's arm turns with the last wheel.
     void pointsFollowTheClosedForm_data()
     {
         QTest::addColumn<CurveParameters>("parameters");
-        QTest::addRow("all outside") << design(96, 40, 12, 7, {24, 8});
-        QTest::addRow("inside in inside") << design(150, -56, 9, 11, {-21, -7.5f});
-        QTest::addRow("outside in inside, greased") << design(120, -45, 6, 5, {15, -4}, true);
-        QTest::addRow("a fast small wheel, 40 revolutions") << design(105, 63, 3, 40, {-2.5f, 1.25f});
+        QTest::addColumn<QList<QPointF>>("arms");
+        // 96 + 40 = 136, turning 136/40 = 3.4; 40 + 24 = 64, 64/24 = 8/3 more; 24 + 8 = 32, 4 more.
+        QTest::addRow("all outside") << design(96, 40, 12, 7, {24, 8})
+                                     << QList<QPointF>{{136, 1}, {64, 4.4}, {32, 106.0 / 15}, {12, 151.0 / 15}};
+        // 150 - 56 = 94, -47/28; 56 - 21 = 35, -5/3 more; 21 - 7.5 = 13.5, -1.8 more.
+        QTest::addRow("inside in inside") << design(150, -56, 9, 11, {-21, -7.5f})
+                                          << QList<QPointF>{{94, 1}, {35, -19.0 / 28}, {13.5, -197.0 / 84}, {9, -2161.0 / 420}};
+        // 120 - 45 = 75, 240/-45 = -16/3; 45 + 15 = 60, 90/15 = 6 more; 15 - 4 = 11, 30/-4 more.
+        QTest::addRow("outside in inside, greased") << design(120, -45, 6, 5, {15, -4}, true)
+                                                    << QList<QPointF>{{75, 1}, {60, -13.0 / 3}, {11, 5.0 / 3}, {6, -41.0 / 6}};
+        // 105 + 63 = 168, 8/3; 63 - 2.5 = 60.5, -24.2 more; 2.5 + 1.25 = 3.75, 3 more.
+        QTest::addRow("a fast small wheel, 40 revolutions") << design(105, 63, 3, 40, {-2.5f, 1.25f})
+                                                            << QList<QPointF>{{168, 1}, {60.5, 11.0 / 3}, {3.75, -308.0 / 15}, {3, -278.0 / 15}};
+        // As in handWorkedPoints.
         QTest::addRow("one nested, half drawn") << [] {
             CurveParameters p = design(100, -50, 10, 2, {20});
             p.percentToDraw = 50;
             return p;
-        }();
+        }() << QList<QPointF>{{50, 1}, {70, 0}, {10, 2.5}};
     }
     // Every point within a float's rounding of the closed form at its index's share of the total
     // angle, the count as estimated, and no wheel turning further in a step than the runner of
@@ -120,6 +121,7 @@ private slots:
     void pointsFollowTheClosedForm()
     {
         QFETCH(CurveParameters, parameters);
+        QFETCH(QList<QPointF>, arms);
         const CurveParameters& p = parameters;
         const TracedCurve curve = traceCurve(p);
         const std::size_t n = curve.pointCount();
@@ -132,13 +134,13 @@ private slots:
         const double reach = wheelTrain(p).penReach();
         for (std::size_t i = 0; i < n; ++i) {
             const double t = double(p.rotationsToMake) * 2 * M_PI * double(i) / wholeSteps;
-            const std::complex<double> expected = closedForm(p, t);
+            const std::complex<double> expected = penOfArms(arms, t);
             QVERIFY2(distance(curve.fillPath()[1 + i], expected) <= reach * 1e-6,
                      qPrintable(QString("point %1 of %2 is (%3, %4), not (%5, %6)").arg(i).arg(n)
                                     .arg(curve.fillPath()[1 + i].x).arg(curve.fillPath()[1 + i].y)
                                     .arg(expected.real()).arg(expected.imag())));
         }
-        QCOMPARE(distance(curve.startPoint, closedForm(p, 0)) < 1e-4, true);
+        QCOMPARE(distance(curve.startPoint, penOfArms(arms, 0)) < 1e-4, true);
 
         CurveParameters twoWheels = p;
         twoWheels.nested = {};
@@ -321,12 +323,12 @@ private slots:
         view.setParameters(art);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), 60'000);   // the design without wheels drawn
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);   // the design without wheels drawn
         art.nested.count = 1;
         art.nested.radii = {-60, 0};
         view.setParameters(art);
         view.repaint();
-        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), 60'000);   // the design with its wheel drawn
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isDrawing(), kPatienceMs);   // the design with its wheel drawn
         const QImage withWheel = shownBy(view);
         Rotagraph fresh;
         fresh.resize(view.size());

@@ -3,6 +3,7 @@
 #include "output/Hatching.h"
 #include "output/PathSplitting.h"
 #include "output/PenLayers.h"
+#include "output/PlotCostEstimate.h"
 #include "output/PlotOptions.h"
 #include "output/PlotPage.h"
 #include "output/PlottingOrder.h"
@@ -29,11 +30,7 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // outline or its pen path.
 QPolygonF designOnPaper(float anchor, float runner, float pen, float revolutions, double sideMm, bool outline)
 {
-    CurveParameters design;
-    design.anchorRadius = anchor;
-    design.runnerRadius = runner;
-    design.penHoleRadius = pen;
-    design.rotationsToMake = revolutions;
+    CurveParameters design = curveDesign(anchor, runner, pen, revolutions);
     design.numberOfColors = 1;
     PlotPage page;
     page.paper = PaperSize::Custom;
@@ -255,21 +252,26 @@ private slots:
         QCOMPARE(withEmpty.travelAfterMm, 4 * std::sqrt(2.0));
     }
 
+    // What a pen costs, and how the export dialog tells it.
     void penCostInMetresAndSeconds_data()
     {
         QTest::addColumn<double>("speed");
         QTest::addColumn<double>("seconds");
-        QTest::addRow("default speed") << kDefaultPlotterSpeedMmPerSecond << 2.0;
-        QTest::addRow("twice as fast") << 50.0 << 1.0;
-        QTest::addRow("standing still: no time") << 0.0 << kNaN;
-        QTest::addRow("speed not a number") << kNaN << kNaN;
-        QTest::addRow("infinite speed: no time") << kInfinity << kNaN;
+        QTest::addColumn<QString>("told");
+        QTest::addRow("default speed") << kDefaultPlotterSpeedMmPerSecond << 2.0 << "2 s";
+        QTest::addRow("twice as fast") << 50.0 << 1.0 << "1 s";
+        QTest::addRow("ten minutes") << 50.0 / 600 << 600.0 << "10 min";
+        QTest::addRow("an hour and two minutes") << 50.0 / 3700 << 3700.0 << "1 h 2 min";
+        QTest::addRow("standing still: no time") << 0.0 << kNaN << "an unknown time";
+        QTest::addRow("speed not a number") << kNaN << kNaN << "an unknown time";
+        QTest::addRow("infinite speed: no time") << kInfinity << kNaN << "an unknown time";
     }
 
     void penCostInMetresAndSeconds()
     {
         QFETCH(double, speed);
         QFETCH(double, seconds);
+        QFETCH(QString, told);
         // From home to (10, 0), then round a square of 10 mm.
         const QList<QPolygonF> square{{{10, 0}, {20, 0}, {20, 10}, {10, 10}, {10, 0}}};
         const PenCost cost = penCost(plotLength(square), speed);
@@ -278,7 +280,9 @@ private slots:
         if (std::isnan(seconds))
             QVERIFY(std::isnan(cost.seconds));
         else
-            QCOMPARE(cost.seconds, seconds);
+            QVERIFY(std::abs(cost.seconds - seconds) < 1e-9);
+        const QString text = costText({PenTally{Qt::black, plotLength(square), 0}}, speed);
+        QCOMPARE(text.section(u'\n', 0, 0), "Pen 1 (#000000): 0.04 m drawn, 0.01 m pen-up travel, " + told);
     }
 
     void layerLabels_data()
@@ -329,6 +333,8 @@ private slots:
         QTest::addRow("star: its middle wound twice") << star(5, 2, 40) << HatchSettings{90, 0.5, false};
         QTest::addRow("figure eight: lobes wound opposite ways")
             << QPolygonF{{0, 0}, {30, 20}, {30, 0}, {0, 20}, {-30, 0}, {-30, 20}} << HatchSettings{-45, 0.7, true};
+        QTest::addRow("an edge a hair above a line: -255.6 by 0.1")
+            << QPolygonF{{0, -255.6}, {2, -255.6}, {2, -255}, {0, -255}} << HatchSettings{0, 0.1, false};
         QTest::addRow("square through a point not finite")
             << QPolygonF{{0, 0}, {10, 0}, {kNaN, 5}, {10, 10}, {0, 10}} << HatchSettings{135, 0.25, false};
     }

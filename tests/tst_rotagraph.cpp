@@ -107,16 +107,6 @@ int countPixels(const QImage& image, const std::function<bool(QRgb)>& matches)
     return count;
 }
 
-QRect paintedBounds(const QImage& image)
-{
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(image.pixel(x, y)) > 0)
-                bounds |= QRect(x, y, 1, 1);
-    return bounds;
-}
-
 // How much of a row of pixels is covered, in pixels: the width of a line crossing it.
 double coverageAlongRow(const QImage& image, int y, int fromX, int toX)
 {
@@ -315,7 +305,7 @@ private slots:
         const QPointF onCircle(300, 200);   // the circle's rightmost point
         const double penCoverage = coverageAlongRow(paint(view), 200, 250, 350);
         turnWheel(&view, onCircle, {0, 2 * QWheelEvent::DefaultDeltasPerStep}, Qt::ControlModifier);
-        QCOMPARE(view.screenScale(), ViewZoom::kStepFactor * ViewZoom::kStepFactor);
+        QCOMPARE(view.screenScale(), 1.5625);   // two steps of 1.25
         QImage image = paint(view);
         QVERIFY(isRed(strongestNear(image, onCircle)));
         const double scaledRadius = 100 * view.screenScale();
@@ -721,14 +711,9 @@ private slots:
         QFETCH(float, width);
         QFETCH(int, alpha);
         QFETCH(bool, fill);
-        ArtParameters art;
-        art.anchorRadius = 500;
-        art.runnerRadius = 3;
-        art.penHoleRadius = 2;
-        art.rotationsToMake = 12;   // 75,000 points: several pieces in each band
+        ArtParameters art = artDesign(500, 3, 2, 12);   // 75,000 points: several pieces in each band
         art.penDrawSize = width;
         art.penColor = QColor(255, 0, 0, alpha);
-        art.numberOfColors = 1;
         art.fillShape = fill;
         art.fillColor = Qt::yellow;
         const QTransform transform(0.3, 0, 0, -0.3, 170, 150);   // partly outside the picture

@@ -1,14 +1,18 @@
 #include "app/AppDelegate.h"
+#include "app/SlowDrawing.h"
 #include "TestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMainWindow>
 #include <QTest>
 
 #include <vector>
 
-// Slow drawings run for real: a worker paces the frames, 0.05 s apart, and the main thread
-// draws them. The percentages are recorded as the art view paints them.
+// Slow drawings run for real: a worker hands the frames to the main thread, which draws them.
+// Each frame is held on the worker until the art view has painted the one before, so that
+// every frame is seen however fast or slow the machine; the percentages are recorded as the
+// view paints them.
 class TestSlowDrawing : public QObject
 {
     Q_OBJECT
@@ -17,6 +21,7 @@ private:
     std::unique_ptr<AppDelegate> app;
     std::vector<float> drawnAt;
     std::function<void()> onFrame;   // run after each recorded painting
+    std::unique_ptr<HeldWork> heldFrames;
 
     void typeRevolutions(const QString& text)
     {
@@ -29,7 +34,7 @@ private:
     void start(float speed)
     {
         app->drawSpeedControl()->setFloatValue(speed);
-        QTest::qWait(20);   // let the drawing of earlier changes happen first
+        QCoreApplication::processEvents();   // the drawing of earlier changes first
         drawnAt.clear();
         app->drawSlowButton()->click();
     }
@@ -38,30 +43,36 @@ private:
 
     void verifyIdle()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(idle(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(idle(), kPatienceMs);
         QVERIFY(app->drawSpeedControl()->isEnabled());
         QCOMPARE(app->artView()->percentToDraw(), 100.0f);
-        QTRY_VERIFY(!drawnAt.empty());   // the final frame is painted once it is posted
+        QTRY_VERIFY_WITH_TIMEOUT(!drawnAt.empty(), kPatienceMs);   // the final frame is painted once it is posted
         QCOMPARE(drawnAt.back(), 100.0f);
     }
 
 private slots:
     void init()
     {
-        app = std::make_unique<AppDelegate>();
-        app->applicationDidFinishLaunching();
-        app->mainWindow()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        heldFrames = std::make_unique<HeldWork>();
+        SlowDrawing::setFramePauseHook([this](const std::atomic<bool>& cancelled) { heldFrames->hold(&cancelled); });
+        app = startApplication();
+        QVERIFY(app);
         drawnAt.clear();
         onFrame = nullptr;
         connect(app->artView(), &Rotagraph::drawn, this, [this] {
             drawnAt.push_back(app->artView()->percentToDraw());
             if (onFrame)   // after the painting, as a user's click would come
                 QMetaObject::invokeMethod(this, onFrame, Qt::QueuedConnection);
+            if (!idle() && !QApplication::activeModalWidget())   // the next frame may come
+                QMetaObject::invokeMethod(this, [this] { heldFrames->releaseOne(); }, Qt::QueuedConnection);
         });
     }
 
-    void cleanup() { app.reset(); }
+    void cleanup()
+    {
+        app.reset();
+        SlowDrawing::setFramePauseHook({});
+    }
 
     void framesRunFromOneStepToTheWhole_data()
     {
@@ -141,7 +152,7 @@ private slots:
             }
         };
         start(20);
-        QTRY_COMPARE(app->artView()->runnerRadius(), 71.0f);
+        QTRY_COMPARE_WITH_TIMEOUT(app->artView()->runnerRadius(), 71.0f, kPatienceMs);
         QCOMPARE(percentWhenChanged, 40.0f);
         verifyIdle();
     }
@@ -155,11 +166,11 @@ private slots:
             }
         };
         start(1);
-        QTRY_VERIFY(!app->mainWindow()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!app->mainWindow()->isVisible(), kPatienceMs);
         // Going away cancels the drawing and waits for its worker; nothing it posted may
         // reach the gone controller or its view.
         app.reset();
-        QTest::qWait(200);
+        QCoreApplication::processEvents();
         QCOMPARE(drawnAt.size(), std::size_t(2));
     }
 };

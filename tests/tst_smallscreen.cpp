@@ -149,7 +149,7 @@ private slots:
         });
         look.start(10);
         window->findChild<QAction*>(action)->trigger();
-        QTRY_VERIFY2_WITH_TIMEOUT(looked, "the dialog did not show", 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(looked, "the dialog did not show", kPatienceMs);
     }
 };
 

@@ -220,6 +220,7 @@ struct DrawingScheduler::Painting {
 
 struct DrawingScheduler::Job {
     ScreenRequest request;   // set before a worker sees the job, read-only after
+    std::function<void(const std::atomic<bool>&)> beforeDrawing;   // likewise
     std::atomic<bool> cancelled{false};
     // How far the drawing has come: the layer being painted, and its share of the whole after
     // the share of those painted before it, in percent.
@@ -234,6 +235,21 @@ struct DrawingScheduler::Job {
             + layerShare.load(std::memory_order_relaxed) * layerPercent.load(std::memory_order_relaxed) / 100;
     }
 };
+
+namespace {
+
+std::function<void(const std::atomic<bool>&)>& drawingStartHook()
+{
+    static std::function<void(const std::atomic<bool>&)> hook;
+    return hook;
+}
+
+}
+
+void DrawingScheduler::setDrawingStartHook(std::function<void(const std::atomic<bool>& cancelled)> hook)
+{
+    drawingStartHook() = std::move(hook);
+}
 
 DrawingScheduler::DrawingScheduler(QObject* parent)
     : QObject(parent)
@@ -510,6 +526,7 @@ void DrawingScheduler::start(const ScreenRequest& request)
     cancelCurrent();
     auto job = std::make_shared<Job>();
     job->request = request;
+    job->beforeDrawing = drawingStartHook();
     job->started.start();
     m_current = job;
     m_progressTimer.start();
@@ -552,6 +569,8 @@ void DrawingScheduler::work()
 
 void DrawingScheduler::draw(const std::shared_ptr<Job>& job)
 {
+    if (job->beforeDrawing)
+        job->beforeDrawing(job->cancelled);
     std::unique_ptr<DrawingBuffers> buffers;
     std::unique_ptr<GrowingStrokes> growing;   // none while another drawing has it: it strokes whole
     {

@@ -29,8 +29,10 @@
 #include <QSize>
 #include <QTimer>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -90,6 +92,11 @@ public:
     // How many curve layers and traces are kept for the pictures to come.
     std::size_t keptLayerCount() const;
     std::size_t keptTraceCount() const;
+
+    // Runs on the worker just before each drawing begins, with the flag that tells it to stop;
+    // the drawing waits until it returns. Tests hold a drawing there, so that it is in flight
+    // however fast the machine is. Set it while no drawing is asked for.
+    static void setDrawingStartHook(std::function<void(const std::atomic<bool>& cancelled)> hook);
 
 signals:
     void pictureReady();
