@@ -584,6 +584,11 @@ private slots:
         QVERIFY(single > 1000);
         const double ratio = coverage(2) / single;
         QVERIFY2(ratio > 3.6 && ratio < 4.4, qPrintable(QString::number(ratio)));
+        // The whole curve drawn: the anchor alone, a circle of 2π·160 ≈ 1005 units, about one
+        // unit wide (antialiasing takes a little).
+        art.percentToDraw = 100;
+        const double anchor = coverage(1);
+        QVERIFY2(anchor > 800 && anchor < 1200, qPrintable(QString::number(anchor)));
     }
 
     // The work that decides whether a drawing is done at once: one for each thin point, more for
