@@ -19,18 +19,6 @@ QString tr(const char* text)
     return QCoreApplication::translate("CommandLineExport", text);
 }
 
-std::optional<PictureFormat> formatNamed(const QString& name)
-{
-    const QString lower = name.toLower();
-    if (lower == QLatin1String("png"))
-        return PictureFormat::Png;
-    if (lower == QLatin1String("svg"))
-        return PictureFormat::Svg;
-    if (lower == QLatin1String("pdf"))
-        return PictureFormat::Pdf;
-    return std::nullopt;
-}
-
 std::optional<PaperSize> paperNamed(const QString& name)
 {
     for (PaperSize paper : {PaperSize::A5, PaperSize::A4, PaperSize::A3, PaperSize::Letter, PaperSize::Legal,
@@ -107,6 +95,18 @@ std::optional<PictureRequest> readPictureRequest(QCommandLineParser& parsed, con
         options.page.paper = *paper;
     }
     return request;
+}
+
+std::optional<PictureFormat> formatNamed(const QString& name)
+{
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("png"))
+        return PictureFormat::Png;
+    if (lower == QLatin1String("svg"))
+        return PictureFormat::Svg;
+    if (lower == QLatin1String("pdf"))
+        return PictureFormat::Pdf;
+    return std::nullopt;
 }
 
 PictureFormat formatOf(const PictureOptions& options, const QString& output)

@@ -38,5 +38,7 @@ std::optional<PictureRequest> readPictureRequest(QCommandLineParser& parser, con
 
 // The format a picture is written in: the one asked for, else the output's extension's, else PNG.
 PictureFormat formatOf(const PictureOptions& options, const QString& output);
+// The format an extension names, in any case; none for one the program does not write.
+std::optional<PictureFormat> formatNamed(const QString& extension);
 // The extension of pictures in a format.
 QString extensionOf(PictureFormat format);

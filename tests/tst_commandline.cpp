@@ -34,12 +34,15 @@ __attribute__((no_sanitize("address"))) void execWithFileSizeLimit(char* const* 
 }
 
 // The program run with `arguments` as these bytes, as a shell hands them over whatever they
-// are, and with no file of it allowed to grow beyond `fileSizeLimit` bytes.
-Run rotagraph(const QList<QByteArray>& arguments, rlim_t fileSizeLimit = RLIM_INFINITY)
+// are, and with no file of it allowed to grow beyond `fileSizeLimit` bytes; with no display, or
+// with `display` when one is given.
+Run rotagraph(const QList<QByteArray>& arguments, rlim_t fileSizeLimit = RLIM_INFINITY, const QString& display = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
+    if (!display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), display);
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));   // the program must choose for itself
     process.setProcessEnvironment(environment);
     // Started from the child itself: QProcess would turn the arguments into text first.
@@ -57,12 +60,12 @@ Run rotagraph(const QList<QByteArray>& arguments, rlim_t fileSizeLimit = RLIM_IN
             QString::fromUtf8(process.readAllStandardError()), process.readAllStandardOutput()};
 }
 
-Run rotagraph(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY)
+Run rotagraph(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY, const QString& display = {})
 {
     QList<QByteArray> bytes;
     for (const QString& argument : arguments)
         bytes << argument.toUtf8();
-    return rotagraph(bytes, fileSizeLimit);
+    return rotagraph(bytes, fileSizeLimit, display);
 }
 
 }
@@ -108,8 +111,12 @@ private slots:
                                                          << QStringList{"big.png"} << 900;
         QTest::addRow("an SVG on A3") << QStringList{"--export", "r.svg", "--page", "a3", "rosette.rotagraph"}
                                       << QStringList{"r.svg"} << 0;
-        QTest::addRow("a PDF by the format given") << QStringList{"--export", "plot.out", "--format", "pdf", "ring.rotagraph"}
-                                                   << QStringList{"plot.out"} << 0;
+        QTest::addRow("a PDF into a folder made for it, by the format given")
+            << QStringList{"--export", "made/deeper/", "--format", "pdf", "ring.rotagraph"}
+            << QStringList{"made/deeper/ring.pdf"} << 0;
+        QTest::addRow("several into a folder made for them")
+            << QStringList{"--export", "fresh/pictures", "rosette.rotagraph", "ring.rotagraph"}
+            << QStringList{"fresh/pictures/rosette.png", "fresh/pictures/ring.png"} << 0;
         QTest::addRow("several into a folder, each named after its file")
             << QStringList{"--export", "pictures", "--format", "svg", "rosette.rotagraph", "ring.rotagraph"}
             << QStringList{"pictures/rosette.svg", "pictures/ring.svg"} << 0;
@@ -129,7 +136,7 @@ private slots:
         QFETCH(QStringList, written);
         QFETCH(int, edge);
         for (QString& argument : arguments)
-            if (argument.contains('.') || argument == "pictures" || argument == "both")
+            if (argument.contains('.') || argument.contains('/') || argument == "pictures" || argument == "both")
                 argument = path(argument);
         const Run run = rotagraph(arguments);
         QVERIFY2(run.status == 0, qPrintable(run.errors));
@@ -207,6 +214,13 @@ private slots:
                                           << "The paper “B5” is none of A5, A4, A3, Letter, Legal, Tabloid and Square." << 0;
         QTest::addRow("an unknown format") << QStringList{"--export", "x.png", "--format", "gif", "ring.rotagraph"} << 2
                                            << "The format “gif” is none of png, svg and pdf." << 0;
+        QTest::addRow("one design into a name without an extension")
+            << QStringList{"--export", "./name", "ring.rotagraph"} << 2
+            << "“" + path("./name") + "” has no extension and is no folder: say .png, .svg or .pdf, or name a folder" << 0;
+        QTest::addRow("an extension it does not write") << QStringList{"--export", "x.jpg", "ring.rotagraph"} << 2
+                                                        << "Rotagraph writes .png, .svg and .pdf files, not .jpg." << 0;
+        QTest::addRow("a format the extension denies") << QStringList{"--export", "x.png", "--format", "svg", "ring.rotagraph"}
+                                                       << 2 << "x.png” says .png, but --format says svg." << 0;
         QTest::addRow("several files into one file") << QStringList{"--export", "x.png", "ring.rotagraph", "rosette.rotagraph"}
                                                      << 2 << "For several files, OUTPUT must be a folder." << 0;
         QTest::addRow("a device as OUTPUT, kept")
@@ -240,12 +254,35 @@ private slots:
         const Run run = rotagraph(arguments, fileSizeLimit > 0 ? rlim_t(fileSizeLimit) << 10 : RLIM_INFINITY);
         QCOMPARE(run.status, status);
         QVERIFY2(run.errors.contains(says), qPrintable(run.errors));
-        QVERIFY(!QFileInfo::exists(path("x.png")) && !QFileInfo::exists(path("x.svg")));
+        for (const char* unwritten : {"x.png", "x.svg", "x.jpg", "name"})
+            QVERIFY2(!QFileInfo::exists(path(unwritten)), unwritten);
         // What it would have written over is as it was.
         QVERIFY(loadDesignFile(path("ring.rotagraph")).design);
         struct stat device {};
         QVERIFY(::stat(qPrintable(path("null.png")), &device) == 0 && S_ISCHR(device.st_mode));
         QVERIFY(::stat(qPrintable(path("pipe.svg")), &device) == 0 && S_ISFIFO(device.st_mode));
+    }
+
+    // A mistake is told before any window system is asked for, with a display or without.
+    void refusesBeforeAnyWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("says");
+        QTest::addRow("an unknown option, no display") << QStringList{"--bogus"} << QString() << "Unknown option 'bogus'.";
+        QTest::addRow("an unknown option, a display") << QStringList{"--bogus"} << ":97" << "Unknown option 'bogus'.";
+        QTest::addRow("an option without its value, a display") << QStringList{"--export"} << ":97"
+                                                                << "Missing value after '--export'.";
+    }
+
+    void refusesBeforeAnyWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, display);
+        QFETCH(QString, says);
+        const Run run = rotagraph(arguments, RLIM_INFINITY, display);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.errors.contains(says), qPrintable(run.errors));
     }
 
     void versionAndHelpNeedNoDisplay()
