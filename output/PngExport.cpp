@@ -4,6 +4,7 @@
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 #include "output/PngEncoding.h"
+#include "output/PlotPage.h"
 #include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
 #include "widgets/Controls.h"
@@ -47,6 +48,17 @@ int imageEdge(const QString& sizeText)
     return truncatedToInt(std::round(asked));
 }
 
+double naturalDotsPerInch(const FitExtent& reach, int edge, bool enlarge)
+{
+    const float side = static_cast<float>(edge);
+    return fittedTransform(reach, side, side, enlarge).m11() * kPointsPerInch;
+}
+
+double printedMillimetres(int edge, double dotsPerInch)
+{
+    return edge / dotsPerInch * kMillimetresPerInch;
+}
+
 QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool greaseIt, const OutputControl& control)
 {
     const Composition design = exportedComposition(shown, enlarge, greaseIt);
@@ -85,7 +97,9 @@ bool writePngExport(const Composition& shown, const PngExportSettings& settings,
         *error = tooLarge;
         return false;
     }
-    QImage image = renderExportImage(shown, settings.edge, settings.enlarge, settings.greaseIt, control);
+    const Composition design = exportedComposition(shown, settings.enlarge, settings.greaseIt);
+    const FitExtent reach = fitExtent(design);
+    QImage image = drawExportImage(design, reach, settings.edge, settings.enlarge, control);
     if (control.isCancelled())
         return false;
     if (image.isNull()) {
@@ -95,7 +109,9 @@ bool writePngExport(const Composition& shown, const PngExportSettings& settings,
     // The design goes with its picture, so that opening the image gives it back.
     if (!settings.designText.isEmpty())
         image.setText(kDesignTextKey, settings.designText);
-    const QByteArray png = encodePng(image, error, settings.dotsPerInch);
+    const double dotsPerInch = settings.dotsPerInch > 0 ? settings.dotsPerInch
+                                                        : naturalDotsPerInch(reach, settings.edge, settings.enlarge);
+    const QByteArray png = encodePng(image, error, dotsPerInch);
     if (png.isEmpty())
         return false;
     // Checked once more when the file is whole: a cancel arriving then still writes nothing.
@@ -134,7 +150,9 @@ QFileDialog* openPngExportDialog(QWidget* window, const ShownDesign& design)
     message->setObjectName(QStringLiteral("exportMessage"));
     layout->addWidget(message);
     auto* options = new SaveOptions2;
-    options->showRememberedChoices(suggestedImageEdge(fitExtent(design.composition)));
+    // The reach of the design as exported, with the grease the export draws with.
+    options->showRememberedChoices(suggestedImageEdge(fitExtent(design.composition)),
+                                   fitExtent(exportedComposition(design.composition, true, design.greaseIt)));
     layout->addWidget(options);
 
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
