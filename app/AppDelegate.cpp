@@ -195,6 +195,14 @@ void AppDelegate::enterDesign(const Design& design)
     m_slowDrawing->stop();   // a slow drawing under way stops after its frame
     showWindowValues(m_controls, design);
     m_curves->enterCurves(design.curves);
+    showWhole();
+}
+
+void AppDelegate::showWhole()
+{
+    // A new design seen through the last one's zoom may show an empty corner of itself.
+    if (m_artView)
+        m_artView->fitToWindow();
 }
 
 WindowState AppDelegate::windowState() const
@@ -222,6 +230,7 @@ void AppDelegate::newDesign()
         m_curves->putBack({CurveDesign()}, 0, m_artView ? m_artView->parameters() : ArtParameters());
         m_slowDrawing->stop();
         m_editing->showDefaultDesign();
+        showWhole();
     }
     m_document->recordSwitch(tr("New Design"), {});
 }

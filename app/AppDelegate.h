@@ -114,6 +114,8 @@ private:
     ShownDesign shownDesign();
     // Sets a design that comes from a file or the clipboard as if the user entered each value.
     void enterDesign(const Design& design);
+    // Every new design, whatever brings it, is fitted into the view as at start.
+    void showWhole();
     // The window for the design's history, taken and put back.
     WindowState windowState() const;
     void putBack(const WindowState& state);

@@ -435,6 +435,49 @@ private slots:
 
     // One undo puts the window back as it was before the change, the art view included; redo
     // puts the change back.
+    // However far the last design was zoomed, the next one shows whole, as at start.
+    void everyNewDesignShowsWhole_data()
+    {
+        QTest::addColumn<WindowChange>("setup");
+        QTest::addColumn<WindowChange>("change");
+        const WindowChange nothing = [](AppDelegate&) {};
+        const QString opened = designFile("elsewhere.rotagraph", [](Design& d) { d.curves[0].anchorRadius = "40"; });
+        QTest::addRow("New Design") << nothing << WindowChange([](AppDelegate& a) { find(a, "actionNewDesign")->trigger(); });
+        QTest::addRow("Open") << nothing << WindowChange([opened](AppDelegate& a) { throughDialog(a, "actionOpen", opened); });
+        QTest::addRow("a dropped file") << nothing << WindowChange([opened](AppDelegate& a) { drop(a, opened); });
+        QTest::addRow("a pasted design code")
+            << WindowChange([](AppDelegate& a) {
+                   a.randomDesign(7);
+                   find(a, "actionCopyDesignCode")->trigger();
+               })
+            << WindowChange([](AppDelegate& a) { find(a, "actionPaste")->trigger(); });
+        QTest::addRow("from the gallery") << nothing << WindowChange([](AppDelegate& a) {
+            find(a, "actionNewFromGallery")->trigger();
+            auto* dialog = a.mainWindow()->findChild<GalleryDialog*>();
+            QVERIFY(dialog);
+            auto* list = dialog->findChild<QListView*>();
+            list->setCurrentIndex(list->model()->index(3, 0));
+            QTest::keyClick(list, Qt::Key_Return);
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), kPatienceMs);
+        });
+    }
+
+    void everyNewDesignShowsWhole()
+    {
+        QFETCH(WindowChange, setup);
+        QFETCH(WindowChange, change);
+        setup(*app);
+        for (int step = 0; step < 11; ++step)
+            app->artView()->zoomIn();
+        QVERIFY(!app->artView()->zoom().fitsToWindow());
+        {
+            const MessageBoxAnswerer discard({QMessageBox::Discard});
+            change(*app);
+        }
+        QVERIFY(app->artView()->zoom().fitsToWindow());
+        QVERIFY(find(*app, "actionFitToWindow")->isChecked());
+    }
+
     void undoAndRedoRestoreTheWindow_data()
     {
         QTest::addColumn<WindowChange>("setup");
