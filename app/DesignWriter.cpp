@@ -57,12 +57,37 @@ QJsonObject curveObject(const CurveDesign& curve)
 
 }
 
+namespace {
+
+// The object's text with its format and versions first, as a file manager's look at the first
+// bytes of a file finds them: QJsonDocument writes keys in their sorted order, which would put
+// them after the curves.
+QByteArray withFormatFirst(const QJsonObject& rest, QJsonDocument::JsonFormat format)
+{
+    const bool indented = format == QJsonDocument::Indented;
+    const QByteArray between = indented ? ",\n    " : ",";
+    QByteArray text = indented ? "{\n    " : "{";
+    const auto append = [&](QLatin1String key, const QJsonValue& value) {
+        // The value as the document writes it: a one-element array's text without its brackets.
+        const QByteArray valueText = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).chopped(1).mid(1);
+        text += '"' + QByteArray(key.data(), key.size()) + (indented ? "\": " : "\":") + valueText + between;
+    };
+    append(kFormatKey, kFormatName);
+    append(kVersionKey, kDesignFormatVersion);
+    append(kMinorVersionKey, kDesignFormatMinorVersion);
+    const QByteArray others = QJsonDocument(rest).toJson(format);
+    // Past the other object's own opening brace (and its line and indent when indented).
+    text += others.mid(others.indexOf('"'));
+    return text;
+}
+
+}
+
 QByteArray designToJson(const Design& design)
 {
     QJsonObject object = design.otherKeys;
-    object.insert(kFormatKey, kFormatName);
-    object.insert(kVersionKey, kDesignFormatVersion);
-    object.insert(kMinorVersionKey, kDesignFormatMinorVersion);
+    for (QLatin1String key : {kFormatKey, kVersionKey, kMinorVersionKey})
+        object.remove(key);
     for (const auto& field : kDesignSliders)
         object.insert(field.key, double(design.*field.member));
     for (const auto& field : kDesignSwitches)
@@ -71,11 +96,10 @@ QByteArray designToJson(const Design& design)
     for (const CurveDesign& curve : design.curves)
         curves.append(curveObject(curve));
     object.insert(kCurvesKey, curves);
-    const QJsonDocument document(object);
     // Indenting kept keys of a newer version could take a file past what opens: then it is
     // written without.
-    QByteArray text = document.toJson(QJsonDocument::Indented);
+    QByteArray text = withFormatFirst(object, QJsonDocument::Indented);
     if (text.size() > kMaximumDesignFileSize)
-        text = document.toJson(QJsonDocument::Compact);
+        text = withFormatFirst(object, QJsonDocument::Compact);
     return text;
 }

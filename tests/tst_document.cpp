@@ -117,6 +117,31 @@ private:
     QTimer m_timer;
 };
 
+// Whether the design file type's magic, as desktops read it from its description, finds the type
+// in these first bytes of a file.
+bool typeMagicFinds(const QByteArray& bytes)
+{
+    QFile description(QFINDTESTDATA("../resources/org.rotagraph.Rotagraph.mime.xml"));
+    if (!description.open(QIODevice::ReadOnly))
+        qFatal("The file type's description is missing");
+    QXmlStreamReader xml(&description);
+    int matches = 0;
+    while (xml.readNextStartElement() || !xml.atEnd()) {
+        if (!xml.isStartElement() || xml.name() != u"match")
+            continue;
+        ++matches;
+        const QStringList offsets = xml.attributes().value(QLatin1String("offset")).toString().split(u':');
+        const QByteArray value = xml.attributes().value(QLatin1String("value")).toUtf8();
+        const qsizetype first = offsets.first().toLongLong();
+        const qsizetype at = bytes.indexOf(value, first);
+        if (xml.attributes().value(QLatin1String("type")) == u"string" && at >= 0 && at <= offsets.last().toLongLong())
+            return true;
+    }
+    if (matches == 0)
+        qFatal("The file type's description has no magic");
+    return false;
+}
+
 void drop(const AppDelegate& app, const QString& path)
 {
     QMimeData data;
@@ -707,6 +732,43 @@ private slots:
         QTest::keySequence(app->penRadiusInput(), QKeySequence::Paste);
         QCOMPARE(app->penRadiusInput()->text(), QStringLiteral("160"));
         QCOMPARE(windowShows(*app).last(), fresh.last());   // the art view: nothing pasted into it
+    }
+
+    // Every file the window writes says what it is in its first bytes, however many curves its
+    // design holds: a design file to the file type's magic, an export in its design's text.
+    void filesAreKnownByTheirContent_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("curves");
+        QTest::addRow("a design saved") << "actionSaveAs" << "design.rotagraph" << 1;
+        QTest::addRow("a design of twelve curves saved") << "actionSaveAs" << "twelve.rotagraph" << 12;
+        QTest::addRow("a PNG of twelve curves") << "actionExport" << "twelve.png" << 12;
+        QTest::addRow("an SVG of twelve curves") << "actionExportSvg" << "twelve.svg" << 12;
+    }
+
+    void filesAreKnownByTheirContent()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(int, curves);
+        for (int curve = 1; curve < curves; ++curve)
+            find(*app, "actionAddCurve")->trigger();
+        throughDialog(*app, qPrintable(action), path(file));
+        const QByteArray bytes = contentsOf(path(file));
+        QByteArray text = bytes;
+        if (file.endsWith(".png")) {
+            text = QImage(path(file)).text(QStringLiteral("rotagraph-design")).toUtf8();
+        } else if (file.endsWith(".svg")) {
+            const QByteArray opening = "<metadata id=\"design\">";
+            const qsizetype start = bytes.indexOf(opening) + opening.size();
+            text = bytes.mid(start, bytes.indexOf("</metadata>") - start);
+            QVERIFY(bytes.indexOf(text.left(60)) < 512);
+        } else {
+            QVERIFY(typeMagicFinds(bytes.left(600)));
+        }
+        QVERIFY2(text.startsWith("{\n    \"format\": \"rotagraph-design\",\n    \"version\": 2,\n    \"minorVersion\": "),
+                 text.left(200).constData());
     }
 
     // Each export carries the design and opens as its design again, by the menu or dropped on
