@@ -79,17 +79,19 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
         settings.edge = std::clamp(options.edge.value_or(suggestedImageEdge(fitExtent(composition))), kMinimumImageEdge,
                                    kMaximumImageEdge);
         settings.enlarge = options.enlarge;
+        settings.dotsPerInch = options.dotsPerInch;
         settings.greaseIt = greaseIt;
         settings.designText = designText;
         written = writePngExport(composition, settings, &error);
     } else {
         VectorExportSettings settings;
         settings.target = output;
-        settings.plot.page = options.page;
+        settings.plot = options.plot;
         // To the thousandth of a millimetre, as the export dialog's field starts with it.
         constexpr double kThousandths = 1000;
-        settings.plot.penWidthMm = std::round(penWidthInMillimetres(design.curves.first().penWidth) * kThousandths)
-            / kThousandths;
+        if (!options.penWidthGiven)
+            settings.plot.penWidthMm = std::round(penWidthInMillimetres(design.curves.first().penWidth) * kThousandths)
+                / kThousandths;
         settings.greaseIt = greaseIt;
         settings.title = QFileInfo(output).completeBaseName();
         settings.designText = designText;

@@ -30,10 +30,14 @@ int suggestedImageEdge(const FitExtent& reach);
 // (text that is no number gives the smallest edge), rounded to a whole pixel.
 int imageEdge(const QString& sizeText);
 
+// The densities a user may ask for, in dots per inch.
+constexpr int kMostPngDotsPerInch = 10000;
+
+// Defaults as the window's dialog starts and the command line takes them.
 struct PngExportSettings {
     QString target;                  // the file to write
     int edge = kMinimumImageEdge;    // width and height in pixels, within the range
-    bool enlarge = false;            // the art may grow beyond its natural size to fill the image
+    bool enlarge = true;             // the art may grow beyond its natural size to fill the image
     bool greaseIt = false;           // the grease checkbox's, not the view's
     QString designText;              // the design as text, kept in the image; none when empty
     // The density the image tells printers and editors; 0: the one at which it prints the

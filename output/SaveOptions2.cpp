@@ -15,7 +15,6 @@ const QString kEnlargeKey = QStringLiteral("pngExport/enlarge");
 // Not the earlier key: that one kept a density chosen by default, which printed four times too small.
 const QString kDotsPerInchKey = QStringLiteral("pngExport/resolution");
 constexpr int kNaturalDotsPerInch = 0;
-constexpr int kMostDotsPerInch = 10000;
 
 }
 
@@ -29,9 +28,10 @@ SaveOptions2::SaveOptions2(QWidget* parent)
     // The radio buttons carry their tags as properties; the group answers with them.
     for (QAbstractButton* button : m_ui->enlargeOption->buttons())
         m_ui->enlargeOption->setId(button, tagOf(button));
+    showEnlargement(PngExportSettings().enlarge);
     m_dotsPerInch = new QSpinBox;
     m_dotsPerInch->setObjectName(QStringLiteral("pngDotsPerInch"));
-    m_dotsPerInch->setRange(kNaturalDotsPerInch, kMostDotsPerInch);
+    m_dotsPerInch->setRange(kNaturalDotsPerInch, kMostPngDotsPerInch);
     m_dotsPerInch->setSuffix(tr(" dpi"));
     m_dotsPerInch->setSpecialValueText(tr("Natural size"));
     m_dotsPerInch->setValue(kNaturalDotsPerInch);
@@ -76,13 +76,16 @@ void SaveOptions2::showRememberedChoices(int suggestedEdge, const FitExtent& rea
     const int dotsPerInch = stored.value(kDotsPerInchKey).toInt(&isNumber);
     if (isNumber)
         m_dotsPerInch->setValue(dotsPerInch);
-    if (stored.contains(kEnlargeKey)) {
-        const bool enlarge = stored.value(kEnlargeKey).toBool();
-        for (QAbstractButton* button : m_ui->enlargeOption->buttons())
-            if ((m_ui->enlargeOption->id(button) == kEnlargeTag) == enlarge)
-                button->setChecked(true);
-    }
+    if (stored.contains(kEnlargeKey))
+        showEnlargement(stored.value(kEnlargeKey).toBool());
     showPrintedSize();
+}
+
+void SaveOptions2::showEnlargement(bool enlarge)
+{
+    for (QAbstractButton* button : m_ui->enlargeOption->buttons())
+        if ((m_ui->enlargeOption->id(button) == kEnlargeTag) == enlarge)
+            button->setChecked(true);
 }
 
 void SaveOptions2::rememberChoices(int edge, bool enlarge, int dotsPerInch)

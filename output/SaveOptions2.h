@@ -33,7 +33,7 @@ public:
     ~SaveOptions2() override;
 
     // Shows the edge, enlargement and density last remembered; before any, `suggestedEdge`, the
-    // enlargement as the form has it and the natural size's density. The printed size told is
+    // window's default enlargement and the natural size's density. The printed size told is
     // that of a design of this reach.
     void showRememberedChoices(int suggestedEdge, const FitExtent& reach);
     // Remembers an export's edge, enlargement and density, for the next exports in this run and the next.
@@ -54,6 +54,7 @@ private:
     QPointer<QButtonGroup> m_enlargeOption;
     QPointer<QComboBox> m_savePixelSize;
     void showPrintedSize();
+    void showEnlargement(bool enlarge);
 
     QSpinBox* m_dotsPerInch;
     QLabel* m_printedSize;

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -93,6 +94,8 @@ private slots:
         }
         QCOMPARE(rotagraph(QStringList{"--export", path("both/ring.png"), path("ring.rotagraph")}).status, 0);
         QVERIFY(writeContents(path("numbers.rotagraph"), designOfLongNumbers()));
+        QVERIFY(writeContents(path("filled.rotagraph"), "{\"format\": \"rotagraph-design\", \"version\": 2, \"curves\": "
+                                                          "[{\"fill\": true, \"closeCurve\": true, \"fillColor\": \"#ff00ff00\"}]}"));
         // A device, as /dev/null is one, and a pipe: outputs that are no files.
         if (::mknod(qPrintable(path("null.png")), S_IFCHR | 0666, makedev(1, 3)) != 0)
             qWarning("No device could be made (not root?): the rows that write to one fail.");
@@ -148,6 +151,76 @@ private slots:
         }
         if (edge > 0)
             QCOMPARE(QImage(path(written.first())).size(), QSize(edge, edge));
+    }
+
+    // Every option of the export dialogs reaches the file as the dialog's field would.
+    void optionsReachTheFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("holds");
+        QTest::addColumn<QByteArray>("lacks");
+        const QStringList svg{"--export", "o.svg", "filled.rotagraph"};
+        QTest::addRow("Letter, turned") << svg + QStringList{"--paper", "letter", "--landscape"}
+                                        << QByteArray("width=\"279.4mm\" height=\"215.9mm\"") << QByteArray();
+        QTest::addRow("a paper of one's own") << svg + QStringList{"--paper", "100x150"}
+                                              << QByteArray("width=\"100mm\" height=\"150mm\"") << QByteArray();
+        QTest::addRow("--page for --paper") << svg + QStringList{"--page", "A5"} << QByteArray("width=\"148mm\" height=\"210mm\"")
+                                            << QByteArray();
+        QTest::addRow("the pen's width") << svg + QStringList{"--pen-width", "0.7"} << QByteArray("stroke-width=\"0.700\"")
+                                         << QByteArray();
+        QTest::addRow("the design's pen by default, a point: 0.353 mm") << svg << QByteArray("stroke-width=\"0.353\"")
+                                                                        << QByteArray();
+        QTest::addRow("a solid fill by default") << svg << QByteArray("label=\"% fill #00ff00\"") << QByteArray();
+        QTest::addRow("the fill hatched in its pen") << svg + QStringList{"--fill", "hatch"}
+                                                     << QByteArray("label=\"1 pen 1 #00ff00\"") << QByteArray("% fill");
+        QTest::addRow("the fill left out") << svg + QStringList{"--fill", "none"} << QByteArray("label=\"1 pen 1 #ff0000\"")
+                                           << QByteArray("#00ff00");
+        // pHYs: pixels per metre across and down, then 1 for metres. The ring (96 + 72 + 53 =
+        // 221 across its radius, a pen 1 wide) in 800 pixels: (800 / 2.05 - 0.5) / 221 = 1.7636
+        // pixels a unit, 126.97 dpi, 4999 a metre; unenlarged, 1 a point: 72 dpi, 2835 a metre;
+        // 300 dpi is 11811 a metre.
+        const QStringList png{"--export", "o.png", "--size", "800", "ring.rotagraph"};
+        QTest::addRow("a PNG enlarged by default, printing at natural size")
+            << png << QByteArray("pHYs\0\0\x13\x87\0\0\x13\x87\x01", 13) << QByteArray();
+        QTest::addRow("a PNG not enlarged") << png + QStringList{"--no-enlarge"}
+                                            << QByteArray("pHYs\0\0\x0b\x13\0\0\x0b\x13\x01", 13) << QByteArray();
+        QTest::addRow("a PNG of 300 dpi") << png + QStringList{"--dpi", "300"}
+                                          << QByteArray("pHYs\0\0\x2e\x23\0\0\x2e\x23\x01", 13) << QByteArray();
+    }
+
+    void optionsReachTheFile()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, holds);
+        QFETCH(QByteArray, lacks);
+        const QString output = path(arguments[1]);
+        for (QString& argument : arguments)
+            if (argument.contains('.') && !argument.startsWith('-') && argument.contains(QRegularExpression("[a-z]")))
+                argument = path(argument);
+        const Run run = rotagraph(arguments);
+        QVERIFY2(run.status == 0, qPrintable(run.errors));
+        const QByteArray written = contentsOf(output);
+        QFile::remove(output);
+        QVERIFY2(written.contains(holds), written.left(2000).constData());
+        QVERIFY(lacks.isEmpty() || !written.contains(lacks));
+    }
+
+    // --help tells every option of the export dialogs.
+    void helpTellsEveryOption_data()
+    {
+        QTest::addColumn<QString>("option");
+        for (const char* option : {"--paper <PAPER>", "--page <PAPER>", "--landscape", "--margin <MM>", "--drawing-size <MM>",
+                                   "--pen-width <MM>", "--tolerance <MM>", "--fill <STYLE>", "--hatch-spacing <MM>",
+                                   "--hatch-angle <DEG>", "--dpi <N>", "--enlarge", "--no-enlarge", "--size <PIXELS>",
+                                   "--format <FORMAT>"})
+            QTest::addRow("%s", option) << QString::fromLatin1(option);
+    }
+
+    void helpTellsEveryOption()
+    {
+        QFETCH(QString, option);
+        static const Run help = rotagraph({QStringLiteral("--help")});
+        QVERIFY(help.output.contains("  " + option.toUtf8() + "  "));
     }
 
     // A file name's bytes come back as they were, whatever they are; those that are UTF-8 read
@@ -211,7 +284,33 @@ private slots:
         QTest::addRow("a size beyond the range") << QStringList{"--export", "x.png", "--size", "9000", "ring.rotagraph"} << 2
                                                  << "The size is a whole number of pixels from 16 to 5000." << 0;
         QTest::addRow("an unknown paper") << QStringList{"--export", "x.svg", "--page", "B5", "ring.rotagraph"} << 2
-                                          << "The paper “B5” is none of A5, A4, A3, Letter, Legal, Tabloid and Square." << 0;
+                                          << "The paper “B5” is none of A5, A4, A3, Letter, Legal, Tabloid and Square, nor a WIDTHxHEIGHT in millimetres."
+                                          << 0;
+        QTest::addRow("a margin below 0") << QStringList{"--export", "x.svg", "--margin", "-3", "ring.rotagraph"} << 2
+                                          << "--margin: The margin must be 0 mm or more." << 0;
+        QTest::addRow("a margin that is no number") << QStringList{"--export", "x.svg", "--margin", "wide", "ring.rotagraph"}
+                                                    << 2 << "--margin takes a number, not “wide”." << 0;
+        QTest::addRow("a paper's size cut short") << QStringList{"--export", "x.svg", "--paper", "300x", "ring.rotagraph"} << 2
+                                                  << "The paper “300x” is none of" << 0;
+        QTest::addRow("a paper too wide") << QStringList{"--export", "x.svg", "--paper", "6000x300", "ring.rotagraph"} << 2
+                                          << "--paper: The page width must be more than 0 mm and at most 5000 mm." << 0;
+        QTest::addRow("a drawing larger than A4 within its margins")
+            << QStringList{"--export", "x.svg", "--drawing-size", "181", "ring.rotagraph"} << 2
+            << "--drawing-size: The drawing is larger than the page: with these margins at most 180 mm fits." << 0;
+        QTest::addRow("no pen") << QStringList{"--export", "x.svg", "--pen-width", "0", "ring.rotagraph"} << 2
+                                << "--pen-width: The pen width must be more than 0 mm." << 0;
+        QTest::addRow("a tolerance below 0") << QStringList{"--export", "x.svg", "--tolerance", "-1", "ring.rotagraph"} << 2
+                                             << "--tolerance: The simplification tolerance must be 0 mm or more." << 0;
+        QTest::addRow("an unknown fill") << QStringList{"--export", "x.svg", "--fill", "dots", "ring.rotagraph"} << 2
+                                         << "--fill takes solid, hatch, cross-hatch or none, not “dots”." << 0;
+        QTest::addRow("hatching too fine") << QStringList{"--export", "x.svg", "--hatch-spacing", "0.01", "ring.rotagraph"}
+                                           << 2 << "--hatch-spacing: The hatch spacing must be at least 0.05 mm." << 0;
+        QTest::addRow("an angle that is no number") << QStringList{"--export", "x.svg", "--hatch-angle", "nan", "ring.rotagraph"}
+                                                    << 2 << "--hatch-angle takes a number, not “nan”." << 0;
+        QTest::addRow("no dots to the inch") << QStringList{"--export", "x.png", "--dpi", "0", "ring.rotagraph"} << 2
+                                             << "--dpi: the resolution is a whole number of dots per inch from 1 to 10000." << 0;
+        QTest::addRow("enlarged and not") << QStringList{"--export", "x.png", "--enlarge", "--no-enlarge", "ring.rotagraph"}
+                                          << 2 << "--enlarge and --no-enlarge say opposite things" << 0;
         QTest::addRow("an unknown format") << QStringList{"--export", "x.png", "--format", "gif", "ring.rotagraph"} << 2
                                            << "The format “gif” is none of png, svg and pdf." << 0;
         QTest::addRow("one design into a name without an extension")
@@ -249,7 +348,7 @@ private slots:
         QFETCH(QString, says);
         QFETCH(int, fileSizeLimit);
         for (QString& argument : arguments)
-            if (argument.contains('.') && !argument.startsWith('-'))
+            if (argument.contains('.') && !argument.startsWith('-') && argument.contains(QRegularExpression("[a-z]")))
                 argument = path(argument);
         const Run run = rotagraph(arguments, fileSizeLimit > 0 ? rlim_t(fileSizeLimit) << 10 : RLIM_INFINITY);
         QCOMPARE(run.status, status);
