@@ -38,3 +38,11 @@ bool hasVisibleCurve(const Composition& composition)
     return std::any_of(composition.curves.begin(), composition.curves.end(),
                        [](const ComposedCurve& curve) { return curve.visible; });
 }
+
+Composition tracedFiner(const Composition& composition, double chordError)
+{
+    Composition finer = composition;
+    for (ComposedCurve& curve : finer.curves)
+        curve.art.chordError = chordError;
+    return finer;
+}

@@ -54,3 +54,9 @@ float widestPen(const Composition& composition);
 
 // Whether any curve shows.
 bool hasVisibleCurve(const Composition& composition);
+
+// The composition with each precise curve (and each of nested wheels) traced as finely as an
+// output needs: no chord straying more than `chordError` curve units from the curve. An output
+// gives what a quarter of its pixel, or 0.01 mm of its paper, is in curve units; the screen
+// keeps its own steps.
+Composition tracedFiner(const Composition& composition, double chordError);

@@ -90,6 +90,7 @@ CurveParameters curveParameters(const ArtParameters& art)
     p.numberOfColors = art.colouring.mode == ColourMode::Stretches ? art.numberOfColors : 1;
     p.closeCurve = art.closeCurve;
     p.precise = art.precise;
+    p.chordError = art.chordError;
     p.nested = art.nested;
     return p;
 }
@@ -103,7 +104,11 @@ std::vector<CurveParameters> curveParameters(const Composition& composition)
         traced.push_back(curveParameters(curve.art));
         if (!curve.visible)
             continue;
-        const std::size_t points = estimatedPointCount(traced.back());
+        // Shared as the screen's steps share it: a curve traced finer for an output takes what it
+        // needs within its own budget, and never cuts a later curve that the window draws whole.
+        CurveParameters onScreen = traced.back();
+        onScreen.chordError = 0;
+        const std::size_t points = estimatedPointCount(onScreen);
         if (points > left)
             traced.back().pointBudget = left;
         left -= std::min(points, left);

@@ -186,8 +186,9 @@ bool plotDrawing(const Composition& design, const PlotOptions& options, const Ou
                  const std::function<bool(PlottedLayer&)>& take)
 {
     const QTransform fitted = curveToPage(options.page, boundingRadius(design));
-    // The composition's budget, as the window draws it: the curves after it runs out are cut.
-    const std::vector<CurveParameters> budgeted = curveParameters(design);
+    // The composition's budget, as the window draws it: the curves after it runs out are cut. A
+    // precise curve is traced as finely as the paper shows it, its chords within 0.01 mm.
+    const std::vector<CurveParameters> budgeted = curveParameters(tracedFiner(design, kPlotChordErrorMm / fitted.m11()));
     TracedCurve curve;
     return drawCurveByCurve(design, control, [&](std::size_t index, const ComposedCurve& composed,
                                                  const DrawingControl& part) {

@@ -75,8 +75,11 @@ QImage drawExportImage(const Composition& design, const FitExtent& reach, int ed
     image.fill(Qt::transparent);
     const float side = static_cast<float>(edge);
     const QTransform fitted = fittedTransform(reach, side, side, enlarge);
+    // A precise curve as smooth as the image's pixels show it: its chords within a quarter pixel.
+    constexpr double kQuarterPixel = 0.25;
+    const Composition finer = tracedFiner(design, kQuarterPixel / fitted.m11());
     // Each curve over the ones before, its pens stroked by every processor.
-    const bool drawn = drawCurveByCurve(design, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
+    const bool drawn = drawCurveByCurve(finer, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
         return paintDesignInBands(image, curve.art, curve.turning() * fitted, QThread::idealThreadCount(), part).finished;
     });
     return drawn ? image : QImage();

@@ -2,6 +2,7 @@
 
 #include "output/ExportProgress.h"
 #include "output/PdfExport.h"
+#include "output/PlotOptions.h"
 #include "output/SafeWrite.h"
 
 #include <QCoreApplication>
@@ -10,8 +11,6 @@
 #include <QPrinter>
 
 namespace {
-
-constexpr qreal kPointsPerInch = 72;
 
 QString tr(const char* text)
 {
@@ -56,6 +55,8 @@ bool printArt(const Composition& shown, QPrinter& printer, QString* error, const
     const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Point);
     const QTransform fitted = fittedTransform(fitExtent(design), static_cast<float>(printable.width()),
                                               static_cast<float>(printable.height()), false);
+    // A precise curve as smooth as the paper shows it.
+    design = tracedFiner(design, kPlotChordErrorMm / (fitted.m11() * kMillimetresPerPoint));
     // The design works in points, line widths included; the printer in its own dots.
     const auto paint = [&](QPainter& painter, qreal dotsPerInchX, qreal dotsPerInchY) {
         painter.setRenderHint(QPainter::Antialiasing);

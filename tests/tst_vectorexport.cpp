@@ -794,6 +794,26 @@ private slots:
         QCOMPARE(elements.size(), (points - 1 + 4094) / 4095);
     }
 
+    // A precise curve is plotted as smooth as the paper shows it, with the points its size
+    // needs, not the screen's: Lotus, 317 points on screen, is 180 mm across A4 within its
+    // margins, 0.464 mm a unit, so its chords within 0.01 mm take more than twice as many.
+    void aPreciseCurveIsSmoothOnPaper()
+    {
+        ArtParameters lotus = artDesign(110, 44, 40, 2);
+        lotus.precise = true;
+        lotus.penColor = Qt::red;
+        QCOMPARE(traceCurve(curveParameters(lotus)).pointCount(), std::size_t(317));
+        PlotOptions options;
+        options.simplifyToleranceMm = 0;
+        qsizetype points = 0;
+        QVERIFY(plotDrawing(Composition{{{lotus, {}}}}, options, {}, [&](PlottedLayer& layer) {
+            for (const QPolygonF& path : layer.paths)
+                points += path.size();
+            return true;
+        }));
+        QVERIFY2(points > 2 * 317, qPrintable(QString::number(points)));
+    }
+
     // A curve coloured along its length is one layer of short paths, a colour each, in the
     // colours of its steps from the first stop's to the last's, each path taking up the line
     // where the one before left it, every traced point written; thinned, each still meets the
