@@ -214,7 +214,8 @@ int firstCutCurve(const Composition& design)
     return -1;
 }
 
-std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control)
+std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control,
+                               const std::function<void(const PlottedLayer&)>& seen)
 {
     struct Pen {
         PenTally tally;
@@ -224,6 +225,8 @@ std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& opt
     std::vector<std::size_t> penEntries;   // pen K's entry in `pens` at K - 1
     LayerNumbering numbering(false);
     const bool plotted = plotDrawing(design, options, control, [&](PlottedLayer& layer) {
+        if (seen)
+            seen(layer);
         const LayerLabel label = numbering.next(layer.layer);
         if (layer.layer.kind == LayerKind::Gradient) {
             std::set<QRgb> colours;

@@ -65,4 +65,6 @@ struct PenTally {
 
 // What the picture costs pen by pen, in the order of the pens' numbers, as plotDrawing draws it;
 // each gradient is an entry of its own, where it is drawn among them. Empty when cancelled.
-std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control = {});
+// `seen`, when given, sees every layer plotted, a solid fill's too, as it is plotted.
+std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control = {},
+                               const std::function<void(const PlottedLayer&)>& seen = {});

@@ -151,12 +151,14 @@ QFileDialog* openPngExportDialog(QWidget* window, const ShownDesign& design)
     layout->setContentsMargins(0, 0, 0, 0);
     auto* message = new QLabel(tr("The art will be saved as a PNG with transparency"));
     message->setObjectName(QStringLiteral("exportMessage"));
+    message->setWordWrap(true);
     layout->addWidget(message);
     auto* options = new SaveOptions2;
     // The reach of the design as exported, with the grease the export draws with.
     options->showRememberedChoices(suggestedImageEdge(fitExtent(design.composition)),
                                    fitExtent(exportedComposition(design.composition, true, design.greaseIt)));
     layout->addWidget(options);
+    layout->addStretch();   // the options at the top of their panel, as tall as the dialog
 
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
     // The options are read when the user confirms, as they stand then.

@@ -4,6 +4,7 @@
 #include "widgets/Controls.h"
 #include "ui_SaveOptions.h"
 
+#include <QFormLayout>
 #include <QLabel>
 #include <QSettings>
 #include <QSpinBox>
@@ -29,6 +30,7 @@ SaveOptions2::SaveOptions2(QWidget* parent)
     for (QAbstractButton* button : m_ui->enlargeOption->buttons())
         m_ui->enlargeOption->setId(button, tagOf(button));
     showEnlargement(PngExportSettings().enlarge);
+    m_ui->saveOptionsLayout->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     m_dotsPerInch = new QSpinBox;
     m_dotsPerInch->setObjectName(QStringLiteral("pngDotsPerInch"));
     m_dotsPerInch->setRange(kNaturalDotsPerInch, kMostPngDotsPerInch);

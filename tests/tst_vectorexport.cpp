@@ -1031,6 +1031,50 @@ private slots:
                  qPrintable(QStringLiteral("%1 once, %2 twice, %3 opaque").arg(once).arg(twice).arg(deeper)));
     }
 
+    // Beside the options, a small picture of the page as the plot draws it: the paper upright or
+    // turned, the fill solid, hatched in stripes, or left out.
+    void thePreviewShowsThePageAsPlotted_data()
+    {
+        QTest::addColumn<int>("fill");   // as the fill field lists them: solid, hatch, leave out
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<double>("fewestFilled");   // of the pixels about the page's middle
+        QTest::addColumn<double>("mostFilled");
+        QTest::addRow("solid, upright") << 0 << false << 0.95 << 1.0;
+        QTest::addRow("hatched 10 mm apart, turned") << 1 << true << 0.03 << 0.6;
+        QTest::addRow("left out") << 2 << false << 0.0 << 0.0;
+    }
+
+    void thePreviewShowsThePageAsPlotted()
+    {
+        QFETCH(int, fill);
+        QFETCH(bool, landscape);
+        QFETCH(double, fewestFilled);
+        QFETCH(double, mostFilled);
+        DrawnDesign filled{100, 30, 10, 3, 1};
+        filled.closeCurve = true;
+        filled.fillShape = true;
+        VectorExportOptions options(exportedComposition(Composition{{composedCurve(filled, "A")}}, true, false));
+        PlotOptions plot;
+        plot.fill = FillStyle(fill);
+        plot.hatch.spacingMm = 10;
+        plot.page.orientation = landscape ? PaperOrientation::Landscape : PaperOrientation::Portrait;
+        options.showOptions(plot);
+        auto* preview = options.findChild<QLabel*>(QStringLiteral("plotPreview"));
+        QTRY_VERIFY_WITH_TIMEOUT(!preview->pixmap().isNull(), kPatienceMs);
+        const QImage page = preview->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QRect paper = paintedBounds(page);
+        QCOMPARE(paper.width() > paper.height(), landscape);
+        int yellow = 0, all = 0;
+        for (int y = -8; y <= 8; ++y)
+            for (int x = -8; x <= 8; ++x) {
+                const QRgb pixel = page.pixel(paper.center() + QPoint(x, y));
+                yellow += qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) < 220;   // yellow, or a thin line of it
+                ++all;
+            }
+        const double share = double(yellow) / all;
+        QVERIFY2(share >= fewestFilled && share <= mostFilled, qPrintable(QString::number(share)));
+    }
+
     // The vector export's options note that a gradient takes a pen for each colour when a curve
     // shown has one, and the plot's cost tells it so.
     void gradientNoteInTheExportOptions_data()
