@@ -8,7 +8,6 @@
 #include <QRegularExpression>
 
 #include <cmath>
-#include <iterator>
 #include <optional>
 
 namespace {
@@ -81,12 +80,12 @@ QString readDotsPerInch(const QString& value, PictureOptions& options)
     bool isNumber = false;
     const int dotsPerInch = value.toInt(&isNumber);
     if (!isNumber || dotsPerInch < 1 || dotsPerInch > kMostPngDotsPerInch)
-        return tr("--dpi: the resolution is a whole number of dots per inch from 1 to %1.").arg(kMostPngDotsPerInch);
+        return tr("--dpi: The resolution is a whole number of dots per inch from 1 to %1.").arg(kMostPngDotsPerInch);
     options.dotsPerInch = dotsPerInch;
     return {};
 }
 
-// A length or an angle: the value, once read, goes where `member` says.
+// A length: the value, once read, goes into the plot options at Part, or their page at PagePart.
 template <double PlotOptions::*Part, double PlotPage::*PagePart = nullptr>
 QString readNumber(const char* option, const QString& value, PictureOptions& options)
 {

@@ -308,7 +308,7 @@ private slots:
         QTest::addRow("an angle that is no number") << QStringList{"--export", "x.svg", "--hatch-angle", "nan", "ring.rotagraph"}
                                                     << 2 << "--hatch-angle takes a number, not “nan”." << 0;
         QTest::addRow("no dots to the inch") << QStringList{"--export", "x.png", "--dpi", "0", "ring.rotagraph"} << 2
-                                             << "--dpi: the resolution is a whole number of dots per inch from 1 to 10000." << 0;
+                                             << "--dpi: The resolution is a whole number of dots per inch from 1 to 10000." << 0;
         QTest::addRow("enlarged and not") << QStringList{"--export", "x.png", "--enlarge", "--no-enlarge", "ring.rotagraph"}
                                           << 2 << "--enlarge and --no-enlarge say opposite things" << 0;
         QTest::addRow("an unknown format") << QStringList{"--export", "x.png", "--format", "gif", "ring.rotagraph"} << 2
