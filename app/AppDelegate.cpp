@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/ChangeRecording.h"
 #include "app/ClosureShown.h"
+#include "app/CopiesControls.h"
 #include "app/CurveCommands.h"
 #include "app/DesignClipboard.h"
 #include "app/DesignCode.h"
@@ -15,6 +16,7 @@
 #include "app/OutputCommands.h"
 #include "app/RandomDesign.h"
 #include "app/RecentFiles.h"
+#include "app/SeveralCurves.h"
 #include "app/Shortcuts.h"
 #include "app/SlowDrawing.h"
 #include "app/StatusLine.h"
@@ -98,7 +100,7 @@ void AppDelegate::bindControls()
                                          ui.gradientPreset, ui.gradientBar, ui.gradientRepeat, ui.gradientMirror,
                                          ui.revolutionBlend, ui.inkOpacitySlider, ui.inkOpacityInput},
                                         m_window.get()),
-                  ui.preciseCurve, nullptr};
+                  ui.preciseCurve, nullptr, ui.backgroundCheck, ui.backgroundWell};
     setSliderRange(*ui.penWidthSlider, kPenWidthRange);
     setSliderRange(*ui.drawSpeedControl, kDrawSpeedRange);
     showValueOfSliderIn(*ui.penWidthInput, *ui.penWidthSlider);
@@ -114,6 +116,8 @@ void AppDelegate::bindControls()
                                            ui.actionRemoveWheel},
                                           loadGearKit(QStringLiteral(":/gear-kit.json")),
                                           [this](const ChosenRadii& radii) { m_editing->enterRadii(radii); }, m_window.get());
+
+    ui.backgroundWell->setColor(Qt::white);
 
     // Extra wells start with colours of their own; they supply the pens when turned on.
     m_controls.secondColor->setColor(CurveDesign().pen2Color);
@@ -343,11 +347,18 @@ void AppDelegate::connectCurves()
     ui.actionShowCurve->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_H);
     CurveCommands::Controls controls{ui.curveList, ui.turnInput, ui.turnStepper, ui.actionAddCurve,
                                      ui.actionDuplicateCurve, ui.actionDuplicateTurned, ui.actionDeleteCurve,
-                                     ui.actionMoveCurveUp, ui.actionMoveCurveDown, ui.actionShowCurve};
+                                     ui.actionMoveCurveUp, ui.actionMoveCurveDown, ui.actionShowCurve,
+                                     new CopiesControls(ui.curvesLayout, ui.curvesLayout->indexOf(ui.turnLayout) + 1,
+                                                        m_window.get())};
     CurveCommands::Window window{m_window.get(), ui.artView,
                                  [this] { return curveShownBy(m_controls, m_editing->colorsInUse()); },
-                                 [this](const CurveDesign& curve) { m_editing->enterCurve(curve); }};
+                                 [this](const CurveDesign& curve) { m_editing->enterCurve(curve); },
+                                 [this](const QString& note) { m_statusLine->showNote(note); }};
     m_curves = std::make_unique<CurveCommands>(controls, std::move(window), *m_document);
+    connect(m_curves.get(), &CurveCommands::selectionShown, this,
+            [this](const CurveDesign& current, const QList<CurveDesign>& selected) {
+                showMixedValues(m_controls, current, selected);
+            });
 }
 
 int32_t AppDelegate::colorsInUse() const

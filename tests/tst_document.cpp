@@ -189,7 +189,8 @@ QStringList windowShows(const AppDelegate& app)
                          QString::number(art.greaseIt()), formatNumber(art.percentToDraw()),
                          QString::number(art.nestedWheels().count), formatNumber(art.nestedWheels().radii[0]),
                          formatNumber(art.nestedWheels().radii[1]),
-                         QString::number(art.drawMode()), QString::number(art.allowScaleUp())}
+                         QString::number(art.drawMode()), QString::number(art.allowScaleUp()),
+                         colour(art.background())}
                  .join(' ');
     return shown;
 }
@@ -463,6 +464,9 @@ private slots:
         QTest::addRow("an option while a number is typed") << nothing << WindowChange([](AppDelegate& a) {
             typeWithoutCommitting(a.anchorRadiusInput(), "90");
             a.showAnchorCheckbox()->click();
+        });
+        QTest::addRow("a background") << nothing << WindowChange([](AppDelegate& a) {
+            find<QCheckBox>(a, "backgroundCheck")->click();
         });
         QTest::addRow("Add Wheel") << nothing << WindowChange([](AppDelegate& a) { find(a, "actionAddWheel")->trigger(); });
         QTest::addRow("Remove Wheel")
@@ -974,11 +978,22 @@ private slots:
         pick(called<QComboBox>(*app, "Wheel sizes"), "Teeth");
         QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->text(), QStringLiteral("≈ 145"));
         QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Closes after 50 revolutions"), kPatienceMs);
+
+        // A wheel added has whole teeth, half the last one's, and the pen moves into its hole of
+        // the same number: hole 7 of the 15-tooth wheel's 7, then the innermost of the 8-tooth's 3.
+        find(*app, "actionAddWheel")->trigger();
+        QCOMPARE(called<QSpinBox>(*app, "Wheel 3 teeth")->text(), QStringLiteral("15"));
+        QCOMPARE(called<QSpinBox>(*app, "Pen hole number")->text(), QStringLiteral("7 of 7"));
+        find(*app, "actionAddWheel")->trigger();
+        QCOMPARE(called<QSpinBox>(*app, "Wheel 4 teeth")->text(), QStringLiteral("8"));
+        QCOMPARE(called<QSpinBox>(*app, "Pen hole number")->text(), QStringLiteral("3 of 3"));
+        QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->text(), QStringLiteral("≈ 145"));   // left as it was
     }
 
     // Wheels on the runner draw, close and carry the pen: it keeps inside the last one.
     void nestedWheels()
     {
+        QVERIFY(!find(*app, "actionRemoveWheel")->isEnabled());   // two wheels: none to remove
         typeInto(app->runnerRadiusInput(), "60");
         find<QRadioButton>(*app, "runnerInside")->click();
         find(*app, "actionAddWheel")->trigger();

@@ -381,11 +381,18 @@ std::unique_ptr<ScreenPicture> DrawingScheduler::paint(const ScreenRequest& requ
         control.cancelled = painting.cancelled;
         control.percentDone = painting.job ? &painting.job->layerPercent : nullptr;
         control.buffers = painting.buffers;
-        control.growing = growingCurve == index ? painting.growing : nullptr;
+        // A growing layer follows one line: copies are painted whole each time.
+        control.growing = growingCurve == index && copyCount(curve) == 1 ? painting.growing : nullptr;
         control.traced = &trace->curve;
-        layer->outcome = paintDesignInBands(layer->image, curve.art, curve.turning() * request.transform(), painting.bands, control);
-        if (!layer->outcome.finished)
-            return nullptr;
+        for (int c = 0; c < copyCount(curve); ++c) {
+            const ComposedCurve copy = copyOf(curve, c);
+            const DrawingOutcome outcome =
+                paintDesignInBands(layer->image, copy.art, copy.turning() * request.transform(), painting.bands, control);
+            if (!outcome.finished)
+                return nullptr;
+            if (c == 0)
+                layer->outcome = outcome;
+        }
         std::shared_ptr<const CurveLayer> replaced;   // freed after the lock
         {
             // It takes the place of the curve's layer drawn for another request.

@@ -35,6 +35,7 @@ Composition Rotagraph::composition() const
 {
     Composition composition = m_composition;
     composition.curves[std::size_t(m_selected)].art = m_art;
+    composition.background = m_background;
     return composition;
 }
 
@@ -85,6 +86,8 @@ Composition Rotagraph::drawnComposition(int32_t mode) const
             shown.art.percentToDraw = int(i) == m_drawnUpTo ? m_drawnPercent : 100;
         shown.art.drawMode = mode;
         shown.turn = curve.turn;
+        shown.copies = curve.copies;
+        shown.scale = curve.scale;
     }
     return drawn;
 }
@@ -346,9 +349,11 @@ void Rotagraph::paintScreenPicture()
     const bool current = picture != nullptr;
     if (!picture)
         picture = scheduler().latest();   // until the drawing is done: as it was, not stretched
+    QPainter painter(this);
+    if (m_background.isValid())
+        painter.fillRect(rect(), m_background);
     if (!picture)
         return;
-    QPainter painter(this);
     painter.drawImage(request.centre - picture->request.centre, picture->image);
     if (current) {
         m_lastOutcome = picture->outcome;
@@ -374,6 +379,8 @@ void Rotagraph::drawRect(const QRectF& rect)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     m_painter = &painter;
+    if (m_background.isValid())
+        painter.fillRect(rect, m_background);
     const ArtParameters& art = m_art;
     const bool onScreen = art.drawMode == ScreenMode;
     const Composition curves = drawnComposition(art.drawMode);
