@@ -264,7 +264,9 @@ void AppDelegate::paste()
 void AppDelegate::randomDesign(quint32 seed)
 {
     Design design = committedDesign();
-    design.curves = {randomCurve(seed)};
+    const Design random = ::randomDesign(seed);
+    design.curves = random.curves;
+    design.background = random.background;
     enterDesign(design);
     m_document->record(tr("Random Design"));
     if (m_statusLine)
@@ -345,6 +347,7 @@ void AppDelegate::connectCurves()
     ui.actionMoveCurveUp->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Up);
     ui.actionMoveCurveDown->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Down);
     ui.actionShowCurve->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_H);
+    m_mixedValues = std::make_unique<MixedValues>(m_controls);
     CurveCommands::Controls controls{ui.curveList, ui.turnInput, ui.turnStepper, ui.actionAddCurve,
                                      ui.actionDuplicateCurve, ui.actionDuplicateTurned, ui.actionDeleteCurve,
                                      ui.actionMoveCurveUp, ui.actionMoveCurveDown, ui.actionShowCurve,
@@ -353,11 +356,15 @@ void AppDelegate::connectCurves()
     CurveCommands::Window window{m_window.get(), ui.artView,
                                  [this] { return curveShownBy(m_controls, m_editing->colorsInUse()); },
                                  [this](const CurveDesign& curve) { m_editing->enterCurve(curve); },
-                                 [this](const QString& note) { m_statusLine->showNote(note); }};
+                                 [this](const QString& note) { m_statusLine->showNote(note); },
+                                 [this](const CurveDesign& before, const CurveDesign& after, CurveDesign& other) {
+                                     carryEdit(before, after, other);
+                                     m_mixedValues->carrySetValues(after, other);
+                                 }};
     m_curves = std::make_unique<CurveCommands>(controls, std::move(window), *m_document);
     connect(m_curves.get(), &CurveCommands::selectionShown, this,
             [this](const CurveDesign& current, const QList<CurveDesign>& selected) {
-                showMixedValues(m_controls, current, selected);
+                m_mixedValues->show(current, selected);
             });
 }
 

@@ -30,6 +30,7 @@ class CurveCommands;
 class DesignDocument;
 class DesignEditing;
 class DesignFiles;
+class MixedValues;
 class OutputCommands;
 class QPrinter;
 class SlowDrawing;
@@ -132,6 +133,7 @@ private:
     std::unique_ptr<DesignDocument> m_document;
     std::unique_ptr<DesignEditing> m_editing;
     std::unique_ptr<DesignFiles> m_files;
+    std::unique_ptr<MixedValues> m_mixedValues;   // of the curves selected together
     std::unique_ptr<CurveCommands> m_curves;
     std::unique_ptr<ViewCommands> m_view;
     // Last, so that it stops and waits for its worker before anything it posts to goes.

@@ -1,7 +1,6 @@
 #include "app/CurveCommands.h"
 
 #include "app/CopiesControls.h"
-#include "app/SeveralCurves.h"
 
 #include "app/DesignArt.h"
 #include "app/DesignDocument.h"
@@ -122,7 +121,8 @@ void CurveCommands::connectControls()
         const QModelIndex current = m_controls.list->currentIndex();
         changed(stepName, current.isValid() ? current.row() : row);
     });
-    auto* deleteKey = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
+    // The Delete key alone: the platform's Delete may also be Ctrl+D, which is Duplicate's.
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), list, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &CurveCommands::removeCurve);
 
     connect(m_controls.add, &QAction::triggered, this, &CurveCommands::addCurve);
@@ -155,7 +155,7 @@ QList<CurveDesign> CurveCommands::curves() const
     shown.otherKeys = kept.otherKeys;
     for (const int row : selectedRows())
         if (row != m_selected)
-            carryEdit(kept, shown, all[row]);
+            m_window.carry(kept, shown, all[row]);
     all[m_selected] = shown;
     return all;
 }

@@ -48,6 +48,9 @@ public:
         std::function<CurveDesign()> shownCurve;               // the selected curve as the controls hold it
         std::function<void(const CurveDesign&)> enterCurve;    // into the controls, as a user would, and drawn
         std::function<void(const QString&)> note;              // for the status line
+        // What an edit of the selected curve, from `before` to `after`, gives another selected
+        // with it.
+        std::function<void(const CurveDesign& before, const CurveDesign& after, CurveDesign& other)> carry;
     };
 
     CurveCommands(Controls controls, Window window, DesignDocument& document, QObject* parent = nullptr);

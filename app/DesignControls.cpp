@@ -87,9 +87,7 @@ void showWindowValues(const WindowControls& controls, const Design& design)
     for (const auto& binding : kWindowSliders)
         setFloatValueOf(controls.*binding.control, design.*binding.value);
     setOn(controls.backgroundCheck, design.background.isValid());
-    // Off, the well keeps the last colour chosen, ready to be turned on again.
-    if (design.background.isValid())
-        setColorOf(controls.backgroundWell, design.background);
+    setColorOf(controls.backgroundWell, design.background.isValid() ? design.background : QColor(Qt::white));
 }
 
 void showCurve(const WindowControls& controls, const CurveDesign& design)

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -62,8 +63,11 @@ void carryEdit(const CurveDesign& before, const CurveDesign& after, CurveDesign&
     carry(before.nestedWheels, after.nestedWheels, other.nestedWheels);
 }
 
-void showMixedValues(const WindowControls& controls, const CurveDesign& current, const QList<CurveDesign>& selected)
+void MixedValues::show(const CurveDesign& current, const QList<CurveDesign>& selected)
 {
+    const WindowControls& controls = m_controls;
+    m_mixedNumbers.clear();
+    m_mixedSwitches.clear();
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
         NumberField* field = controls.numericControls(tag)->input;
         if (!field)
@@ -71,19 +75,38 @@ void showMixedValues(const WindowControls& controls, const CurveDesign& current,
         const QString CurveDesign::*value = kTypedNumbers[tag - 1].member;
         const bool differs = std::any_of(selected.begin(), selected.end(),
                                          [&](const CurveDesign& curve) { return curve.*value != current.*value; });
-        if (differs)
+        if (differs) {
             field->showMixed(differ());
-        else if (field->isMixed())
+            m_mixedNumbers.append(tag);
+        } else if (field->isMixed())
             field->setCommittedText(current.*value);
     }
-    for (const MixedSwitch& binding : kMixedSwitches) {
+    for (int place = 0; place < int(std::size(kMixedSwitches)); ++place) {
+        const MixedSwitch& binding = kMixedSwitches[place];
         QCheckBox* box = controls.*binding.control;
         const bool differs = std::any_of(selected.begin(), selected.end(), [&](const CurveDesign& curve) {
             return curve.*binding.value != current.*binding.value;
         });
-        if (differs)
+        if (differs) {
             showMixed(box, current.*binding.value, differ());
-        else
+            m_mixedSwitches.append(place);
+        } else {
             showUnmixed(box, current.*binding.value);
+        }
+    }
+}
+
+void MixedValues::carrySetValues(const CurveDesign& shown, CurveDesign& other) const
+{
+    for (const int tag : m_mixedNumbers) {
+        const NumberField* field = m_controls.numericControls(tag)->input;
+        if (field && field->wasSetWhileMixed())
+            other.*kTypedNumbers[tag - 1].member = shown.*kTypedNumbers[tag - 1].member;
+    }
+    for (const int place : m_mixedSwitches) {
+        const MixedSwitch& binding = kMixedSwitches[std::size_t(place)];
+        const QCheckBox* box = m_controls.*binding.control;
+        if (wasSetWhileMixed(box))
+            other.*binding.value = shown.*binding.value;
     }
 }

@@ -14,7 +14,22 @@ struct WindowControls;
 // shows, its turn and its copies are each curve's own and never carried.
 void carryEdit(const CurveDesign& before, const CurveDesign& after, CurveDesign& other);
 
-// Marks each field and box whose value differs among `selected`: an empty field, a partly
-// checked box, each with a tooltip saying so, standing for `current`'s value until set. A
-// control whose values agree again shows `current`'s.
-void showMixedValues(const WindowControls& controls, const CurveDesign& current, const QList<CurveDesign>& selected);
+// The fields and boxes whose values differ among the curves selected together.
+class MixedValues
+{
+public:
+    explicit MixedValues(const WindowControls& controls) : m_controls(controls) {}
+
+    // Marks each field and box whose value differs among `selected`: an empty field, a partly
+    // checked box, each with a tooltip saying so, standing for `current`'s value until set. A
+    // control whose values agree again shows `current`'s.
+    void show(const CurveDesign& current, const QList<CurveDesign>& selected);
+    // Gives `other` what `shown` holds in each control that was marked and has been set since,
+    // even where that is the current curve's own value: it goes to all of them.
+    void carrySetValues(const CurveDesign& shown, CurveDesign& other) const;
+
+private:
+    const WindowControls& m_controls;
+    QList<int> m_mixedNumbers;    // by tag
+    QList<int> m_mixedSwitches;   // by place in the switches' table
+};

@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
@@ -373,6 +374,11 @@ private slots:
     {
         QFETCH(QKeySequence, keys);
         QFETCH(int, curves);
+        // No key of the list's own is also a command's: Qt would take it for neither.
+        for (const QShortcut* own : list(*app)->findChildren<QShortcut*>())
+            for (const QKeySequence& key : own->keys())
+                for (const QAction* command : app->mainWindow()->findChildren<QAction*>())
+                    QVERIFY2(!command->shortcuts().contains(key), qPrintable(key.toString() + " " + command->objectName()));
         app->mainWindow()->activateWindow();
         list(*app)->setFocus();
         QTRY_VERIFY(list(*app)->hasFocus());

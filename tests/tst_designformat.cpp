@@ -78,7 +78,7 @@ Design composed()
     Design design;
     design.showWheels = true;
     design.drawSpeed = 55;
-    design.otherKeys = {{"background", "#ff202020"}, {"layers", QJsonArray{1, "two", QJsonObject{{"x", 3.5}}}}};
+    design.otherKeys = {{"frame", "#ff202020"}, {"layers", QJsonArray{1, "two", QJsonObject{{"x", 3.5}}}}};
     CurveDesign first;
     first.name = "Spiral";
     first.turn = 12.5;

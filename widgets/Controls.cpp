@@ -93,9 +93,20 @@ void showMixed(QCheckBox* checkbox, bool own, const QString& toolTip)
     checkbox->setCheckState(Qt::PartiallyChecked);
     checkbox->setToolTip(toolTip);
     // A click goes on from partly checked to checked: from then on an ordinary box.
+    checkbox->setProperty("setWhileMixed", false);
     QObject::connect(checkbox, &QAbstractButton::clicked, checkbox, [checkbox] {
         showUnmixed(checkbox, checkbox->checkState() == Qt::Checked);
+        checkbox->setProperty("setWhileMixed", true);
     }, Qt::SingleShotConnection);
+}
+
+bool wasSetWhileMixed(const QCheckBox* checkbox)
+{
+    if (!checkbox)
+        return false;
+    // Clicked, before or after the box turned ordinary again.
+    return (checkbox->isTristate() && checkbox->checkState() != Qt::PartiallyChecked)
+        || checkbox->property("setWhileMixed").toBool();
 }
 
 void showUnmixed(QCheckBox* checkbox, bool on)
@@ -103,6 +114,7 @@ void showUnmixed(QCheckBox* checkbox, bool on)
     if (!checkbox || !checkbox->isTristate())
         return;
     const QSignalBlocker quiet(checkbox);
+    checkbox->setProperty("setWhileMixed", false);
     checkbox->setTristate(false);
     checkbox->setChecked(on);
     checkbox->setToolTip(checkbox->property("unmixedToolTip").toString());
@@ -125,6 +137,7 @@ NumberField::NumberField(QWidget* parent)
     connect(this, &QLineEdit::textEdited, this, [this] {
         if (m_mixed) {
             m_mixed = false;
+            m_setWhileMixed = true;
             setToolTip(m_unmixedToolTip);
         }
     });
@@ -143,6 +156,7 @@ void NumberField::showMixed(const QString& toolTip)
         return;
     m_kept = text();
     m_mixed = true;
+    m_setWhileMixed = false;
     m_unmixedToolTip = QLineEdit::toolTip();
     setText(QString());
     setModified(false);
@@ -155,6 +169,7 @@ void NumberField::setCommittedText(const QString& text)
         m_mixed = false;
         setToolTip(m_unmixedToolTip);
     }
+    m_setWhileMixed = false;
     setText(text);
     setModified(false);
     markWhetherANumber();

@@ -31,6 +31,8 @@ bool isOn(const QCheckBox* checkbox);
 void showMixed(QCheckBox* checkbox, bool own, const QString& toolTip);
 // An ordinary box again, checked as `on`, if it showed mixed values.
 void showUnmixed(QCheckBox* checkbox, bool on);
+// Whether the user clicked it while it showed mixed values, since it last showed them.
+bool wasSetWhileMixed(const QCheckBox* checkbox);
 
 // A text field for one number. Sends numberEdited when the user commits a change (Return, or
 // leaving the field after editing it). Up and Down, and the wheel while it has the focus, ask for
@@ -51,6 +53,8 @@ public:
     // the text it held; typing sets it for all of them.
     void showMixed(const QString& toolTip);
     bool isMixed() const { return m_mixed && text().isEmpty(); }
+    // Whether the user typed into it while it showed mixed values.
+    bool wasSetWhileMixed() const { return m_setWhileMixed; }
     void setFloatValue(float value) { setText(formatNumber(value)); }
     // Shows a text as a committed edit leaves it, marked when it is not wholly a number, but
     // sends nothing: for a value that comes from a file or from the history of changes.
@@ -77,6 +81,7 @@ private:
     bool m_markedInvalid = false;
     QString m_plainToolTip;
     bool m_mixed = false;
+    bool m_setWhileMixed = false;
     QString m_kept;           // the text it stands for while it shows mixed values
     QString m_unmixedToolTip;
 };
