@@ -58,7 +58,9 @@ CurveDesign randomCurve(quint32 seed)
 namespace {
 
 // How often a random design has each of these, in percent.
-constexpr int kCopiesChance = 60;
+constexpr int kCopiesChance = 80;
+// Copies of a curve of more revolutions than this fill in to a solid ring.
+constexpr int kMostRevolutionsCopied = 12;
 constexpr int kHueStepChance = 50;
 constexpr int kGradientChance = 50;
 constexpr int kSecondCurveChance = 50;
@@ -74,10 +76,14 @@ bool chance(QRandomGenerator& random, int percent)
     return int(random.bounded(100)) < percent;
 }
 
-// Copies spread within one of the curve's symmetries, so that none lies on another.
+// A few copies of an open curve, spread within one of its symmetries, so that none lies on
+// another; unfilled, since filled copies make a disc.
 void addCopies(CurveDesign& curve, QRandomGenerator& random)
 {
-    curve.copies.count = 3 + int(random.bounded(10));
+    if (curve.revolutions.toInt() > kMostRevolutionsCopied || curve.copies.count > 1)
+        return;
+    curve.copies.count = 3 + int(random.bounded(4));
+    curve.fillShape = false;
     curve.copies.turn = symmetryDegrees(artOf(curve)) / curve.copies.count;
     if (chance(random, kHueStepChance))
         curve.copies.hueStep = 360.0 / curve.copies.count;
