@@ -374,6 +374,29 @@ private slots:
         QCOMPARE(coincidingCopies(copies, symmetry), coinciding);
     }
 
+    // A zoom shows the picture it had at once, scaled about the design's centre, while the
+    // picture at the new scale is drawn on a worker.
+    void aZoomShowsThePictureScaledAtOnce()
+    {
+        Rotagraph view;
+        view.resize(400, 300);
+        setHeavyDesign(view);
+        view.finishDrawing();
+        const QPointF centre(200, 150);
+        const double before = farthestInk(shownBy(view), centre);
+        const double scale = view.screenScale();
+        HeldWork held;
+        DrawingScheduler::setDrawingStartHook([&held](const std::atomic<bool>& cancelled) { held.hold(&cancelled); });
+        view.zoomIn();
+        const double during = farthestInk(shownBy(view), centre);
+        const bool drawing = view.isDrawing();
+        held.release();
+        DrawingScheduler::setDrawingStartHook({});
+        QVERIFY(drawing);   // the picture at the new scale is not drawn yet
+        const double expected = before * view.screenScale() / scale;
+        QVERIFY2(std::abs(during - expected) < 3, qPrintable(QString("%1 against %2").arg(during).arg(expected)));
+    }
+
     // The visible curves share one budget of points, first to last: a curve that would pass it
     // is cut where it runs out and those after it have no point; a hidden curve takes none of
     // it. The view names the first curve cut, there or at its own budget, and counts the points

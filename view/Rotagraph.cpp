@@ -348,13 +348,19 @@ void Rotagraph::paintScreenPicture()
     const ScreenPicture* picture = scheduler().pictureFor(request);
     const bool current = picture != nullptr;
     if (!picture)
-        picture = scheduler().latest();   // until the drawing is done: as it was, not stretched
+        picture = scheduler().latest();   // until the drawing is done: the last one, in its place
     QPainter painter(this);
     if (m_background.isValid())
         painter.fillRect(rect(), m_background);
     if (!picture)
         return;
-    painter.drawImage(request.centre - picture->request.centre, picture->image);
+    // A zoom shows the last picture scaled about the design's centre at once, until the one at
+    // the new scale is drawn.
+    const double zoomed = picture->request.scale > 0 ? request.scale / picture->request.scale : 1;
+    painter.translate(request.centre);
+    if (std::isfinite(zoomed) && zoomed != 1)
+        painter.scale(zoomed, zoomed);
+    painter.drawImage(-picture->request.centre, picture->image);
     if (current) {
         m_lastOutcome = picture->outcome;
         emit drawn();
