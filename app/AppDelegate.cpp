@@ -191,12 +191,14 @@ Design AppDelegate::committedDesign()
     Design design;
     design.curves = m_curves->curves();
     readWindowValues(m_controls, design);
+    design.otherKeys = m_otherKeys;
     return design;
 }
 
 void AppDelegate::enterDesign(const Design& design)
 {
     m_slowDrawing->stop();   // a slow drawing under way stops after its frame
+    m_otherKeys = design.otherKeys;
     showWindowValues(m_controls, design);
     m_curves->enterCurves(design.curves);
 }
@@ -205,12 +207,15 @@ WindowState AppDelegate::windowState() const
 {
     if (!m_artView || !m_curves)
         return {};
-    return captureWindow(m_controls, m_curves->curves(), m_curves->selectedRow(), *m_artView);
+    WindowState state = captureWindow(m_controls, m_curves->curves(), m_curves->selectedRow(), *m_artView);
+    state.design.otherKeys = m_otherKeys;
+    return state;
 }
 
 void AppDelegate::putBack(const WindowState& state)
 {
     m_slowDrawing->stop();   // a slow drawing stops at an undo or redo
+    m_otherKeys = state.design.otherKeys;
     m_curves->putBack(state.design.curves, state.selectedCurve, state.art);
     if (m_artView)
         restoreWindow(m_controls, *m_artView, state);
@@ -226,6 +231,7 @@ void AppDelegate::newDesign()
         m_curves->putBack({CurveDesign()}, 0, m_artView ? m_artView->parameters() : ArtParameters());
         m_slowDrawing->stop();
         m_editing->showDefaultDesign();
+        m_otherKeys = {};
     }
     m_document->recordSwitch(tr("New Design"), {});
 }

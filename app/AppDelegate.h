@@ -20,6 +20,7 @@
 #include "app/WindowControls.h"
 #include "view/Rotagraph.h"
 
+#include <QJsonObject>
 #include <QObject>
 #include <QPointer>
 
@@ -136,6 +137,8 @@ private:
     std::unique_ptr<MixedValues> m_mixedValues;   // of the curves selected together
     std::unique_ptr<CurveCommands> m_curves;
     std::unique_ptr<ViewCommands> m_view;
+    // What the design's file said that this version does not know: saved with it again.
+    QJsonObject m_otherKeys;
     // Last, so that it stops and waits for its worker before anything it posts to goes.
     std::unique_ptr<SlowDrawing> m_slowDrawing;
 };

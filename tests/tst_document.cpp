@@ -508,15 +508,18 @@ private slots:
             d.curves[0].confinePen = confine;
             d.curves[0].limitRevolutions = limit;
             d.curves[0].otherKeys = {{"phase", 0.25}};
+            d.otherKeys = {{"paper", "kraft"}};
         });
         drop(*app, file);
         QCOMPARE(app->penRadiusInput()->text(), pen);
         QCOMPARE(app->revolutionsInput()->text(), revolutions);
         QCOMPARE(app->artView()->penHoleRadius(), pen.toFloat());
         QCOMPARE(app->artView()->rotationsToMake(), revolutions.toFloat());
-        // What a newer version wrote into the curve is saved with it.
+        // What a newer version wrote into the curve and the design is saved with them.
         find(*app, "actionSave")->trigger();
-        QCOMPARE(loadDesignFile(file).design->curves[0].otherKeys, QJsonObject({{"phase", 0.25}}));
+        const Design saved = *loadDesignFile(file).design;
+        QCOMPARE(saved.curves[0].otherKeys, QJsonObject({{"phase", 0.25}}));
+        QCOMPARE(saved.otherKeys, QJsonObject({{"paper", "kraft"}}));
     }
 
     // One undo puts the window back as it was before the change, the art view included; redo
