@@ -79,6 +79,9 @@ void DesignEditing::showDefaultDesign()
         art.setColouring(CurveColouring());
     }
     syncAllControlsToArt();
+    // A new design has no background.
+    setOn(m_controls.backgroundCheck, false);
+    setColorOf(m_controls.backgroundWell, Qt::white);
     // Turning the second colour on and clicking it off again drops to one colour and draws.
     setOn(m_controls.useSecondColorCheck, true);
     if (m_controls.useSecondColorCheck)

@@ -213,6 +213,7 @@ void enterEveryValue(AppDelegate& app)
     pickColour(app.secondColor(), QColor(200, 100, 0, 64));
     pickColour(app.thirdColor(), QColor(0, 90, 180));
     pickColour(app.fillColorPicker(), QColor(250, 240, 10, 40));
+    pickColour(find<ColorWell>(app, "backgroundWell"), QColor(20, 30, 40));
     drag(app.penWidthSlider(), {15});
     drag(app.drawSpeedControl(), {55});
     for (QCheckBox* box : {app.closeCurveCheckbox().data(), app.fillCheckbox().data(), app.showAnchorCheckbox().data(),
@@ -715,7 +716,7 @@ private slots:
         const QImage image = qvariant_cast<QImage>(data->imageData());
         constexpr int kSuggestedEdge = 247;   // (160.25 - 72.9 + 31.5) × 2 + 10, whole
         QCOMPARE(image.size(), QSize(kSuggestedEdge, kSuggestedEdge));
-        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+        QCOMPARE(image.pixel(0, 0), qRgb(20, 30, 40));   // the design's background
         QCOMPARE(image.text(kDesignTextKey), data->text());
         // A vector editor pastes vectors, at the drawing's natural size: a point of the view a
         // point on paper, the pen's width around the design's reach.
@@ -730,7 +731,7 @@ private slots:
                 layers << svg.attributes().value(QLatin1String("inkscape:label")).toString().section(u' ', 0, 1);
             svg.skipCurrentElement();
         }
-        QCOMPARE(layers, (QStringList{"% fill", "1 pen", "2 pen", "3 pen"}));
+        QCOMPARE(layers, (QStringList{"% background", "% fill", "1 pen", "2 pen", "3 pen"}));
 
         {
             const MessageBoxAnswerer discard({QMessageBox::Discard});
