@@ -31,6 +31,7 @@ class CurveCommands;
 class DesignDocument;
 class DesignEditing;
 class DesignFiles;
+class MixedValues;
 class OutputCommands;
 class QPrinter;
 class SlowDrawing;
@@ -135,6 +136,7 @@ private:
     std::unique_ptr<DesignDocument> m_document;
     std::unique_ptr<DesignEditing> m_editing;
     std::unique_ptr<DesignFiles> m_files;
+    std::unique_ptr<MixedValues> m_mixedValues;   // of the curves selected together
     std::unique_ptr<CurveCommands> m_curves;
     std::unique_ptr<ViewCommands> m_view;
     // What the design's file said that this version does not know: saved with it again.

@@ -64,7 +64,7 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
         return false;
     }
     const Design& design = *read.design;
-    const Composition composition = compositionOf(design.curves, 0, artOf(design.curves.first()));
+    const Composition composition = compositionOf(design);
     const bool greaseIt = design.curves.first().greaseIt;
     const QString designText = QString::fromUtf8(designToJson(design));
     const PictureFormat format = formatOf(options, output);

@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+
 namespace {
 
 void writeCurveValues(QJsonObject& object, const CurveDesign& curve)
@@ -45,6 +47,12 @@ QJsonObject curveObject(const CurveDesign& curve)
     for (const auto& field : kCurveSwitches)
         object.insert(field.key, curve.*field.member);
     object.insert(kTurnKey, curve.turn);
+    object.insert(kCopiesKey, curve.copies.count);
+    // Left out, the turn follows the count: a full turn shared out.
+    if (std::isfinite(curve.copies.turn))
+        object.insert(kCopyTurnKey, curve.copies.turn);
+    object.insert(kCopyScaleKey, curve.copies.scale);
+    object.insert(kCopyHueStepKey, curve.copies.hueStep);
     writeCurveValues(object, curve);
     writeColouring(object, curve.colouring);
     object.insert(kWheelSizesKey, curve.sizes == WheelSizes::Teeth ? kTeeth : kRadii);
@@ -92,6 +100,9 @@ QByteArray designToJson(const Design& design)
         object.insert(field.key, double(design.*field.member));
     for (const auto& field : kDesignSwitches)
         object.insert(field.key, design.*field.member);
+    for (const auto& field : kDesignColors)
+        if ((design.*field.member).isValid())
+            object.insert(field.key, (design.*field.member).name(QColor::HexRgb));
     QJsonArray curves;
     for (const CurveDesign& curve : design.curves)
         curves.append(curveObject(curve));

@@ -142,17 +142,22 @@ DrawingOutcome paintComposition(QPainter& painter, const Composition& compositio
         const ComposedCurve& curve = composition.curves[i];
         if (!curve.visible)
             continue;
-        ArtParameters art = curve.art;
-        art.showAnchor = art.showAnchor && int(i) == overlayCurve;
         if (!traceForDrawing(traced[i], buffers.curve, control.cancelled))
             return {};
         DrawingControl withTrace = control;
         withTrace.buffers = &buffers;
         withTrace.traced = &buffers.curve;
-        const DrawingOutcome outcome = paintDesign(painter, art, curve.turning() * transform, withTrace);
-        if (!outcome.finished)
-            return {};
-        addCurveOutcome(whole, outcome, int(i));
+        // Every copy from the one trace; the outcome is the curve's, counted once.
+        for (int k = 0; k < copyCount(curve); ++k) {
+            const ComposedCurve copy = copyOf(curve, k);
+            ArtParameters art = copy.art;
+            art.showAnchor = art.showAnchor && int(i) == overlayCurve;
+            const DrawingOutcome outcome = paintDesign(painter, art, copy.turning() * transform, withTrace);
+            if (!outcome.finished)
+                return {};
+            if (k == 0)
+                addCurveOutcome(whole, outcome, int(i));
+        }
     }
     return whole;
 }

@@ -155,7 +155,8 @@ ArtParameters exportedDesign(const ArtParameters& shown, bool enlarge, bool grea
 
 Composition exportedComposition(const Composition& shown, bool enlarge, bool greaseIt)
 {
-    Composition composition = shown;
+    // Each copy a curve of its own, so that every output draws and plots it as one.
+    Composition composition = laidOutCopies(shown);
     for (ComposedCurve& curve : composition.curves)
         curve.art = exportedDesign(curve.art, enlarge, greaseIt);
     return composition;

@@ -185,6 +185,12 @@ bool namesCurves(const Composition& design)
 bool plotDrawing(const Composition& design, const PlotOptions& options, const OutputControl& control,
                  const std::function<bool(PlottedLayer&)>& take)
 {
+    if (design.background.isValid()) {
+        const QSizeF page = pageSizeMm(options.page);
+        PlottedLayer background{{{}, design.background, LayerKind::Background}, {QPolygonF(QRectF(QPointF(), page))}, {}, false};
+        if (!take(background))
+            return false;
+    }
     const QTransform fitted = curveToPage(options.page, boundingRadius(design));
     // The composition's budget, as the window draws it: the curves after it runs out are cut. A
     // precise curve is traced as finely as the paper shows it, its chords within 0.01 mm.

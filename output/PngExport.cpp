@@ -71,8 +71,8 @@ QImage drawExportImage(const Composition& design, const FitExtent& reach, int ed
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())   // no memory for it
         return image;
-    // The design paints no background: untouched pixels stay transparent.
-    image.fill(Qt::transparent);
+    // Without a background of the design's, untouched pixels stay transparent.
+    image.fill(design.background.isValid() ? design.background : QColor(Qt::transparent));
     const float side = static_cast<float>(edge);
     const QTransform fitted = fittedTransform(reach, side, side, enlarge);
     // A precise curve as smooth as the image's pixels show it: its chords within a quarter pixel.

@@ -40,7 +40,7 @@ ArtParameters printedDesign(const ArtParameters& shown)
 
 Composition printedComposition(const Composition& shown)
 {
-    Composition composition = shown;
+    Composition composition = laidOutCopies(shown);
     for (ComposedCurve& curve : composition.curves)
         curve.art = printedDesign(curve.art);
     return composition;
@@ -61,6 +61,8 @@ bool printArt(const Composition& shown, QPrinter& printer, QString* error, const
     const auto paint = [&](QPainter& painter, qreal dotsPerInchX, qreal dotsPerInchY) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(dotsPerInchX / kPointsPerInch, dotsPerInchY / kPointsPerInch);
+        if (design.background.isValid())
+            painter.fillRect(QRectF(QPointF(), printable.size()), design.background);
         return drawCurveByCurve(design, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
             return paintDesign(painter, curve.art, curve.turning() * fitted, part).finished;
         });
@@ -73,6 +75,7 @@ bool printArt(const Composition& shown, QPrinter& printer, QString* error, const
             for (ComposedCurve& curve : design.curves)
                 for (QColor* colour : {&curve.art.penColor, &curve.art.pen2Color, &curve.art.pen3Color, &curve.art.fillColor})
                     greyed(*colour);
+        greyed(design.background);
         PdfPage page;
         page.layout = printer.pageLayout();
         page.resolution = printer.resolution();

@@ -183,7 +183,10 @@ bool writeSvg(QIODevice& device, const Composition& design, const VectorExportSe
     int fills = 0;
     const bool plotted = plotDrawing(design, settings.plot, control, [&](PlottedLayer& layer) {
         const LayerLabel label = numbering.next(layer.layer);
-        if (layer.layer.kind == LayerKind::Fill) {
+        if (layer.layer.kind == LayerKind::Background) {
+            openLayer(out, "background", label.text);
+            writeFillPath(out, layer);
+        } else if (layer.layer.kind == LayerKind::Fill) {
             openLayer(out, "fill" + QByteArray::number(++fills), label.text);
             writeFillPath(out, layer);
         } else {

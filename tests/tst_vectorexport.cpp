@@ -95,7 +95,7 @@ ComposedCurve composedCurve(const DrawnDesign& design, const QString& name, doub
 {
     Rotagraph art;
     setDesign(art, design);
-    return ComposedCurve{art.parameters(), name, visible, turn};
+    return ComposedCurve{art.parameters(), name, visible, turn, {}, 1};
 }
 
 using Attributes = QMap<QString, QString>;   // by qualified name
@@ -622,6 +622,14 @@ private slots:
             << Composition{{quoted, unnamed}}
             << QStringList{"1 pen 1 #ff0000 \"Star\" & <moon> new", "2 pen 1 #ff0000 Curve 2"};
         QTest::addRow("no curve shown") << Composition{{hidden}} << QStringList{};
+        ComposedCurve rose = composedCurve(DrawnDesign(), QStringLiteral("Rose"));
+        rose.copies = {3, NAN, 1, 120};
+        QTest::addRow("copies, each a line of its pen")
+            << Composition{{rose}}
+            << QStringList{"1 pen 1 #ff0000 Rose", "2 pen 2 #00ff00 Rose", "3 pen 3 #0000ff Rose"};
+        QTest::addRow("a background first, which no pen plots")
+            << Composition{{last}, QColor(0x10, 0x20, 0x30)}
+            << QStringList{"% background #102030", "1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"};
     }
 
     void layersOfSeveralCurves()
@@ -1134,6 +1142,29 @@ private slots:
             return;
         // The page has y down: a counter-clockwise quarter turn is Qt's rotation by -90°.
         verifyAgreement(turned, alone.transformed(QTransform().rotate(-90)));
+    }
+
+    // A background lies under the whole picture in every output, the curve drawn over it.
+    void backgroundUnderEveryOutput_data() { outputsDrawTheVisibleCurvesTurned_data(); }
+
+    void backgroundUnderEveryOutput()
+    {
+        QFETCH(Output, output);
+        const DrawnDesign design{120, -45, 60, 2.5f, 3, 2};
+        QImage drawing;
+        drawnBy(output, Composition{{composedCurve(design, QStringLiteral("On navy"))}, QColor(0, 0, 0x80)}, design.penWidth,
+                drawing);
+        if (QTest::currentTestFailed())
+            return;
+        // A printer in grey prints the navy in its grey.
+        const QColor navy = output == Output::Print ? QColor(20, 20, 20) : QColor(0, 0, 0x80);
+        for (const QPoint corner : {QPoint(1, 1), QPoint(drawing.width() - 2, drawing.height() - 2)})
+            QCOMPARE(QColor(drawing.pixel(corner)), navy);
+        int pen = 0;
+        for (int y = 0; y < drawing.height(); ++y)
+            for (int x = 0; x < drawing.width(); ++x)
+                pen += qGray(drawing.pixel(x, y)) > qGray(navy.rgb()) + 40;
+        QVERIFY2(pen > 100, qPrintable(QString::number(pen)));
     }
 
     // On screen a wide opaque pen is stroked in short runs that overlap by a segment; a device
