@@ -640,7 +640,7 @@ private slots:
         settings.enlarge = enlarge;
         settings.dotsPerInch = dotsPerInch;
         QString error;
-        QVERIFY2(writePngExport(Composition{{{artDesign(160, 72, 53, 9), {}}}}, settings, &error), qPrintable(error));
+        QVERIFY2(writePngExport(composedOf(artDesign(160, 72, 53, 9)), settings, &error), qPrintable(error));
         const QImage image(settings.target);
         QCOMPARE(image.dotsPerMeterX(), pixelsPerMetre);
         QCOMPARE(image.dotsPerMeterY(), pixelsPerMetre);

@@ -814,7 +814,7 @@ private slots:
         PlotOptions options;
         options.simplifyToleranceMm = 0;
         qsizetype points = 0;
-        QVERIFY(plotDrawing(Composition{{{lotus, {}}}}, options, {}, [&](PlottedLayer& layer) {
+        QVERIFY(plotDrawing(composedOf(lotus), options, {}, [&](PlottedLayer& layer) {
             for (const QPolygonF& path : layer.paths)
                 points += path.size();
             return true;
