@@ -1,7 +1,7 @@
 #include "output/PdfExport.h"
 
 #include "output/PdfWriter.h"
-#include "output/PlotDrawing.h"
+#include "output/PlotByPen.h"
 #include "output/SafeWrite.h"
 #include "output/VectorExport.h"
 
@@ -93,15 +93,17 @@ bool writePdf(QIODevice& device, const Composition& design, const VectorExportSe
 {
     PdfWriter pdf(device, pageSizeMm(settings.plot.page), control.cancelled);
     LayerNumbering numbering(namesCurves(design));
-    const bool plotted = plotDrawing(design, settings.plot, control, [&](PlottedLayer& layer) {
-        pdf.beginLayer(numbering.next(layer.layer).text);
-        if (layer.layer.kind == LayerKind::Fill || layer.layer.kind == LayerKind::Background) {
-            pdf.fillPaths(layer.paths, layer.layer.colour);
-        } else if (layer.strokedApart) {
-            for (qsizetype i = 0; i < layer.paths.size() && pdf.isWriting(); ++i)
-                pdf.strokePaths({layer.paths[i]}, layer.colourOf(i), settings.plot.penWidthMm);
-        } else {
-            pdf.strokePaths(layer.paths, layer.layer.colour, settings.plot.penWidthMm);
+    const bool plotted = plotByPen(design, settings.plot, control, [&](PenGroup& group) {
+        pdf.beginLayer(numbering.next(group.layer).text);
+        for (const PlottedLayer& layer : group.parts) {
+            if (plotterSkips(layer.layer.kind)) {
+                pdf.fillPaths(layer.paths, layer.layer.colour);
+            } else if (layer.strokedApart) {
+                for (qsizetype i = 0; i < layer.paths.size() && pdf.isWriting(); ++i)
+                    pdf.strokePaths({layer.paths[i]}, layer.colourOf(i), settings.plot.penWidthMm);
+            } else {
+                pdf.strokePaths(layer.paths, layer.layer.colour, settings.plot.penWidthMm);
+            }
         }
         pdf.endLayer();
         return pdf.isWriting();

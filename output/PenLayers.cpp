@@ -11,6 +11,11 @@ QString colourName(const QColor& colour)
 
 }
 
+bool plotterSkips(LayerKind kind)
+{
+    return kind == LayerKind::Fill || kind == LayerKind::Background;
+}
+
 LayerLabel LayerNumbering::next(const PlotLayer& layer)
 {
     LayerLabel label;
@@ -19,7 +24,7 @@ LayerLabel LayerNumbering::next(const PlotLayer& layer)
     const QString colour = colourName(layer.colour);
     if (layer.kind == LayerKind::Background)
         return {0, 0, QStringLiteral("% background ") + colour};
-    if (layer.kind == LayerKind::Fill) {
+    if (plotterSkips(layer.kind)) {
         label.text = QStringLiteral("% fill ") + colour;
     } else if (layer.kind == LayerKind::Gradient) {
         label.number = ++m_penLayers;

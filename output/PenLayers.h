@@ -20,6 +20,10 @@ struct PlotLayer {
     LayerKind kind = LayerKind::Pen;
 };
 
+// Whether plotting tools pass the layer by: no pen draws a solid fill or the page's background.
+// Its label begins with "%".
+bool plotterSkips(LayerKind kind);
+
 struct LayerLabel {
     int number = 0;   // N: the place among the pen and gradient layers, from 1; 0 for a fill or no layer
     int pen = 0;      // K: the pen, by colour, from 1; 0 for a fill, a gradient or no layer

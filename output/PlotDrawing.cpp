@@ -1,5 +1,6 @@
 #include "output/PlotDrawing.h"
 
+#include "art/CurveClosure.h"
 #include "art/CurveTrace.h"
 #include "art/DesignPainter.h"
 #include "art/PenColourSteps.h"
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <set>
 
 namespace {
@@ -175,6 +178,25 @@ bool plotCurve(const TracedCurve& curve, const CurveParameters& traced, const Co
     return true;
 }
 
+// The revolutions past the one a precise curve closes at lie on the line it has drawn: a pen
+// draws it once. A curve of several colours, or coloured along its length, keeps them, as its
+// colours fall by length; so does a curve that stops short of closing.
+CurveParameters drawnOnce(CurveParameters traced, const ArtParameters& art)
+{
+    const double revolutions = double(traced.rotationsToMake)
+        * std::min(double(traced.percentToDraw), double(kWholePercent)) / kWholePercent;
+    if (!traced.precise || traced.numberOfColors > 1 || art.colouring.mode != ColourMode::Stretches
+        || !(revolutions >= 1) || revolutions > std::numeric_limits<int>::max())
+        return traced;
+    const std::optional<int> closing = closingRevolutions(traced.anchorRadius, traced.runnerRadius, traced.penHoleRadius,
+                                                          traced.greaseIt, traced.nested, int(revolutions));
+    if (closing && *closing < revolutions) {
+        traced.rotationsToMake = float(*closing);
+        traced.percentToDraw = float(kWholePercent);
+    }
+    return traced;
+}
+
 }
 
 bool namesCurves(const Composition& design)
@@ -198,7 +220,7 @@ bool plotDrawing(const Composition& design, const PlotOptions& options, const Ou
     TracedCurve curve;
     return drawCurveByCurve(design, control, [&](std::size_t index, const ComposedCurve& composed,
                                                  const DrawingControl& part) {
-        const CurveParameters& traced = budgeted[index];
+        const CurveParameters traced = drawnOnce(budgeted[index], composed.art);
         if (!traceCurve(traced, curve, part.cancelled))
             return false;
         return plotCurve(curve, traced, composed, layerName(index, composed), composed.turning() * fitted, options, part,

@@ -13,7 +13,8 @@
 // budgets that the window draws them with (see firstCutCurve). One curve is traced at a time, so a
 // picture of many long curves is never in memory at once. Each stretch stroked apart is thinned
 // on its own, so that it still begins and ends where it did. A background comes first, a layer
-// of its own filling the whole page, which no pen plots.
+// of its own filling the whole page, which no pen plots. A precise curve of one pen that closes
+// before its last revolution is drawn to its closing point only: the rest would go over it again.
 
 #include "art/Composition.h"
 #include "output/ExportProgress.h"

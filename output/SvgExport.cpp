@@ -3,7 +3,7 @@
 #include "art/DesignPainter.h"
 #include "output/ChunkedText.h"
 #include "output/PathSplitting.h"
-#include "output/PlotDrawing.h"
+#include "output/PlotByPen.h"
 #include "output/VectorExport.h"
 
 #include <QColor>
@@ -73,13 +73,13 @@ void writeColour(ChunkedText& out, std::string_view attribute, const QColor& col
     }
 }
 
-void openLayer(ChunkedText& out, const QByteArray& id, const QString& label)
+void openLayer(ChunkedText& out, const QByteArray& id, const QString& label, bool hidden = false)
 {
     out.append("<g id=\"");
     out.appendBytes(id);
     out.append("\" inkscape:groupmode=\"layer\" inkscape:label=\"");
     out.appendBytes(xmlText(label, true));
-    out.append("\">\n");
+    out.append(hidden ? "\" style=\"display:none\">\n" : "\">\n");
 }
 
 void openPenPath(ChunkedText& out, const QColor& colour, double penWidthMm)
@@ -94,6 +94,18 @@ void openPenPath(ChunkedText& out, const QColor& colour, double penWidthMm)
     out.append("\" d=\"");
 }
 
+// Ends a path element, with the name of its curve as its title when it has one.
+void closePath(ChunkedText& out, const QByteArray& title)
+{
+    if (title.isEmpty()) {
+        out.append("\"/>\n");
+        return;
+    }
+    out.append("\"><title>");
+    out.appendBytes(title);
+    out.append("</title></path>\n");
+}
+
 // Writes `points` as one subpath.
 void writeSubpath(ChunkedText& out, const QPointF* points, std::size_t count)
 {
@@ -104,14 +116,14 @@ void writeSubpath(ChunkedText& out, const QPointF* points, std::size_t count)
 // A pen's lines, in as many path elements as it takes to hold each to kMaxPointsPerPiece points.
 // A line too long for one goes on in the next from the point where it stopped, so that the
 // plotter draws it without a break.
-void writePenPaths(ChunkedText& out, const PlottedLayer& layer, double penWidthMm)
+void writePenPaths(ChunkedText& out, const PlottedLayer& layer, double penWidthMm, const QByteArray& title)
 {
     std::size_t inElement = 0;
     bool open = false;
     for (const QPolygonF& path : layer.paths) {
         for (const PathPiece& piece : pathPieces(std::size_t(path.size()))) {
             if (open && inElement + piece.count > kMaxPointsPerPiece) {
-                out.append("\"/>\n");
+                closePath(out, title);
                 open = false;
             }
             if (!open) {
@@ -124,12 +136,12 @@ void writePenPaths(ChunkedText& out, const PlottedLayer& layer, double penWidthM
         }
     }
     if (open)
-        out.append("\"/>\n");
+        closePath(out, title);
 }
 
 // Each path in elements of its own, in its own colour: a translucent ink deepens where one
 // crosses another, as one element's stroke would not.
-void writeStrokesApart(ChunkedText& out, const PlottedLayer& layer, double penWidthMm)
+void writeStrokesApart(ChunkedText& out, const PlottedLayer& layer, double penWidthMm, const QByteArray& title)
 {
     for (qsizetype i = 0; i < layer.paths.size() && out.isWriting(); ++i) {
         const QPolygonF& path = layer.paths[i];
@@ -137,7 +149,7 @@ void writeStrokesApart(ChunkedText& out, const PlottedLayer& layer, double penWi
         for (const PathPiece& piece : pathPieces(std::size_t(path.size()))) {
             openPenPath(out, colour, penWidthMm);
             writeSubpath(out, path.constData() + piece.first, piece.count);
-            out.append("\"/>\n");
+            closePath(out, title);
         }
     }
 }
@@ -179,22 +191,29 @@ bool writeSvg(QIODevice& device, const Composition& design, const VectorExportSe
 {
     ChunkedText out(device, control.cancelled);
     writeHeader(out, settings);
-    LayerNumbering numbering(namesCurves(design));
+    const bool severalCurves = namesCurves(design);
+    LayerNumbering numbering(severalCurves);
     int fills = 0;
-    const bool plotted = plotDrawing(design, settings.plot, control, [&](PlottedLayer& layer) {
-        const LayerLabel label = numbering.next(layer.layer);
-        if (layer.layer.kind == LayerKind::Background) {
-            openLayer(out, "background", label.text);
-            writeFillPath(out, layer);
-        } else if (layer.layer.kind == LayerKind::Fill) {
-            openLayer(out, "fill" + QByteArray::number(++fills), label.text);
-            writeFillPath(out, layer);
-        } else {
+    const bool plotted = plotByPen(design, settings.plot, control, [&](PenGroup& group) {
+        const LayerLabel label = numbering.next(group.layer);
+        // A viewer of the plotter's file sees what the plotter draws, on paper of the background's colour.
+        const bool hidden = settings.hideUnplotted && group.layer.kind == LayerKind::Fill;
+        if (group.layer.kind == LayerKind::Background)
+            openLayer(out, "background", label.text, hidden);
+        else if (group.layer.kind == LayerKind::Fill)
+            openLayer(out, "fill" + QByteArray::number(++fills), label.text, hidden);
+        else
             openLayer(out, "layer" + QByteArray::number(label.number), label.text);
-            if (layer.strokedApart)
-                writeStrokesApart(out, layer, settings.plot.penWidthMm);
+        for (const PlottedLayer& part : group.parts) {
+            // A pen's lines keep the name of the curve they draw, for editors.
+            const QByteArray title = severalCurves && group.layer.kind == LayerKind::Pen
+                ? xmlText(part.layer.curveName.simplified()) : QByteArray();
+            if (plotterSkips(part.layer.kind))
+                writeFillPath(out, part);
+            else if (part.strokedApart)
+                writeStrokesApart(out, part, settings.plot.penWidthMm, title);
             else
-                writePenPaths(out, layer, settings.plot.penWidthMm);
+                writePenPaths(out, part, settings.plot.penWidthMm, title);
         }
         out.append("</g>\n");
         return out.isWriting();

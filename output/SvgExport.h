@@ -8,10 +8,11 @@
 // A gradient's steps and a translucent ink's pieces are each an element of their own, with its
 // colour and opacity, one taking up where the one before ended, in one layer for the curve
 // ("3 gradient Curve 2").
-// Layers are labelled as plotter tools read them: "1 pen 1 #ff0000", "2 pen 2 #0066cc" (the
-// layer's place in plotting order, the pen, one for each distinct colour, then the colour) and
-// "% fill #ffff00", which those tools skip; a picture of several curves adds the curve's name
-// ("5 pen 1 #ff0000 Curve 3").
+// Layers are the pens (PlotByPen.h), labelled as plotter tools read them: "1 pen 1 #ff0000",
+// "2 pen 2 #0066cc" (the layer's place in plotting order, the pen, one for each distinct
+// colour, then the colour), each holding every curve's lines in that colour; with several
+// curves each path element has its curve's name as its title. "% fill #ffff00 Curve 3", which
+// those tools skip, is hidden; so is "% background #rrggbb" skipped, but shown as the paper.
 
 #include "art/Composition.h"
 #include "output/ExportProgress.h"

@@ -105,6 +105,7 @@ QByteArray naturalSizeSvg(const Composition& design, const FitExtent& reach, con
     page.paper = PaperSize::Custom;
     page.customSizeMm = QSizeF(page.drawingSizeMm + 2 * page.marginMm, page.drawingSizeMm + 2 * page.marginMm);
     settings.designText = designText;
+    settings.hideUnplotted = false;
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     if (!writeSvg(buffer, design, settings, control))

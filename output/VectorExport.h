@@ -32,6 +32,9 @@ struct VectorExportSettings {
     bool greaseIt = false; // the grease checkbox's, not the view's
     QString title;         // the document's title: the name of its file
     QString designText;    // the design as text, kept in the SVG's metadata
+    // The SVG's solid fills hidden, as no pen draws them and plotting tools want them; a copy for
+    // other programs shows them.
+    bool hideUnplotted = true;
 };
 
 // What a user should know of a vector export of the composition shown: which curves it cuts

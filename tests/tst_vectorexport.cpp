@@ -106,6 +106,8 @@ struct SvgLayer {
     QList<QPointF> points;             // of all its paths, one after the other, joined
     QList<QList<QPointF>> elements;    // the points of each path element
     QList<QColor> strokes = {};        // of each path element, its opacity as alpha
+    bool hidden = false;
+    QStringList titles = {};           // of each path element: its curve's name, or empty
 };
 
 struct SvgDocument {
@@ -137,6 +139,7 @@ void readSvg(const QString& fileName, SvgDocument& svg)
             const Attributes group = attributesOf(xml);
             QCOMPARE(group.value(QStringLiteral("inkscape:groupmode")), QStringLiteral("layer"));
             SvgLayer layer{group.value(QStringLiteral("inkscape:label")), {}, {}, {}};
+            layer.hidden = group.value(QStringLiteral("style")) == u"display:none";
             while (xml.readNextStartElement()) {
                 const Attributes path = attributesOf(xml);
                 if (layer.elements.isEmpty())
@@ -153,7 +156,13 @@ void readSvg(const QString& fileName, SvgDocument& svg)
                 if (path.contains(QStringLiteral("stroke-opacity")))
                     stroke.setAlphaF(path.value(QStringLiteral("stroke-opacity")).toFloat());
                 layer.strokes << stroke;
-                xml.skipCurrentElement();
+                QString title;
+                while (xml.readNextStartElement())
+                    if (xml.name() == u"title")
+                        title = xml.readElementText();
+                    else
+                        xml.skipCurrentElement();
+                layer.titles << title;
             }
             svg.layers << layer;
         } else {
@@ -229,9 +238,16 @@ QList<qsizetype> tracedPointCounts(const DrawnDesign& design)
     if (design.fillShape)
         counts << qsizetype(curve.fillPath().size());
     const PolylineView pens[] = {curve.penPath(), curve.pen2Path(), curve.pen3Path()};
-    for (int pen = 0; pen < std::max(design.colors, 1); ++pen)
-        if (pen != 1 || design.secondPen.isValid())   // a pen without a colour draws nothing
+    const QColor colours[] = {design.firstPen, design.secondPen, QColor(0, 153, 51)};
+    for (int pen = 0; pen < std::max(design.colors, 1); ++pen) {
+        if (pen == 1 && !design.secondPen.isValid())   // a pen without a colour draws nothing
+            continue;
+        // A pen in the colour of the one before goes on with its line, from the point it joins at.
+        if (pen > 0 && colours[pen] == colours[pen - 1])
+            counts.last() += qsizetype(pens[pen].size()) - 1;
+        else
             counts << qsizetype(pens[pen].size());
+    }
     return counts;
 }
 
@@ -336,7 +352,9 @@ void drawnBy(Output output, const Composition& composition, float penWidth, QIma
         const VectorFormat format = output == Output::Svg ? VectorFormat::Svg : VectorFormat::Pdf;
         DrawnDesign pen;
         pen.penWidth = penWidth;
-        QVERIFY2(exportVector(composition, format, settingsFor(pen, file), &error), qPrintable(error));
+        VectorExportSettings settings = settingsFor(pen, file);
+        settings.hideUnplotted = false;   // the fill, which a plotter's file hides, drawn where it lies
+        QVERIFY2(exportVector(composition, format, settings, &error), qPrintable(error));
         QImage page;
         readVectorPage(format, file, page);
         const int margin = (page.width() - kEdge) / 2;
@@ -482,7 +500,7 @@ private slots:
         QTest::addRow("translucent second pen") << translucent << 0.0 << threePens;
         QTest::addRow("second pen without a colour") << uncoloured << 0.0 << QStringList{"1 pen 1 #ff0000", "2 pen 2 #009933"};
         QTest::addRow("second pen in the first's colour") << firstColourAgain << 0.0
-                                                          << QStringList{"% fill #ffff00", "1 pen 1 #ff0000", "2 pen 1 #ff0000", "3 pen 2 #009933"};
+                                                          << QStringList{"% fill #ffff00", "1 pen 1 #ff0000", "2 pen 2 #009933"};
         QTest::addRow("dense, simplified 0.2 mm") << kDense << 0.2 << QStringList{"1 pen 1 #ff0000"};
         QTest::addRow("three pens, filled, simplified 5 mm") << kThreePensFilled << 5.0 << QStringList{"% fill #ffff00"} + threePens;
     }
@@ -521,6 +539,7 @@ private slots:
             const bool translucent = !fill && QColor(colour).rgb() == design.secondPen.rgb() && design.secondPen.alpha() < 255;
             QCOMPARE(layer.path.value(QStringLiteral("stroke-opacity")), translucent ? QStringLiteral("0.502") : QString());
             QCOMPARE(layer.path.value(QStringLiteral("d")).endsWith(u'Z'), fill);
+            QCOMPARE(layer.hidden, fill);   // plotting tools draw what is shown
         }
         QCOMPARE(shown, labels);
         if (design.closeCurve)   // the last pen returns to where the first began
@@ -587,8 +606,11 @@ private slots:
             QVERIFY2(info.contains(QStringLiteral("Title:           Rotagram test\n"))
                          && info.contains(QStringLiteral("Creator:         ") + QCoreApplication::applicationName() + u'\n'),
                      qPrintable(info));
+        // A viewer of the plotter's SVG sees what the pens draw: no solid fill.
+        DrawnDesign plotted = design;
+        plotted.fillShape = plotted.fillShape && format == VectorFormat::Pdf;
         const int margin = (page.width() - kEdge) / 2;
-        verifyAgreement(page.copy(margin, margin, kEdge, kEdge), expectedDrawing(design), design.firstPen.alpha() < 255 ? 2 : 0);
+        verifyAgreement(page.copy(margin, margin, kEdge, kEdge), expectedDrawing(plotted), design.firstPen.alpha() < 255 ? 2 : 0);
         QImage blank(page.width(), margin, QImage::Format_RGB32);
         blank.fill(Qt::white);
         QCOMPARE(page.copy(0, 0, page.width(), margin), blank);
@@ -601,6 +623,7 @@ private slots:
     {
         QTest::addColumn<Composition>("composition");
         QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QStringList>("curvesOfPens");   // of each layer, its paths' curves
         DrawnDesign greenBlueFilled{160, 72, 53, 9, 3, 2, false, true};
         greenBlueFilled.firstPen = QColor(0, 153, 51);
         const DrawnDesign threePens{100, -30, 20, 3, 3, 3};
@@ -609,10 +632,11 @@ private slots:
         const ComposedCurve last = composedCurve(threePens, QStringLiteral("Curve 3"), 45);
         QTest::addRow("three curves, the middle one hidden")
             << Composition{{first, hidden, last}}
-            << QStringList{"% fill #ffff00 Curve 1", "1 pen 1 #009933 Curve 1", "2 pen 2 #0066cc Curve 1",
-                           "3 pen 3 #ff0000 Curve 3", "4 pen 2 #0066cc Curve 3", "5 pen 1 #009933 Curve 3"};
+            << QStringList{"% fill #ffff00 Curve 1", "1 pen 1 #009933", "2 pen 2 #0066cc", "3 pen 3 #ff0000"}
+            << QStringList{"", "Curve 1/Curve 3", "Curve 1/Curve 3", "Curve 3"};
         QTest::addRow("one curve of two shown") << Composition{{hidden, last}}
-                                                << QStringList{"1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"};
+                                                << QStringList{"1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"}
+                                                << QStringList{"", "", ""};
         ComposedCurve quoted = hidden;
         quoted.visible = true;
         quoted.name = QStringLiteral("\"Star\" & <moon>\tnew");
@@ -620,22 +644,25 @@ private slots:
         unnamed.name.clear();
         QTest::addRow("a name with markup, a curve without one")
             << Composition{{quoted, unnamed}}
-            << QStringList{"1 pen 1 #ff0000 \"Star\" & <moon> new", "2 pen 1 #ff0000 Curve 2"};
-        QTest::addRow("no curve shown") << Composition{{hidden}} << QStringList{};
+            << QStringList{"1 pen 1 #ff0000"} << QStringList{"\"Star\" & <moon> new/Curve 2"};
+        QTest::addRow("no curve shown") << Composition{{hidden}} << QStringList{} << QStringList{};
         ComposedCurve rose = composedCurve(DrawnDesign(), QStringLiteral("Rose"));
         rose.copies = {3, NAN, 1, 120};
         QTest::addRow("copies, each a line of its pen")
             << Composition{{rose}}
-            << QStringList{"1 pen 1 #ff0000 Rose", "2 pen 2 #00ff00 Rose", "3 pen 3 #0000ff Rose"};
+            << QStringList{"1 pen 1 #ff0000", "2 pen 2 #00ff00", "3 pen 3 #0000ff"}
+            << QStringList{"Rose", "Rose", "Rose"};
         QTest::addRow("a background first, which no pen plots")
             << Composition{{last}, QColor(0x10, 0x20, 0x30)}
-            << QStringList{"% background #102030", "1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"};
+            << QStringList{"% background #102030", "1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"}
+            << QStringList{"", "", "", ""};
     }
 
     void layersOfSeveralCurves()
     {
         QFETCH(Composition, composition);
         QFETCH(QStringList, labels);
+        QFETCH(QStringList, curvesOfPens);
         const QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("art.svg"));
         QString error;
@@ -643,12 +670,22 @@ private slots:
         SvgDocument svg;
         readSvg(file, svg);
         QCOMPARE(labelsOf(svg), labels);
+        QStringList named;
+        for (const SvgLayer& layer : svg.layers) {
+            QStringList curves(layer.titles.isEmpty() ? QString() : layer.titles.first());
+            for (const QString& title : layer.titles)
+                if (title != curves.last())
+                    curves << title;
+            named << curves.join(u'/');
+        }
+        QCOMPARE(named, curvesOfPens);
 
         // The cost told before the export is that of the lines written: each pen's length down
         // and its travel from the page's corner through its layers, in their order.
         QList<PlotLength> written;
         QList<QPointF> at;
         for (const SvgLayer& layer : svg.layers) {
+            QCOMPARE(layer.hidden, layer.label.startsWith(u"% fill"));   // no pen draws it; the background is the paper
             if (layer.label.startsWith(u'%'))
                 continue;
             const int pen = layer.label.section(u' ', 2, 2).toInt();
@@ -656,10 +693,12 @@ private slots:
                 written.resize(pen);
                 at.resize(pen);
             }
-            written[pen - 1].penUpMm += QLineF(at[pen - 1], layer.points.first()).length();
-            for (qsizetype i = 1; i < layer.points.size(); ++i)
-                written[pen - 1].penDownMm += QLineF(layer.points[i - 1], layer.points[i]).length();
-            at[pen - 1] = layer.points.last();
+            for (const QList<QPointF>& element : layer.elements) {
+                written[pen - 1].penUpMm += QLineF(at[pen - 1], element.first()).length();
+                for (qsizetype i = 1; i < element.size(); ++i)
+                    written[pen - 1].penDownMm += QLineF(element[i - 1], element[i]).length();
+                at[pen - 1] = element.last();
+            }
         }
         const std::vector<PenTally> told = plotCost(exportedComposition(composition, true, false), settingsFor(DrawnDesign(), file).plot);
         QCOMPARE(qsizetype(told.size()), written.size());
@@ -667,6 +706,43 @@ private slots:
             QVERIFY(std::abs(told[std::size_t(pen)].length.penDownMm - written[pen].penDownMm) < 0.5);
             QVERIFY(std::abs(told[std::size_t(pen)].length.penUpMm - written[pen].penUpMm) < 0.01);
         }
+    }
+
+    // A pen goes round a closed curve once: the length drawn against the curve of 9 revolutions
+    // it closes after (anchor 110, runner 90: 20/9 turns of the runner a revolution).
+    void eachLineDrawnOnce_data()
+    {
+        QTest::addColumn<float>("revolutions");
+        QTest::addColumn<float>("percent");
+        QTest::addColumn<bool>("precise");
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<double>("drawnAgainstClosed");
+        QTest::addRow("18 revolutions") << 18.0f << 100.0f << true << 1 << 1.0;
+        QTest::addRow("9.5 revolutions") << 9.5f << 100.0f << true << 1 << 1.0;
+        QTest::addRow("27 revolutions, half drawn") << 27.0f << 50.0f << true << 1 << 1.0;
+        QTest::addRow("4.5 revolutions, open") << 4.5f << 100.0f << true << 1 << 0.5;
+        QTest::addRow("18, three colours by length") << 18.0f << 100.0f << true << 3 << 2.0;
+        QTest::addRow("18, the ordinary trace drifting") << 18.0f << 100.0f << false << 1 << 2.0;
+    }
+
+    void eachLineDrawnOnce()
+    {
+        QFETCH(float, revolutions);
+        QFETCH(float, percent);
+        QFETCH(bool, precise);
+        QFETCH(int, colours);
+        QFETCH(double, drawnAgainstClosed);
+        const auto drawn = [&](float turns, float shown) {
+            ComposedCurve curve = composedCurve(DrawnDesign{110, 90, 53, turns, 3, colours}, QStringLiteral("Rose"));
+            curve.art.precise = precise;
+            curve.art.percentToDraw = shown;
+            double length = 0;
+            for (const PenTally& pen : plotCost(Composition{{curve}}, settingsFor(DrawnDesign(), {}).plot))
+                length += pen.length.penDownMm;
+            return length;
+        };
+        const double ratio = drawn(revolutions, percent) / drawn(9, 100);
+        QVERIFY2(std::abs(ratio - drawnAgainstClosed) < 0.02, qPrintable(QString::number(ratio)));
     }
 
     // The page is the paper chosen, to the hundredth of a millimetre in the SVG and the PDF
@@ -948,7 +1024,7 @@ private slots:
         QVERIFY2(exportVector(composition, VectorFormat::Pdf, settingsFor(gradient, pdfFile), &error), qPrintable(error));
         SvgDocument svg;
         readSvg(svgFile, svg);
-        const QStringList labels{"1 gradient Curve 1", "2 pen 1 #ff0000 Pens"};
+        const QStringList labels{"1 gradient Curve 1", "2 pen 1 #ff0000"};
         QCOMPARE(labelsOf(svg), labels);
         QCOMPARE(pdfLayerNames(pdfFile), labels);
         verifyPdfLayersResolve(pdfFile);
