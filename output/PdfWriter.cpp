@@ -116,9 +116,7 @@ void PdfWriter::strokePaths(const QList<QPolygonF>& paths, const QColor& colour,
     setAlpha(colour.alpha());
     appendColour(colour, "RG");
     m_out.appendNumber(widthMm);
-    m_out.append(" w 0 J 0 j ");
-    m_out.appendNumber(kMiterLimit);
-    m_out.append(" M\n");
+    m_out.append(" w 1 J 1 j\n");   // round, as a plotter's pen
     for (const QPolygonF& path : paths)
         appendPath(path, false);
     m_out.append("S Q\n");

@@ -32,7 +32,7 @@ public:
     void beginLayer(const QString& name);
     void endLayer();
 
-    // Each path a line `widthMm` wide, butt ends, mitred joins bevelled past a limit of 10.
+    // Each path a line `widthMm` wide, with round ends and joins.
     void strokePaths(const QList<QPolygonF>& paths, const QColor& colour, double widthMm);
     // The paths closed and filled together by the non-zero rule.
     void fillPaths(const QList<QPolygonF>& paths, const QColor& colour);

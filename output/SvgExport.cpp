@@ -88,10 +88,8 @@ void openPenPath(ChunkedText& out, const QColor& colour, double penWidthMm)
     writeColour(out, "stroke", colour);
     out.append(" stroke-width=\"");
     out.appendNumber(penWidthMm);
-    // Past the limit SVG bevels the join, as the view does.
-    out.append("\" stroke-linecap=\"butt\" stroke-linejoin=\"miter\" stroke-miterlimit=\"");
-    out.appendBytes(lengthText(kMiterLimit));
-    out.append("\" d=\"");
+    // A plotter's pen is round: its line ends and turns round, never in a spike past a cusp.
+    out.append("\" stroke-linecap=\"round\" stroke-linejoin=\"round\" d=\"");
 }
 
 // Ends a path element, with the name of its curve as its title when it has one.

@@ -532,8 +532,8 @@ private slots:
             const QString colour = layer.label.section(u' ', fill ? 2 : 3);
             const Attributes expected = fill
                 ? Attributes{{"fill", colour}, {"fill-rule", "nonzero"}, {"stroke", "none"}}
-                : Attributes{{"fill", "none"}, {"stroke", colour}, {"stroke-width", QString::number(design.penWidth / kPixelsPerMm, 'f', 3)}, {"stroke-linecap", "butt"},
-                             {"stroke-linejoin", "miter"}, {"stroke-miterlimit", "10"}};
+                : Attributes{{"fill", "none"}, {"stroke", colour}, {"stroke-width", QString::number(design.penWidth / kPixelsPerMm, 'f', 3)}, {"stroke-linecap", "round"},
+                             {"stroke-linejoin", "round"}, {"stroke-miterlimit", ""}};
             for (auto attribute = expected.begin(); attribute != expected.end(); ++attribute)
                 QCOMPARE(layer.path.value(attribute.key()), attribute.value());
             const bool translucent = !fill && QColor(colour).rgb() == design.secondPen.rgb() && design.secondPen.alpha() < 255;
