@@ -1,6 +1,5 @@
 #include "output/PdfWriter.h"
 
-#include "art/ArtParameters.h"
 #include "output/PlotPage.h"
 
 #include <QtEndian>
