@@ -172,6 +172,15 @@ const Argument kArguments[] = {
          options.plot.hatch.angleDegrees = number.value_or(0);
          return number ? QString() : notANumber(option, value);
      }},
+    {"gradient-pens", "N",
+     QT_TRANSLATE_NOOP("CommandLineExport", "How many pens plot a gradient, each stretch in the nearest; 0 gives one "
+                                            "for each stop colour. Default: 0."),
+     nullptr, PlotField::GradientPens,
+     [](const char* option, const QString& value, PictureOptions& options) {
+         bool whole = false;
+         options.plot.gradientPens = value.toInt(&whole);
+         return whole ? QString() : notANumber(option, value);
+     }},
     {"dpi", "N",
      QT_TRANSLATE_NOOP("CommandLineExport", "The resolution a PNG tells, in dots per inch. Default: the one at which it "
                                             "prints the design at its natural size, a point a unit, as the SVG and PDF."),

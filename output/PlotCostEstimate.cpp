@@ -28,6 +28,7 @@ bool drawAlike(const PlotOptions& a, const PlotOptions& b)
     return p.paper == q.paper && p.orientation == q.orientation && p.customSizeMm == q.customSizeMm
         && p.marginMm == q.marginMm && p.drawingSizeMm == q.drawingSizeMm && a.penWidthMm == b.penWidthMm
         && a.simplifyToleranceMm == b.simplifyToleranceMm && a.fill == b.fill
+        && a.gradientPens == b.gradientPens && a.everyColourStep == b.everyColourStep
         && a.hatch.angleDegrees == b.hatch.angleDegrees && a.hatch.spacingMm == b.hatch.spacingMm
         && a.hatch.crossHatch == b.hatch.crossHatch;
 }

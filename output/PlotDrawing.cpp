@@ -4,6 +4,7 @@
 #include "art/CurveTrace.h"
 #include "art/DesignPainter.h"
 #include "art/PenColourSteps.h"
+#include "output/GradientPens.h"
 #include "output/PathSplitting.h"
 #include "output/Simplify.h"
 
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <set>
@@ -99,8 +101,9 @@ void plotApart(const PolylineView& line, const std::vector<ColourStep>& steps, b
         for (const PathPiece& piece : pathPieces(points, ink ? kMostPointsPerInkPiece : points)) {
             QPolygonF path = plottedLine(PolylineView(line.data() + step.first + piece.first, piece.count), toPage,
                                          options.simplifyToleranceMm);
-            if (path.isEmpty())
-                continue;
+            const bool dot = std::all_of(path.cbegin(), path.cend(), [&](const QPointF& p) { return p == path.constFirst(); });
+            if (path.isEmpty() || (dot && !gradient))
+                continue;   // no pen goes down for a dot
             if (gradient && !layer.paths.isEmpty() && step.colour.alpha() == kOpaque
                 && layer.pathColours.constLast().alpha() == kOpaque && layer.paths.constLast().constLast() == path.constFirst()) {
                 const QPolygonF& before = layer.paths.constLast();
@@ -113,6 +116,27 @@ void plotApart(const PolylineView& line, const std::vector<ColourStep>& steps, b
                 layer.pathColours << step.colour;
         }
     }
+}
+
+// The stretches `steps` of `line`, a layer for each pen in the order the line first takes it up,
+// each stretch going on from where the one before it ended.
+bool plotInPens(const PolylineView& line, const std::vector<ColourStep>& steps, bool ink, const QString& name,
+                const QTransform& toPage, const PlotOptions& options, const std::function<bool(PlottedLayer&)>& take)
+{
+    std::vector<QColor> pens;
+    for (const ColourStep& step : steps)
+        if (std::find(pens.begin(), pens.end(), step.colour) == pens.end())
+            pens.push_back(step.colour);
+    for (const QColor& pen : pens) {
+        std::vector<ColourStep> ofPen;
+        std::copy_if(steps.begin(), steps.end(), std::back_inserter(ofPen), [&](const ColourStep& step) { return step.colour == pen; });
+        PlottedLayer layer{{name, pen, LayerKind::Pen}, {}, {}, false};
+        plotApart(line, ofPen, ink, toPage, options, layer);
+        layer.strokedApart = ink;   // an opaque pen's stretches are one stroke, as a pen draws them
+        if (!layer.paths.isEmpty() && !take(layer))
+            return false;
+    }
+    return true;
 }
 
 // One curve's layers, handed to `take`: its fill under its pens, as the view paints them.
@@ -153,6 +177,12 @@ bool plotCurve(const TracedCurve& curve, const CurveParameters& traced, const Co
         const std::vector<ColourStep> steps = penColourSteps(art, traced, stretches[0].size());
         if (steps.empty())
             return true;
+        if (!options.everyColourStep) {
+            const bool plotted = plotInPens(stretches[0], stepsInPens(steps, gradientPens(art.colouring, options.gradientPens)),
+                                            ink, name, toPage, options, take);
+            layerDone();
+            return plotted;
+        }
         PlottedLayer layer{{name, steps.front().colour, LayerKind::Gradient}, {}, {}, false};
         plotApart(stretches[0], steps, ink, toPage, options, layer);
         layerDone();

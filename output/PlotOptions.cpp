@@ -76,5 +76,8 @@ std::vector<OptionRefusal> optionRefusals(const PlotOptions& options)
         if (!std::isfinite(options.hatch.angleDegrees))
             refusals.push_back({PlotField::HatchAngle, tr("The hatch angle must be a number of degrees.")});
     }
+    if (options.gradientPens < 0 || options.gradientPens > kMostGradientPens)
+        refusals.push_back({PlotField::GradientPens,
+                            tr("The gradient pens must be 0 (one per stop colour) to %1.").arg(kMostGradientPens)});
     return refusals;
 }

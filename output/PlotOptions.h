@@ -24,6 +24,9 @@ constexpr double kLargestPageSideMm = 5000;
 // its layer), as lines of the fill's pen across it, or not at all.
 enum class FillStyle { Solid, Hatch, LeaveOut };
 
+// More pens than this no plotter holds, and a gradient's steps are finer than the eye tells apart.
+constexpr int kMostGradientPens = 64;
+
 // Default: A4 upright, 15 mm margins, the largest drawing that fits, a 0.35 mm pen, points left
 // out within 0.05 mm, fills solid.
 struct PlotOptions {
@@ -33,10 +36,15 @@ struct PlotOptions {
     FillStyle fill = FillStyle::Solid;
     HatchSettings hatch;
     double speedMmPerSecond = kDefaultPlotterSpeedMmPerSecond;   // for the time the plot takes
+    // A line coloured along its length is plotted with this many pens, each step in the nearest;
+    // 0: a pen for each colour of its stops.
+    int gradientPens = 0;
+    // Instead, each colour step a path of its own in its colour, for vector editors.
+    bool everyColourStep = false;
 };
 
 enum class PlotField { PageWidth, PageHeight, Margin, DrawingSize, PenWidth, SimplifyTolerance, HatchSpacing,
-                       HatchAngle };
+                       HatchAngle, GradientPens };
 
 struct OptionRefusal {
     PlotField field;

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QSpinBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QPixmap>
@@ -129,13 +130,21 @@ VectorExportOptions::VectorExportOptions(const Composition& design, QWidget* par
     m_hatchAngle->setToolTip(tr("The hatching lines' angle from the page's horizontal, counter-clockwise"));
     m_crossHatch = new QCheckBox(tr("C&ross-hatch"));
     m_crossHatch->setObjectName(QStringLiteral("crossHatch"));
+    m_gradientPens = new QSpinBox;
+    m_gradientPens->setObjectName(QStringLiteral("gradientPens"));
+    m_gradientPens->setRange(0, kMostGradientPens);
+    m_gradientPens->setSpecialValueText(tr("One per stop colour"));
+    m_gradientPens->setToolTip(tr("How many pens plot a gradient: each stretch takes the pen nearest its colour"));
+    m_everyColourStep = new QCheckBox(tr("E&very colour step"));
+    m_everyColourStep->setObjectName(QStringLiteral("everyColourStep"));
+    m_everyColourStep->setToolTip(tr("Each colour step of a gradient a path of its own, for vector editors"));
     m_speed = millimetreField("plotterSpeed", 1, 1000, 0, tr("How fast your plotter draws, for the time the plot takes"));
     m_speed->setSuffix(QStringLiteral(" mm/s"));
     m_cost = new QLabel;
     m_cost->setObjectName(QStringLiteral("plotCost"));
     m_cost->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_gradientNote = new QLabel(tr("A gradient is written as many short paths, one for each colour: a pen plotter "
-                                   "needs a pen for each."));
+    m_gradientNote = new QLabel(tr("A gradient is plotted with the pens chosen, each stretch in the nearest colour; "
+                                   "with every colour step, a plotter needs a pen for each colour."));
     m_gradientNote->setObjectName(QStringLiteral("gradientNote"));
     m_gradientNote->setWordWrap(true);
     m_gradientNote->setVisible(showsGradient(design));
@@ -164,6 +173,7 @@ VectorExportOptions::VectorExportOptions(const Composition& design, QWidget* par
     form->addRow(tr("Simplify for p&lotters:"), m_tolerance);
     form->addRow(tr("&Fill:"), m_fill);
     form->addRow(tr("&Hatching:"), row({m_hatchSpacing, m_hatchAngle, m_crossHatch}));
+    form->addRow(tr("Gradie&nt pens:"), row({m_gradientPens, m_everyColourStep}));
     form->addRow(tr("Plotter spee&d:"), m_speed);
 
     auto* column = new QVBoxLayout(this);
@@ -183,6 +193,8 @@ VectorExportOptions::VectorExportOptions(const Composition& design, QWidget* par
                                   m_hatchSpacing, m_hatchAngle, m_speed})
         connect(field, &QDoubleSpinBox::valueChanged, this, &VectorExportOptions::optionsChanged);
     connect(m_crossHatch, &QCheckBox::toggled, this, &VectorExportOptions::optionsChanged);
+    connect(m_everyColourStep, &QCheckBox::toggled, this, &VectorExportOptions::optionsChanged);
+    connect(m_gradientPens, &QSpinBox::valueChanged, this, &VectorExportOptions::optionsChanged);
     connect(&m_estimate, &PlotCostEstimate::estimated, m_cost, &QLabel::setText);
     showOptions(PlotOptions{});
 }
@@ -207,6 +219,8 @@ void VectorExportOptions::showOptions(const PlotOptions& options)
     m_hatchSpacing->setValue(options.hatch.spacingMm);
     m_hatchAngle->setValue(options.hatch.angleDegrees);
     m_crossHatch->setChecked(options.hatch.crossHatch);
+    m_gradientPens->setValue(options.gradientPens);
+    m_everyColourStep->setChecked(options.everyColourStep);
     m_speed->setValue(options.speedMmPerSecond);
     m_showing = false;
     optionsChanged();
@@ -225,6 +239,8 @@ PlotOptions VectorExportOptions::options() const
     options.simplifyToleranceMm = m_tolerance->value();
     options.fill = static_cast<FillStyle>(std::max(m_fill->currentIndex(), 0));
     options.hatch = {m_hatchAngle->value(), m_hatchSpacing->value(), m_crossHatch->isChecked()};
+    options.gradientPens = m_gradientPens->value();
+    options.everyColourStep = m_everyColourStep->isChecked();
     options.speedMmPerSecond = m_speed->value();
     return options;
 }

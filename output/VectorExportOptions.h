@@ -13,6 +13,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QSpinBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -49,6 +50,8 @@ private:
     QDoubleSpinBox* m_hatchSpacing;
     QDoubleSpinBox* m_hatchAngle;
     QCheckBox* m_crossHatch;
+    QSpinBox* m_gradientPens;
+    QCheckBox* m_everyColourStep;
     QDoubleSpinBox* m_speed;
     QLabel* m_cost;
     QLabel* m_preview;

@@ -211,7 +211,7 @@ private slots:
         QTest::addColumn<QString>("option");
         for (const char* option : {"--paper <PAPER>", "--page <PAPER>", "--landscape", "--margin <MM>", "--drawing-size <MM>",
                                    "--pen-width <MM>", "--tolerance <MM>", "--fill <STYLE>", "--hatch-spacing <MM>",
-                                   "--hatch-angle <DEG>", "--dpi <N>", "--enlarge", "--no-enlarge", "--size <PIXELS>",
+                                   "--hatch-angle <DEG>", "--gradient-pens <N>", "--dpi <N>", "--enlarge", "--no-enlarge", "--size <PIXELS>",
                                    "--format <FORMAT>"})
             QTest::addRow("%s", option) << QString::fromLatin1(option);
     }
@@ -307,6 +307,10 @@ private slots:
                                            << 2 << "--hatch-spacing: The hatch spacing must be at least 0.05 mm." << 0;
         QTest::addRow("an angle that is no number") << QStringList{"--export", "x.svg", "--hatch-angle", "nan", "ring.rotagraph"}
                                                     << 2 << "--hatch-angle takes a number, not “nan”." << 0;
+        QTest::addRow("too many gradient pens") << QStringList{"--export", "x.svg", "--gradient-pens", "65", "ring.rotagraph"}
+                                                << 2 << "--gradient-pens: The gradient pens must be 0 (one per stop colour) to 64." << 0;
+        QTest::addRow("gradient pens that are no number") << QStringList{"--export", "x.svg", "--gradient-pens", "2.5", "ring.rotagraph"}
+                                                          << 2 << "--gradient-pens takes a number, not “2.5”." << 0;
         QTest::addRow("no dots to the inch") << QStringList{"--export", "x.png", "--dpi", "0", "ring.rotagraph"} << 2
                                              << "--dpi: The resolution is a whole number of dots per inch from 1 to 10000." << 0;
         QTest::addRow("enlarged and not") << QStringList{"--export", "x.png", "--enlarge", "--no-enlarge", "ring.rotagraph"}

@@ -1,5 +1,6 @@
 #include "art/ArtParameters.h"
 #include "art/CurveTrace.h"
+#include "output/GradientPens.h"
 #include "output/Hatching.h"
 #include "output/PathSplitting.h"
 #include "output/PenLayers.h"
@@ -92,6 +93,8 @@ Q_DECLARE_METATYPE(std::vector<PlotLayer>)
 Q_DECLARE_METATYPE(HatchSettings)
 Q_DECLARE_METATYPE(HatchResult)
 Q_DECLARE_METATYPE(PlotOptions)
+Q_DECLARE_METATYPE(std::vector<GradientStop>)
+Q_DECLARE_METATYPE(std::vector<ColourStep>)
 Q_DECLARE_METATYPE(PlotField)
 Q_DECLARE_METATYPE(PaperSize)
 Q_DECLARE_METATYPE(PaperOrientation)
@@ -283,6 +286,54 @@ private slots:
             QVERIFY(std::abs(cost.seconds - seconds) < 1e-9);
         const QString text = costText({PenTally{Qt::black, plotLength(square), 0}}, speed);
         QCOMPARE(text.section(u'\n', 0, 0), "Pen 1 (#000000): 0.04 m drawn, 0.01 m pen-up travel, " + told);
+    }
+
+    // A gradient's steps in the pens nearest their colours, in OKLab: a violet between red and
+    // blue goes to neither by its sRGB sum; consecutive steps of one pen become one.
+    void gradientStepsTakeTheNearestPen_data()
+    {
+        QTest::addColumn<std::vector<GradientStop>>("stops");
+        QTest::addColumn<int>("pens");
+        QTest::addColumn<std::vector<ColourStep>>("steps");
+        QTest::addColumn<std::vector<ColourStep>>("inPens");
+        const QColor red(255, 0, 0), yellow(255, 200, 0), blue(0, 0, 255);
+        const std::vector<GradientStop> threeStops{{0, red}, {0.5, yellow}, {1, blue}};
+        QTest::addRow("a pen per stop")
+            << threeStops << 0
+            << std::vector<ColourStep>{{0, 2, red}, {2, 4, QColor(255, 60, 10)}, {4, 6, QColor(250, 190, 20)}, {6, 9, QColor(20, 10, 240)}}
+            << std::vector<ColourStep>{{0, 4, red}, {4, 6, yellow}, {6, 9, blue}};
+        QTest::addRow("translucent steps keep their alpha")
+            << threeStops << 0 << std::vector<ColourStep>{{0, 3, QColor(255, 10, 0, 128)}, {3, 5, QColor(0, 0, 250, 128)}}
+            << std::vector<ColourStep>{{0, 3, QColor(255, 0, 0, 128)}, {3, 5, QColor(0, 0, 255, 128)}};
+        QTest::addRow("a gap between steps of one pen")
+            << threeStops << 0 << std::vector<ColourStep>{{0, 2, red}, {3, 5, red}}
+            << std::vector<ColourStep>{{0, 2, red}, {3, 5, red}};
+        QTest::addRow("two pens: its ends")
+            << threeStops << 2 << std::vector<ColourStep>{{0, 2, red}, {2, 4, yellow}, {4, 6, QColor(120, 60, 140)}, {6, 8, blue}}
+            << std::vector<ColourStep>{{0, 4, red}, {4, 8, blue}};
+        QTest::addRow("a stop colour twice, one pen")
+            << std::vector<GradientStop>{{0, red}, {0.5, blue}, {1, red}} << 0
+            << std::vector<ColourStep>{{0, 2, red}, {2, 4, blue}, {4, 6, red}}
+            << std::vector<ColourStep>{{0, 2, red}, {2, 4, blue}, {4, 6, red}};
+    }
+
+    void gradientStepsTakeTheNearestPen()
+    {
+        QFETCH(std::vector<GradientStop>, stops);
+        QFETCH(int, pens);
+        QFETCH(std::vector<ColourStep>, steps);
+        QFETCH(std::vector<ColourStep>, inPens);
+        CurveColouring colouring;
+        colouring.mode = ColourMode::Gradient;
+        colouring.stops = stops;
+        const std::vector<QColor> chosen = gradientPens(colouring, pens);
+        const std::vector<ColourStep> got = stepsInPens(steps, chosen);
+        QCOMPARE(got.size(), inPens.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            QCOMPARE(got[i].first, inPens[i].first);
+            QCOMPARE(got[i].last, inPens[i].last);
+            QCOMPARE(got[i].colour.rgba(), inPens[i].colour.rgba());
+        }
     }
 
     void layerLabels_data()

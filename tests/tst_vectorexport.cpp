@@ -83,6 +83,13 @@ VectorExportSettings settingsFor(const DrawnDesign& design, const QString& targe
     return settings;
 }
 
+// A gradient's colour steps each a path of its own, as vector editors take them.
+VectorExportSettings everyStep(VectorExportSettings settings)
+{
+    settings.plot.everyColourStep = true;
+    return settings;
+}
+
 void exportDesign(const DrawnDesign& design, VectorFormat format, const VectorExportSettings& settings)
 {
     Rotagraph art;
@@ -948,8 +955,8 @@ private slots:
         const QTemporaryDir folder;
         const QString whole = folder.filePath(QStringLiteral("whole.svg"));
         const QString thinned = folder.filePath(QStringLiteral("thinned.svg"));
-        exportDesign(design, VectorFormat::Svg, settingsFor(design, whole));
-        exportDesign(design, VectorFormat::Svg, settingsFor(design, thinned, 0.2));
+        exportDesign(design, VectorFormat::Svg, everyStep(settingsFor(design, whole)));
+        exportDesign(design, VectorFormat::Svg, everyStep(settingsFor(design, thinned, 0.2)));
         SvgDocument all, simplified;
         readSvg(whole, all);
         readSvg(thinned, simplified);
@@ -998,6 +1005,55 @@ private slots:
         }
     }
 
+    // A plotter draws a gradient with a few pens: a layer for each, in one colour, its stretches
+    // end to end; the whole drawn once, as long as the same curve in one colour, and no dot.
+    void gradientPlottedWithPens_data()
+    {
+        QTest::addColumn<int>("repeat");
+        QTest::addColumn<int>("pens");
+        QTest::addColumn<QStringList>("labels");
+        const QStringList stopColours{"1 pen 1 #ff0000", "2 pen 2 #ffc800", "3 pen 3 #0000ff"};
+        QTest::addRow("a pen per stop") << 1 << 0 << stopColours;
+        QTest::addRow("repeated 20 times") << 20 << 0 << stopColours;
+        QTest::addRow("two pens chosen") << 20 << 2 << QStringList{"1 pen 1 #ff0000", "2 pen 2 #0000ff"};
+        QTest::addRow("one pen") << 3 << 1 << QStringList{"1 pen 1 #ff0000"};
+    }
+
+    void gradientPlottedWithPens()
+    {
+        QFETCH(int, repeat);
+        QFETCH(int, pens);
+        QFETCH(QStringList, labels);
+        DrawnDesign gradient;
+        gradient.colouring.mode = ColourMode::Gradient;
+        gradient.colouring.stops = {{0, QColor(255, 0, 0)}, {0.5, QColor(255, 200, 0)}, {1, QColor(0, 0, 255)}};
+        gradient.colouring.repeat = repeat;
+        const QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("art.svg"));
+        VectorExportSettings settings = settingsFor(gradient, file);
+        settings.plot.gradientPens = pens;
+        exportDesign(gradient, VectorFormat::Svg, settings);
+        SvgDocument svg;
+        readSvg(file, svg);
+        QCOMPARE(labelsOf(svg), labels);
+        for (const SvgLayer& layer : svg.layers)
+            for (const QColor& stroke : layer.strokes)   // one colour a pen
+                QCOMPARE(stroke.name(), layer.label.section(u' ', 3, 3));
+        const auto penDown = [&](const DrawnDesign& design) {
+            double length = 0;
+            const auto noDot = [](const PlottedLayer& layer) {
+                for (const QPolygonF& path : layer.paths)
+                    QVERIFY(path.boundingRect().width() + path.boundingRect().height() > 0);
+            };
+            for (const PenTally& pen : plotCost(exportedComposition(Composition{{composedCurve(design, "A")}}, true, false),
+                                                settings.plot, {}, noDot))
+                length += pen.length.penDownMm;
+            return length;
+        };
+        const double ratio = penDown(gradient) / penDown(DrawnDesign());
+        QVERIFY2(std::abs(ratio - 1) < 0.001, qPrintable(QString::number(ratio)));
+    }
+
     // A picture of a gradient curve and one of pens: the PDF has the SVG's layers, one for each
     // curve, and shows the same colours; the plot's cost tells the gradient as the pens its
     // colours take, apart from the pens.
@@ -1020,8 +1076,8 @@ private slots:
         const QTemporaryDir folder;
         const QString svgFile = folder.filePath(QStringLiteral("art.svg")), pdfFile = folder.filePath(QStringLiteral("art.pdf"));
         QString error;
-        QVERIFY2(exportVector(composition, VectorFormat::Svg, settingsFor(gradient, svgFile), &error), qPrintable(error));
-        QVERIFY2(exportVector(composition, VectorFormat::Pdf, settingsFor(gradient, pdfFile), &error), qPrintable(error));
+        QVERIFY2(exportVector(composition, VectorFormat::Svg, everyStep(settingsFor(gradient, svgFile)), &error), qPrintable(error));
+        QVERIFY2(exportVector(composition, VectorFormat::Pdf, everyStep(settingsFor(gradient, pdfFile)), &error), qPrintable(error));
         SvgDocument svg;
         readSvg(svgFile, svg);
         const QStringList labels{"1 gradient Curve 1", "2 pen 1 #ff0000"};
@@ -1037,7 +1093,7 @@ private slots:
         std::set<QRgb> colours;
         for (const ColourStep& step : exportedColourSteps(gradient))
             colours.insert(step.colour.rgb());
-        const std::vector<PenTally> told = plotCost(exportedComposition(composition, true, false), settingsFor(gradient, svgFile).plot);
+        const std::vector<PenTally> told = plotCost(exportedComposition(composition, true, false), everyStep(settingsFor(gradient, svgFile)).plot);
         QCOMPARE(told.size(), std::size_t(2));
         QCOMPARE(told[0].gradientColours, int(colours.size()));
         const QStringList lines = costText(told, 10).split(u'\n');
@@ -1186,6 +1242,7 @@ private slots:
         QLabel* note = options.findChild<QLabel*>(QStringLiteral("gradientNote"));
         QVERIFY(note);
         QCOMPARE(note->isVisibleTo(&options), noted);
+        options.findChild<QCheckBox*>(QStringLiteral("everyColourStep"))->setChecked(true);
         QLabel* cost = options.findChild<QLabel*>(QStringLiteral("plotCost"));
         QTRY_VERIFY2_WITH_TIMEOUT(cost->text().startsWith(QStringLiteral("Pen 1 (#ff0000)"))
                                       || cost->text().startsWith(QStringLiteral("Gradient (")),
