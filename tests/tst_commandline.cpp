@@ -1,3 +1,4 @@
+#include "app/CommandLineExport.h"
 #include "app/DesignFormat.h"
 #include "output/FileNames.h"
 #include "TestSupport.h"
@@ -256,6 +257,29 @@ private slots:
         const Run help = rotagraph({QStringLiteral("--help")});
         QCOMPARE(help.status, 0);
         QVERIFY(help.output.contains("--export <OUTPUT>"));
+    }
+
+    // A picture asked for is made without a window; anything else opens the window, a name after
+    // "--" too, whatever it looks like.
+    void picturesOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<bool>("picturesOnly");
+        QTest::addRow("a design to open") << QByteArrayList{"ring.rotagraph"} << false;
+        QTest::addRow("--export") << QByteArrayList{"--export", "x.png", "ring.rotagraph"} << true;
+        QTest::addRow("--export=OUTPUT") << QByteArrayList{"--export=x.png", "ring.rotagraph"} << true;
+        QTest::addRow("--thumbnail, last") << QByteArrayList{"ring.rotagraph", "x.png", "--thumbnail"} << true;
+        QTest::addRow("a file named --export, after --") << QByteArrayList{"--", "--export"} << false;
+    }
+
+    void picturesOnlyWhenAsked()
+    {
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(bool, picturesOnly);
+        std::vector<char*> argv{const_cast<char*>("rotagraph")};
+        for (QByteArray& argument : arguments)
+            argv.push_back(argument.data());
+        QCOMPARE(asksForPicturesOnly(int(argv.size()), argv.data()), picturesOnly);
     }
 };
 

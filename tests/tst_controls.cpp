@@ -510,8 +510,9 @@ private slots:
             QCOMPARE(shown.pixel(6 + qRound(stop.first * 200), 27), stop.second.rgba());
     }
 
-    // The gradient bar by keys: Tab goes from stop to stop and then leaves, the arrows move the
-    // chosen stop, Home and End send it to an end, Delete removes it while more than two are left.
+    // The gradient bar by keys: Tab and Shift+Tab go from stop to stop and then leave, the arrows
+    // move the chosen stop, Home and End send it to an end, Delete removes it while more than two
+    // are left; a screen reader hears which stop is chosen, where, and its colour.
     void gradientBarByKeys()
     {
         QWidget window;
@@ -523,9 +524,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTest::keyClick(bar, Qt::Key_Tab);
         QCOMPARE(bar->currentStop(), 1);
+        QTest::keyClick(bar, Qt::Key_Backtab);
+        QCOMPARE(bar->currentStop(), 0);
+        QTest::keyClick(bar, Qt::Key_Tab);
         QTest::keyClick(bar, Qt::Key_Right);
         QTest::keyClick(bar, Qt::Key_Right, Qt::ShiftModifier);
         QVERIFY(std::abs(bar->stops()[1].first - 0.61) < 1e-9);
+        QCOMPARE(bar->accessibleDescription(), "Stop 2 of 3 at 61 %, #00ff00");
         QTest::keyClick(bar, Qt::Key_End);
         QCOMPARE(bar->stops()[2], QGradientStop(1, QColor(Qt::green)));   // after blue, chosen
         QCOMPARE(bar->currentStop(), 2);

@@ -62,7 +62,7 @@ void answerTurnedCopies(int count, double step = std::nan(""))
         dialog->findChild<QSpinBox*>("turnedCount")->setValue(count);
         if (!std::isnan(step))
             dialog->findChild<QDoubleSpinBox*>("turnedStep")->setValue(step);
-        dialog->accept();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
 }
 
@@ -202,6 +202,7 @@ private slots:
         QTest::addColumn<QList<double>>("turns");
         QTest::addRow("12, as proposed") << 12 << std::nan("")
                                          << QList<double>{0, 30, 60, 90, 120, 150, 180, 210, 240, 270, 300, 330};
+        QTest::addRow("6, as proposed") << 6 << std::nan("") << QList<double>{0, 60, 120, 180, 240, 300};
         QTest::addRow("3 by 7.5 degrees") << 3 << 7.5 << QList<double>{15, 22.5, 30};
     }
 
