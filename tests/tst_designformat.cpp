@@ -575,7 +575,7 @@ private slots:
     {
         QTest::addColumn<Design>("design");
         QTest::addColumn<int>("longest");   // characters; 0: no limit
-        QTest::addRow("the default design") << Design() << 40;
+        QTest::addRow("the default design") << Design() << 20;
         QTest::addRow("a toy kit's design") << changed([](Design& d) {
             CurveDesign& c = d.curves[0];
             c.anchorRadius = "96";
@@ -586,12 +586,12 @@ private slots:
             c.penColor = QColor(27, 79, 156);
             c.penWidth = 2;
             c.closeCurve = true;
-        }) << 120;
+        }) << 50;
         QTest::addRow("a rainbow gradient") << changed([](Design& d) {
             d.curves[0].colouring.mode = ColourMode::Gradient;
-            d.curves[0].colouring.stops = {{0, QColor(228, 3, 3)}, {0.5, QColor(0, 128, 38)}, {1, QColor(117, 7, 135)}};
+            d.curves[0].colouring.stops = {{0, QColor(228, 3, 3)}, {0.2, QColor(0, 128, 38)}, {1, QColor(117, 7, 135)}};
             d.curves[0].colouring.repeat = 3;
-        }) << 120;
+        }) << 60;
         QTest::addRow("three curves with every value and kept keys") << composed() << 0;
     }
 
