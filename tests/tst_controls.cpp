@@ -465,6 +465,8 @@ private slots:
         QTest::mouseDClick(&bar, Qt::LeftButton, {}, QPoint(6, handleY));
         QCOMPARE(bar.stops()[1].second, QColor(0, 0, 255, 128));
         QVERIFY(bar.accessibleDescription().contains(QStringLiteral("Stop 2 of 3 at 0 %, #800000ff")));
+        QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(6, barY));   // where two stops meet: the first one's colour
+        QCOMPARE(bar.stops()[2], QGradientStop(0, QColor(0, 0, 0)));
         for (int x = 20; x < 200; x += 20)
             QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(x, barY));
         QCOMPARE(bar.stops().size(), 8);

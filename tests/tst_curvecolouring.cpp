@@ -55,7 +55,6 @@ private slots:
         QTest::addColumn<QColor>("colour");
         QTest::addRow("start") << 0.0 << 1 << false << QColor(Qt::red);
         QTest::addRow("a stop") << 0.5 << 1 << false << QColor(Qt::green);
-        QTest::addRow("between the middle stop and the end") << 0.75 << 1 << false << QColor(0, 170, 191);
         QTest::addRow("end") << 1.0 << 1 << false << QColor(Qt::blue);
         QTest::addRow("beyond the end") << 2.0 << 1 << false << QColor(Qt::blue);
         QTest::addRow("second run begins again") << 0.5 << 2 << false << QColor(Qt::red);

@@ -248,6 +248,7 @@ private slots:
         swatches.setCurves({curve});
         const QImage swatch = swatches.index(0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
         QCOMPARE((QList<QRgb>{swatch.pixel(2, 8), swatch.pixel(7, 8), swatch.pixel(12, 8)}), columns);
+        QVERIFY(!swatches.setData(swatches.index(0), QIcon(), Qt::DecorationRole));   // drawn from the pens, never set
     }
 
     // The list keeps to its bounds: never fewer than one curve, never more than 64.

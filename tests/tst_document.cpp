@@ -974,6 +974,9 @@ private slots:
         pick(called<QComboBox>(*app, "Wheel sizes"), "Teeth");
         QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->text(), QStringLiteral("≈ 145"));
         QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Closes after 50 revolutions"), kPatienceMs);
+        find(*app, "actionAddWheel")->trigger();   // a wheel on the runner, by its teeth too
+        called<QSpinBox>(*app, "Wheel 3 teeth")->setValue(24);
+        QCOMPARE(std::fabs(art.nestedWheels().radii[0]), 40.0f);
     }
 
     // Wheels on the runner draw, close and carry the pen: it keeps inside the last one.
