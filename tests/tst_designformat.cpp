@@ -659,6 +659,9 @@ private slots:
         QTest::addRow("a list claiming four billion curves")
             << plainCode(curves + "\x9a\xff\xff\xff\xff\xa0") << "The design code holds more than 64 curves.";
         QTest::addRow("a byte after its end") << plainCode(curves + "\x81\xa0" + '\0') << damaged;
+        // 20: the key -1, which names nothing; 98 41: a list of 65.
+        QTest::addRow("65 of something under a key no design has")
+            << plainCode("\xa1\x20\x98\x41" + QByteArray(65, '\xa0')) << damaged;
         QTest::addRow("packed bytes after the packed end") << packedCode(curves + "\x81\xa0") + "AA" << damaged;
         QTest::addRow("a name of 70,000 bytes")
             << plainCode(curves + "\x81\xa1\x06\x7a\x00\x01\x11\x70" + QByteArray(70'000, 'x'))
