@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/ChangeRecording.h"
 #include "app/ClosureShown.h"
+#include "app/CopiesControls.h"
 #include "app/CurveCommands.h"
 #include "app/DesignClipboard.h"
 #include "app/DesignCode.h"
@@ -15,6 +16,7 @@
 #include "app/OutputCommands.h"
 #include "app/RandomDesign.h"
 #include "app/RecentFiles.h"
+#include "app/SeveralCurves.h"
 #include "app/Shortcuts.h"
 #include "app/SlowDrawing.h"
 #include "app/StatusLine.h"
@@ -98,7 +100,7 @@ void AppDelegate::bindControls()
                                          ui.gradientPreset, ui.gradientBar, ui.gradientRepeat, ui.gradientMirror,
                                          ui.revolutionBlend, ui.inkOpacitySlider, ui.inkOpacityInput},
                                         m_window.get()),
-                  ui.preciseCurve, nullptr};
+                  ui.preciseCurve, nullptr, ui.backgroundCheck, ui.backgroundWell};
     setSliderRange(*ui.penWidthSlider, kPenWidthRange);
     setSliderRange(*ui.drawSpeedControl, kDrawSpeedRange);
     showValueOfSliderIn(*ui.penWidthInput, *ui.penWidthSlider);
@@ -114,6 +116,8 @@ void AppDelegate::bindControls()
                                            ui.actionRemoveWheel},
                                           loadGearKit(QStringLiteral(":/gear-kit.json")),
                                           [this](const ChosenRadii& radii) { m_editing->enterRadii(radii); }, m_window.get());
+
+    ui.backgroundWell->setColor(Qt::white);
 
     // Extra wells start with colours of their own; they supply the pens when turned on.
     m_controls.secondColor->setColor(CurveDesign().pen2Color);
@@ -187,26 +191,39 @@ Design AppDelegate::committedDesign()
     Design design;
     design.curves = m_curves->curves();
     readWindowValues(m_controls, design);
+    design.otherKeys = m_otherKeys;
     return design;
 }
 
 void AppDelegate::enterDesign(const Design& design)
 {
     m_slowDrawing->stop();   // a slow drawing under way stops after its frame
+    m_otherKeys = design.otherKeys;
     showWindowValues(m_controls, design);
     m_curves->enterCurves(design.curves);
+    showWhole();
+}
+
+void AppDelegate::showWhole()
+{
+    // A new design seen through the last one's zoom may show an empty corner of itself.
+    if (m_artView)
+        m_artView->fitToWindow();
 }
 
 WindowState AppDelegate::windowState() const
 {
     if (!m_artView || !m_curves)
         return {};
-    return captureWindow(m_controls, m_curves->curves(), m_curves->selectedRow(), *m_artView);
+    WindowState state = captureWindow(m_controls, m_curves->curves(), m_curves->selectedRow(), *m_artView);
+    state.design.otherKeys = m_otherKeys;
+    return state;
 }
 
 void AppDelegate::putBack(const WindowState& state)
 {
     m_slowDrawing->stop();   // a slow drawing stops at an undo or redo
+    m_otherKeys = state.design.otherKeys;
     m_curves->putBack(state.design.curves, state.selectedCurve, state.art);
     if (m_artView)
         restoreWindow(m_controls, *m_artView, state);
@@ -222,6 +239,8 @@ void AppDelegate::newDesign()
         m_curves->putBack({CurveDesign()}, 0, m_artView ? m_artView->parameters() : ArtParameters());
         m_slowDrawing->stop();
         m_editing->showDefaultDesign();
+        m_otherKeys = {};
+        showWhole();
     }
     m_document->recordSwitch(tr("New Design"), {});
 }
@@ -260,7 +279,9 @@ void AppDelegate::paste()
 void AppDelegate::randomDesign(quint32 seed)
 {
     Design design = committedDesign();
-    design.curves = {randomCurve(seed)};
+    const Design random = ::randomDesign(seed);
+    design.curves = random.curves;
+    design.background = random.background;
     enterDesign(design);
     m_document->record(tr("Random Design"));
     if (m_statusLine)
@@ -341,13 +362,25 @@ void AppDelegate::connectCurves()
     ui.actionMoveCurveUp->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Up);
     ui.actionMoveCurveDown->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Down);
     ui.actionShowCurve->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_H);
+    m_mixedValues = std::make_unique<MixedValues>(m_controls);
     CurveCommands::Controls controls{ui.curveList, ui.turnInput, ui.turnStepper, ui.actionAddCurve,
                                      ui.actionDuplicateCurve, ui.actionDuplicateTurned, ui.actionDeleteCurve,
-                                     ui.actionMoveCurveUp, ui.actionMoveCurveDown, ui.actionShowCurve};
+                                     ui.actionMoveCurveUp, ui.actionMoveCurveDown, ui.actionShowCurve,
+                                     new CopiesControls(ui.curvesLayout, ui.curvesLayout->indexOf(ui.turnLayout) + 1,
+                                                        m_window.get())};
     CurveCommands::Window window{m_window.get(), ui.artView,
                                  [this] { return curveShownBy(m_controls, m_editing->colorsInUse()); },
-                                 [this](const CurveDesign& curve) { m_editing->enterCurve(curve); }};
+                                 [this](const CurveDesign& curve) { m_editing->enterCurve(curve); },
+                                 [this](const QString& note) { m_statusLine->showNote(note); },
+                                 [this](const CurveDesign& before, const CurveDesign& after, CurveDesign& other) {
+                                     carryEdit(before, after, other);
+                                     m_mixedValues->carrySetValues(after, other);
+                                 }};
     m_curves = std::make_unique<CurveCommands>(controls, std::move(window), *m_document);
+    connect(m_curves.get(), &CurveCommands::selectionShown, this,
+            [this](const CurveDesign& current, const QList<CurveDesign>& selected) {
+                m_mixedValues->show(current, selected);
+            });
 }
 
 int32_t AppDelegate::colorsInUse() const

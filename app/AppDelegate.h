@@ -20,6 +20,7 @@
 #include "app/WindowControls.h"
 #include "view/Rotagraph.h"
 
+#include <QJsonObject>
 #include <QObject>
 #include <QPointer>
 
@@ -30,6 +31,7 @@ class CurveCommands;
 class DesignDocument;
 class DesignEditing;
 class DesignFiles;
+class MixedValues;
 class OutputCommands;
 class QPrinter;
 class SlowDrawing;
@@ -114,6 +116,8 @@ private:
     ShownDesign shownDesign();
     // Sets a design that comes from a file or the clipboard as if the user entered each value.
     void enterDesign(const Design& design);
+    // Every new design, whatever brings it, is fitted into the view as at start.
+    void showWhole();
     // The window for the design's history, taken and put back.
     WindowState windowState() const;
     void putBack(const WindowState& state);
@@ -132,8 +136,11 @@ private:
     std::unique_ptr<DesignDocument> m_document;
     std::unique_ptr<DesignEditing> m_editing;
     std::unique_ptr<DesignFiles> m_files;
+    std::unique_ptr<MixedValues> m_mixedValues;   // of the curves selected together
     std::unique_ptr<CurveCommands> m_curves;
     std::unique_ptr<ViewCommands> m_view;
+    // What the design's file said that this version does not know: saved with it again.
+    QJsonObject m_otherKeys;
     // Last, so that it stops and waits for its worker before anything it posts to goes.
     std::unique_ptr<SlowDrawing> m_slowDrawing;
 };

@@ -37,12 +37,14 @@ void recordChangesOf(const WindowControls& controls, DesignDocument& document)
     }
     for (const QPointer<QCheckBox>& checkbox :
          {controls.showAnchorCheckbox, controls.closeCurveCheckbox, controls.fillCheckbox, controls.wheelGrease,
-          controls.limitRotations, controls.confinePen, controls.useSecondColorCheck, controls.useThirdColorCheck}) {
+          controls.limitRotations, controls.confinePen, controls.useSecondColorCheck, controls.useThirdColorCheck,
+          controls.backgroundCheck}) {
         if (QCheckBox* box = checkbox)
             QObject::connect(box, &QAbstractButton::clicked, history, [recordStep, box] { recordStep(box); });
     }
     for (const QPointer<ColorWell>& well :
-         {controls.colorPicker, controls.secondColor, controls.thirdColor, controls.fillColorPicker}) {
+         {controls.colorPicker, controls.secondColor, controls.thirdColor, controls.fillColorPicker,
+          controls.backgroundWell}) {
         if (ColorWell* colorWell = well)
             QObject::connect(colorWell, &ColorWell::colorPicked, history, [recordStep, colorWell] { recordStep(colorWell); });
     }

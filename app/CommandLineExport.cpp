@@ -64,7 +64,7 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
         return false;
     }
     const Design& design = *read.design;
-    const Composition composition = compositionOf(design.curves, 0, artOf(design.curves.first()));
+    const Composition composition = compositionOf(design);
     const bool greaseIt = design.curves.first().greaseIt;
     const QString designText = QString::fromUtf8(designToJson(design));
     const PictureFormat format = formatOf(options, output);
@@ -79,17 +79,19 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
         settings.edge = std::clamp(options.edge.value_or(suggestedImageEdge(fitExtent(composition))), kMinimumImageEdge,
                                    kMaximumImageEdge);
         settings.enlarge = options.enlarge;
+        settings.dotsPerInch = options.dotsPerInch;
         settings.greaseIt = greaseIt;
         settings.designText = designText;
         written = writePngExport(composition, settings, &error);
     } else {
         VectorExportSettings settings;
         settings.target = output;
-        settings.plot.page = options.page;
+        settings.plot = options.plot;
         // To the thousandth of a millimetre, as the export dialog's field starts with it.
         constexpr double kThousandths = 1000;
-        settings.plot.penWidthMm = std::round(penWidthInMillimetres(design.curves.first().penWidth) * kThousandths)
-            / kThousandths;
+        if (!options.penWidthGiven)
+            settings.plot.penWidthMm = std::round(penWidthInMillimetres(design.curves.first().penWidth) * kThousandths)
+                / kThousandths;
         settings.greaseIt = greaseIt;
         settings.title = QFileInfo(output).completeBaseName();
         settings.designText = designText;
@@ -105,13 +107,9 @@ bool makePicture(const QString& file, const QString& output, const PictureOption
 
 }
 
-bool asksForPicturesOnly(int argc, char* argv[])
+bool asksForPicturesOnly(const QCommandLineParser& options)
 {
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
-        if (std::strcmp(argv[i], "--thumbnail") == 0 || std::strcmp(argv[i], "--export") == 0
-            || std::strncmp(argv[i], "--export=", 9) == 0)
-            return true;
-    return false;
+    return options.isSet(QStringLiteral("export")) || options.isSet(QStringLiteral("thumbnail"));
 }
 
 int makePictures(QCommandLineParser& parser, const QStringList& arguments)
@@ -123,28 +121,31 @@ int makePictures(QCommandLineParser& parser, const QStringList& arguments)
         return kExitBadArguments;
     }
     const QStringList& files = request->files;
-    const QString& output = request->output;
-    // Several files go into a folder, each named after its own.
-    const bool intoFolder = files.size() > 1 || isFolder(output);
-    if (intoFolder && !isFolder(output)) {
-        tell(tr("For several files, OUTPUT must be a folder."));
+    ExportPlan plan;
+    if (request->options.thumbnail) {
+        plan.targets = {{request->output}};   // a file manager names it as it likes
+        if (isSameFile(files.first(), request->output))
+            plan.refusal = tr("“%1” is the file to draw: drawing it there would lose it.").arg(request->output);
+    } else {
+        plan = planExport(*request);
+    }
+    if (!plan.refusal.isEmpty()) {
+        tell(plan.refusal);
         return kExitBadArguments;
     }
-    QList<ExportTarget> targets;
-    if (intoFolder) {
-        targets = targetsInFolder(files, output, extensionOf(request->options.format.value_or(PictureFormat::Png)));
-    } else if (isSameFile(files.first(), output)) {
-        tell(tr("“%1” is the file to draw: drawing it there would lose it.").arg(output));
-        return kExitBadArguments;
-    } else {
-        targets = {{output}};
+    if (!plan.folderToMake.isEmpty()) {
+        if (const QString why = makeFolder(plan.folderToMake); !why.isEmpty()) {
+            tell(tr("The folder “%1” could not be made.").arg(plan.folderToMake) + QLatin1Char('\n') + why);
+            return kExitFailed;
+        }
     }
     bool allWritten = true;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        if (targets[i].renamed)
+        const ExportTarget& target = plan.targets[i];
+        if (target.renamed)
             tell(tr("“%1” is drawn into “%2”: its own name is taken in this run.")
-                     .arg(files[i], QFileInfo(targets[i].output).fileName()));
-        allWritten = makePicture(files[i], targets[i].output, request->options) && allWritten;
+                     .arg(files[i], QFileInfo(target.output).fileName()));
+        allWritten = makePicture(files[i], target.output, request->options) && allWritten;
     }
     return allWritten ? kExitSucceeded : kExitFailed;
 }

@@ -14,9 +14,9 @@ constexpr int kExitSucceeded = 0;
 constexpr int kExitFailed = 1;        // a file could not be read or written
 constexpr int kExitBadArguments = 2;
 
-// Whether the arguments ask for pictures without a window, before any application is made: then
-// the offscreen platform is chosen, so that no display is needed.
-bool asksForPicturesOnly(int argc, char* argv[]);
+// Whether the arguments, read by `options`, ask for pictures without a window: then the
+// offscreen platform is chosen before any application is made, so that no display is needed.
+bool asksForPicturesOnly(const QCommandLineParser& options);
 
 // Makes the pictures that `arguments` ask for, read by `options`; returns the exit status.
 int makePictures(QCommandLineParser& options, const QStringList& arguments);

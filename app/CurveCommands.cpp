@@ -1,5 +1,7 @@
 #include "app/CurveCommands.h"
 
+#include "app/CopiesControls.h"
+
 #include "app/DesignArt.h"
 #include "app/DesignDocument.h"
 #include "view/Rotagraph.h"
@@ -13,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
+#include <QLocale>
 #include <QShortcut>
 #include <QSpinBox>
 
@@ -104,7 +107,11 @@ void CurveCommands::connectControls()
     list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     list->setDragDropMode(QAbstractItemView::InternalMove);
     list->setDefaultDropAction(Qt::MoveAction);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_selecting)
+            showSelection();
+    });
     connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         if (!m_selecting && current.isValid() && current.row() != m_selected)
             select(current.row());
@@ -114,7 +121,8 @@ void CurveCommands::connectControls()
         const QModelIndex current = m_controls.list->currentIndex();
         changed(stepName, current.isValid() ? current.row() : row);
     });
-    auto* deleteKey = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
+    // The Delete key alone: the platform's Delete may also be Ctrl+D, which is Duplicate's.
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), list, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &CurveCommands::removeCurve);
 
     connect(m_controls.add, &QAction::triggered, this, &CurveCommands::addCurve);
@@ -130,6 +138,7 @@ void CurveCommands::connectControls()
         m_controls.turnInput->setFloatValue(m_controls.turnStepper->floatValue());
         turnTyped();
     });
+    connect(m_controls.copies, &CopiesControls::edited, this, &CurveCommands::copiesEdited);
     // The swatch follows the selected curve's colours as they change.
     connect(&m_document, &DesignDocument::stateChanged, this, &CurveCommands::keepSelected);
 }
@@ -142,14 +151,46 @@ QList<CurveDesign> CurveCommands::curves() const
     shown.name = kept.name;
     shown.visible = kept.visible;
     shown.turn = kept.turn;
+    shown.copies = kept.copies;
     shown.otherKeys = kept.otherKeys;
+    for (const int row : selectedRows())
+        if (row != m_selected)
+            m_window.carry(kept, shown, all[row]);
     all[m_selected] = shown;
     return all;
 }
 
+QList<int> CurveCommands::selectedRows() const
+{
+    QList<int> rows{m_selected};
+    for (const QModelIndex& index : m_controls.list->selectionModel()->selectedRows())
+        if (index.row() != m_selected && index.row() < m_model.rowCount())
+            rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 void CurveCommands::keepSelected()
 {
-    m_model.keepCurve(m_selected, curves().at(m_selected));
+    const QList<CurveDesign> all = curves();
+    bool othersChanged = false;
+    for (const int row : selectedRows()) {
+        othersChanged = othersChanged || (row != m_selected && all[row] != m_model.curve(row));
+        m_model.keepCurve(row, all[row]);
+    }
+    if (othersChanged) {
+        m_window.art->setComposition(compositionOf(m_model.curves(), m_selected, m_window.art->parameters()), m_selected);
+        m_window.art->update();
+        showSelection();
+    }
+}
+
+void CurveCommands::showSelection()
+{
+    QList<CurveDesign> selected;
+    for (const int row : selectedRows())
+        selected.append(m_model.curve(row));
+    emit selectionShown(m_model.curve(m_selected), selected);
 }
 
 void CurveCommands::enterCurves(const QList<CurveDesign>& curves)
@@ -196,6 +237,7 @@ void CurveCommands::select(int row)
     m_window.art->setComposition(compositionOf(m_model.curves(), row, artOf(m_model.curve(row))), row);
     m_window.enterCurve(m_model.curve(row));
     showComposition();
+    showSelection();
     // Selecting is no step: the history takes the window as it now stands as its own.
     m_document.takeWindowAsShown();
 }
@@ -204,11 +246,18 @@ void CurveCommands::selectQuietly(int row)
 {
     m_selected = row;
     m_selecting = true;
-    m_controls.list->setCurrentIndex(m_model.index(row));
+    // A row among those selected together stays among them; any other is selected alone.
+    const QModelIndex index = m_model.index(row);
+    QItemSelectionModel* selection = m_controls.list->selectionModel();
+    if (selection->isSelected(index))
+        selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    else
+        m_controls.list->setCurrentIndex(index);
     m_selecting = false;
     const double turn = m_model.curve(row).turn;
     m_controls.turnInput->setCommittedText(formatNumber(float(turn)));
     m_controls.turnStepper->setValue(turn);
+    m_controls.copies->showCopies(m_model.curve(row).copies);
     enableCommands();
 }
 
@@ -223,6 +272,7 @@ void CurveCommands::changed(const QString& stepName, int rowToSelect)
     }
     showComposition();
     m_document.record(stepName);
+    showSelection();
 }
 
 void CurveCommands::enableCommands()
@@ -315,4 +365,18 @@ void CurveCommands::turnTyped()
     keepSelected();
     m_model.setTurn(m_selected, turn);
     changed(tr("Turn"), m_selected);
+}
+
+void CurveCommands::copiesEdited(const CurveCopies& copies, QWidget* control)
+{
+    keepSelected();
+    for (const int row : selectedRows())
+        m_model.setCopies(row, copies);
+    changed(control->accessibleName(), m_selected);
+    // Copies that fall on earlier ones look like a fault: the status line says why.
+    const int hidden = coincidingCopies(copies, symmetryDegrees(m_window.art->parameters()));
+    if (hidden > 0 && m_window.note)
+        m_window.note(tr("%n of the %1 copies lie exactly on earlier ones: the curve repeats every %2°.", nullptr, hidden)
+                          .arg(copies.count)
+                          .arg(QLocale().toString(symmetryDegrees(m_window.art->parameters()), 'g', 6)));
 }

@@ -15,6 +15,7 @@
 
 #include <functional>
 
+class CopiesControls;
 class DesignDocument;
 class NumberField;
 class QAction;
@@ -39,12 +40,17 @@ public:
         QAction* moveUp = nullptr;
         QAction* moveDown = nullptr;
         QAction* showOrHide = nullptr;
+        CopiesControls* copies = nullptr;
     };
     struct Window {
         QWidget* widget = nullptr;                             // what dialogs belong to
         Rotagraph* art = nullptr;
         std::function<CurveDesign()> shownCurve;               // the selected curve as the controls hold it
         std::function<void(const CurveDesign&)> enterCurve;    // into the controls, as a user would, and drawn
+        std::function<void(const QString&)> note;              // for the status line
+        // What an edit of the selected curve, from `before` to `after`, gives another selected
+        // with it.
+        std::function<void(const CurveDesign& before, const CurveDesign& after, CurveDesign& other)> carry;
     };
 
     CurveCommands(Controls controls, Window window, DesignDocument& document, QObject* parent = nullptr);
@@ -52,8 +58,11 @@ public:
     const CurveListModel& model() const { return m_model; }
     int selectedRow() const { return m_selected; }
 
-    // Every curve, the selected one as the controls hold it.
+    // Every curve, the selected one as the controls hold it, and what the controls changed of
+    // it carried to the others selected with it.
     QList<CurveDesign> curves() const;
+    // The rows selected together, the current one among them, in order.
+    QList<int> selectedRows() const;
     // Takes the curves of a design that was opened or pasted: each is entered through the
     // controls, as typed, and the first is selected.
     void enterCurves(const QList<CurveDesign>& curves);
@@ -63,8 +72,14 @@ public:
     // Hands the art view the composition as it stands, after the selected curve changed.
     void showComposition();
 
+signals:
+    // The curves selected together changed, or their values did: the controls show where they
+    // differ.
+    void selectionShown(const CurveDesign& current, const QList<CurveDesign>& selected);
+
 private:
     void connectControls();
+    void showSelection();
     void select(int row);
     void selectQuietly(int row);
     void keepSelected();
@@ -79,6 +94,7 @@ private:
     void move(int by);
     void showOrHide();
     void turnTyped();
+    void copiesEdited(const CurveCopies& copies, QWidget* control);
 
     Controls m_controls;
     Window m_window;

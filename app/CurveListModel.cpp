@@ -138,6 +138,14 @@ void CurveListModel::setTurn(int row, double degrees)
         m_curves[row].turn = degrees;
 }
 
+void CurveListModel::setCopies(int row, const CurveCopies& copies)
+{
+    if (row >= 0 && row < m_curves.size()) {
+        m_curves[row].copies = copies;
+        emit dataChanged(index(row), index(row), {Qt::DisplayRole});
+    }
+}
+
 QString CurveListModel::freshName() const
 {
     for (int n = int(m_curves.size()) + 1;; ++n) {
@@ -159,6 +167,8 @@ QVariant CurveListModel::data(const QModelIndex& index, int role) const
     const CurveDesign& curve = m_curves[index.row()];
     switch (role) {
     case Qt::DisplayRole:
+        // A rosette in one row says how many it draws.
+        return curve.copies.count > 1 ? tr("%1 × %2").arg(curve.name).arg(curve.copies.count) : curve.name;
     case Qt::EditRole:
     case Qt::AccessibleTextRole:
         return curve.name;

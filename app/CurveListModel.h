@@ -35,6 +35,7 @@ public:
     int moveCurve(int row, int to);
     void setVisible(int row, bool visible);
     void setTurn(int row, double degrees);
+    void setCopies(int row, const CurveCopies& copies);
     // The next "Curve n" no curve of the list is called yet.
     QString freshName() const;
 

@@ -13,7 +13,7 @@ auto valuesOf(const CurveDesign& d)
     return std::tie(d.name, d.visible, d.anchorRadius, d.runnerRadius, d.penHoleRadius, d.revolutions,
                     d.runnerSide, d.colorsInUse, d.penWidth, d.closeCurve, d.fillShape, d.greaseIt,
                     d.limitRevolutions, d.confinePen, d.preciseCurve, d.colouring, d.sizes, d.nestedWheels,
-                    d.otherKeys);
+                    d.copies, d.otherKeys);
 }
 
 std::array<QRgb, 4> colorsOf(const CurveDesign& d)
@@ -38,5 +38,6 @@ bool operator==(const CurveDesign& a, const CurveDesign& b)
 bool operator==(const Design& a, const Design& b)
 {
     return a.curves == b.curves && a.showWheels == b.showWheels && a.drawSpeed == b.drawSpeed
+        && a.background.isValid() == b.background.isValid() && a.background.rgba() == b.background.rgba()
         && a.otherKeys == b.otherKeys;
 }

@@ -5,6 +5,7 @@
 // whatever text it holds and a user's "72.9 mm" should come back as written.
 
 #include "art/CurveColouring.h"
+#include "art/CurveCopies.h"
 #include "art/NestedWheels.h"
 
 #include <QColor>
@@ -50,6 +51,11 @@ struct SliderRange {
 
 constexpr SliderRange kPenWidthRange{0, 20, 0.5f};     // points
 constexpr SliderRange kDrawSpeedRange{0, 100, 1};      // hundredths of a revolution per frame
+// What the copies' controls hold: each copy's size as a factor of the one before, and its hue
+// step in degrees.
+constexpr double kSmallestCopyScale = 0.1;
+constexpr double kLargestCopyScale = 10;
+constexpr double kLargestHueStep = 360;
 constexpr int kMinimumColorsInUse = 1;
 constexpr int kMaximumColorsInUse = 3;
 // The most characters a line edit holds (QLineEdit's default maxLength).
@@ -61,6 +67,7 @@ struct CurveDesign {
     QString name = QStringLiteral("Curve 1");
     bool visible = true;
     double turn = 0;   // degrees about the anchor's centre, counter-clockwise; finite
+    CurveCopies copies;   // the curve drawn as turned copies of itself
     QString anchorRadius = QStringLiteral("160");
     QString runnerRadius = QStringLiteral("72");   // a magnitude: the side says where it rolls
     QString penHoleRadius = QStringLiteral("53");
@@ -96,6 +103,8 @@ struct Design {
     QList<CurveDesign> curves{CurveDesign()};
     bool showWheels = false;
     float drawSpeed = 10;
+    // What lies under every curve, opaque; invalid: nothing, transparent.
+    QColor background;
     // What a file of a later version gave the design that this one does not know.
     QJsonObject otherKeys;
 };

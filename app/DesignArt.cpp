@@ -60,7 +60,15 @@ Composition compositionOf(const QList<CurveDesign>& curves, int selected, const 
     composition.curves.reserve(std::size_t(curves.size()));
     for (int i = 0; i < curves.size(); ++i) {
         const CurveDesign& curve = curves[i];
-        composition.curves.push_back({i == selected ? selectedArt : artOf(curve), curve.name, curve.visible, curve.turn});
+        composition.curves.push_back(
+            {i == selected ? selectedArt : artOf(curve), curve.name, curve.visible, curve.turn, curve.copies, 1});
     }
+    return composition;
+}
+
+Composition compositionOf(const Design& design)
+{
+    Composition composition = compositionOf(design.curves, 0, artOf(design.curves.first()));
+    composition.background = design.background;
     return composition;
 }

@@ -21,3 +21,6 @@ ArtParameters artOf(const CurveDesign& curve);
 // Every curve of `curves` with its name, whether it shows and its turn, each drawn as artOf has
 // it, but the `selected` one, which draws `selectedArt`.
 Composition compositionOf(const QList<CurveDesign>& curves, int selected, const ArtParameters& selectedArt);
+
+// What a design draws, as it was saved: every curve as artOf has it, on its background.
+Composition compositionOf(const Design& design);

@@ -26,7 +26,8 @@ constexpr std::array kNumberedKeys = {
     "anchorRadius", "runnerRadius", "penHoleRadius", "revolutions", "runnerSide", "penColor", "pen2Color",
     "pen3Color", "colorsInUse", "penWidth", "closeCurve", "fill", "fillColor", "grease", "limitRevolutions",
     "confinePen", "precise", "colorMode", "gradientStops", "gradientRepeat", "gradientMirror", "blendRevolutions",
-    "inkOpacity", "position", "color", "wheelSizes", "nestedWheels", "radius", "side",
+    "inkOpacity", "position", "color", "wheelSizes", "nestedWheels", "radius", "side", "background", "copies",
+    "copyTurn", "copyScale", "copyHueStep",
 };
 
 // The words a file writes as values, each a CBOR simple value of its own in a code: the first at

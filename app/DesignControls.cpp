@@ -51,7 +51,7 @@ CurveDesign curveShownBy(const WindowControls& controls, int colorsInUse)
     CurveDesign design;
     for (int tag = AnchorRadiusTag; tag <= RevolutionsTag; ++tag) {
         const QPointer<NumberField>& input = controls.numericControls(tag)->input;
-        design.*kTypedNumbers[tag - 1] = input ? input->text() : QString();
+        design.*kTypedNumbers[tag - 1] = input ? input->typedText() : QString();
     }
     const QPointer<QButtonGroup>& side = controls.runnerPosition;
     design.runnerSide = side && side->checkedId() == kInsideTag ? RunnerSide::Inside : RunnerSide::Outside;
@@ -77,6 +77,7 @@ void readWindowValues(const WindowControls& controls, Design& design)
         design.*binding.value = isOn(controls.*binding.control);
     for (const auto& binding : kWindowSliders)
         design.*binding.value = floatValueOf(controls.*binding.control);
+    design.background = backgroundOf(controls);
 }
 
 void showWindowValues(const WindowControls& controls, const Design& design)
@@ -85,6 +86,8 @@ void showWindowValues(const WindowControls& controls, const Design& design)
         setOn(controls.*binding.control, design.*binding.value);
     for (const auto& binding : kWindowSliders)
         setFloatValueOf(controls.*binding.control, design.*binding.value);
+    setOn(controls.backgroundCheck, design.background.isValid());
+    setColorOf(controls.backgroundWell, design.background.isValid() ? design.background : QColor(Qt::white));
 }
 
 void showCurve(const WindowControls& controls, const CurveDesign& design)

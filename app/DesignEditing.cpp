@@ -49,6 +49,12 @@ void DesignEditing::connectControls()
     });
     for (ColorWell* well : {ui.colorPicker, ui.secondColor, ui.thirdColor, ui.fillColorPicker})
         connect(well, &ColorWell::colorPicked, this, &DesignEditing::drawNow);
+    connect(ui.backgroundCheck, &QAbstractButton::clicked, this, &DesignEditing::drawNow);
+    // Picking a colour for the background means having one.
+    connect(ui.backgroundWell, &ColorWell::colorPicked, this, [this] {
+        setOn(m_controls.backgroundCheck, true);
+        drawNow();
+    });
     connect(ui.penWidthSlider, &FloatSlider::valueEdited, this, &DesignEditing::drawNow);
     connect(ui.penWidthInput, &NumberField::numberEdited, this, &DesignEditing::drawNow);
     connect(ui.colouring, &ColouringControls::colouringEdited, this, &DesignEditing::drawNow);
@@ -73,6 +79,9 @@ void DesignEditing::showDefaultDesign()
         art.setColouring(CurveColouring());
     }
     syncAllControlsToArt();
+    // A new design has no background.
+    setOn(m_controls.backgroundCheck, false);
+    setColorOf(m_controls.backgroundWell, Qt::white);
     // Turning the second colour on and clicking it off again drops to one colour and draws.
     setOn(m_controls.useSecondColorCheck, true);
     if (m_controls.useSecondColorCheck)
@@ -141,6 +150,7 @@ void DesignEditing::drawNow()
     }
     if (m_controls.colouring)
         art.setColouring(m_controls.colouring->colouring());
+    art.setBackground(backgroundOf(m_controls));
     art.update();
 }
 
@@ -187,6 +197,8 @@ void DesignEditing::enterRadii(const ChosenRadii& radii)
     const std::pair<int, const QString*> values[] = {
         {AnchorRadiusTag, &radii.anchor}, {RunnerRadiusTag, &radii.runner}, {PenRadiusTag, &radii.penHole}};
     for (const auto& [tag, text] : values) {
+        if (text->isEmpty())
+            continue;
         const NumericControls& numeric = *m_controls.numericControls(tag);
         if (numeric.input)
             numeric.input->setCommittedText(*text);

@@ -26,6 +26,8 @@ inline constexpr FormatRevision kFormatHistory[] = {
     {2, 1},   // colour along the curve (colorMode, gradientStops, gradientRepeat, gradientMirror,
               // blendRevolutions, inkOpacity), and precise
     {2, 2},   // wheels by their teeth (wheelSizes), and wheels rolling on the runner (nestedWheels)
+    {2, 3},   // a background, and a curve drawn as turned copies (copies, copyTurn, copyScale,
+              // copyHueStep)
 };
 constexpr int kDesignFormatVersion = std::end(kFormatHistory)[-1].major;
 constexpr int kDesignFormatMinorVersion = std::end(kFormatHistory)[-1].minor;

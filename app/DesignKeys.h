@@ -47,6 +47,11 @@ inline constexpr QLatin1String kTeeth("teeth");
 inline constexpr QLatin1String kNestedWheelsKey("nestedWheels");
 inline constexpr QLatin1String kRadiusKey("radius");
 inline constexpr QLatin1String kSideKey("side");
+// A curve drawn as turned copies, since version 2.3.
+inline constexpr QLatin1String kCopiesKey("copies");
+inline constexpr QLatin1String kCopyTurnKey("copyTurn");
+inline constexpr QLatin1String kCopyScaleKey("copyScale");
+inline constexpr QLatin1String kCopyHueStepKey("copyHueStep");
 
 // One value of a design, by its key in the file and its name in a message.
 template <typename Owner, typename Value>
@@ -104,6 +109,11 @@ inline constexpr Field<CurveDesign, bool> kCurveSwitches[] = {
 // The window's values, at the top of a file in every version:
 inline constexpr Field<Design, bool> kDesignSwitches[] = {
     {QLatin1String("showWheels"), QT_TRANSLATE_NOOP("DesignReader", "Show the wheels"), &Design::showWheels},
+};
+
+// Since version 2.3.
+inline constexpr Field<Design, QColor> kDesignColors[] = {
+    {QLatin1String("background"), QT_TRANSLATE_NOOP("DesignReader", "background"), &Design::background},
 };
 
 inline constexpr SliderField<Design> kDesignSliders[] = {

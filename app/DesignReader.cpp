@@ -336,6 +336,7 @@ DesignReadResult DesignReader::fromObject(const QJsonObject& object, Origin orig
 QString DesignReader::readComposition(ValueReader& top, Design& design)
 {
     readWindowValues(top, design);
+    readBackground(top, design);
     if (top.failed())
         return top.error();
     const QJsonValue curves = top.lookUp(kCurvesKey);

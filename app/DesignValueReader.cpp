@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 QString faultOfCurve(int number, const QString& fault)
 {
@@ -151,6 +152,29 @@ void ValueReader::readTurn(CurveDesign& curve)
     curve.turn = value.toDouble();
 }
 
+void ValueReader::readCopies(CurveCopies& copies)
+{
+    const QJsonValue count = valueOf(kCopiesKey);
+    if (!count.isUndefined()) {
+        const double n = count.toDouble(NAN);
+        if (!count.isDouble() || n != std::floor(n))
+            return fail(tr("The number of copies is not a whole number."));
+        copies.count = int(std::clamp(n, 1.0, double(CurveCopies::kMost)));
+    }
+    const auto number = [this](QLatin1String key, const char* name, double lowest, double highest, double& into) {
+        const QJsonValue value = valueOf(key);
+        if (value.isUndefined())
+            return;
+        if (!value.isDouble() || !std::isfinite(value.toDouble()))
+            return fail(tr("The %1 is not a number.").arg(tr(name)));
+        into = std::clamp(value.toDouble(), lowest, highest);
+    };
+    const double anyTurn = std::numeric_limits<double>::max();
+    number(kCopyTurnKey, QT_TR_NOOP("turn between copies"), -anyTurn, anyTurn, copies.turn);
+    number(kCopyScaleKey, QT_TR_NOOP("scale of each copy"), kSmallestCopyScale, kLargestCopyScale, copies.scale);
+    number(kCopyHueStepKey, QT_TR_NOOP("hue step between copies"), -kLargestHueStep, kLargestHueStep, copies.hueStep);
+}
+
 void ValueReader::readColouring(CurveColouring& colouring)
 {
     const QJsonValue mode = valueOf(kColorModeKey);
@@ -269,11 +293,19 @@ void readWindowValues(ValueReader& reader, Design& design)
     reader.readAll(kDesignSwitches, design);
 }
 
+void readBackground(ValueReader& reader, Design& design)
+{
+    reader.readAll(kDesignColors, design);
+    if (design.background.isValid())
+        design.background.setAlpha(255);   // nothing shows through a background
+}
+
 void readListedCurve(ValueReader& reader, CurveDesign& curve)
 {
     reader.readName(curve);
     reader.readAll(kCurveSwitches, curve);
     reader.readTurn(curve);
+    reader.readCopies(curve.copies);
     readCurveValues(reader, curve);
     reader.readColouring(curve.colouring);
     reader.readWheels(curve);

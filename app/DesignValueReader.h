@@ -51,6 +51,7 @@ public:
     void readTurn(CurveDesign& curve);
     void readColouring(CurveColouring& colouring);
     void readWheels(CurveDesign& curve);
+    void readCopies(CurveCopies& copies);
 
 private:
     void readGradientStops(CurveColouring& colouring);
@@ -75,6 +76,8 @@ private:
 void readCurveValues(ValueReader& reader, CurveDesign& curve);
 // The window's values, at the top of a file in every version.
 void readWindowValues(ValueReader& reader, Design& design);
+// The design's background, since version 2.3: opaque, whatever alpha the file gives it.
+void readBackground(ValueReader& reader, Design& design);
 // A curve of today's list of curves: its name, whether it shows, its turn, the values of the
 // first version, and those each version since has added.
 void readListedCurve(ValueReader& reader, CurveDesign& curve);

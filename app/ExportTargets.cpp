@@ -2,6 +2,7 @@
 
 #include "output/FileTarget.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSet>
 
@@ -30,4 +31,50 @@ QList<ExportTarget> targetsInFolder(const QStringList& inputs, const QString& fo
         targets << target;
     }
     return targets;
+}
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("CommandLineExport", text);
+}
+
+ExportPlan refusedPlan(const QString& why)
+{
+    ExportPlan plan;
+    plan.refusal = why;
+    return plan;
+}
+
+}
+
+ExportPlan planExport(const PictureRequest& request)
+{
+    const QStringList& files = request.files;
+    const QString& output = request.output;
+    const QString suffix = QFileInfo(output).suffix();
+    const std::optional<PictureFormat> named = formatNamed(suffix);
+    const bool folderThere = isFolder(output);
+    if (files.size() == 1 && !folderThere && !output.endsWith(u'/')) {
+        if (isSameFile(files.first(), output))
+            return refusedPlan(tr("“%1” is the file to draw: drawing it there would lose it.").arg(output));
+        if (suffix.isEmpty())
+            return refusedPlan(tr("“%1” has no extension and is no folder: say .png, .svg or .pdf, or name a folder "
+                                  "(ending in /).")
+                                   .arg(output));
+        if (!named)
+            return refusedPlan(tr("Rotagraph writes .png, .svg and .pdf files, not .%1.").arg(suffix));
+        if (request.options.format && *request.options.format != *named)
+            return refusedPlan(tr("“%1” says .%2, but --format says %3.")
+                                   .arg(output, suffix, extensionOf(*request.options.format)));
+        return {{{output}}, {}, {}};
+    }
+    if (!folderThere && named)
+        return refusedPlan(tr("For several files, OUTPUT must be a folder."));
+    ExportPlan plan;
+    plan.targets = targetsInFolder(files, output, extensionOf(request.options.format.value_or(PictureFormat::Png)));
+    if (!folderThere)
+        plan.folderToMake = output;
+    return plan;
 }

@@ -105,7 +105,7 @@ void GalleryDialog::drawThumbnails()
     const QPointer<GalleryDialog> dialog(this);
     for (std::size_t i = 0; i < m_gallery.size(); ++i) {
         const Design& design = m_gallery[i].design;
-        const Composition composition = compositionOf(design.curves, 0, artOf(design.curves.first()));
+        const Composition composition = compositionOf(design);
         const bool greaseIt = design.curves.first().greaseIt;
         const std::shared_ptr<std::atomic<bool>> gone = m_gone;
         thumbnailWorkers().start([dialog, gone, composition, greaseIt, index = int(i)] {

@@ -1,5 +1,6 @@
 #include "app/PictureRequest.h"
 
+#include "app/PlotArguments.h"
 #include "output/PngExport.h"
 
 #include <QCoreApplication>
@@ -10,34 +11,11 @@ namespace {
 const QString kExport = QStringLiteral("export");
 const QString kThumbnail = QStringLiteral("thumbnail");
 const QString kSize = QStringLiteral("size");
-const QString kEnlarge = QStringLiteral("enlarge");
-const QString kPage = QStringLiteral("page");
 const QString kFormat = QStringLiteral("format");
 
 QString tr(const char* text)
 {
     return QCoreApplication::translate("CommandLineExport", text);
-}
-
-std::optional<PictureFormat> formatNamed(const QString& name)
-{
-    const QString lower = name.toLower();
-    if (lower == QLatin1String("png"))
-        return PictureFormat::Png;
-    if (lower == QLatin1String("svg"))
-        return PictureFormat::Svg;
-    if (lower == QLatin1String("pdf"))
-        return PictureFormat::Pdf;
-    return std::nullopt;
-}
-
-std::optional<PaperSize> paperNamed(const QString& name)
-{
-    for (PaperSize paper : {PaperSize::A5, PaperSize::A4, PaperSize::A3, PaperSize::Letter, PaperSize::Legal,
-                            PaperSize::Tabloid, PaperSize::Square})
-        if (name.compare(paperName(paper), Qt::CaseInsensitive) == 0)
-            return paper;
-    return std::nullopt;
 }
 
 std::optional<PictureRequest> refused(QString* refusal, const QString& why)
@@ -57,10 +35,8 @@ void describeExportOptions(QCommandLineParser& options)
                        QStringLiteral("OUTPUT")});
     options.addOption({kThumbnail, tr("Draws FILE as a square PNG thumbnail into OUTPUT.png, as file managers ask.")});
     options.addOption({kSize, tr("The edge of a PNG, or of a thumbnail, in pixels."), QStringLiteral("PIXELS")});
-    options.addOption({kEnlarge, tr("Lets a small design grow to fill the PNG.")});
-    options.addOption({kPage, tr("The paper of an SVG or PDF: A5, A4, A3, Letter, Legal, Tabloid or Square."),
-                       QStringLiteral("PAPER")});
     options.addOption({kFormat, tr("png, svg or pdf; by default the output's extension says."), QStringLiteral("FORMAT")});
+    describePlotArguments(options);
 }
 
 std::optional<PictureRequest> readPictureRequest(QCommandLineParser& parsed, const QStringList& arguments,
@@ -78,10 +54,7 @@ std::optional<PictureRequest> readPictureRequest(QCommandLineParser& parsed, con
             return refused(refusal, tr("--thumbnail takes a FILE and an OUTPUT.png."));
         request.output = request.files.takeLast();
         options.format = PictureFormat::Png;
-        options.enlarge = true;
         options.thumbnail = true;
-    } else {
-        options.enlarge = parsed.isSet(kEnlarge);
     }
     if (request.files.isEmpty() || request.output.isEmpty())
         return refused(refusal, tr("--export takes an OUTPUT and at least one FILE."));
@@ -99,14 +72,23 @@ std::optional<PictureRequest> readPictureRequest(QCommandLineParser& parsed, con
                                         .arg(kMaximumImageEdge));
         options.edge = edge;
     }
-    if (parsed.isSet(kPage)) {
-        const std::optional<PaperSize> paper = paperNamed(parsed.value(kPage));
-        if (!paper)
-            return refused(refusal, tr("The paper “%1” is none of A5, A4, A3, Letter, Legal, Tabloid and Square.")
-                                        .arg(parsed.value(kPage)));
-        options.page.paper = *paper;
-    }
+    if (const QString refusedValue = readPlotArguments(parsed, options); !refusedValue.isEmpty())
+        return refused(refusal, refusedValue);
+    if (options.thumbnail)
+        options.enlarge = true;   // a thumbnail's picture fills its square
     return request;
+}
+
+std::optional<PictureFormat> formatNamed(const QString& name)
+{
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("png"))
+        return PictureFormat::Png;
+    if (lower == QLatin1String("svg"))
+        return PictureFormat::Svg;
+    if (lower == QLatin1String("pdf"))
+        return PictureFormat::Pdf;
+    return std::nullopt;
 }
 
 PictureFormat formatOf(const PictureOptions& options, const QString& output)

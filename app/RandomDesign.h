@@ -12,3 +12,8 @@
 constexpr int kMostRandomRevolutions = 40;
 
 CurveDesign randomCurve(quint32 seed);
+
+// A whole design from the same range as the gallery: randomCurve's curve, often drawn as copies
+// that never lie on one another, often in a gradient, now and then with a wheel rolling on its
+// runner, a second curve within it and a background, each curve closing exactly.
+Design randomDesign(quint32 seed);

@@ -91,6 +91,7 @@ WheelControls::WheelControls(const Rows& rows, GearKitReading kit, std::function
     buildNestedRows(rows);
     buildPitchRow(rows);
     setSizes(WheelSizes::Radii);
+    showNestedCount();
 }
 
 // The rows' widgets go with the window; what tells them apart goes with this.
@@ -270,12 +271,27 @@ void WheelControls::addWheel()
         return;
     // A new wheel rolls inside the last one and is smaller than it, so that it shows at once.
     NestedWheelDesign wheel;
+    const bool byTeeth = m_sizes == WheelSizes::Teeth;
+    const int teeth = std::max(kFewestTeeth, int(std::lround(lastWheelTeeth() / 2.0)));
     const float last = std::fabs(lastWheelRadius(m_runnerRadius));
-    if (std::isfinite(last) && last > 0)
+    if (byTeeth)
+        wheel.radius = radiusText(radiusOfTeeth(teeth, m_pitch));
+    else if (std::isfinite(last) && last > 0)
         wheel.radius = radiusText(std::max(1.0f, std::round(last / 2)));
+    const int hole = m_hole->value();
     addNestedRow(wheel);
     showNestedCount();
-    showRadii(m_anchorRadius, m_runnerRadius, m_inside, m_penHoleRadius);
+    if (!byTeeth) {
+        showRadii(m_anchorRadius, m_runnerRadius, m_inside, m_penHoleRadius);
+        return;
+    }
+    // The pen moves into the new wheel's hole of the same number, or its innermost.
+    const KitWheel holes = wheelWithHoles(m_kit, teeth);
+    const std::optional<double> pen = holeRadius(holes, std::clamp(hole, 1, std::max(holes.holes, 1)), m_pitch);
+    if (pen && m_enterRadii)
+        m_enterRadii({{}, {}, radiusText(*pen)});
+    else
+        showRadii(m_anchorRadius, m_runnerRadius, m_inside, m_penHoleRadius);
 }
 
 void WheelControls::removeWheel()

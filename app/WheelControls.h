@@ -24,7 +24,8 @@ class QAction;
 class QSpinBox;
 class QWidget;
 
-// The radii a pick of teeth gives, as the radius fields take them: the shortest text of each.
+// The radii a pick of teeth gives, as the radius fields take them: the shortest text of each;
+// an empty one is left as it is.
 struct ChosenRadii {
     QString anchor;
     QString runner;

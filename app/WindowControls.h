@@ -49,6 +49,8 @@ struct WindowControls {
     QPointer<ColouringControls> colouring;   // the pens' colouring along the curve, as one value
     QPointer<QCheckBox> preciseCurve;
     QPointer<WheelControls> wheels;   // sizes by teeth, and the wheels rolling on the runner
+    QPointer<QCheckBox> backgroundCheck;   // the design's background: on, the well's colour
+    QPointer<ColorWell> backgroundWell;
 
     // The field and stepper of a parameter tag; null for any other tag.
     const NumericControls* numericControls(int tag) const
@@ -84,6 +86,9 @@ inline QColor colorOf(const QPointer<ColorWell>& well)
     return well ? well->color() : QColor();
 }
 
+// The background the controls give the design: invalid when it has none.
+inline QColor backgroundOf(const WindowControls& controls);
+
 inline void setColorOf(const QPointer<ColorWell>& well, const QColor& color)
 {
     if (well)
@@ -92,7 +97,9 @@ inline void setColorOf(const QPointer<ColorWell>& well, const QColor& color)
 
 inline void setOn(const QPointer<QCheckBox>& checkbox, bool on)
 {
-    if (checkbox)
+    if (checkbox && checkbox->isTristate())
+        showUnmixed(checkbox, on);
+    else if (checkbox)
         checkbox->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
 
@@ -101,4 +108,9 @@ void setEnabledOf(const QPointer<Control>& control, bool enabled)
 {
     if (control)
         control->setEnabled(enabled);
+}
+
+inline QColor backgroundOf(const WindowControls& controls)
+{
+    return isOn(controls.backgroundCheck) ? colorOf(controls.backgroundWell) : QColor();
 }

@@ -40,5 +40,6 @@ void restoreWindow(const WindowControls& controls, Rotagraph& art, const WindowS
             stepper->setValue(state.stepperValues[static_cast<std::size_t>(tag - 1)]);
     }
     art.setParameters(state.art);
+    art.setBackground(state.design.background);
     art.update();
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <csignal>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -15,23 +16,28 @@ int main(int argc, char* argv[])
     // the program: in the window, and in each picture made from the shell.
     std::signal(SIGXFSZ, SIG_IGN);
     answerWithoutAWindow(argc, argv);
-    const bool picturesOnly = asksForPicturesOnly(argc, argv);
+    // The names as the system gives them: Qt's own arguments lose bytes that are no UTF-8.
+    const QStringList arguments = argumentsFromSystem(argc, argv);
+    // Read before any window system is touched, so that a mistake is told, and the same status
+    // returned, with a display or without one.
+    QCommandLineParser options;
+    describeOptions(options);
+    if (!options.parse(arguments)) {
+        std::fputs(fileNameForSystem(options.errorText() + QLatin1Char('\n')).constData(), stderr);
+        return kExitBadArguments;
+    }
+    const bool picturesOnly = asksForPicturesOnly(options);
     if (picturesOnly)
         qputenv("QT_QPA_PLATFORM", "offscreen");   // no display needed, nor used
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Rotagraph"));   // follows the design's name in titles
     QApplication::setOrganizationName(QStringLiteral("Rotagraph"));
     QApplication::setDesktopFileName(QStringLiteral("org.rotagraph.Rotagraph"));
-    QCommandLineParser options;
-    describeOptions(options);
     if (picturesOnly)
-        return makePictures(options, argumentsFromSystem(argc, argv));
-    options.process(application);
+        return makePictures(options, arguments);
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
     delegate.mainWindow()->show();
-    // The names as the system gives them: Qt's own arguments lose bytes that are no UTF-8.
-    options.parse(argumentsFromSystem(argc, argv));
     delegate.openFromCommandLine(options.positionalArguments());
     return application.exec();
 }

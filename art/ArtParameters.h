@@ -43,6 +43,9 @@ struct ArtParameters {
     CurveColouring colouring;
     // Traced in double precision, each angle from its point's index: a closed curve meets itself.
     bool precise = false;
+    // How far a chord of a precise curve may stray from it, in curve units, where an output is
+    // finer than the screen (see tracedFiner); 0: the screen's steps.
+    double chordError = 0;
     // Wheels rolling on the runner, the pen in the last: none unless the design adds them.
     NestedWheels nested;
 
@@ -59,7 +62,8 @@ struct ArtParameters {
             && fillShape == other.fillShape && fillColor == other.fillColor
             && same(percentToDraw, other.percentToDraw) && drawMode == other.drawMode
             && greaseIt == other.greaseIt && allowScaleUp == other.allowScaleUp && colouring == other.colouring
-            && precise == other.precise && nested == other.nested;
+            && precise == other.precise && std::memcmp(&chordError, &other.chordError, sizeof chordError) == 0
+            && nested == other.nested;
     }
     bool operator!=(const ArtParameters& other) const { return !(*this == other); }
 };

@@ -257,6 +257,32 @@ std::size_t budgetOf(const CurveParameters& p)
     return std::min(p.pointBudget, kTracePointBudget);
 }
 
+// The steps a revolution of the precise trace takes: the screen's, or more where an output asks
+// for its chords to lie within chordError of the curve. A step of h radians of orbit strays from
+// its chord by at most M h² / 8, M bounding the pen's acceleration: each arm's length times its
+// turn rate squared. Never more steps than the curve's budget holds in full: a finer trace cut
+// short would lose its end.
+double preciseStepsPerRevolution(const CurveParameters& p, const WheelTrain* train)
+{
+    const double screen = train ? stepsPerRevolution(p, *train) : stepsPerRevolution(p);
+    if (!(p.chordError > 0))
+        return screen;
+    double bend = 0;
+    if (train) {
+        const double fastest = std::max(1.0, std::fabs(train->fastestTurn()));
+        bend = train->penReach() * fastest * fastest;
+    } else {
+        const double anchor = p.anchorRadius;
+        const double runner = p.runnerRadius;
+        const double turn = (p.greaseIt ? anchor + anchor : anchor + runner) / runner;
+        bend = std::fabs(anchor + runner) + std::fabs(double(p.penHoleRadius)) * turn * turn;
+    }
+    const double fine = std::ceil(2 * M_PI / std::sqrt(8 * p.chordError / bend));
+    const double most = std::floor(double(budgetOf(p) - 1) / double(p.rotationsToMake));
+    const double steps = std::min(fine, most);
+    return std::isfinite(bend) && bend > 0 && std::isfinite(steps) && steps > screen ? steps : screen;
+}
+
 // Below this many points a second thread costs more than it saves.
 constexpr std::size_t kParallelThreshold = 16'384;
 
@@ -358,7 +384,7 @@ bool CurveTracer::tracePrecisely(const CurveParameters& p, TracedCurve& curve, c
     const double runner = p.runnerRadius;
     const double centreDistance = anchor + runner;
     const double turnRatio = p.greaseIt ? (anchor + anchor) / runner : centreDistance / runner;
-    const PreciseSteps precise = preciseStepsOf(p, stepsPerRevolution(p));
+    const PreciseSteps precise = preciseStepsOf(p, preciseStepsPerRevolution(p, nullptr));
     const double step = precise.step;
     PointPlan plan;
     if (!planPrecisely(p, precise, options.cancel, plan)) {
@@ -398,7 +424,7 @@ bool CurveTracer::tracePrecisely(const CurveParameters& p, TracedCurve& curve, c
 bool CurveTracer::traceNested(const CurveParameters& p, TracedCurve& curve, const TraceOptions& options)
 {
     const WheelTrain train = wheelTrain(p);
-    const PreciseSteps precise = preciseStepsOf(p, stepsPerRevolution(p, train));
+    const PreciseSteps precise = preciseStepsOf(p, preciseStepsPerRevolution(p, &train));
     PointPlan plan;
     if (!planPrecisely(p, precise, options.cancel, plan)) {
         clear(curve);
@@ -526,8 +552,12 @@ bool traceCurve(const CurveParameters& p, TracedCurve& into, const TraceOptions&
 
 double pointsPerRevolution(const CurveParameters& p)
 {
-    if (rollingNestedWheels(p.nested, p.runnerRadius) > 0)
-        return stepsPerRevolution(p, wheelTrain(p));
+    if (rollingNestedWheels(p.nested, p.runnerRadius) > 0) {
+        const WheelTrain train = wheelTrain(p);
+        return preciseStepsPerRevolution(p, &train);
+    }
+    if (p.precise && p.chordError > 0)
+        return preciseStepsPerRevolution(p, nullptr);
     return static_cast<double>(kTwoPi / orbitStep(p.anchorRadius, p.runnerRadius));
 }
 
@@ -535,7 +565,8 @@ std::size_t estimatedPointCount(const CurveParameters& p)
 {
     const bool nested = rollingNestedWheels(p.nested, p.runnerRadius) > 0;
     if (p.precise || nested) {
-        const double steps = preciseStepsOf(p, nested ? stepsPerRevolution(p, wheelTrain(p)) : stepsPerRevolution(p)).steps;
+        const WheelTrain train = nested ? wheelTrain(p) : WheelTrain();
+        const double steps = preciseStepsOf(p, preciseStepsPerRevolution(p, nested ? &train : nullptr)).steps;
         const std::size_t budget = budgetOf(p);
         if (!(steps >= 0) || budget == 0)
             return 0;

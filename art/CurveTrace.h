@@ -79,6 +79,10 @@ struct CurveParameters {
     // that the last point lands on the total angle: the curve the wheels truly draw, which the
     // 32-bit sums of the ordinary trace drift from over many revolutions. Off: the ordinary trace.
     bool precise = false;
+    // For a precise curve, or nested wheels: how far, in curve units, a chord between two points
+    // may stray from the curve, where an output needs more points than the screen's steps give
+    // (an export or print larger than the view). 0: the screen's steps.
+    double chordError = 0;
     // Wheels rolling on the runner, the pen in the last of them.
     NestedWheels nested;
 };

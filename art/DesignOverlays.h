@@ -1,8 +1,9 @@
 #pragma once
 
-// The grey wheels drawn over a design on screen, in thin lines: the anchor, and, while a drawing
-// shows part of its curve, the wheels that roll where the trace left them, each with an arm from
-// its centre so that its turning shows.
+// The wheels drawn over a design on screen, in thin lines: the anchor in grey, and, while a
+// drawing shows part of its curve, the wheels that roll where the trace left them, each in a
+// colour of its own with its disc lightly tinted and an arm from its centre so that its turning
+// shows, and a ring where the pen stands.
 
 class QPainter;
 class QTransform;

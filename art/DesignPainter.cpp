@@ -90,6 +90,7 @@ CurveParameters curveParameters(const ArtParameters& art)
     p.numberOfColors = art.colouring.mode == ColourMode::Stretches ? art.numberOfColors : 1;
     p.closeCurve = art.closeCurve;
     p.precise = art.precise;
+    p.chordError = art.chordError;
     p.nested = art.nested;
     return p;
 }
@@ -103,7 +104,11 @@ std::vector<CurveParameters> curveParameters(const Composition& composition)
         traced.push_back(curveParameters(curve.art));
         if (!curve.visible)
             continue;
-        const std::size_t points = estimatedPointCount(traced.back());
+        // Shared as the screen's steps share it: a curve traced finer for an output takes what it
+        // needs within its own budget, and never cuts a later curve that the window draws whole.
+        CurveParameters onScreen = traced.back();
+        onScreen.chordError = 0;
+        const std::size_t points = estimatedPointCount(onScreen);
         if (points > left)
             traced.back().pointBudget = left;
         left -= std::min(points, left);
@@ -137,17 +142,22 @@ DrawingOutcome paintComposition(QPainter& painter, const Composition& compositio
         const ComposedCurve& curve = composition.curves[i];
         if (!curve.visible)
             continue;
-        ArtParameters art = curve.art;
-        art.showAnchor = art.showAnchor && int(i) == overlayCurve;
         if (!traceForDrawing(traced[i], buffers.curve, control.cancelled))
             return {};
         DrawingControl withTrace = control;
         withTrace.buffers = &buffers;
         withTrace.traced = &buffers.curve;
-        const DrawingOutcome outcome = paintDesign(painter, art, curve.turning() * transform, withTrace);
-        if (!outcome.finished)
-            return {};
-        addCurveOutcome(whole, outcome, int(i));
+        // Every copy from the one trace; the outcome is the curve's, counted once.
+        for (int k = 0; k < copyCount(curve); ++k) {
+            const ComposedCurve copy = copyOf(curve, k);
+            ArtParameters art = copy.art;
+            art.showAnchor = art.showAnchor && int(i) == overlayCurve;
+            const DrawingOutcome outcome = paintDesign(painter, art, copy.turning() * transform, withTrace);
+            if (!outcome.finished)
+                return {};
+            if (k == 0)
+                addCurveOutcome(whole, outcome, int(i));
+        }
     }
     return whole;
 }

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
@@ -97,13 +98,17 @@ QMargins windowFrame(const QWidget* window)
             outer.bottom() - inner.bottom()};
 }
 
-// Puts a widget in a new row below everything the dialog shows, across its whole width.
-void addBelow(QFileDialog& dialog, QWidget* widget)
+// Puts a widget in a new column beside everything the dialog shows, as tall as the dialog: the
+// options stand in full view beside the file list however short the screen, where below it they
+// would share its height.
+void addBeside(QFileDialog& dialog, QWidget* widget)
 {
-    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
-        grid->addWidget(widget, grid->rowCount(), 0, 1, grid->columnCount());
-    else if (dialog.layout())
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        grid->addWidget(widget, 0, grid->columnCount(), grid->rowCount(), 1);
+        grid->setColumnStretch(grid->columnCount() - 1, 0);
+    } else if (dialog.layout()) {
         dialog.layout()->addWidget(widget);
+    }
 }
 
 // The detail view's columns readable at the dialog's opening size: the name gets what the
@@ -150,7 +155,8 @@ ArtParameters exportedDesign(const ArtParameters& shown, bool enlarge, bool grea
 
 Composition exportedComposition(const Composition& shown, bool enlarge, bool greaseIt)
 {
-    Composition composition = shown;
+    // Each copy a curve of its own, so that every output draws and plots it as one.
+    Composition composition = laidOutCopies(shown);
     for (ComposedCurve& curve : composition.curves)
         curve.art = exportedDesign(curve.art, enlarge, greaseIt);
     return composition;
@@ -194,10 +200,10 @@ void fitToScreen(QDialog& dialog, QWidget* window, QSize preferred)
     const QSize smallest = dialog.minimumSizeHint();
     if (smallest.width() > room.width() || smallest.height() > room.height())
         scrollContents(dialog);
-    // Without a size of its own, the dialog takes the size Qt gives a window when it shows, which
-    // keeps within the screen once the dialog can be made small enough.
-    if (preferred.isValid())
-        dialog.resize(preferred.boundedTo(room));
+    // Without a size of its own, the dialog takes the size it asks for, held within the room:
+    // what Qt gives a window when it shows keeps within whichever screen it judges by, which
+    // beside a taller screen need not be this one.
+    dialog.resize((preferred.isValid() ? preferred : dialog.sizeHint()).boundedTo(room));
 }
 
 QString chosenPath(const QFileDialog& dialog)
@@ -220,12 +226,18 @@ QFileDialog* openExportDialog(QWidget* window, const ExportFormat& format, const
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters({format.filter, tr("All Files (*)")});
     dialog->selectFile(suggestedName);
+    QSize preferred(kDialogWidth, kDialogHeight);
     if (options) {
         QScrollArea* scroll = scrolling(options);
         scroll->setObjectName(kOptionsScrollName);
-        addBelow(*dialog, scroll);
+        // As wide as the options, a scroll bar's width to spare: they scroll up and down only.
+        const int width = options->sizeHint().width() + scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        scroll->setMinimumWidth(width);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        addBeside(*dialog, scroll);
+        preferred.rwidth() += width;
     }
-    fitToScreen(*dialog, window, QSize(kDialogWidth, kDialogHeight));
+    fitToScreen(*dialog, window, preferred);
     makeColumnsReadable(*dialog);
 
     QObject::connect(dialog, &QFileDialog::finished, dialog,

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,6 +81,20 @@ bool isFolder(const QString& path)
 {
     struct stat status {};
     return ::stat(fileNameForSystem(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+QString makeFolder(const QString& path)
+{
+    const QByteArray bytes = fileNameForSystem(path);
+    // Each folder on the way, made in turn; one made meanwhile by another process is as good.
+    for (qsizetype end = bytes.indexOf('/', 1); ; end = bytes.indexOf('/', end + 1)) {
+        const QByteArray partial = end < 0 ? bytes : bytes.left(end);
+        if (!partial.isEmpty() && ::mkdir(partial.constData(), 0777) != 0 && errno != EEXIST)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        if (end < 0)
+            break;
+    }
+    return isFolder(path) ? QString() : QCoreApplication::translate("FileTarget", "A file of that name is there.");
 }
 
 std::optional<FileIdentity> identityOf(const QString& path)

@@ -24,6 +24,10 @@ QByteArray nameIn(const QByteArray& path);
 // Whether `path` is a folder, links followed.
 bool isFolder(const QString& path);
 
+// Makes the folder `path` and any folder on the way to it that is missing. Why it could not, or
+// an empty string when the folder is there.
+QString makeFolder(const QString& path);
+
 // What tells a file that is there from every other, links followed: its device and its number
 // on it. None when nothing is there.
 struct FileIdentity {

@@ -95,7 +95,7 @@ bool writePdf(QIODevice& device, const Composition& design, const VectorExportSe
     LayerNumbering numbering(namesCurves(design));
     const bool plotted = plotDrawing(design, settings.plot, control, [&](PlottedLayer& layer) {
         pdf.beginLayer(numbering.next(layer.layer).text);
-        if (layer.layer.kind == LayerKind::Fill) {
+        if (layer.layer.kind == LayerKind::Fill || layer.layer.kind == LayerKind::Background) {
             pdf.fillPaths(layer.paths, layer.layer.colour);
         } else if (layer.strokedApart) {
             for (qsizetype i = 0; i < layer.paths.size() && pdf.isWriting(); ++i)

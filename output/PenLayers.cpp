@@ -17,6 +17,8 @@ LayerLabel LayerNumbering::next(const PlotLayer& layer)
     if (!layer.colour.isValid())
         return label;
     const QString colour = colourName(layer.colour);
+    if (layer.kind == LayerKind::Background)
+        return {0, 0, QStringLiteral("% background ") + colour};
     if (layer.kind == LayerKind::Fill) {
         label.text = QStringLiteral("% fill ") + colour;
     } else if (layer.kind == LayerKind::Gradient) {

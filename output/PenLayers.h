@@ -4,15 +4,15 @@
 // layer says which pen it wants: pens are numbered by colour, in the order the picture first
 // uses each, so that two curves in one colour share a pen and the user swaps pens only when
 // the number changes. A pen layer's label begins with its own number, by which the layers can
-// be plotted one at a time; a fill's begins with "%", the mark of a layer not to be plotted, as
-// no pen draws a fill. With several curves, each label ends with its curve's name.
+// be plotted one at a time; a fill's and the background's begin with "%", the mark of a layer not
+// to be plotted, as no pen draws them. With several curves, each label ends with its curve's name.
 
 #include <QColor>
 #include <QString>
 
 #include <vector>
 
-enum class LayerKind { Pen, Fill, Gradient };
+enum class LayerKind { Pen, Fill, Gradient, Background };
 
 struct PlotLayer {
     QString curveName;
@@ -23,7 +23,8 @@ struct PlotLayer {
 struct LayerLabel {
     int number = 0;   // N: the place among the pen and gradient layers, from 1; 0 for a fill or no layer
     int pen = 0;      // K: the pen, by colour, from 1; 0 for a fill, a gradient or no layer
-    // "N pen K #rrggbb", "N gradient" or "% fill #rrggbb", then " <curve name>"; empty for no layer
+    // "N pen K #rrggbb", "N gradient" or "% fill #rrggbb", then " <curve name>"; "% background
+    // #rrggbb"; empty for no layer
     QString text;
 };
 

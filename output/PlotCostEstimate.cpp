@@ -1,5 +1,7 @@
 #include "output/PlotCostEstimate.h"
 
+#include "output/PlotPreview.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <QStringList>
@@ -98,6 +100,7 @@ void PlotCostEstimate::estimate(const PlotOptions& options)
     if (const std::vector<OptionRefusal> refusals = optionRefusals(options); !refusals.empty()) {
         m_delay.stop();
         emit estimated(refusals.front().message);
+        emit previewed({});
         return;
     }
     if (m_pens && drawAlike(options, m_talliedWith)) {
@@ -108,11 +111,19 @@ void PlotCostEstimate::estimate(const PlotOptions& options)
     m_delay.start();
 }
 
-void PlotCostEstimate::tallied(const std::vector<PenTally>& pens, const PlotOptions& options)
+void PlotCostEstimate::setPreviewSize(QSize size, qreal devicePixelRatio)
+{
+    m_previewSize = size;
+    m_previewPixelRatio = devicePixelRatio;
+}
+
+void PlotCostEstimate::tallied(const std::vector<PenTally>& pens, const PlotOptions& options, const QImage& page)
 {
     m_pens = pens;
     m_talliedWith = options;
     emit estimated(costText(pens, m_options.speedMmPerSecond));
+    if (!page.isNull())
+        emit previewed(page);
 }
 
 void PlotCostEstimate::start()
@@ -120,14 +131,22 @@ void PlotCostEstimate::start()
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     m_cancelled = cancelled;
     // The pool is waited for when the application ends, so no estimate outlives it.
-    QThreadPool::globalInstance()->start([design = m_design, options = m_options, cancelled,
-                                          self = QPointer<PlotCostEstimate>(this)] {
-        const std::vector<PenTally> pens = plotCost(design, options, OutputControl{cancelled.get(), nullptr});
+    QThreadPool::globalInstance()->start([design = m_design, options = m_options, cancelled, size = m_previewSize,
+                                          ratio = m_previewPixelRatio, self = QPointer<PlotCostEstimate>(this)] {
+        std::optional<PlotPreviewPainter> preview;
+        if (size.isValid())
+            preview.emplace(options, size, ratio);
+        const std::vector<PenTally> pens = plotCost(design, options, OutputControl{cancelled.get(), nullptr},
+                                                    [&](const PlottedLayer& layer) {
+                                                        if (preview)
+                                                            preview->add(layer);
+                                                    });
         if (cancelled->load())
             return;
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, cancelled, pens, options] {
+        const QImage page = preview ? preview->image() : QImage();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, cancelled, pens, options, page] {
             if (self && !cancelled->load())
-                self->tallied(pens, options);
+                self->tallied(pens, options, page);
         }, Qt::QueuedConnection);
     });
 }

@@ -4,10 +4,12 @@
 // length and pen-up travel per pen and the time the plotter takes. The picture is plotted for it
 // on a worker, a moment after the last change, so that typing stays quick; a new estimate
 // cancels the one under way. A change of the speed alone is told at once from the last lengths.
+// The same plotting paints a small picture of the page (PlotPreview.h).
 
 #include "art/Composition.h"
 #include "output/PlotDrawing.h"
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -32,19 +34,25 @@ public:
 
     // Estimates the plot with `options` a moment from now, dropping any estimate under way.
     void estimate(const PlotOptions& options);
+    // The size of the page's picture, in a screen's units, and its pixels to a unit.
+    void setPreviewSize(QSize size, qreal devicePixelRatio);
 
 signals:
     // The cost told as costText tells it, or why it cannot be told.
     void estimated(const QString& text);
+    // The page as this plot draws it; a null image when the options cannot be plotted.
+    void previewed(const QImage& page);
 
 private:
     void start();
-    void tallied(const std::vector<PenTally>& pens, const PlotOptions& options);
+    void tallied(const std::vector<PenTally>& pens, const PlotOptions& options, const QImage& page);
 
     Composition m_design;
     PlotOptions m_options;
     std::optional<std::vector<PenTally>> m_pens;   // the lengths last told, plotted with m_talliedWith
     PlotOptions m_talliedWith;
     QTimer m_delay;
+    QSize m_previewSize;   // none: no picture
+    qreal m_previewPixelRatio = 1;
     std::shared_ptr<std::atomic<bool>> m_cancelled;   // of the estimate under way
 };

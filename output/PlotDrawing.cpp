@@ -185,9 +185,16 @@ bool namesCurves(const Composition& design)
 bool plotDrawing(const Composition& design, const PlotOptions& options, const OutputControl& control,
                  const std::function<bool(PlottedLayer&)>& take)
 {
+    if (design.background.isValid()) {
+        const QSizeF page = pageSizeMm(options.page);
+        PlottedLayer background{{{}, design.background, LayerKind::Background}, {QPolygonF(QRectF(QPointF(), page))}, {}, false};
+        if (!take(background))
+            return false;
+    }
     const QTransform fitted = curveToPage(options.page, boundingRadius(design));
-    // The composition's budget, as the window draws it: the curves after it runs out are cut.
-    const std::vector<CurveParameters> budgeted = curveParameters(design);
+    // The composition's budget, as the window draws it: the curves after it runs out are cut. A
+    // precise curve is traced as finely as the paper shows it, its chords within 0.01 mm.
+    const std::vector<CurveParameters> budgeted = curveParameters(tracedFiner(design, kPlotChordErrorMm / fitted.m11()));
     TracedCurve curve;
     return drawCurveByCurve(design, control, [&](std::size_t index, const ComposedCurve& composed,
                                                  const DrawingControl& part) {
@@ -213,7 +220,8 @@ int firstCutCurve(const Composition& design)
     return -1;
 }
 
-std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control)
+std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control,
+                               const std::function<void(const PlottedLayer&)>& seen)
 {
     struct Pen {
         PenTally tally;
@@ -223,6 +231,8 @@ std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& opt
     std::vector<std::size_t> penEntries;   // pen K's entry in `pens` at K - 1
     LayerNumbering numbering(false);
     const bool plotted = plotDrawing(design, options, control, [&](PlottedLayer& layer) {
+        if (seen)
+            seen(layer);
         const LayerLabel label = numbering.next(layer.layer);
         if (layer.layer.kind == LayerKind::Gradient) {
             std::set<QRgb> colours;

@@ -12,7 +12,8 @@
 // put in the order that keeps the pen's travel short. The curves are traced within the point
 // budgets that the window draws them with (see firstCutCurve). One curve is traced at a time, so a
 // picture of many long curves is never in memory at once. Each stretch stroked apart is thinned
-// on its own, so that it still begins and ends where it did.
+// on its own, so that it still begins and ends where it did. A background comes first, a layer
+// of its own filling the whole page, which no pen plots.
 
 #include "art/Composition.h"
 #include "output/ExportProgress.h"
@@ -32,7 +33,7 @@ constexpr std::size_t kMostPointsPerInkPiece = 256;
 
 struct PlottedLayer {
     PlotLayer layer;          // a solid fill's kind is Fill; a colour gradient's Gradient; hatching
-                              // and pens are Pen layers
+                              // and pens are Pen layers; the page's background is Background
     QList<QPolygonF> paths;   // in page millimetres: a pen draws them in this order; a fill's
                               // outline is filled by the non-zero rule, the last point joining the first
     QList<QColor> pathColours;   // a gradient's, one for each path; empty: each has the layer's colour
@@ -65,4 +66,6 @@ struct PenTally {
 
 // What the picture costs pen by pen, in the order of the pens' numbers, as plotDrawing draws it;
 // each gradient is an entry of its own, where it is drawn among them. Empty when cancelled.
-std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control = {});
+// `seen`, when given, sees every layer plotted, a solid fill's too, as it is plotted.
+std::vector<PenTally> plotCost(const Composition& design, const PlotOptions& options, const OutputControl& control = {},
+                               const std::function<void(const PlottedLayer&)>& seen = {});

@@ -15,6 +15,8 @@
 
 // Finer hatching than this only soaks the paper: no pen draws a line that thin.
 constexpr double kFinestHatchSpacingMm = 0.05;
+// How far a plotted or printed chord of a precise curve may stray from it: finer than any pen.
+constexpr double kPlotChordErrorMm = 0.01;
 // PDF readers take pages up to 200 inches a side; a plotted page is held to the same.
 constexpr double kLargestPageSideMm = 5000;
 

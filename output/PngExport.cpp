@@ -4,6 +4,7 @@
 #include "output/ExportDialog.h"
 #include "output/ExportProgress.h"
 #include "output/PngEncoding.h"
+#include "output/PlotPage.h"
 #include "output/SafeWrite.h"
 #include "output/SaveOptions2.h"
 #include "widgets/Controls.h"
@@ -47,6 +48,17 @@ int imageEdge(const QString& sizeText)
     return truncatedToInt(std::round(asked));
 }
 
+double naturalDotsPerInch(const FitExtent& reach, int edge, bool enlarge)
+{
+    const float side = static_cast<float>(edge);
+    return fittedTransform(reach, side, side, enlarge).m11() * kPointsPerInch;
+}
+
+double printedMillimetres(int edge, double dotsPerInch)
+{
+    return edge / dotsPerInch * kMillimetresPerInch;
+}
+
 QImage renderExportImage(const Composition& shown, int edge, bool enlarge, bool greaseIt, const OutputControl& control)
 {
     const Composition design = exportedComposition(shown, enlarge, greaseIt);
@@ -59,12 +71,15 @@ QImage drawExportImage(const Composition& design, const FitExtent& reach, int ed
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())   // no memory for it
         return image;
-    // The design paints no background: untouched pixels stay transparent.
-    image.fill(Qt::transparent);
+    // Without a background of the design's, untouched pixels stay transparent.
+    image.fill(design.background.isValid() ? design.background : QColor(Qt::transparent));
     const float side = static_cast<float>(edge);
     const QTransform fitted = fittedTransform(reach, side, side, enlarge);
+    // A precise curve as smooth as the image's pixels show it: its chords within a quarter pixel.
+    constexpr double kQuarterPixel = 0.25;
+    const Composition finer = tracedFiner(design, kQuarterPixel / fitted.m11());
     // Each curve over the ones before, its pens stroked by every processor.
-    const bool drawn = drawCurveByCurve(design, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
+    const bool drawn = drawCurveByCurve(finer, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
         return paintDesignInBands(image, curve.art, curve.turning() * fitted, QThread::idealThreadCount(), part).finished;
     });
     return drawn ? image : QImage();
@@ -85,7 +100,9 @@ bool writePngExport(const Composition& shown, const PngExportSettings& settings,
         *error = tooLarge;
         return false;
     }
-    QImage image = renderExportImage(shown, settings.edge, settings.enlarge, settings.greaseIt, control);
+    const Composition design = exportedComposition(shown, settings.enlarge, settings.greaseIt);
+    const FitExtent reach = fitExtent(design);
+    QImage image = drawExportImage(design, reach, settings.edge, settings.enlarge, control);
     if (control.isCancelled())
         return false;
     if (image.isNull()) {
@@ -95,7 +112,9 @@ bool writePngExport(const Composition& shown, const PngExportSettings& settings,
     // The design goes with its picture, so that opening the image gives it back.
     if (!settings.designText.isEmpty())
         image.setText(kDesignTextKey, settings.designText);
-    const QByteArray png = encodePng(image, error, settings.dotsPerInch);
+    const double dotsPerInch = settings.dotsPerInch > 0 ? settings.dotsPerInch
+                                                        : naturalDotsPerInch(reach, settings.edge, settings.enlarge);
+    const QByteArray png = encodePng(image, error, dotsPerInch);
     if (png.isEmpty())
         return false;
     // Checked once more when the file is whole: a cancel arriving then still writes nothing.
@@ -132,10 +151,14 @@ QFileDialog* openPngExportDialog(QWidget* window, const ShownDesign& design)
     layout->setContentsMargins(0, 0, 0, 0);
     auto* message = new QLabel(tr("The art will be saved as a PNG with transparency"));
     message->setObjectName(QStringLiteral("exportMessage"));
+    message->setWordWrap(true);
     layout->addWidget(message);
     auto* options = new SaveOptions2;
-    options->showRememberedChoices(suggestedImageEdge(fitExtent(design.composition)));
+    // The reach of the design as exported, with the grease the export draws with.
+    options->showRememberedChoices(suggestedImageEdge(fitExtent(design.composition)),
+                                   fitExtent(exportedComposition(design.composition, true, design.greaseIt)));
     layout->addWidget(options);
+    layout->addStretch();   // the options at the top of their panel, as tall as the dialog
 
     const ExportFormat format{tr("Export as PNG"), kPngSuffix, tr("PNG image (*.png)")};
     // The options are read when the user confirms, as they stand then.

@@ -30,14 +30,26 @@ int suggestedImageEdge(const FitExtent& reach);
 // (text that is no number gives the smallest edge), rounded to a whole pixel.
 int imageEdge(const QString& sizeText);
 
+// The densities a user may ask for, in dots per inch.
+constexpr int kMostPngDotsPerInch = 10000;
+
+// Defaults as the window's dialog starts and the command line takes them.
 struct PngExportSettings {
     QString target;                  // the file to write
     int edge = kMinimumImageEdge;    // width and height in pixels, within the range
-    bool enlarge = false;            // the art may grow beyond its natural size to fill the image
+    bool enlarge = true;             // the art may grow beyond its natural size to fill the image
     bool greaseIt = false;           // the grease checkbox's, not the view's
     QString designText;              // the design as text, kept in the image; none when empty
-    double dotsPerInch = kDefaultPngDotsPerInch;   // the density the image tells printers and editors
+    // The density the image tells printers and editors; 0: the one at which it prints the
+    // design at its natural size, a unit of the design a point, as SVG, PDF and the clipboard do.
+    double dotsPerInch = 0;
 };
+
+// The density at which an image `edge` pixels wide, the design of this reach fitted into it
+// (enlarged when `enlarge`), prints the design at its natural size: a unit of the design a point.
+double naturalDotsPerInch(const FitExtent& reach, int edge, bool enlarge);
+// The printed width in millimetres of `edge` pixels at this density.
+double printedMillimetres(int edge, double dotsPerInch);
 
 // The composition shown as the export draws it (see exportedComposition): each visible curve
 // without its overlay or partial drawing, turned, first to last, the whole fitted into a

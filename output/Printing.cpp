@@ -2,6 +2,7 @@
 
 #include "output/ExportProgress.h"
 #include "output/PdfExport.h"
+#include "output/PlotOptions.h"
 #include "output/SafeWrite.h"
 
 #include <QCoreApplication>
@@ -10,8 +11,6 @@
 #include <QPrinter>
 
 namespace {
-
-constexpr qreal kPointsPerInch = 72;
 
 QString tr(const char* text)
 {
@@ -41,7 +40,7 @@ ArtParameters printedDesign(const ArtParameters& shown)
 
 Composition printedComposition(const Composition& shown)
 {
-    Composition composition = shown;
+    Composition composition = laidOutCopies(shown);
     for (ComposedCurve& curve : composition.curves)
         curve.art = printedDesign(curve.art);
     return composition;
@@ -56,10 +55,14 @@ bool printArt(const Composition& shown, QPrinter& printer, QString* error, const
     const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Point);
     const QTransform fitted = fittedTransform(fitExtent(design), static_cast<float>(printable.width()),
                                               static_cast<float>(printable.height()), false);
+    // A precise curve as smooth as the paper shows it.
+    design = tracedFiner(design, kPlotChordErrorMm / (fitted.m11() * kMillimetresPerPoint));
     // The design works in points, line widths included; the printer in its own dots.
     const auto paint = [&](QPainter& painter, qreal dotsPerInchX, qreal dotsPerInchY) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(dotsPerInchX / kPointsPerInch, dotsPerInchY / kPointsPerInch);
+        if (design.background.isValid())
+            painter.fillRect(QRectF(QPointF(), printable.size()), design.background);
         return drawCurveByCurve(design, control, [&](std::size_t, const ComposedCurve& curve, const DrawingControl& part) {
             return paintDesign(painter, curve.art, curve.turning() * fitted, part).finished;
         });
@@ -72,6 +75,7 @@ bool printArt(const Composition& shown, QPrinter& printer, QString* error, const
             for (ComposedCurve& curve : design.curves)
                 for (QColor* colour : {&curve.art.penColor, &curve.art.pen2Color, &curve.art.pen3Color, &curve.art.fillColor})
                     greyed(*colour);
+        greyed(design.background);
         PdfPage page;
         page.layout = printer.pageLayout();
         page.resolution = printer.resolution();

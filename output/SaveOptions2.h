@@ -1,5 +1,7 @@
 #pragma once
 
+#include "art/ArtParameters.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QPointer>
@@ -7,12 +9,14 @@
 
 #include <memory>
 
+class QLabel;
 class QSpinBox;
 
 namespace Ui { class SaveOptions; }
 
 // The options that the export dialog shows below its file list (ui/SaveOptions.ui): the image's
-// edge in pixels, whether the art may be enlarged to fill it, and the density the image tells. A
+// edge in pixels, whether the art may be enlarged to fill it, the density the image tells (by
+// default the one that prints the design at its natural size) and the size it prints at. A
 // new one is made for every export; it opens with the choices last confirmed, in this run or an
 // earlier one, so that an export at a size of the user's own is never followed by one at another
 // size unnoticed.
@@ -28,13 +32,14 @@ public:
     explicit SaveOptions2(QWidget* parent = nullptr);
     ~SaveOptions2() override;
 
-    // Shows the edge and enlargement last remembered; before any, `suggestedEdge`, and the
-    // enlargement as the form has it.
-    void showRememberedChoices(int suggestedEdge);
+    // Shows the edge, enlargement and density last remembered; before any, `suggestedEdge`, the
+    // window's default enlargement and the natural size's density. The printed size told is
+    // that of a design of this reach.
+    void showRememberedChoices(int suggestedEdge, const FitExtent& reach);
     // Remembers an export's edge, enlargement and density, for the next exports in this run and the next.
     static void rememberChoices(int edge, bool enlarge, int dotsPerInch);
 
-    // The density chosen, in dots per inch.
+    // The density chosen, in dots per inch; 0: the natural size's.
     int dotsPerInch() const;
 
     // The radio group, answering with the tags of its buttons.
@@ -48,5 +53,10 @@ private:
     std::unique_ptr<Ui::SaveOptions> m_ui;
     QPointer<QButtonGroup> m_enlargeOption;
     QPointer<QComboBox> m_savePixelSize;
+    void showPrintedSize();
+    void showEnlargement(bool enlarge);
+
     QSpinBox* m_dotsPerInch;
+    QLabel* m_printedSize;
+    FitExtent m_reach;
 };

@@ -162,11 +162,14 @@ void writeHeader(ChunkedText& out, const VectorExportSettings& settings)
     out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                "<svg xmlns=\"http://www.w3.org/2000/svg\" "
                "xmlns:inkscape=\"http://www.inkscape.org/namespaces/inkscape\" version=\"1.1\" width=\"");
-    out.appendBytes(width + "mm\" height=\"" + height + "mm\" viewBox=\"0 0 " + width + " " + height + "\">\n<title>");
-    out.appendBytes(xmlText(settings.title));
-    out.append("</title>\n<metadata id=\"design\">");
+    // The design's text, its format and version first, before the title of any length: what
+    // looks at a file's first bytes finds them.
+    out.appendBytes(width + "mm\" height=\"" + height + "mm\" viewBox=\"0 0 " + width + " " + height
+                    + "\">\n<metadata id=\"design\">");
     out.appendBytes(xmlText(settings.designText));
-    out.append("</metadata>\n");
+    out.append("</metadata>\n<title>");
+    out.appendBytes(xmlText(settings.title));
+    out.append("</title>\n");
 }
 
 }
@@ -180,7 +183,10 @@ bool writeSvg(QIODevice& device, const Composition& design, const VectorExportSe
     int fills = 0;
     const bool plotted = plotDrawing(design, settings.plot, control, [&](PlottedLayer& layer) {
         const LayerLabel label = numbering.next(layer.layer);
-        if (layer.layer.kind == LayerKind::Fill) {
+        if (layer.layer.kind == LayerKind::Background) {
+            openLayer(out, "background", label.text);
+            writeFillPath(out, layer);
+        } else if (layer.layer.kind == LayerKind::Fill) {
             openLayer(out, "fill" + QByteArray::number(++fills), label.text);
             writeFillPath(out, layer);
         } else {

@@ -35,7 +35,7 @@ QImage renderThumbnail(const Composition& shown, int edge, bool greaseIt, std::c
     QImage image(edge, edge, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
-    image.fill(Qt::transparent);
+    image.fill(design.background.isValid() ? design.background : QColor(Qt::transparent));
     const auto side = static_cast<float>(edge);
     const QTransform fitted = fittedTransform(fitExtent(design), side, side, true);
     const std::size_t share = thumbnailPointShare(design, edge);

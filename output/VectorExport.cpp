@@ -135,11 +135,13 @@ QFileDialog* openVectorExportDialog(QWidget* window, const ShownDesign& design, 
     layout->setContentsMargins(0, 0, 0, 0);
     auto* message = new QLabel(dialogMessage(format));
     message->setObjectName(QStringLiteral("exportMessage"));
+    message->setWordWrap(true);
     layout->addWidget(message);
     auto* options = new VectorExportOptions(exportedComposition(design.composition, true, design.greaseIt));
     const float penWidth = design.selected().penDrawSize;
     options->showOptions(initialVectorOptions(penWidth));
     layout->addWidget(options);
+    layout->addStretch();   // the options at the top of their panel, as tall as the dialog
 
     const ExportFormat shown = dialogFormat(format);
     // The options are read when the user confirms, as they stand then.

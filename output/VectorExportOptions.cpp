@@ -3,6 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <QPixmap>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -136,32 +140,42 @@ VectorExportOptions::VectorExportOptions(const Composition& design, QWidget* par
     m_gradientNote->setWordWrap(true);
     m_gradientNote->setVisible(showsGradient(design));
 
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
-    const auto add = [grid](int at, int column, const QString& label, QWidget* field) {
-        auto* name = new QLabel(label);
-        name->setBuddy(field);
-        grid->addWidget(name, at, column * 2, Qt::AlignRight);
-        grid->addWidget(field, at, column * 2 + 1);
-    };
-    add(0, 0, tr("P&aper:"), row({m_paper, m_orientation}));
-    add(0, 1, tr("Pa&ge:"), row({m_pageWidth, new QLabel(QStringLiteral("×")), m_pageHeight}));
-    add(1, 0, tr("&Margin:"), row({m_margin}));
-    add(1, 1, tr("Drawing &size:"), row({m_drawingSize}));
-    add(2, 0, tr("&Pen width:"), row({m_penWidth}));
-    add(2, 1, tr("Simplify for p&lotters:"), row({m_tolerance}));
-    add(3, 0, tr("&Fill:"), row({m_fill}));
-    add(3, 1, tr("&Hatching:"), row({m_hatchSpacing, m_hatchAngle, m_crossHatch}));
-    add(4, 0, tr("Plotter spee&d:"), row({m_speed}));
-    // Beside the speed, room for a line for each of three pens and the whole.
-    constexpr int kCostLines = 4;
-    m_cost->setMinimumHeight(m_cost->fontMetrics().lineSpacing() * kCostLines);
+    // The page's picture and what the plot costs on top, every option below in one column: the
+    // panel stands beside the file list, as tall as the dialog.
+    m_preview = new QLabel;
+    m_preview->setObjectName(QStringLiteral("plotPreview"));
+    m_preview->setFixedSize(kPreviewSide, kPreviewSide);
+    m_preview->setAlignment(Qt::AlignCenter);
+    m_preview->setAccessibleName(tr("The page as it will be plotted"));
+    m_cost->setWordWrap(true);
     m_cost->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(m_cost, 4, 2, 2, 2);
-    grid->addWidget(m_gradientNote, 6, 0, 1, 4);
-    grid->setRowStretch(5, 1);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_preview, 0, Qt::AlignTop);
+    top->addWidget(m_cost, 1);
+
+    auto* form = new QFormLayout;
+    form->setContentsMargins(0, 0, 0, 0);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->addRow(tr("P&aper:"), row({m_paper, m_orientation}));
+    form->addRow(tr("Pa&ge:"), row({m_pageWidth, new QLabel(QStringLiteral("×")), m_pageHeight}));
+    form->addRow(tr("&Margin:"), m_margin);
+    form->addRow(tr("Drawing &size:"), m_drawingSize);
+    form->addRow(tr("&Pen width:"), m_penWidth);
+    form->addRow(tr("Simplify for p&lotters:"), m_tolerance);
+    form->addRow(tr("&Fill:"), m_fill);
+    form->addRow(tr("&Hatching:"), row({m_hatchSpacing, m_hatchAngle, m_crossHatch}));
+    form->addRow(tr("Plotter spee&d:"), m_speed);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(top);
+    column->addLayout(form);
+    column->addWidget(m_gradientNote);
+    column->addStretch();
+
+    m_estimate.setPreviewSize(m_preview->size(), devicePixelRatioF());
+    connect(&m_estimate, &PlotCostEstimate::previewed, m_preview,
+            [this](const QImage& page) { m_preview->setPixmap(QPixmap::fromImage(page)); });
 
     for (QComboBox* choice : {m_paper, m_orientation, m_fill})
         connect(choice, &QComboBox::currentIndexChanged, this, &VectorExportOptions::optionsChanged);

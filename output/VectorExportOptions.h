@@ -1,8 +1,8 @@
 #pragma once
 
-// The options that the vector export shows below its file list: the paper and its margin, the
-// drawing's size, the pen, the simplification, how fills are plotted, and what the plot will
-// cost the plotter, told again as the options change; and, when a curve shown is coloured along
+// The options that the vector export shows beside its file list: the paper and its margin, the
+// drawing's size, the pen, the simplification, how fills are plotted, and, told again as the
+// options change, a small picture of the page as plotted and what the plot will cost the plotter; and, when a curve shown is coloured along
 // its length, a note that its gradient takes a pen for each colour. Each confirmed export remembers them in
 // the settings, and the next export, SVG or PDF, in this run or a later one, opens with them: a
 // plotter's pen and paper stay from one session to the next.
@@ -31,6 +31,9 @@ public:
     // The options as they stand.
     PlotOptions options() const;
 
+    // The side of the page's picture.
+    static constexpr int kPreviewSide = 150;
+
 private:
     void optionsChanged();
 
@@ -48,6 +51,7 @@ private:
     QCheckBox* m_crossHatch;
     QDoubleSpinBox* m_speed;
     QLabel* m_cost;
+    QLabel* m_preview;
     QLabel* m_gradientNote;
     QSizeF m_customSize;   // the page of the user's own size, kept while a preset is shown
     bool m_showsCustom = false;

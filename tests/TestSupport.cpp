@@ -264,6 +264,13 @@ ArtParameters artDesign(float anchor, float runner, float pen, float revolutions
     return art;
 }
 
+Composition composedOf(const ArtParameters& art)
+{
+    ComposedCurve curve;
+    curve.art = art;
+    return Composition{{curve}};
+}
+
 CurveParameters heavyDesign(float revolutions)
 {
     return curveDesign(500, 3, 2, revolutions);

@@ -6,6 +6,7 @@
 // reading a PDF back with poppler's tools, and comparing two drawings pixel by pixel.
 
 #include "art/ArtParameters.h"
+#include "art/Composition.h"
 #include "art/CurveTrace.h"
 
 #include <QByteArray>
@@ -44,6 +45,8 @@ std::unique_ptr<AppDelegate> startApplication();
 CurveParameters curveDesign(float anchor, float runner, float pen, float revolutions);
 // The same as the art view holds it, one pen of width 1.
 ArtParameters artDesign(float anchor, float runner, float pen, float revolutions);
+// A composition of this one curve, unnamed, as a window of one curve hands it to an output.
+Composition composedOf(const ArtParameters& art);
 // The heavy design the tests share: an anchor 100+ times its runner takes the smallest step,
 // 375,308 points in 60 revolutions.
 CurveParameters heavyDesign(float revolutions = 60);

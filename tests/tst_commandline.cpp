@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,12 +36,15 @@ __attribute__((no_sanitize("address"))) void execWithFileSizeLimit(char* const* 
 }
 
 // The program run with `arguments` as these bytes, as a shell hands them over whatever they
-// are, and with no file of it allowed to grow beyond `fileSizeLimit` bytes.
-Run rotagraph(const QList<QByteArray>& arguments, rlim_t fileSizeLimit = RLIM_INFINITY)
+// are, and with no file of it allowed to grow beyond `fileSizeLimit` bytes; with no display, or
+// with `display` when one is given.
+Run rotagraph(const QList<QByteArray>& arguments, rlim_t fileSizeLimit = RLIM_INFINITY, const QString& display = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
+    if (!display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), display);
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));   // the program must choose for itself
     process.setProcessEnvironment(environment);
     // Started from the child itself: QProcess would turn the arguments into text first.
@@ -58,12 +62,12 @@ Run rotagraph(const QList<QByteArray>& arguments, rlim_t fileSizeLimit = RLIM_IN
             QString::fromUtf8(process.readAllStandardError()), process.readAllStandardOutput()};
 }
 
-Run rotagraph(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY)
+Run rotagraph(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY, const QString& display = {})
 {
     QList<QByteArray> bytes;
     for (const QString& argument : arguments)
         bytes << argument.toUtf8();
-    return rotagraph(bytes, fileSizeLimit);
+    return rotagraph(bytes, fileSizeLimit, display);
 }
 
 }
@@ -91,6 +95,8 @@ private slots:
         }
         QCOMPARE(rotagraph(QStringList{"--export", path("both/ring.png"), path("ring.rotagraph")}).status, 0);
         QVERIFY(writeContents(path("numbers.rotagraph"), designOfLongNumbers()));
+        QVERIFY(writeContents(path("filled.rotagraph"), "{\"format\": \"rotagraph-design\", \"version\": 2, \"curves\": "
+                                                          "[{\"fill\": true, \"closeCurve\": true, \"fillColor\": \"#ff00ff00\"}]}"));
         // A device, as /dev/null is one, and a pipe: outputs that are no files.
         if (::mknod(qPrintable(path("null.png")), S_IFCHR | 0666, makedev(1, 3)) != 0)
             qWarning("No device could be made (not root?): the rows that write to one fail.");
@@ -109,8 +115,12 @@ private slots:
                                                          << QStringList{"big.png"} << 900;
         QTest::addRow("an SVG on A3") << QStringList{"--export", "r.svg", "--page", "a3", "rosette.rotagraph"}
                                       << QStringList{"r.svg"} << 0;
-        QTest::addRow("a PDF by the format given") << QStringList{"--export", "plot.out", "--format", "pdf", "ring.rotagraph"}
-                                                   << QStringList{"plot.out"} << 0;
+        QTest::addRow("a PDF into a folder made for it, by the format given")
+            << QStringList{"--export", "made/deeper/", "--format", "pdf", "ring.rotagraph"}
+            << QStringList{"made/deeper/ring.pdf"} << 0;
+        QTest::addRow("several into a folder made for them")
+            << QStringList{"--export", "fresh/pictures", "rosette.rotagraph", "ring.rotagraph"}
+            << QStringList{"fresh/pictures/rosette.png", "fresh/pictures/ring.png"} << 0;
         QTest::addRow("several into a folder, each named after its file")
             << QStringList{"--export", "pictures", "--format", "svg", "rosette.rotagraph", "ring.rotagraph"}
             << QStringList{"pictures/rosette.svg", "pictures/ring.svg"} << 0;
@@ -130,7 +140,7 @@ private slots:
         QFETCH(QStringList, written);
         QFETCH(int, edge);
         for (QString& argument : arguments)
-            if (argument.contains('.') || argument == "pictures" || argument == "both")
+            if (argument.contains('.') || argument.contains('/') || argument == "pictures" || argument == "both")
                 argument = path(argument);
         const Run run = rotagraph(arguments);
         QVERIFY2(run.status == 0, qPrintable(run.errors));
@@ -142,6 +152,76 @@ private slots:
         }
         if (edge > 0)
             QCOMPARE(QImage(path(written.first())).size(), QSize(edge, edge));
+    }
+
+    // Every option of the export dialogs reaches the file as the dialog's field would.
+    void optionsReachTheFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("holds");
+        QTest::addColumn<QByteArray>("lacks");
+        const QStringList svg{"--export", "o.svg", "filled.rotagraph"};
+        QTest::addRow("Letter, turned") << svg + QStringList{"--paper", "letter", "--landscape"}
+                                        << QByteArray("width=\"279.4mm\" height=\"215.9mm\"") << QByteArray();
+        QTest::addRow("a paper of one's own") << svg + QStringList{"--paper", "100x150"}
+                                              << QByteArray("width=\"100mm\" height=\"150mm\"") << QByteArray();
+        QTest::addRow("--page for --paper") << svg + QStringList{"--page", "A5"} << QByteArray("width=\"148mm\" height=\"210mm\"")
+                                            << QByteArray();
+        QTest::addRow("the pen's width") << svg + QStringList{"--pen-width", "0.7"} << QByteArray("stroke-width=\"0.700\"")
+                                         << QByteArray();
+        QTest::addRow("the design's pen by default, a point: 0.353 mm") << svg << QByteArray("stroke-width=\"0.353\"")
+                                                                        << QByteArray();
+        QTest::addRow("a solid fill by default") << svg << QByteArray("label=\"% fill #00ff00\"") << QByteArray();
+        QTest::addRow("the fill hatched in its pen") << svg + QStringList{"--fill", "hatch"}
+                                                     << QByteArray("label=\"1 pen 1 #00ff00\"") << QByteArray("% fill");
+        QTest::addRow("the fill left out") << svg + QStringList{"--fill", "none"} << QByteArray("label=\"1 pen 1 #ff0000\"")
+                                           << QByteArray("#00ff00");
+        // pHYs: pixels per metre across and down, then 1 for metres. The ring (96 + 72 + 53 =
+        // 221 across its radius, a pen 1 wide) in 800 pixels: (800 / 2.05 - 0.5) / 221 = 1.7636
+        // pixels a unit, 126.97 dpi, 4999 a metre; unenlarged, 1 a point: 72 dpi, 2835 a metre;
+        // 300 dpi is 11811 a metre.
+        const QStringList png{"--export", "o.png", "--size", "800", "ring.rotagraph"};
+        QTest::addRow("a PNG enlarged by default, printing at natural size")
+            << png << QByteArray("pHYs\0\0\x13\x87\0\0\x13\x87\x01", 13) << QByteArray();
+        QTest::addRow("a PNG not enlarged") << png + QStringList{"--no-enlarge"}
+                                            << QByteArray("pHYs\0\0\x0b\x13\0\0\x0b\x13\x01", 13) << QByteArray();
+        QTest::addRow("a PNG of 300 dpi") << png + QStringList{"--dpi", "300"}
+                                          << QByteArray("pHYs\0\0\x2e\x23\0\0\x2e\x23\x01", 13) << QByteArray();
+    }
+
+    void optionsReachTheFile()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, holds);
+        QFETCH(QByteArray, lacks);
+        const QString output = path(arguments[1]);
+        for (QString& argument : arguments)
+            if (argument.contains('.') && !argument.startsWith('-') && argument.contains(QRegularExpression("[a-z]")))
+                argument = path(argument);
+        const Run run = rotagraph(arguments);
+        QVERIFY2(run.status == 0, qPrintable(run.errors));
+        const QByteArray written = contentsOf(output);
+        QFile::remove(output);
+        QVERIFY2(written.contains(holds), written.left(2000).constData());
+        QVERIFY(lacks.isEmpty() || !written.contains(lacks));
+    }
+
+    // --help tells every option of the export dialogs.
+    void helpTellsEveryOption_data()
+    {
+        QTest::addColumn<QString>("option");
+        for (const char* option : {"--paper <PAPER>", "--page <PAPER>", "--landscape", "--margin <MM>", "--drawing-size <MM>",
+                                   "--pen-width <MM>", "--tolerance <MM>", "--fill <STYLE>", "--hatch-spacing <MM>",
+                                   "--hatch-angle <DEG>", "--dpi <N>", "--enlarge", "--no-enlarge", "--size <PIXELS>",
+                                   "--format <FORMAT>"})
+            QTest::addRow("%s", option) << QString::fromLatin1(option);
+    }
+
+    void helpTellsEveryOption()
+    {
+        QFETCH(QString, option);
+        static const Run help = rotagraph({QStringLiteral("--help")});
+        QVERIFY(help.output.contains("  " + option.toUtf8() + "  "));
     }
 
     // A file name's bytes come back as they were, whatever they are; those that are UTF-8 read
@@ -205,9 +285,42 @@ private slots:
         QTest::addRow("a size beyond the range") << QStringList{"--export", "x.png", "--size", "9000", "ring.rotagraph"} << 2
                                                  << "The size is a whole number of pixels from 16 to 5000." << 0;
         QTest::addRow("an unknown paper") << QStringList{"--export", "x.svg", "--page", "B5", "ring.rotagraph"} << 2
-                                          << "The paper “B5” is none of A5, A4, A3, Letter, Legal, Tabloid and Square." << 0;
+                                          << "The paper “B5” is none of A5, A4, A3, Letter, Legal, Tabloid and Square, nor a WIDTHxHEIGHT in millimetres."
+                                          << 0;
+        QTest::addRow("a margin below 0") << QStringList{"--export", "x.svg", "--margin", "-3", "ring.rotagraph"} << 2
+                                          << "--margin: The margin must be 0 mm or more." << 0;
+        QTest::addRow("a margin that is no number") << QStringList{"--export", "x.svg", "--margin", "wide", "ring.rotagraph"}
+                                                    << 2 << "--margin takes a number, not “wide”." << 0;
+        QTest::addRow("a paper's size cut short") << QStringList{"--export", "x.svg", "--paper", "300x", "ring.rotagraph"} << 2
+                                                  << "The paper “300x” is none of" << 0;
+        QTest::addRow("a paper too wide") << QStringList{"--export", "x.svg", "--paper", "6000x300", "ring.rotagraph"} << 2
+                                          << "--paper: The page width must be more than 0 mm and at most 5000 mm." << 0;
+        QTest::addRow("a drawing larger than A4 within its margins")
+            << QStringList{"--export", "x.svg", "--drawing-size", "181", "ring.rotagraph"} << 2
+            << "--drawing-size: The drawing is larger than the page: with these margins at most 180 mm fits." << 0;
+        QTest::addRow("no pen") << QStringList{"--export", "x.svg", "--pen-width", "0", "ring.rotagraph"} << 2
+                                << "--pen-width: The pen width must be more than 0 mm." << 0;
+        QTest::addRow("a tolerance below 0") << QStringList{"--export", "x.svg", "--tolerance", "-1", "ring.rotagraph"} << 2
+                                             << "--tolerance: The simplification tolerance must be 0 mm or more." << 0;
+        QTest::addRow("an unknown fill") << QStringList{"--export", "x.svg", "--fill", "dots", "ring.rotagraph"} << 2
+                                         << "--fill takes solid, hatch, cross-hatch or none, not “dots”." << 0;
+        QTest::addRow("hatching too fine") << QStringList{"--export", "x.svg", "--hatch-spacing", "0.01", "ring.rotagraph"}
+                                           << 2 << "--hatch-spacing: The hatch spacing must be at least 0.05 mm." << 0;
+        QTest::addRow("an angle that is no number") << QStringList{"--export", "x.svg", "--hatch-angle", "nan", "ring.rotagraph"}
+                                                    << 2 << "--hatch-angle takes a number, not “nan”." << 0;
+        QTest::addRow("no dots to the inch") << QStringList{"--export", "x.png", "--dpi", "0", "ring.rotagraph"} << 2
+                                             << "--dpi: The resolution is a whole number of dots per inch from 1 to 10000." << 0;
+        QTest::addRow("enlarged and not") << QStringList{"--export", "x.png", "--enlarge", "--no-enlarge", "ring.rotagraph"}
+                                          << 2 << "--enlarge and --no-enlarge say opposite things" << 0;
         QTest::addRow("an unknown format") << QStringList{"--export", "x.png", "--format", "gif", "ring.rotagraph"} << 2
                                            << "The format “gif” is none of png, svg and pdf." << 0;
+        QTest::addRow("one design into a name without an extension")
+            << QStringList{"--export", "./name", "ring.rotagraph"} << 2
+            << "“" + path("./name") + "” has no extension and is no folder: say .png, .svg or .pdf, or name a folder" << 0;
+        QTest::addRow("an extension it does not write") << QStringList{"--export", "x.jpg", "ring.rotagraph"} << 2
+                                                        << "Rotagraph writes .png, .svg and .pdf files, not .jpg." << 0;
+        QTest::addRow("a format the extension denies") << QStringList{"--export", "x.png", "--format", "svg", "ring.rotagraph"}
+                                                       << 2 << "x.png” says .png, but --format says svg." << 0;
         QTest::addRow("several files into one file") << QStringList{"--export", "x.png", "ring.rotagraph", "rosette.rotagraph"}
                                                      << 2 << "For several files, OUTPUT must be a folder." << 0;
         QTest::addRow("a device as OUTPUT, kept")
@@ -236,17 +349,40 @@ private slots:
         QFETCH(QString, says);
         QFETCH(int, fileSizeLimit);
         for (QString& argument : arguments)
-            if (argument.contains('.') && !argument.startsWith('-'))
+            if (argument.contains('.') && !argument.startsWith('-') && argument.contains(QRegularExpression("[a-z]")))
                 argument = path(argument);
         const Run run = rotagraph(arguments, fileSizeLimit > 0 ? rlim_t(fileSizeLimit) << 10 : RLIM_INFINITY);
         QCOMPARE(run.status, status);
         QVERIFY2(run.errors.contains(says), qPrintable(run.errors));
-        QVERIFY(!QFileInfo::exists(path("x.png")) && !QFileInfo::exists(path("x.svg")));
+        for (const char* unwritten : {"x.png", "x.svg", "x.jpg", "name"})
+            QVERIFY2(!QFileInfo::exists(path(unwritten)), unwritten);
         // What it would have written over is as it was.
         QVERIFY(loadDesignFile(path("ring.rotagraph")).design);
         struct stat device {};
         QVERIFY(::stat(qPrintable(path("null.png")), &device) == 0 && S_ISCHR(device.st_mode));
         QVERIFY(::stat(qPrintable(path("pipe.svg")), &device) == 0 && S_ISFIFO(device.st_mode));
+    }
+
+    // A mistake is told before any window system is asked for, with a display or without.
+    void refusesBeforeAnyWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("says");
+        QTest::addRow("an unknown option, no display") << QStringList{"--bogus"} << QString() << "Unknown option 'bogus'.";
+        QTest::addRow("an unknown option, a display") << QStringList{"--bogus"} << ":97" << "Unknown option 'bogus'.";
+        QTest::addRow("an option without its value, a display") << QStringList{"--export"} << ":97"
+                                                                << "Missing value after '--export'.";
+    }
+
+    void refusesBeforeAnyWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, display);
+        QFETCH(QString, says);
+        const Run run = rotagraph(arguments, RLIM_INFINITY, display);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.errors.contains(says), qPrintable(run.errors));
     }
 
     void versionAndHelpNeedNoDisplay()

@@ -51,20 +51,22 @@ ScreenRequest requestFor(const Composition& composition)
     return request;
 }
 
-// The request drawn onto one picture, every curve in turn, as a picture in an image is drawn
-// (wide pens and fills by the image's own rasteriser, not the painter's).
+// The request drawn onto one picture, every curve in turn, each copy as a curve of its own, as a
+// picture in an image is drawn (wide pens and fills by the image's own rasteriser, not the
+// painter's).
 QImage drawnByOnePainter(const ScreenRequest& request)
 {
     QImage image(request.pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(request.pixelRatio);
     image.fill(Qt::transparent);
+    const Composition laid = laidOutCopies(request.composition);
     int wheels = -1;
-    for (std::size_t i = 0; i < request.composition.curves.size(); ++i)
-        if (wheels < 0 && request.composition.curves[i].art.showAnchor)
+    for (std::size_t i = 0; i < laid.curves.size(); ++i)
+        if (wheels < 0 && laid.curves[i].art.showAnchor)
             wheels = int(i);
-    const std::vector<CurveParameters> traced = curveParameters(request.composition);
-    for (std::size_t i = 0; i < request.composition.curves.size(); ++i) {
-        const ComposedCurve& curve = request.composition.curves[i];
+    const std::vector<CurveParameters> traced = curveParameters(laid);
+    for (std::size_t i = 0; i < laid.curves.size(); ++i) {
+        const ComposedCurve& curve = laid.curves[i];
         if (!curve.visible)
             continue;
         ArtParameters art = curve.art;
@@ -117,6 +119,8 @@ double farthestInk(const QImage& image, const QPointF& centre)
 }
 
 Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(CurveCopies)
+Q_DECLARE_METATYPE(ArtParameters)
 
 class TestComposition : public QObject
 {
@@ -157,6 +161,9 @@ private slots:
         QTest::addRow("a curve reaching past the picture") << cutOff << 0 << opaque << 1 << 0.0;
         QTest::addRow("a wide opaque pen over other curves") << threeCurves() << 2 << opaque << 3 << 0.01;
         QTest::addRow("a wide opaque pen over a fill") << filled << 1 << opaque << 3 << 0.01;
+        Composition rosette = threeCurves();
+        rosette.curves[1].copies = {5, 20, 0.9, 40};
+        QTest::addRow("copies turned, shrinking, shifted in hue") << rosette << 1 << translucent << 1 << 0.0;
     }
 
     void layersLookAsOnePainterDrawsThem()
@@ -270,6 +277,10 @@ private slots:
             << Composition{{curve(300, -90, 180, 9, Qt::blue, 1, 37), curve(50, 20, 10, 3, Qt::red, 24)}} << 390.0f << 24.0f;
         QTest::addRow("one curve, as the design alone")
             << Composition{{curve(300, -90, 180, 9, Qt::blue, 2, 37)}} << 390.0f << 2.0f;
+        // 130 grown twice by 1.1.
+        Composition growing{{curve(100, 20, 10, 1, Qt::red)}};
+        growing.curves[0].copies = {3, NAN, 1.1, 0};
+        QTest::addRow("copies growing, the last reaching furthest") << growing << 157.3f << 1.0f;
     }
 
     void fitTakesInTheWholeComposition()
@@ -287,6 +298,103 @@ private slots:
         QVERIFY2(ink <= room + 1, qPrintable(QString("ink %1 from the centre, room %2").arg(ink).arg(room)));
         // The curve that reaches furthest comes within a pixel or two of its reach.
         QVERIFY2(ink >= reach * scale - 2, qPrintable(QString("ink %1 from the centre").arg(ink)));
+    }
+
+    // Copies laid out one after another: each turned a step further (a full turn shared out
+    // unless set), each grown by the factor, each one's colours a hue step on.
+    void copiesAreLaidOutInTurn_data()
+    {
+        QTest::addColumn<CurveCopies>("copies");
+        QTest::addColumn<QList<double>>("turns");
+        QTest::addColumn<QList<double>>("scales");
+        QTest::addColumn<QList<QColor>>("colours");
+        const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255);
+        QTest::addRow("one: the curve alone") << CurveCopies{} << QList<double>{10} << QList<double>{1} << QList<QColor>{red};
+        QTest::addRow("four, a full turn shared out")
+            << CurveCopies{4, NAN, 1, 0} << QList<double>{10, 100, 190, 280} << QList<double>{1, 1, 1, 1}
+            << QList<QColor>{red, red, red, red};
+        QTest::addRow("three by 15°, doubling, a third of the hue circle apart")
+            << CurveCopies{3, 15, 2, 120} << QList<double>{10, 25, 40} << QList<double>{1, 2, 4}
+            << QList<QColor>{red, green, blue};
+        QTest::addRow("two, the hue stepping back") << CurveCopies{2, -30, 0.5, -120} << QList<double>{10, -20}
+                                                    << QList<double>{1, 0.5} << QList<QColor>{red, blue};
+    }
+
+    void copiesAreLaidOutInTurn()
+    {
+        QFETCH(CurveCopies, copies);
+        QFETCH(QList<double>, turns);
+        QFETCH(QList<double>, scales);
+        QFETCH(QList<QColor>, colours);
+        Composition rosette{{curve(100, 30, 20, 3, Qt::red, 1, 10)}, Qt::white};
+        rosette.curves[0].copies = copies;
+        rosette.curves[0].art.showAnchor = true;
+        const Composition laid = laidOutCopies(rosette);
+        QCOMPARE(laid.background, QColor(Qt::white));
+        QCOMPARE(qsizetype(laid.curves.size()), turns.size());
+        for (qsizetype k = 0; k < turns.size(); ++k) {
+            const ComposedCurve& copy = laid.curves[std::size_t(k)];
+            QCOMPARE(copy.turn, turns[k]);
+            QCOMPARE(copy.scale, scales[k]);
+            QCOMPARE(copy.art.penColor.name(), colours[k].name());
+            QCOMPARE(copy.art.showAnchor, k == 0);   // the wheels once
+            QCOMPARE(copyCount(copy), 1);
+        }
+    }
+
+    // Copies whose turns differ by a whole number of the curve's symmetries lie exactly on one
+    // another: the status line tells how many, so that a newcomer does not take it for a fault.
+    void copiesThatLieOnEachOther_data()
+    {
+        QTest::addColumn<ArtParameters>("art");
+        QTest::addColumn<CurveCopies>("copies");
+        QTest::addColumn<double>("symmetry");
+        QTest::addColumn<int>("coinciding");
+        const ArtParameters nineLobes = artDesign(90, 10, 5, 1);
+        QTest::addRow("nine lobes, twelve copies: four places") << nineLobes << CurveCopies{12} << 40.0 << 8;
+        QTest::addRow("nine lobes, nine copies by 40°: all on the first") << nineLobes << CurveCopies{9, 40} << 40.0 << 8;
+        QTest::addRow("nine lobes, nine copies 4° apart: all apart") << nineLobes << CurveCopies{9, 4} << 40.0 << 0;
+        QTest::addRow("nine lobes, scaled: none alike") << nineLobes << CurveCopies{9, 40, 1.1} << 40.0 << 0;
+        // 160 and 72 turn the pen's arm 29/9 as fast as the runner's centre: 20 lobes.
+        QTest::addRow("the default curve, twelve copies") << artDesign(160, 72, 53, 9) << CurveCopies{12} << 18.0 << 9;
+        QTest::addRow("inside, five lobes, five copies") << artDesign(100, -20, 10, 1) << CurveCopies{5} << 72.0 << 4;
+        ArtParameters nested = nineLobes;
+        nested.nested.count = 1;
+        nested.nested.radii[0] = 4;
+        QTest::addRow("nested wheels: only whole turns") << nested << CurveCopies{4, 180} << 360.0 << 2;
+    }
+
+    void copiesThatLieOnEachOther()
+    {
+        QFETCH(ArtParameters, art);
+        QFETCH(CurveCopies, copies);
+        QFETCH(double, symmetry);
+        QFETCH(int, coinciding);
+        QCOMPARE(symmetryDegrees(art), symmetry);
+        QCOMPARE(coincidingCopies(copies, symmetry), coinciding);
+    }
+
+    // A zoom shows the picture it had at once, scaled about the design's centre, while the
+    // picture at the new scale is drawn on a worker.
+    void aZoomShowsThePictureScaledAtOnce()
+    {
+        Rotagraph view;
+        view.resize(400, 300);
+        setHeavyDesign(view);
+        view.finishDrawing();
+        const QPointF centre(200, 150);
+        const double before = farthestInk(shownBy(view), centre);
+        const double scale = view.screenScale();
+        HeldWork held;
+        DrawingScheduler::setDrawingStartHook([&held](const std::atomic<bool>& cancelled) { held.hold(&cancelled); });
+        view.zoomIn();
+        const double during = farthestInk(shownBy(view), centre);
+        const bool drawing = view.isDrawing();
+        held.release();
+        DrawingScheduler::setDrawingStartHook({});
+        QVERIFY(drawing);   // the picture at the new scale is not drawn yet
+        const double expected = before * view.screenScale() / scale;
+        QVERIFY2(std::abs(during - expected) < 3, qPrintable(QString("%1 against %2").arg(during).arg(expected)));
     }
 
     // The visible curves share one budget of points, first to last: a curve that would pass it

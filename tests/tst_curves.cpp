@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/CurveListModel.h"
+#include "app/DesignArt.h"
 #include "app/StatusLine.h"
 #include "TestSupport.h"
 
@@ -15,7 +16,9 @@
 #include <QMimeData>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -51,6 +54,14 @@ CurveListModel* model(const AppDelegate& app)
 void select(const AppDelegate& app, int row)
 {
     list(app)->setCurrentIndex(model(app)->index(row));
+}
+
+// Selects rows together, as Ctrl-clicks do, the last one current.
+void selectTogether(const AppDelegate& app, const QList<int>& rows)
+{
+    select(app, rows.first());
+    for (const int row : rows.mid(1))
+        list(app)->selectionModel()->setCurrentIndex(model(app)->index(row), QItemSelectionModel::Select);
 }
 
 // Answers the Duplicate Turned dialog, once it shows, with a count and, when given, a step.
@@ -131,6 +142,9 @@ private slots:
         }) << QStringList{"Curve 1", "Curve 2"} << 1;
         QTest::addRow("a turn typed") << WindowChange([](AppDelegate& a) {
             typeInto(a.mainWindow()->findChild<NumberField*>("turnInput"), "30");
+        }) << QStringList{"Curve 1", "Curve 2"} << 1;
+        QTest::addRow("copies") << WindowChange([](AppDelegate& a) {
+            a.mainWindow()->findChild<QSpinBox*>("copiesCount")->setValue(12);
         }) << QStringList{"Curve 1", "Curve 2"} << 1;
         QTest::addRow("a drop onto the first row") << WindowChange([](AppDelegate& a) {
             const std::unique_ptr<QMimeData> dragged(model(a)->mimeData({model(a)->index(1)}));
@@ -224,6 +238,104 @@ private slots:
         }
     }
 
+    // A rosette is one row: its copies draw as one curve's, and the status line says when some
+    // lie exactly on earlier ones (the default curve repeats every 18°).
+    void aRosetteIsOneRow_data()
+    {
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("note");
+        QTest::addRow("twelve") << 12 << "Curve 1 × 12" << "9 of the 12 copies lie exactly on earlier ones: the curve repeats every 18°.";
+        QTest::addRow("seven, all apart") << 7 << "Curve 1 × 7" << "";
+        QTest::addRow("back to one") << 1 << "Curve 1" << "";
+    }
+
+    void aRosetteIsOneRow()
+    {
+        QFETCH(int, copies);
+        QFETCH(QString, shown);
+        QFETCH(QString, note);
+        auto* count = app->mainWindow()->findChild<QSpinBox*>("copiesCount");
+        count->setValue(copies == 1 ? 2 : 1);
+        app->mainWindow()->statusBar()->clearMessage();
+        count->setValue(copies);
+        QCOMPARE(model(*app)->rowCount(), 1);
+        QCOMPARE(model(*app)->index(0).data().toString(), shown);
+        QCOMPARE(app->artView()->composition().curves.at(0).copies.count, copies);
+        QCOMPARE(app->mainWindow()->statusBar()->currentMessage(), note);
+    }
+
+    // With several curves selected, a value set goes to each of them, and to no other, as one
+    // step to undo; each keeps its other values.
+    void severalCurvesEditedTogether_data()
+    {
+        QTest::addColumn<WindowChange>("edit");
+        QTest::addRow("a number typed") << WindowChange([](AppDelegate& a) { typeInto(a.revolutionsInput(), "4"); });
+        QTest::addRow("a box ticked") << WindowChange([](AppDelegate& a) { a.closeCurveCheckbox()->click(); });
+        QTest::addRow("a colour chosen") << WindowChange([](AppDelegate& a) {
+            a.colorPicker()->click();
+            auto* dialog = a.mainWindow()->findChild<QColorDialog*>();
+            QVERIFY(dialog && dialog->isVisible());
+            dialog->setCurrentColor(QColor(0, 0x66, 0xcc));
+            dialog->accept();
+        });
+        QTest::addRow("copies") << WindowChange([](AppDelegate& a) {
+            a.mainWindow()->findChild<QSpinBox*>("copiesCount")->setValue(6);
+        });
+    }
+
+    void severalCurvesEditedTogether()
+    {
+        QFETCH(WindowChange, edit);
+        // Three curves, the first with an anchor of its own; the first and last selected.
+        action(*app, "actionAddCurve")->trigger();
+        action(*app, "actionAddCurve")->trigger();
+        select(*app, 0);
+        typeInto(app->anchorRadiusInput(), "90");
+        selectTogether(*app, {0, 2});
+        const QList<CurveDesign> before = model(*app)->curves();
+        edit(*app);
+        QList<CurveDesign> after = model(*app)->curves();
+        QCOMPARE(after[1], before[1]);   // not selected
+        QCOMPARE(after[0].anchorRadius, QString("90"));
+        QCOMPARE(after[2].anchorRadius, QString("160"));
+        after[2].anchorRadius = after[0].anchorRadius;
+        after[2].name = after[0].name;
+        QCOMPARE(after[2], after[0]);   // the edit on both, alike
+        QVERIFY(after[0] != before[0]);
+        const Composition drawn = app->artView()->composition();
+        QCOMPARE(drawn.curves.at(0).art.penColor, artOf(after[0]).penColor);
+        QCOMPARE(drawn.curves.at(2).art.rotationsToMake, artOf(after[2]).rotationsToMake);
+        action(*app, "actionUndo")->trigger();
+        QCOMPARE(model(*app)->curves(), before);
+    }
+
+    // Where the selected curves differ, a field is empty and a box partly checked, each saying
+    // why, until set; where they agree, each shows their value.
+    void differingValuesSaySo()
+    {
+        action(*app, "actionAddCurve")->trigger();
+        typeInto(app->anchorRadiusInput(), "90");
+        app->fillCheckbox()->click();
+        selectTogether(*app, {0, 1});
+        QCOMPARE(app->anchorRadiusInput()->text(), QString());
+        QVERIFY(app->anchorRadiusInput()->toolTip().contains("differ"));
+        QCOMPARE(app->runnerRadiusInput()->text(), QString("72"));
+        QCOMPARE(app->fillCheckbox()->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(app->closeCurveCheckbox()->checkState(), Qt::Unchecked);
+        // The curve shown, the second, draws as it is, whatever the marks.
+        QCOMPARE(app->artView()->anchorRadius(), 90.0f);
+        QVERIFY(app->artView()->fillShape());
+        app->fillCheckbox()->click();   // from partly checked to checked
+        QCOMPARE(app->fillCheckbox()->checkState(), Qt::Checked);
+        QVERIFY(model(*app)->curve(0).fillShape && model(*app)->curve(1).fillShape);
+        QCOMPARE(app->anchorRadiusInput()->text(), QString());   // still differing
+        typeInto(app->anchorRadiusInput(), "100");
+        QCOMPARE(model(*app)->curve(0).anchorRadius, QString("100"));
+        QCOMPARE(model(*app)->curve(1).anchorRadius, QString("100"));
+        QVERIFY(!app->anchorRadiusInput()->toolTip().contains("differ"));
+    }
+
     // A curve's swatch in the list shows the pens it uses side by side.
     void theSwatchShowsThePens_data()
     {
@@ -249,6 +361,31 @@ private slots:
         const QImage swatch = swatches.index(0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
         QCOMPARE((QList<QRgb>{swatch.pixel(2, 8), swatch.pixel(7, 8), swatch.pixel(12, 8)}), columns);
         QVERIFY(!swatches.setData(swatches.index(0), QIcon(), Qt::DecorationRole));   // drawn from the pens, never set
+    }
+
+    // The Curve menu's keys work while the list has the focus, as they do elsewhere.
+    void keysWorkInTheList_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<int>("curves");
+        QTest::addRow("Ctrl+D duplicates") << QKeySequence(Qt::CTRL | Qt::Key_D) << 2;
+        QTest::addRow("Ctrl+Shift+A adds") << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A) << 2;
+    }
+
+    void keysWorkInTheList()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(int, curves);
+        // No key of the list's own is also a command's: Qt would take it for neither.
+        for (const QShortcut* own : list(*app)->findChildren<QShortcut*>())
+            for (const QKeySequence& key : own->keys())
+                for (const QAction* command : app->mainWindow()->findChildren<QAction*>())
+                    QVERIFY2(!command->shortcuts().contains(key), qPrintable(key.toString() + " " + command->objectName()));
+        app->mainWindow()->activateWindow();
+        list(*app)->setFocus();
+        QTRY_VERIFY(list(*app)->hasFocus());
+        QTest::keySequence(list(*app), keys);
+        QCOMPARE(model(*app)->rowCount(), curves);
     }
 
     // The list keeps to its bounds: never fewer than one curve, never more than 64.

@@ -751,6 +751,21 @@ private slots:
             p.percentToDraw = 50;
             return p;
         }();
+        // Traced for an output finer than the screen: every chord within its error of the curve.
+        const auto finer = [](CurveParameters p, double chordError) {
+            p.chordError = chordError;
+            return precise(p);
+        };
+        // A 5000-pixel image fits Lotus's radius of 194 in 5000 / 2.05 pixels: a quarter pixel
+        // is 0.0199 units.
+        QTest::addRow("Lotus in a 5000-pixel image") << finer(design(110, 44, 40, 2), 0.0199);
+        QTest::addRow("the default design within 0.001") << finer(design(160, 72, 53, 9), 0.001);
+        QTest::addRow("inside, greased, half drawn, within 0.003") << [&] {
+            CurveParameters p = finer(design(150, -56, 40, 28), 0.003);
+            p.greaseIt = true;
+            p.percentToDraw = 50;
+            return p;
+        }();
     }
 
     // Every point within a float's rounding of the closed form, the last at the total angle, the
@@ -780,6 +795,13 @@ private slots:
             const CurvePoint q = points[1 + i];
             QVERIFY2(std::hypot(q.x - x, q.y - y) <= reach * 1e-6,
                      qPrintable(QString("point %1 of %2 is (%3, %4), not (%5, %6)").arg(i).arg(n).arg(q.x).arg(q.y).arg(x).arg(y)));
+            if (p.chordError > 0 && i + 1 < n) {
+                // Halfway along the step, where a chord strays furthest, within a float's rounding.
+                const double m = t + total / double(whole.pointCount() - 1) / 2;
+                const QPointF halfway((a + r) * std::cos(m) + h * std::cos(k * m), (a + r) * std::sin(m) + h * std::sin(k * m));
+                const double strays = distanceToSegment(halfway, QPointF(q.x, q.y), QPointF(points[2 + i].x, points[2 + i].y));
+                QVERIFY2(strays <= p.chordError + reach * 1e-7, qPrintable(QString("chord %1 strays %2").arg(i).arg(strays)));
+            }
         }
         CurveParameters ordinary = p;
         ordinary.precise = false;
@@ -817,6 +839,20 @@ private slots:
         QVERIFY(!traceCurve(precise(heavyDesign()), curve, &cancel));
         QCOMPARE(curve.pointCount(), std::size_t(0));
         QVERIFY(curve.fillPath().empty());
+    }
+
+    // Traced finer for an output, a curve takes no more points than its budget holds whole: its
+    // end is never cut for smoothness.
+    void aFinerTraceKeepsItsEnd()
+    {
+        CurveParameters p = precise(design(160, 72, 53, 9));
+        const std::size_t onScreen = traceCurve(p).pointCount();
+        p.pointBudget = onScreen * 3;
+        p.chordError = 1e-9;
+        const TracedCurve curve = traceCurve(p);
+        QVERIFY(!curve.truncated);
+        QVERIFY(curve.pointCount() > onScreen * 2 && curve.pointCount() <= onScreen * 3);
+        QCOMPARE(estimatedPointCount(p), curve.pointCount());
     }
 
     void theBudgetCutsAPreciseTrace()

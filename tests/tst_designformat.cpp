@@ -78,7 +78,7 @@ Design composed()
     Design design;
     design.showWheels = true;
     design.drawSpeed = 55;
-    design.otherKeys = {{"background", "#ff202020"}, {"layers", QJsonArray{1, "two", QJsonObject{{"x", 3.5}}}}};
+    design.otherKeys = {{"frame", "#ff202020"}, {"layers", QJsonArray{1, "two", QJsonObject{{"x", 3.5}}}}};
     CurveDesign first;
     first.name = "Spiral";
     first.turn = 12.5;
@@ -238,6 +238,10 @@ private slots:
         QTest::addRow("pen not confined") << DesignChange([](Design& d) { d.curves[0].confinePen = false; });
         QTest::addRow("precise curve") << DesignChange([](Design& d) { d.curves[0].preciseCurve = true; });
         QTest::addRow("slow-drawing speed") << DesignChange([](Design& d) { d.drawSpeed = 55; });
+        QTest::addRow("copies, their turn following the count") << DesignChange([](Design& d) { d.curves[0].copies.count = 12; });
+        QTest::addRow("copies turned, scaled and shifted in hue")
+            << DesignChange([](Design& d) { d.curves[0].copies = {360, -7.5, 0.95, -12.5}; });
+        QTest::addRow("a background") << DesignChange([](Design& d) { d.background = QColor(0x20, 0x30, 0x40); });
         QTest::addRow("gradient of eight translucent stops, repeated and mirrored") << DesignChange([](Design& d) {
             CurveColouring& c = d.curves[0].colouring;
             c.mode = ColourMode::Gradient;
@@ -300,7 +304,7 @@ private slots:
         QCOMPARE(curves.size(), 2);
         QCOMPARE(curves[0].toObject().keys(),
                  QStringList({"anchorRadius", "blendRevolutions", "closeCurve", "colorMode", "colorsInUse", "confinePen",
-                              "fill", "fillColor", "gradientMirror", "gradientRepeat", "gradientStops", "grease",
+                              "copies", "copyHueStep", "copyScale", "fill", "fillColor", "gradientMirror", "gradientRepeat", "gradientStops", "grease",
                               "inkOpacity", "limitRevolutions", "name", "nestedWheels", "pen2Color", "pen3Color",
                               "penColor", "penHoleRadius", "penWidth", "precise", "revolutions", "runnerRadius",
                               "runnerSide", "turn", "visible", "wheelSizes"}));
@@ -396,6 +400,17 @@ private slots:
         QTest::addRow("colours by name and without alpha")
             << designFile("\"penColor\": \"blue\", \"fillColor\": \"#00ff00\"")
             << changed([](Design& d) { d.curves[0].penColor = Qt::blue; d.curves[0].fillColor = Qt::green; });
+        QTest::addRow("copies beyond the controls' ranges")
+            << compositionFile(R"({"copies": 1000, "copyScale": 50, "copyHueStep": -400}, {"copies": 0, "copyScale": 0})")
+            << changed([](Design& d) {
+                   d.curves.append(CurveDesign());
+                   d.curves[1].name = "Curve 2";
+                   d.curves[0].copies = {360, NAN, 10, -360};
+                   d.curves[1].copies = {1, NAN, 0.1, 0};
+               });
+        QTest::addRow("a translucent background reads opaque")
+            << compositionFile("{}", "\"background\": \"#80102030\"")
+            << changed([](Design& d) { d.background = QColor(0x10, 0x20, 0x30); });
         QTest::addRow("a curve's values left out keep the default, its name its place")
             << compositionFile(R"({"name": "Ring"}, {}, {"fill": true})")
             << changed([](Design& d) {
@@ -537,7 +552,7 @@ private slots:
         QTest::addRow("an older minor version, without colour along the curve")
             << compositionFile(R"({"fill": true})", R"("minorVersion": 0)") << filled << "";
         const QByteArray newer = compositionFile(R"({"fill": true, "hatch": {"angle": 45}}, {"name": "B"})",
-                                                 R"("minorVersion": 3, "paper": "A3")");
+                                                 R"("minorVersion": 4, "paper": "A3")");
         const Design kept = changed([](Design& d) {
             d.curves[0].fillShape = true;
             d.curves[0].otherKeys = {{"hatch", QJsonObject{{"angle", 45}}}};
@@ -545,7 +560,7 @@ private slots:
             d.curves[1].name = "B";
             d.otherKeys = {{"paper", "A3"}};
         });
-        const QString note = "It was made by a newer version of Rotagraph (format 2.3): what this one cannot show is "
+        const QString note = "It was made by a newer version of Rotagraph (format 2.4): what this one cannot show is "
                              "kept as it was.";
         QTest::addRow("a newer minor version") << newer << kept << note;
         QTest::addRow("a minor version of the first") << designFile(R"("fill": true, "minorVersion": 12)") << filled
@@ -743,6 +758,12 @@ private slots:
                                             << "";
         QTest::addRow("colour that does not parse") << designFile("\"fillColor\": \"#12345\"")
                                                     << "The fill colour is not a colour." << "";
+        QTest::addRow("copies, a fraction") << compositionFile(R"({"copies": 2.5})")
+                                            << "Curve 1: the number of copies is not a whole number." << "";
+        QTest::addRow("a copy's scale as text") << compositionFile(R"({}, {"copyScale": "2"})")
+                                                << "Curve 2: the scale of each copy is not a number." << "";
+        QTest::addRow("a background that does not parse") << compositionFile("{}", "\"background\": \"#12345\"")
+                                                          << "The background is not a colour." << "";
         QTest::addRow("colours in use, a fraction") << designFile(R"("colorsInUse": 2.5)")
                                                     << "The number of colours in use is not a whole number." << "";
         QTest::addRow("runner side unknown") << designFile(R"("runnerSide": "left")")

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/DesignFormat.h"
+#include "app/DesignArt.h"
 #include "app/DesignCode.h"
 #include "app/Gallery.h"
 #include "app/GalleryDialog.h"
@@ -44,6 +45,8 @@
 
 using WindowChange = std::function<void(AppDelegate&)>;
 Q_DECLARE_METATYPE(WindowChange)
+using DesignFeature = std::function<bool(const Design&)>;
+Q_DECLARE_METATYPE(DesignFeature)
 
 namespace {
 
@@ -117,6 +120,31 @@ private:
     QTimer m_timer;
 };
 
+// Whether the design file type's magic, as desktops read it from its description, finds the type
+// in these first bytes of a file.
+bool typeMagicFinds(const QByteArray& bytes)
+{
+    QFile description(QFINDTESTDATA("../resources/org.rotagraph.Rotagraph.mime.xml"));
+    if (!description.open(QIODevice::ReadOnly))
+        qFatal("The file type's description is missing");
+    QXmlStreamReader xml(&description);
+    int matches = 0;
+    while (xml.readNextStartElement() || !xml.atEnd()) {
+        if (!xml.isStartElement() || xml.name() != u"match")
+            continue;
+        ++matches;
+        const QStringList offsets = xml.attributes().value(QLatin1String("offset")).toString().split(u':');
+        const QByteArray value = xml.attributes().value(QLatin1String("value")).toUtf8();
+        const qsizetype first = offsets.first().toLongLong();
+        const qsizetype at = bytes.indexOf(value, first);
+        if (xml.attributes().value(QLatin1String("type")) == u"string" && at >= 0 && at <= offsets.last().toLongLong())
+            return true;
+    }
+    if (matches == 0)
+        qFatal("The file type's description has no magic");
+    return false;
+}
+
 void drop(const AppDelegate& app, const QString& path)
 {
     QMimeData data;
@@ -189,7 +217,8 @@ QStringList windowShows(const AppDelegate& app)
                          QString::number(art.greaseIt()), formatNumber(art.percentToDraw()),
                          QString::number(art.nestedWheels().count), formatNumber(art.nestedWheels().radii[0]),
                          formatNumber(art.nestedWheels().radii[1]),
-                         QString::number(art.drawMode()), QString::number(art.allowScaleUp())}
+                         QString::number(art.drawMode()), QString::number(art.allowScaleUp()),
+                         colour(art.background())}
                  .join(' ');
     return shown;
 }
@@ -209,6 +238,7 @@ void enterEveryValue(AppDelegate& app)
     pickColour(app.secondColor(), QColor(200, 100, 0, 64));
     pickColour(app.thirdColor(), QColor(0, 90, 180));
     pickColour(app.fillColorPicker(), QColor(250, 240, 10, 40));
+    pickColour(find<ColorWell>(app, "backgroundWell"), QColor(20, 30, 40));
     drag(app.penWidthSlider(), {15});
     drag(app.drawSpeedControl(), {55});
     for (QCheckBox* box : {app.closeCurveCheckbox().data(), app.fillCheckbox().data(), app.showAnchorCheckbox().data(),
@@ -302,6 +332,41 @@ private slots:
         QVERIFY(randomCurve(1) != randomCurve(2));
     }
 
+    // Random designs draw from the gallery's range: copies, gradients, a second curve, a
+    // background, now and then a wheel on the runner; each curve closing exactly, no copy lying
+    // on another, a second curve well within the first. Plain single-colour rings are rare.
+    void randomDesignsShowTheRange()
+    {
+        constexpr int kSeeds = 200;
+        int copies = 0, gradients = 0, twoCurves = 0, backgrounds = 0, nested = 0, plain = 0;
+        for (quint32 seed = 0; seed < kSeeds; ++seed) {
+            const Design design = randomDesign(seed);
+            QCOMPARE(randomDesign(seed), design);
+            for (const CurveDesign& curve : design.curves) {
+                const ArtParameters art = artOf(curve);
+                const std::optional<int> closes = closingRevolutions(art.anchorRadius, art.runnerRadius, art.penHoleRadius,
+                                                                     false, art.nested, kMostRandomRevolutions);
+                QVERIFY2(closes && float(*closes) == art.rotationsToMake && curve.closeCurve && curve.preciseCurve,
+                         qPrintable(QString::number(seed)));
+                QCOMPARE(coincidingCopies(curve.copies, symmetryDegrees(art)), 0);
+                copies += curve.copies.count > 1;
+                gradients += curve.colouring.mode == ColourMode::Gradient;
+                nested += !curve.nestedWheels.isEmpty();
+            }
+            if (design.curves.size() == 2)
+                QVERIFY(boundingRadius(artOf(design.curves[1])) <= 0.7f * boundingRadius(artOf(design.curves[0])));
+            twoCurves += design.curves.size() == 2;
+            backgrounds += design.background.isValid();
+            const CurveDesign& first = design.curves.first();
+            plain += design.curves.size() == 1 && first.copies.count == 1 && first.colouring.mode == ColourMode::Stretches
+                && !design.background.isValid() && first.nestedWheels.isEmpty();
+        }
+        for (const int share : {copies, gradients, twoCurves, backgrounds})
+            QVERIFY2(share >= kSeeds / 5, qPrintable(QString::number(share)));
+        QVERIFY2(nested >= kSeeds / 10, qPrintable(QString::number(nested)));
+        QVERIFY2(plain <= kSeeds / 10, qPrintable(QString::number(plain)));
+    }
+
     // The shipped gallery: two dozen designs, each with a name, each read whole, each a design
     // code that reads back as it; a one-curve design's code short enough for a chat.
     void theGalleryReadsWhole()
@@ -315,6 +380,51 @@ private slots:
                 QVERIFY2(code.size() <= 120, qPrintable(entry.name + ": " + code));
             const DesignReadResult read = readDesign(code.toUtf8());
             QVERIFY2(read.design && *read.design == entry.design, qPrintable(entry.name));
+        }
+    }
+
+    // The gallery shows what the program can do: some of its designs use each of these.
+    void theGalleryShowsWhatTheProgramCanDo_data()
+    {
+        QTest::addColumn<DesignFeature>("uses");
+        const auto anyCurve = [](const std::function<bool(const CurveDesign&)>& has) {
+            return DesignFeature([has](const Design& d) { return std::any_of(d.curves.begin(), d.curves.end(), has); });
+        };
+        QTest::addRow("copies") << anyCurve([](const CurveDesign& c) { return c.copies.count > 1; });
+        QTest::addRow("a background") << DesignFeature([](const Design& d) { return d.background.isValid(); });
+        QTest::addRow("a gradient") << anyCurve([](const CurveDesign& c) { return c.colouring.mode == ColourMode::Gradient; });
+        QTest::addRow("nested wheels") << anyCurve([](const CurveDesign& c) { return !c.nestedWheels.isEmpty(); });
+        QTest::addRow("teeth") << anyCurve([](const CurveDesign& c) { return c.sizes == WheelSizes::Teeth; });
+    }
+
+    void theGalleryShowsWhatTheProgramCanDo()
+    {
+        QFETCH(DesignFeature, uses);
+        const std::vector<GalleryDesign> gallery = loadGallery();
+        QVERIFY(std::any_of(gallery.begin(), gallery.end(), [&](const GalleryDesign& entry) { return uses(entry.design); }));
+    }
+
+    // Every closing curve of the gallery is precise and drawn for exactly the revolutions it
+    // closes after, so that it meets its start with no stray chord; and none is the default
+    // curve recoloured.
+    void theGalleryClosesExactly()
+    {
+        for (const GalleryDesign& entry : loadGallery()) {
+            for (const CurveDesign& curve : entry.design.curves) {
+                const ArtParameters art = artOf(curve);
+                QVERIFY2(!(art.anchorRadius == 160 && art.runnerRadius == 72 && art.penHoleRadius == 53),
+                         qPrintable(entry.name));
+                if (!curve.closeCurve)
+                    continue;
+                QVERIFY2(curve.preciseCurve, qPrintable(entry.name));
+                const std::optional<int> closes = closingRevolutions(art.anchorRadius, art.runnerRadius,
+                                                                     art.penHoleRadius, art.greaseIt, art.nested, 1000);
+                QVERIFY2(closes && float(*closes) == art.rotationsToMake,
+                         qPrintable(QStringLiteral("%1: %2 revolutions drawn, closes after %3")
+                                        .arg(entry.name)
+                                        .arg(double(art.rotationsToMake))
+                                        .arg(closes.value_or(0))));
+            }
         }
     }
 
@@ -346,7 +456,8 @@ private slots:
         QCOMPARE(list->model()->rowCount(), 1);
         QTest::keyClick(list, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), kPatienceMs);
-        QCOMPARE(app->artView()->colouring().mode, ColourMode::Gradient);
+        QCOMPARE(app->artView()->composition().curves.at(0).copies.count, 24);
+        QCOMPARE(app->artView()->background(), QColor(0xff, 0xf8, 0xe7));
         QCOMPARE(title(), QStringLiteral("Untitled[*]"));
         find(*app, "actionUndo")->trigger();
         QCOMPARE(windowShows(*app), before);
@@ -359,7 +470,8 @@ private slots:
         const QStringList shown = windowShows(*app);
         find(*app, "actionCopyDesignCode")->trigger();
         const QString code = QApplication::clipboard()->text();
-        QVERIFY2(code.startsWith("rotagraph:") && code.size() <= 120, qPrintable(code));
+        // Two curves, copies and a background at most: still short enough to paste in a chat.
+        QVERIFY2(code.startsWith("rotagraph:") && code.size() <= 240, qPrintable(code));
         find(*app, "actionUndo")->trigger();
         QVERIFY(windowShows(*app) != shown);
         find(*app, "actionPaste")->trigger();
@@ -422,19 +534,65 @@ private slots:
             d.curves[0].confinePen = confine;
             d.curves[0].limitRevolutions = limit;
             d.curves[0].otherKeys = {{"phase", 0.25}};
+            d.otherKeys = {{"paper", "kraft"}};
         });
         drop(*app, file);
         QCOMPARE(app->penRadiusInput()->text(), pen);
         QCOMPARE(app->revolutionsInput()->text(), revolutions);
         QCOMPARE(app->artView()->penHoleRadius(), pen.toFloat());
         QCOMPARE(app->artView()->rotationsToMake(), revolutions.toFloat());
-        // What a newer version wrote into the curve is saved with it.
+        // What a newer version wrote into the curve and the design is saved with them.
         find(*app, "actionSave")->trigger();
-        QCOMPARE(loadDesignFile(file).design->curves[0].otherKeys, QJsonObject({{"phase", 0.25}}));
+        const Design saved = *loadDesignFile(file).design;
+        QCOMPARE(saved.curves[0].otherKeys, QJsonObject({{"phase", 0.25}}));
+        QCOMPARE(saved.otherKeys, QJsonObject({{"paper", "kraft"}}));
     }
 
     // One undo puts the window back as it was before the change, the art view included; redo
     // puts the change back.
+    // However far the last design was zoomed, the next one shows whole, as at start.
+    void everyNewDesignShowsWhole_data()
+    {
+        QTest::addColumn<WindowChange>("setup");
+        QTest::addColumn<WindowChange>("change");
+        const WindowChange nothing = [](AppDelegate&) {};
+        const QString opened = designFile("elsewhere.rotagraph", [](Design& d) { d.curves[0].anchorRadius = "40"; });
+        QTest::addRow("New Design") << nothing << WindowChange([](AppDelegate& a) { find(a, "actionNewDesign")->trigger(); });
+        QTest::addRow("Open") << nothing << WindowChange([opened](AppDelegate& a) { throughDialog(a, "actionOpen", opened); });
+        QTest::addRow("a dropped file") << nothing << WindowChange([opened](AppDelegate& a) { drop(a, opened); });
+        QTest::addRow("a pasted design code")
+            << WindowChange([](AppDelegate& a) {
+                   a.randomDesign(7);
+                   find(a, "actionCopyDesignCode")->trigger();
+               })
+            << WindowChange([](AppDelegate& a) { find(a, "actionPaste")->trigger(); });
+        QTest::addRow("from the gallery") << nothing << WindowChange([](AppDelegate& a) {
+            find(a, "actionNewFromGallery")->trigger();
+            auto* dialog = a.mainWindow()->findChild<GalleryDialog*>();
+            QVERIFY(dialog);
+            auto* list = dialog->findChild<QListView*>();
+            list->setCurrentIndex(list->model()->index(3, 0));
+            QTest::keyClick(list, Qt::Key_Return);
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), kPatienceMs);
+        });
+    }
+
+    void everyNewDesignShowsWhole()
+    {
+        QFETCH(WindowChange, setup);
+        QFETCH(WindowChange, change);
+        setup(*app);
+        for (int step = 0; step < 11; ++step)
+            app->artView()->zoomIn();
+        QVERIFY(!app->artView()->zoom().fitsToWindow());
+        {
+            const MessageBoxAnswerer discard({QMessageBox::Discard});
+            change(*app);
+        }
+        QVERIFY(app->artView()->zoom().fitsToWindow());
+        QVERIFY(find(*app, "actionFitToWindow")->isChecked());
+    }
+
     void undoAndRedoRestoreTheWindow_data()
     {
         QTest::addColumn<WindowChange>("setup");
@@ -463,6 +621,9 @@ private slots:
         QTest::addRow("an option while a number is typed") << nothing << WindowChange([](AppDelegate& a) {
             typeWithoutCommitting(a.anchorRadiusInput(), "90");
             a.showAnchorCheckbox()->click();
+        });
+        QTest::addRow("a background") << nothing << WindowChange([](AppDelegate& a) {
+            find<QCheckBox>(a, "backgroundCheck")->click();
         });
         QTest::addRow("Add Wheel") << nothing << WindowChange([](AppDelegate& a) { find(a, "actionAddWheel")->trigger(); });
         QTest::addRow("Remove Wheel")
@@ -623,7 +784,7 @@ private slots:
         const QImage image = qvariant_cast<QImage>(data->imageData());
         constexpr int kSuggestedEdge = 247;   // (160.25 - 72.9 + 31.5) × 2 + 10, whole
         QCOMPARE(image.size(), QSize(kSuggestedEdge, kSuggestedEdge));
-        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+        QCOMPARE(image.pixel(0, 0), qRgb(20, 30, 40));   // the design's background
         QCOMPARE(image.text(kDesignTextKey), data->text());
         // A vector editor pastes vectors, at the drawing's natural size: a point of the view a
         // point on paper, the pen's width around the design's reach.
@@ -638,7 +799,7 @@ private slots:
                 layers << svg.attributes().value(QLatin1String("inkscape:label")).toString().section(u' ', 0, 1);
             svg.skipCurrentElement();
         }
-        QCOMPARE(layers, (QStringList{"% fill", "1 pen", "2 pen", "3 pen"}));
+        QCOMPARE(layers, (QStringList{"% background", "% fill", "1 pen", "2 pen", "3 pen"}));
 
         {
             const MessageBoxAnswerer discard({QMessageBox::Discard});
@@ -664,6 +825,43 @@ private slots:
         QTest::keySequence(app->penRadiusInput(), QKeySequence::Paste);
         QCOMPARE(app->penRadiusInput()->text(), QStringLiteral("160"));
         QCOMPARE(windowShows(*app).last(), fresh.last());   // the art view: nothing pasted into it
+    }
+
+    // Every file the window writes says what it is in its first bytes, however many curves its
+    // design holds: a design file to the file type's magic, an export in its design's text.
+    void filesAreKnownByTheirContent_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("curves");
+        QTest::addRow("a design saved") << "actionSaveAs" << "design.rotagraph" << 1;
+        QTest::addRow("a design of twelve curves saved") << "actionSaveAs" << "twelve.rotagraph" << 12;
+        QTest::addRow("a PNG of twelve curves") << "actionExport" << "twelve.png" << 12;
+        QTest::addRow("an SVG of twelve curves") << "actionExportSvg" << "twelve.svg" << 12;
+    }
+
+    void filesAreKnownByTheirContent()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(int, curves);
+        for (int curve = 1; curve < curves; ++curve)
+            find(*app, "actionAddCurve")->trigger();
+        throughDialog(*app, qPrintable(action), path(file));
+        const QByteArray bytes = contentsOf(path(file));
+        QByteArray text = bytes;
+        if (file.endsWith(".png")) {
+            text = QImage(path(file)).text(QStringLiteral("rotagraph-design")).toUtf8();
+        } else if (file.endsWith(".svg")) {
+            const QByteArray opening = "<metadata id=\"design\">";
+            const qsizetype start = bytes.indexOf(opening) + opening.size();
+            text = bytes.mid(start, bytes.indexOf("</metadata>") - start);
+            QVERIFY(bytes.indexOf(text.left(60)) < 512);
+        } else {
+            QVERIFY(typeMagicFinds(bytes.left(600)));
+        }
+        QVERIFY2(text.startsWith("{\n    \"format\": \"rotagraph-design\",\n    \"version\": 2,\n    \"minorVersion\": "),
+                 text.left(200).constData());
     }
 
     // Each export carries the design and opens as its design again, by the menu or dropped on
@@ -714,7 +912,7 @@ private slots:
         QFETCH(QString, file);
         const std::vector<GalleryDesign> gallery = loadGallery();
         const auto rainbow = std::find_if(gallery.begin(), gallery.end(),
-                                          [](const GalleryDesign& entry) { return entry.name == "Rainbow Rosette"; });
+                                          [](const GalleryDesign& entry) { return entry.name == "Candy Stripes"; });
         QVERIFY(rainbow != gallery.end());
         QVERIFY(writeContents(path("rainbow.rotagraph"), designToJson(rainbow->design)));
         app->openFromCommandLine({path("rainbow.rotagraph")});
@@ -974,14 +1172,24 @@ private slots:
         pick(called<QComboBox>(*app, "Wheel sizes"), "Teeth");
         QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->text(), QStringLiteral("≈ 145"));
         QTRY_COMPARE_WITH_TIMEOUT(app->statusLine()->closureText(), QString("Closes after 50 revolutions"), kPatienceMs);
-        find(*app, "actionAddWheel")->trigger();   // a wheel on the runner, by its teeth too
-        called<QSpinBox>(*app, "Wheel 3 teeth")->setValue(24);
+
+        // A wheel added has whole teeth, half the last one's, and the pen moves into its hole of
+        // the same number: hole 7 of the 15-tooth wheel's 7, then the innermost of the 8-tooth's 3.
+        find(*app, "actionAddWheel")->trigger();
+        QCOMPARE(called<QSpinBox>(*app, "Wheel 3 teeth")->text(), QStringLiteral("15"));
+        QCOMPARE(called<QSpinBox>(*app, "Pen hole number")->text(), QStringLiteral("7 of 7"));
+        find(*app, "actionAddWheel")->trigger();
+        QCOMPARE(called<QSpinBox>(*app, "Wheel 4 teeth")->text(), QStringLiteral("8"));
+        QCOMPARE(called<QSpinBox>(*app, "Pen hole number")->text(), QStringLiteral("3 of 3"));
+        QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->text(), QStringLiteral("≈ 145"));   // left as it was
+        called<QSpinBox>(*app, "Wheel 3 teeth")->setValue(24);   // a wheel set by its teeth
         QCOMPARE(std::fabs(art.nestedWheels().radii[0]), 40.0f);
     }
 
     // Wheels on the runner draw, close and carry the pen: it keeps inside the last one.
     void nestedWheels()
     {
+        QVERIFY(!find(*app, "actionRemoveWheel")->isEnabled());   // two wheels: none to remove
         typeInto(app->runnerRadiusInput(), "60");
         find<QRadioButton>(*app, "runnerInside")->click();
         find(*app, "actionAddWheel")->trigger();

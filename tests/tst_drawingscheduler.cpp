@@ -25,7 +25,7 @@ ArtParameters workerDesign(const QColor& pen = Qt::red)
 ScreenRequest requestFor(const ArtParameters& art)
 {
     ScreenRequest request;
-    request.composition.curves = {ComposedCurve{art, {}, true, 0}};
+    request.composition.curves = {ComposedCurve{art, {}, true, 0, {}, 1}};
     request.scale = 0.5;
     request.pixels = QSize(400, 300);
     request.centre = QPointF(200, 150);
@@ -167,7 +167,7 @@ private slots:
         QSignalSpy progress(&scheduler, &DrawingScheduler::progressed);
         QSignalSpy ready(&scheduler, &DrawingScheduler::pictureReady);
         ScreenRequest request = requestFor(workerDesign());
-        request.composition.curves.push_back(ComposedCurve{workerDesign(Qt::blue), {}, true, 0});
+        request.composition.curves.push_back(ComposedCurve{workerDesign(Qt::blue), {}, true, 0, {}, 1});
         QElapsedTimer sinceAsked;
         sinceAsked.start();
         QVERIFY(!scheduler.pictureFor(request));

@@ -611,6 +611,41 @@ private slots:
         QCOMPARE(drawn, QList<std::size_t>{0});
     }
 
+    // A PNG tells the density at which it prints the design at its natural size, a unit a point
+    // as SVG and PDF take it, whatever its pixels; a density asked for replaces it.
+    void printsAtTheSizeItSays_data()
+    {
+        QTest::addColumn<int>("edge");
+        QTest::addColumn<bool>("enlarge");
+        QTest::addColumn<double>("dotsPerInch");   // asked for; 0: none
+        QTest::addColumn<int>("pixelsPerMetre");
+        // A radius of 285 and a pen 1 wide spans (edge / 2.05 - 0.5) / 285 pixels a unit, never
+        // above 1 unless enlarged; 72 points to the inch, 0.0254 m to the inch.
+        QTest::addRow("enlarged into 1000 pixels: 1.7098 pixels a point") << 1000 << true << 0.0 << 4847;
+        QTest::addRow("shrunk into 100 pixels: 0.1694 pixels a point") << 100 << false << 0.0 << 480;
+        QTest::addRow("at natural size in 1000 pixels") << 1000 << false << 0.0 << 2835;
+        QTest::addRow("600 dpi asked for") << 1000 << true << 600.0 << 23622;
+    }
+
+    void printsAtTheSizeItSays()
+    {
+        QFETCH(int, edge);
+        QFETCH(bool, enlarge);
+        QFETCH(double, dotsPerInch);
+        QFETCH(int, pixelsPerMetre);
+        QTemporaryDir folder;
+        PngExportSettings settings;
+        settings.target = folder.filePath(QStringLiteral("art.png"));
+        settings.edge = edge;
+        settings.enlarge = enlarge;
+        settings.dotsPerInch = dotsPerInch;
+        QString error;
+        QVERIFY2(writePngExport(composedOf(artDesign(160, 72, 53, 9)), settings, &error), qPrintable(error));
+        const QImage image(settings.target);
+        QCOMPARE(image.dotsPerMeterX(), pixelsPerMetre);
+        QCOMPARE(image.dotsPerMeterY(), pixelsPerMetre);
+    }
+
     // A user who exported at a size and a resolution of their own, at natural size, finds all
     // three again next time; the image tells its resolution.
     void sizeAndEnlargementInTheNextRun()
@@ -622,10 +657,13 @@ private slots:
             QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("savePixelSize"))->currentText(), QStringLiteral("1234"));
             QCOMPARE(dialog->findChild<QButtonGroup*>(QStringLiteral("enlargeOption"))->checkedId(), kNaturalTag);
             QCOMPARE(dialog->findChild<QSpinBox*>(QStringLiteral("pngDotsPerInch"))->value(), 600);
+            // 1234 pixels at 600 to the inch of 25.4 mm.
+            QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("pngPrintedSize"))->text(),
+                     QStringLiteral("52.2 × 52.2 mm (1234 × 1234 pixels at 600 dpi)"));
             dialog->reject();
             return;
         }
-        QCOMPARE(s.openDialog()->findChild<QSpinBox*>(QStringLiteral("pngDotsPerInch"))->value(), 300);
+        QCOMPARE(s.openDialog()->findChild<QSpinBox*>(QStringLiteral("pngDotsPerInch"))->text(), QStringLiteral("Natural size"));
         s.app.mainWindow()->findChild<QFileDialog*>()->reject();
         s.exportAs(s.path(QStringLiteral("art.png")), QStringLiteral("1234"), kNaturalTag, true, 600);
         const QImage image(s.path(QStringLiteral("art.png")));

@@ -98,6 +98,14 @@ bool isGrey(QRgb c)
 
 bool isRed(QRgb c) { return qAlpha(c) > 0 && qGreen(c) == 0 && qBlue(c) == 0; }
 
+// The runner's blue, #2864c8, drawn fully: its line, not the faint tint of its disc.
+bool isRunnerLine(QRgb c)
+{
+    const QRgb plain = qUnpremultiply(c);
+    return qAlpha(c) > 100 && std::abs(qRed(plain) - 0x28) <= 6 && std::abs(qGreen(plain) - 0x64) <= 6
+        && std::abs(qBlue(plain) - 0xc8) <= 6;
+}
+
 int countPixels(const QImage& image, const std::function<bool(QRgb)>& matches)
 {
     int count = 0;
@@ -591,14 +599,14 @@ private slots:
         QVERIFY(isGrey(strongestNear(image, onScreen({160, 0}, view.size()))));
         QVERIFY(isGrey(strongestNear(image, onScreen({0, -160}, view.size()))));
 
-        // The runner's arm runs from its centre to the last traced point.
+        // The runner's arm runs, in the runner's own colour, from its centre to the last traced
+        // point, where the pen's white mark stands ringed in black.
         const TracedCurve curve = traceCurve(traceParameters(view));
         const CurvePoint centre = curve.lastRunnerCenter;
         const CurvePoint pen = curve.fillPath().back();
         const CurvePoint alongArm{(centre.x + pen.x) / 2, (centre.y + pen.y) / 2};
-        QCOMPARE(isGrey(strongestNear(image, onScreen(alongArm, view.size()))), runnerShown);
-        if (runnerShown)
-            QVERIFY(isGrey(strongestNear(image, onScreen(pen, view.size()))));
+        QCOMPARE(isRunnerLine(strongestNear(image, onScreen(alongArm, view.size()))), runnerShown);
+        QCOMPARE(pixelAt(image, onScreen(pen, view.size())) == qRgb(255, 255, 255), runnerShown);
     }
 
     void runnerArmEndsAtTheCentreAndThePen()
@@ -613,11 +621,16 @@ private slots:
         view.setPercentToDraw(0);
         const QImage image = paint(view);
         for (int row : {199, 200}) {
-            QVERIFY(isGrey(image.pixel(250 + 150, row)));
-            QVERIFY(isGrey(image.pixel(250 + 179, row)));
-            QCOMPARE(qAlpha(image.pixel(250 + 149, row)), 0);   // butt ends: nothing beyond
-            QCOMPARE(qAlpha(image.pixel(250 + 180, row)), 0);
+            QVERIFY(isRunnerLine(image.pixel(250 + 150, row)));
+            QVERIFY(isRunnerLine(image.pixel(250 + 174, row)));
+            QVERIFY(qAlpha(image.pixel(250 + 149, row)) < 60);   // a butt end: the disc's tint beyond
         }
+        // The pen's mark: white at the pen, ringed in black four units out.
+        QCOMPARE(image.pixel(250 + 180, 200), qRgb(255, 255, 255));
+        int darkest = 255;
+        for (int x = 250 + 182; x <= 250 + 186; ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, 200)) + 255 - qAlpha(image.pixel(x, 200)));
+        QVERIFY2(darkest < 100, qPrintable(QString::number(darkest)));
     }
 
     void zeroRunnerDrawsWithoutNaN()
@@ -630,7 +643,7 @@ private slots:
         const QImage image = paint(view);
         QCOMPARE(view.lastDrawingPointCount(), std::size_t(1));
         // The runner, unturned, stands at (100, 0) with its arm out to the pen at (130, 0).
-        QVERIFY(isGrey(strongestNear(image, onScreen({115, 0}, view.size()))));
+        QVERIFY(isRunnerLine(strongestNear(image, onScreen({115, 0}, view.size()))));
         QVERIFY(isGrey(strongestNear(image, onScreen({0, 100}, view.size()))));
     }
 

@@ -1,5 +1,6 @@
 // The dialogs on a small screen: 1600 × 1000 pixels at twice the scale, 800 × 500 for the
-// widgets, and the same screen less what a desktop keeps for its panel and a title bar. The
+// widgets, the same screen less what a desktop keeps for its panel and a title bar, and a laptop's
+// 1366 × 768. The
 // program makes the screens itself (the offscreen platform takes a screen layout), so that every
 // dialog is opened, sized and placed on them as on a user's.
 
@@ -26,9 +27,10 @@ namespace {
 // bar: 64 of its 500 rows.
 constexpr char kScreenLayout[] = R"({"screens": [
     {"name": "small", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 192, "logicalBaseDpi": 96, "dpr": 1},
-    {"name": "less furniture", "x": 1600, "y": 0, "width": 1600, "height": 872, "logicalDpi": 192, "logicalBaseDpi": 96, "dpr": 1}]})";
-const QStringList kScreenNames{"small", "less furniture"};
-const QList<QSize> kLogicalScreens{{800, 500}, {800, 436}};
+    {"name": "less furniture", "x": 1600, "y": 0, "width": 1600, "height": 872, "logicalDpi": 192, "logicalBaseDpi": 96, "dpr": 1},
+    {"name": "laptop", "x": 3200, "y": 0, "width": 1366, "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+const QStringList kScreenNames{"small", "less furniture", "laptop"};
+const QList<QSize> kLogicalScreens{{800, 500}, {800, 436}, {1366, 768}};
 
 QScreen* screenNamed(const QString& name)
 {
@@ -64,6 +66,16 @@ bool canBeReached(QDialog* dialog, QWidget* widget)
     return widget->isVisibleTo(dialog) && dialog->rect().contains(inDialog) && inView;
 }
 
+// Whether a widget shows whole in the dialog as it opened, nothing scrolled.
+bool isInView(QDialog* dialog, QWidget* widget)
+{
+    QRect shown(widget->mapTo(dialog, QPoint()), widget->size());
+    for (QWidget* above = widget->parentWidget(); above && above != dialog; above = above->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(above))
+            shown = shown.intersected(QRect(scroll->viewport()->mapTo(dialog, QPoint()), scroll->viewport()->size()));
+    return widget->isVisibleTo(dialog) && shown.size() == widget->size() && dialog->rect().contains(shown);
+}
+
 void verifyFits(QDialog* dialog, const QRect& available, const QStringList& options)
 {
     // Where the dialog lands is the window system's to choose: it needs to be on the screen, and
@@ -82,8 +94,12 @@ void verifyFits(QDialog* dialog, const QRect& available, const QStringList& opti
             group = buttons->buttons();
         QWidget* field = dialog->findChild<QWidget*>(name);
         QVERIFY2(field || !group.isEmpty(), qPrintable(name + QStringLiteral(" is missing")));
-        for (QWidget* widget : field ? QList<QWidget*>{field} : QList<QWidget*>(group.begin(), group.end()))
+        // Every option in view as the dialog opens, where the screen's height is a whole 500 units.
+        const bool wholeScreen = available.height() >= 500;
+        for (QWidget* widget : field ? QList<QWidget*>{field} : QList<QWidget*>(group.begin(), group.end())) {
+            QVERIFY2(!wholeScreen || isInView(dialog, widget), qPrintable(name + QStringLiteral(" is out of view")));
             QVERIFY2(canBeReached(dialog, widget), qPrintable(name));
+        }
     }
 }
 
@@ -112,10 +128,13 @@ private slots:
         QTest::addColumn<QStringList>("options");   // object names of the fields to reach
         for (const QString& screen : kScreenNames) {
             const QByteArray name = screen.toUtf8();
-            QTest::addRow("PNG export, %s", name.constData()) << screen << "actionExport" << QStringList{"savePixelSize", "enlargeOption"};
-            QTest::addRow("SVG export, %s", name.constData()) << screen << "actionExportSvg"
-                                                  << QStringList{"drawingSize", "pageMargin", "penWidth", "simplifyTolerance"};
-            QTest::addRow("PDF export, %s", name.constData()) << screen << "actionExportPdf" << QStringList{"drawingSize", "pageMargin", "penWidth"};
+            QTest::addRow("PNG export, %s", name.constData())
+                << screen << "actionExport" << QStringList{"savePixelSize", "enlargeOption", "pngDotsPerInch", "pngPrintedSize"};
+            const QStringList plotOptions{"paperSize", "paperOrientation", "pageWidth", "pageHeight", "pageMargin",
+                                          "drawingSize", "penWidth", "simplifyTolerance", "fillStyle", "hatchSpacing",
+                                          "hatchAngle", "crossHatch", "plotterSpeed", "plotCost", "plotPreview"};
+            QTest::addRow("SVG export, %s", name.constData()) << screen << "actionExportSvg" << plotOptions;
+            QTest::addRow("PDF export, %s", name.constData()) << screen << "actionExportPdf" << plotOptions;
             QTest::addRow("print, %s", name.constData()) << screen << "actionPrint" << QStringList();
             QTest::addRow("page setup, %s", name.constData()) << screen << "actionPageSetup" << QStringList();
         }

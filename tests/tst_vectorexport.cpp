@@ -95,7 +95,7 @@ ComposedCurve composedCurve(const DrawnDesign& design, const QString& name, doub
 {
     Rotagraph art;
     setDesign(art, design);
-    return ComposedCurve{art.parameters(), name, visible, turn};
+    return ComposedCurve{art.parameters(), name, visible, turn, {}, 1};
 }
 
 using Attributes = QMap<QString, QString>;   // by qualified name
@@ -622,6 +622,14 @@ private slots:
             << Composition{{quoted, unnamed}}
             << QStringList{"1 pen 1 #ff0000 \"Star\" & <moon> new", "2 pen 1 #ff0000 Curve 2"};
         QTest::addRow("no curve shown") << Composition{{hidden}} << QStringList{};
+        ComposedCurve rose = composedCurve(DrawnDesign(), QStringLiteral("Rose"));
+        rose.copies = {3, NAN, 1, 120};
+        QTest::addRow("copies, each a line of its pen")
+            << Composition{{rose}}
+            << QStringList{"1 pen 1 #ff0000 Rose", "2 pen 2 #00ff00 Rose", "3 pen 3 #0000ff Rose"};
+        QTest::addRow("a background first, which no pen plots")
+            << Composition{{last}, QColor(0x10, 0x20, 0x30)}
+            << QStringList{"% background #102030", "1 pen 1 #ff0000", "2 pen 2 #0066cc", "3 pen 3 #009933"};
     }
 
     void layersOfSeveralCurves()
@@ -792,6 +800,26 @@ private slots:
         }
         QCOMPARE(points, tracedPointCounts(heavy).first());
         QCOMPARE(elements.size(), (points - 1 + 4094) / 4095);
+    }
+
+    // A precise curve is plotted as smooth as the paper shows it, with the points its size
+    // needs, not the screen's: Lotus, 317 points on screen, is 180 mm across A4 within its
+    // margins, 0.464 mm a unit, so its chords within 0.01 mm take more than twice as many.
+    void aPreciseCurveIsSmoothOnPaper()
+    {
+        ArtParameters lotus = artDesign(110, 44, 40, 2);
+        lotus.precise = true;
+        lotus.penColor = Qt::red;
+        QCOMPARE(traceCurve(curveParameters(lotus)).pointCount(), std::size_t(317));
+        PlotOptions options;
+        options.simplifyToleranceMm = 0;
+        qsizetype points = 0;
+        QVERIFY(plotDrawing(composedOf(lotus), options, {}, [&](PlottedLayer& layer) {
+            for (const QPolygonF& path : layer.paths)
+                points += path.size();
+            return true;
+        }));
+        QVERIFY2(points > 2 * 317, qPrintable(QString::number(points)));
     }
 
     // A curve coloured along its length is one layer of short paths, a colour each, in the
@@ -1011,6 +1039,50 @@ private slots:
                  qPrintable(QStringLiteral("%1 once, %2 twice, %3 opaque").arg(once).arg(twice).arg(deeper)));
     }
 
+    // Beside the options, a small picture of the page as the plot draws it: the paper upright or
+    // turned, the fill solid, hatched in stripes, or left out.
+    void thePreviewShowsThePageAsPlotted_data()
+    {
+        QTest::addColumn<int>("fill");   // as the fill field lists them: solid, hatch, leave out
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<double>("fewestFilled");   // of the pixels about the page's middle
+        QTest::addColumn<double>("mostFilled");
+        QTest::addRow("solid, upright") << 0 << false << 0.95 << 1.0;
+        QTest::addRow("hatched 10 mm apart, turned") << 1 << true << 0.03 << 0.6;
+        QTest::addRow("left out") << 2 << false << 0.0 << 0.0;
+    }
+
+    void thePreviewShowsThePageAsPlotted()
+    {
+        QFETCH(int, fill);
+        QFETCH(bool, landscape);
+        QFETCH(double, fewestFilled);
+        QFETCH(double, mostFilled);
+        DrawnDesign filled{100, 30, 10, 3, 1};
+        filled.closeCurve = true;
+        filled.fillShape = true;
+        VectorExportOptions options(exportedComposition(Composition{{composedCurve(filled, "A")}}, true, false));
+        PlotOptions plot;
+        plot.fill = FillStyle(fill);
+        plot.hatch.spacingMm = 10;
+        plot.page.orientation = landscape ? PaperOrientation::Landscape : PaperOrientation::Portrait;
+        options.showOptions(plot);
+        auto* preview = options.findChild<QLabel*>(QStringLiteral("plotPreview"));
+        QTRY_VERIFY_WITH_TIMEOUT(!preview->pixmap().isNull(), kPatienceMs);
+        const QImage page = preview->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QRect paper = paintedBounds(page);
+        QCOMPARE(paper.width() > paper.height(), landscape);
+        int yellow = 0, all = 0;
+        for (int y = -8; y <= 8; ++y)
+            for (int x = -8; x <= 8; ++x) {
+                const QRgb pixel = page.pixel(paper.center() + QPoint(x, y));
+                yellow += qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) < 220;   // yellow, or a thin line of it
+                ++all;
+            }
+        const double share = double(yellow) / all;
+        QVERIFY2(share >= fewestFilled && share <= mostFilled, qPrintable(QString::number(share)));
+    }
+
     // The vector export's options note that a gradient takes a pen for each colour when a curve
     // shown has one, and the plot's cost tells it so.
     void gradientNoteInTheExportOptions_data()
@@ -1070,6 +1142,29 @@ private slots:
             return;
         // The page has y down: a counter-clockwise quarter turn is Qt's rotation by -90°.
         verifyAgreement(turned, alone.transformed(QTransform().rotate(-90)));
+    }
+
+    // A background lies under the whole picture in every output, the curve drawn over it.
+    void backgroundUnderEveryOutput_data() { outputsDrawTheVisibleCurvesTurned_data(); }
+
+    void backgroundUnderEveryOutput()
+    {
+        QFETCH(Output, output);
+        const DrawnDesign design{120, -45, 60, 2.5f, 3, 2};
+        QImage drawing;
+        drawnBy(output, Composition{{composedCurve(design, QStringLiteral("On navy"))}, QColor(0, 0, 0x80)}, design.penWidth,
+                drawing);
+        if (QTest::currentTestFailed())
+            return;
+        // A printer in grey prints the navy in its grey.
+        const QColor navy = output == Output::Print ? QColor(20, 20, 20) : QColor(0, 0, 0x80);
+        for (const QPoint corner : {QPoint(1, 1), QPoint(drawing.width() - 2, drawing.height() - 2)})
+            QCOMPARE(QColor(drawing.pixel(corner)), navy);
+        int pen = 0;
+        for (int y = 0; y < drawing.height(); ++y)
+            for (int x = 0; x < drawing.width(); ++x)
+                pen += qGray(drawing.pixel(x, y)) > qGray(navy.rgb()) + 40;
+        QVERIFY2(pen > 100, qPrintable(QString::number(pen)));
     }
 
     // On screen a wide opaque pen is stroked in short runs that overlap by a segment; a device

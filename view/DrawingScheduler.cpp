@@ -60,6 +60,12 @@ double paintedExtent(const ArtParameters& art, double scale)
     return radius * scale + strokeReach(art.penDrawSize);
 }
 
+// A curve's, its largest copy's reach taken in.
+double paintedExtent(const ComposedCurve& curve, double scale)
+{
+    return paintedExtent(curve.art, scale * curve.scale * largestCopyScale(curve.copies));
+}
+
 // The furthest of the visible curves'; not finite when any one's is not.
 double paintedExtent(const ScreenRequest& request)
 {
@@ -67,7 +73,7 @@ double paintedExtent(const ScreenRequest& request)
     for (const ComposedCurve& curve : request.composition.curves) {
         if (!curve.visible)
             continue;
-        const double e = paintedExtent(curve.art, request.scale);
+        const double e = paintedExtent(curve, request.scale);
         if (!std::isfinite(e))
             return e;
         extent = std::max(extent, e);
@@ -180,8 +186,9 @@ struct DrawingScheduler::CurveLayer {
         const ComposedCurve& mine = curve();
         const ComposedCurve& theirs = wanted.composition.curves[index];
         return mine.art == theirs.art && std::memcmp(&mine.turn, &theirs.turn, sizeof mine.turn) == 0
+            && mine.copies == theirs.copies && std::memcmp(&mine.scale, &theirs.scale, sizeof mine.scale) == 0
             && theirs.visible && sameTrace(traced, parameters)
-            && placesAlike(request, wanted, paintedExtent(theirs.art, wanted.scale));
+            && placesAlike(request, wanted, paintedExtent(theirs, wanted.scale));
     }
 };
 
@@ -381,11 +388,18 @@ std::unique_ptr<ScreenPicture> DrawingScheduler::paint(const ScreenRequest& requ
         control.cancelled = painting.cancelled;
         control.percentDone = painting.job ? &painting.job->layerPercent : nullptr;
         control.buffers = painting.buffers;
-        control.growing = growingCurve == index ? painting.growing : nullptr;
+        // A growing layer follows one line: copies are painted whole each time.
+        control.growing = growingCurve == index && copyCount(curve) == 1 ? painting.growing : nullptr;
         control.traced = &trace->curve;
-        layer->outcome = paintDesignInBands(layer->image, curve.art, curve.turning() * request.transform(), painting.bands, control);
-        if (!layer->outcome.finished)
-            return nullptr;
+        for (int c = 0; c < copyCount(curve); ++c) {
+            const ComposedCurve copy = copyOf(curve, c);
+            const DrawingOutcome outcome =
+                paintDesignInBands(layer->image, copy.art, copy.turning() * request.transform(), painting.bands, control);
+            if (!outcome.finished)
+                return nullptr;
+            if (c == 0)
+                layer->outcome = outcome;
+        }
         std::shared_ptr<const CurveLayer> replaced;   // freed after the lock
         {
             // It takes the place of the curve's layer drawn for another request.
@@ -494,7 +508,7 @@ void DrawingScheduler::keepOnlyWhatIsUsed(const ScreenRequest& request, const st
         const bool latest = std::none_of(m_layers.begin(), m_layers.end(), [&](const auto& other) {
             return other->place == layer->place && other->drawnAt > layer->drawnAt && !(other->curve().art.percentToDraw < 100);
         });
-        return latest && placesAlike(layer->request, request, paintedExtent(layer->curve().art, request.scale));
+        return latest && placesAlike(layer->request, request, paintedExtent(layer->curve(), request.scale));
     };
     const auto usedTrace = [&](const std::shared_ptr<const KeptTrace>& trace) {
         return std::any_of(shown.begin(), shown.end(), [&](std::size_t i) { return sameTrace(trace->parameters, traced[i]); });

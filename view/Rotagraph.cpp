@@ -35,6 +35,7 @@ Composition Rotagraph::composition() const
 {
     Composition composition = m_composition;
     composition.curves[std::size_t(m_selected)].art = m_art;
+    composition.background = m_background;
     return composition;
 }
 
@@ -85,6 +86,8 @@ Composition Rotagraph::drawnComposition(int32_t mode) const
             shown.art.percentToDraw = int(i) == m_drawnUpTo ? m_drawnPercent : 100;
         shown.art.drawMode = mode;
         shown.turn = curve.turn;
+        shown.copies = curve.copies;
+        shown.scale = curve.scale;
     }
     return drawn;
 }
@@ -345,11 +348,19 @@ void Rotagraph::paintScreenPicture()
     const ScreenPicture* picture = scheduler().pictureFor(request);
     const bool current = picture != nullptr;
     if (!picture)
-        picture = scheduler().latest();   // until the drawing is done: as it was, not stretched
+        picture = scheduler().latest();   // until the drawing is done: the last one, in its place
+    QPainter painter(this);
+    if (m_background.isValid())
+        painter.fillRect(rect(), m_background);
     if (!picture)
         return;
-    QPainter painter(this);
-    painter.drawImage(request.centre - picture->request.centre, picture->image);
+    // A zoom shows the last picture scaled about the design's centre at once, until the one at
+    // the new scale is drawn.
+    const double zoomed = picture->request.scale > 0 ? request.scale / picture->request.scale : 1;
+    painter.translate(request.centre);
+    if (std::isfinite(zoomed) && zoomed != 1)
+        painter.scale(zoomed, zoomed);
+    painter.drawImage(-picture->request.centre, picture->image);
     if (current) {
         m_lastOutcome = picture->outcome;
         emit drawn();
@@ -374,6 +385,8 @@ void Rotagraph::drawRect(const QRectF& rect)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     m_painter = &painter;
+    if (m_background.isValid())
+        painter.fillRect(rect, m_background);
     const ArtParameters& art = m_art;
     const bool onScreen = art.drawMode == ScreenMode;
     const Composition curves = drawnComposition(art.drawMode);

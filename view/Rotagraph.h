@@ -91,6 +91,10 @@ public:
     // curve's: the view's setters change that curve alone. A new view holds one curve.
     Composition composition() const;
     int selectedCurve() const { return m_selected; }
+    // What lies under the curves, on screen and in every output; invalid: nothing. A new
+    // composition leaves it as it is.
+    QColor background() const { return m_background; }
+    void setBackground(const QColor& colour) { m_background = colour; }
     // Stores the curves and which one is selected, whose parameters become the view's own.
     void setComposition(const Composition& composition, int selected);
 
@@ -187,6 +191,7 @@ private:
     ArtParameters m_art;              // the selected curve's
     Composition m_composition{{ComposedCurve{}}};   // every curve; the selected one's art is m_art
     int m_selected = 0;
+    QColor m_background;
     int m_drawnUpTo = -1;   // the curve a slow drawing is at; -1: every curve is drawn
     float m_drawnPercent = 100;   // how much of that curve it shows
     ViewZoom m_zoom;

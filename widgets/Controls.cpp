@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <QVBoxLayout>
@@ -76,7 +77,47 @@ int tagOf(const QObject* control)
 
 bool isOn(const QCheckBox* checkbox)
 {
+    if (checkbox && checkbox->checkState() == Qt::PartiallyChecked)
+        return checkbox->property("ownValue").toBool();
     return checkbox && checkbox->checkState() == Qt::Checked;
+}
+
+void showMixed(QCheckBox* checkbox, bool own, const QString& toolTip)
+{
+    if (!checkbox || checkbox->checkState() == Qt::PartiallyChecked)
+        return;
+    checkbox->setProperty("ownValue", own);
+    checkbox->setProperty("unmixedToolTip", checkbox->toolTip());
+    const QSignalBlocker quiet(checkbox);
+    checkbox->setTristate(true);
+    checkbox->setCheckState(Qt::PartiallyChecked);
+    checkbox->setToolTip(toolTip);
+    // A click goes on from partly checked to checked: from then on an ordinary box.
+    checkbox->setProperty("setWhileMixed", false);
+    QObject::connect(checkbox, &QAbstractButton::clicked, checkbox, [checkbox] {
+        showUnmixed(checkbox, checkbox->checkState() == Qt::Checked);
+        checkbox->setProperty("setWhileMixed", true);
+    }, Qt::SingleShotConnection);
+}
+
+bool wasSetWhileMixed(const QCheckBox* checkbox)
+{
+    if (!checkbox)
+        return false;
+    // Clicked, before or after the box turned ordinary again.
+    return (checkbox->isTristate() && checkbox->checkState() != Qt::PartiallyChecked)
+        || checkbox->property("setWhileMixed").toBool();
+}
+
+void showUnmixed(QCheckBox* checkbox, bool on)
+{
+    if (!checkbox || !checkbox->isTristate())
+        return;
+    const QSignalBlocker quiet(checkbox);
+    checkbox->setProperty("setWhileMixed", false);
+    checkbox->setTristate(false);
+    checkbox->setChecked(on);
+    checkbox->setToolTip(checkbox->property("unmixedToolTip").toString());
 }
 
 NumberField::NumberField(QWidget* parent)
@@ -92,6 +133,14 @@ NumberField::NumberField(QWidget* parent)
         if (m_markedInvalid && holdsOnlyANumber(text()))
             markWhetherANumber();
     });
+    // Typed into, it holds what was typed, for every value it stood for.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (m_mixed) {
+            m_mixed = false;
+            m_setWhileMixed = true;
+            setToolTip(m_unmixedToolTip);
+        }
+    });
 }
 
 void NumberField::commit()
@@ -101,8 +150,26 @@ void NumberField::commit()
     emit numberEdited();
 }
 
+void NumberField::showMixed(const QString& toolTip)
+{
+    if (isMixed())
+        return;
+    m_kept = text();
+    m_mixed = true;
+    m_setWhileMixed = false;
+    m_unmixedToolTip = QLineEdit::toolTip();
+    setText(QString());
+    setModified(false);
+    setToolTip(toolTip);
+}
+
 void NumberField::setCommittedText(const QString& text)
 {
+    if (m_mixed) {
+        m_mixed = false;
+        setToolTip(m_unmixedToolTip);
+    }
+    m_setWhileMixed = false;
     setText(text);
     setModified(false);
     markWhetherANumber();

@@ -23,8 +23,16 @@ bool holdsOnlyANumber(const QString& text);
 
 // A control's tag: 0 for a control without one.
 int tagOf(const QObject* control);
-// A checkbox counts as on only when fully checked; a mixed or missing one counts as off.
+// A checkbox counts as on only when fully checked; a missing one counts as off, and a partly
+// checked one as the value it stands for (showMixed).
 bool isOn(const QCheckBox* checkbox);
+// Shows a box partly checked, for several things that differ, while it stands for `own`: a
+// click sets it, on, for all of them, and it is an ordinary box again.
+void showMixed(QCheckBox* checkbox, bool own, const QString& toolTip);
+// An ordinary box again, checked as `on`, if it showed mixed values.
+void showUnmixed(QCheckBox* checkbox, bool on);
+// Whether the user clicked it while it showed mixed values, since it last showed them.
+bool wasSetWhileMixed(const QCheckBox* checkbox);
 
 // A text field for one number. Sends numberEdited when the user commits a change (Return, or
 // leaving the field after editing it). Up and Down, and the wheel while it has the focus, ask for
@@ -37,7 +45,16 @@ class NumberField : public QLineEdit
 public:
     explicit NumberField(QWidget* parent = nullptr);
 
-    float floatValue() const { return leadingNumber(text()); }
+    float floatValue() const { return leadingNumber(typedText()); }
+    // The text the field stands for: what it shows, or, while it shows mixed values and nothing
+    // has been typed, the text it kept.
+    QString typedText() const { return isMixed() ? m_kept : text(); }
+    // Shows no text, for several values that differ, and says so in a tooltip, while standing for
+    // the text it held; typing sets it for all of them.
+    void showMixed(const QString& toolTip);
+    bool isMixed() const { return m_mixed && text().isEmpty(); }
+    // Whether the user typed into it while it showed mixed values.
+    bool wasSetWhileMixed() const { return m_setWhileMixed; }
     void setFloatValue(float value) { setText(formatNumber(value)); }
     // Shows a text as a committed edit leaves it, marked when it is not wholly a number, but
     // sends nothing: for a value that comes from a file or from the history of changes.
@@ -63,6 +80,10 @@ private:
 
     bool m_markedInvalid = false;
     QString m_plainToolTip;
+    bool m_mixed = false;
+    bool m_setWhileMixed = false;
+    QString m_kept;           // the text it stands for while it shows mixed values
+    QString m_unmixedToolTip;
 };
 
 // Up and down arrows that step a float value within a range. It takes no focus of its own: the

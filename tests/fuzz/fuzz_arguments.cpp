@@ -1,6 +1,6 @@
 // Whatever the arguments (split at each zero byte), the command line reads a request for
 // pictures or says why not, and a request it reads is one it can carry out: files and an output,
-// a size within the range.
+// a size within the range, plotting options that an export takes.
 
 #include "app/CommandLine.h"
 #include "app/PictureRequest.h"
@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (request
         && (request->files.isEmpty() || request->output.isEmpty()
             || (request->options.edge && (*request->options.edge < kMinimumImageEdge || *request->options.edge > kMaximumImageEdge))
+            || !optionRefusals(request->options.plot).empty()
             || fileNameForSystem(fileNameFromSystem(fileNameForSystem(request->output))) != fileNameForSystem(request->output)))
         std::abort();
     return 0;
