@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/CommandLineExport.h"
 #include "app/DesignFormat.h"
 #include "output/FileNames.h"
@@ -399,23 +400,23 @@ private slots:
     // "--" too, whatever it looks like.
     void picturesOnlyWhenAsked_data()
     {
-        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("picturesOnly");
-        QTest::addRow("a design to open") << QByteArrayList{"ring.rotagraph"} << false;
-        QTest::addRow("--export") << QByteArrayList{"--export", "x.png", "ring.rotagraph"} << true;
-        QTest::addRow("--export=OUTPUT") << QByteArrayList{"--export=x.png", "ring.rotagraph"} << true;
-        QTest::addRow("--thumbnail, last") << QByteArrayList{"ring.rotagraph", "x.png", "--thumbnail"} << true;
-        QTest::addRow("a file named --export, after --") << QByteArrayList{"--", "--export"} << false;
+        QTest::addRow("a design to open") << QStringList{"ring.rotagraph"} << false;
+        QTest::addRow("--export") << QStringList{"--export", "x.png", "ring.rotagraph"} << true;
+        QTest::addRow("--export=OUTPUT") << QStringList{"--export=x.png", "ring.rotagraph"} << true;
+        QTest::addRow("--thumbnail, last") << QStringList{"ring.rotagraph", "x.png", "--thumbnail"} << true;
+        QTest::addRow("a file named --export, after --") << QStringList{"--", "--export"} << false;
     }
 
     void picturesOnlyWhenAsked()
     {
-        QFETCH(QByteArrayList, arguments);
+        QFETCH(QStringList, arguments);
         QFETCH(bool, picturesOnly);
-        std::vector<char*> argv{const_cast<char*>("rotagraph")};
-        for (QByteArray& argument : arguments)
-            argv.push_back(argument.data());
-        QCOMPARE(asksForPicturesOnly(int(argv.size()), argv.data()), picturesOnly);
+        QCommandLineParser options;
+        describeOptions(options);
+        QVERIFY(options.parse(QStringList{"rotagraph"} + arguments));
+        QCOMPARE(asksForPicturesOnly(options), picturesOnly);
     }
 };
 
