@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/CommandLineExport.h"
 #include "app/DesignFormat.h"
 #include "output/FileNames.h"
 #include "TestSupport.h"
@@ -396,6 +398,29 @@ private slots:
         const Run help = rotagraph({QStringLiteral("--help")});
         QCOMPARE(help.status, 0);
         QVERIFY(help.output.contains("--export <OUTPUT>"));
+    }
+
+    // A picture asked for is made without a window; anything else opens the window, a name after
+    // "--" too, whatever it looks like.
+    void picturesOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("picturesOnly");
+        QTest::addRow("a design to open") << QStringList{"ring.rotagraph"} << false;
+        QTest::addRow("--export") << QStringList{"--export", "x.png", "ring.rotagraph"} << true;
+        QTest::addRow("--export=OUTPUT") << QStringList{"--export=x.png", "ring.rotagraph"} << true;
+        QTest::addRow("--thumbnail, last") << QStringList{"ring.rotagraph", "x.png", "--thumbnail"} << true;
+        QTest::addRow("a file named --export, after --") << QStringList{"--", "--export"} << false;
+    }
+
+    void picturesOnlyWhenAsked()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, picturesOnly);
+        QCommandLineParser options;
+        describeOptions(options);
+        QVERIFY(options.parse(QStringList{"rotagraph"} + arguments));
+        QCOMPARE(asksForPicturesOnly(options), picturesOnly);
     }
 };
 

@@ -465,6 +465,8 @@ private slots:
         QTest::mouseDClick(&bar, Qt::LeftButton, {}, QPoint(6, handleY));
         QCOMPARE(bar.stops()[1].second, QColor(0, 0, 255, 128));
         QVERIFY(bar.accessibleDescription().contains(QStringLiteral("Stop 2 of 3 at 0 %, #800000ff")));
+        QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(6, barY));   // where two stops meet: the first one's colour
+        QCOMPARE(bar.stops()[2], QGradientStop(0, QColor(0, 0, 0)));
         for (int x = 20; x < 200; x += 20)
             QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(x, barY));
         QCOMPARE(bar.stops().size(), 8);
@@ -510,8 +512,9 @@ private slots:
             QCOMPARE(shown.pixel(6 + qRound(stop.first * 200), 27), stop.second.rgba());
     }
 
-    // The gradient bar by keys: Tab goes from stop to stop and then leaves, the arrows move the
-    // chosen stop, Home and End send it to an end, Delete removes it while more than two are left.
+    // The gradient bar by keys: Tab and Shift+Tab go from stop to stop and then leave, the arrows
+    // move the chosen stop, Home and End send it to an end, Delete removes it while more than two
+    // are left; a screen reader hears which stop is chosen, where, and its colour.
     void gradientBarByKeys()
     {
         QWidget window;
@@ -523,9 +526,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTest::keyClick(bar, Qt::Key_Tab);
         QCOMPARE(bar->currentStop(), 1);
+        QTest::keyClick(bar, Qt::Key_Backtab);
+        QCOMPARE(bar->currentStop(), 0);
+        QTest::keyClick(bar, Qt::Key_Tab);
         QTest::keyClick(bar, Qt::Key_Right);
         QTest::keyClick(bar, Qt::Key_Right, Qt::ShiftModifier);
         QVERIFY(std::abs(bar->stops()[1].first - 0.61) < 1e-9);
+        QCOMPARE(bar->accessibleDescription(), "Stop 2 of 3 at 61 %, #00ff00");
         QTest::keyClick(bar, Qt::Key_End);
         QCOMPARE(bar->stops()[2], QGradientStop(1, QColor(Qt::green)));   // after blue, chosen
         QCOMPARE(bar->currentStop(), 2);

@@ -73,7 +73,7 @@ void answerTurnedCopies(int count, double step = std::nan(""))
         dialog->findChild<QSpinBox*>("turnedCount")->setValue(count);
         if (!std::isnan(step))
             dialog->findChild<QDoubleSpinBox*>("turnedStep")->setValue(step);
-        dialog->accept();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
 }
 
@@ -216,6 +216,7 @@ private slots:
         QTest::addColumn<QList<double>>("turns");
         QTest::addRow("12, as proposed") << 12 << std::nan("")
                                          << QList<double>{0, 30, 60, 90, 120, 150, 180, 210, 240, 270, 300, 330};
+        QTest::addRow("6, as proposed") << 6 << std::nan("") << QList<double>{0, 60, 120, 180, 240, 300};
         QTest::addRow("3 by 7.5 degrees") << 3 << 7.5 << QList<double>{15, 22.5, 30};
     }
 
@@ -359,6 +360,7 @@ private slots:
         swatches.setCurves({curve});
         const QImage swatch = swatches.index(0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
         QCOMPARE((QList<QRgb>{swatch.pixel(2, 8), swatch.pixel(7, 8), swatch.pixel(12, 8)}), columns);
+        QVERIFY(!swatches.setData(swatches.index(0), QIcon(), Qt::DecorationRole));   // drawn from the pens, never set
     }
 
     // The Curve menu's keys work while the list has the focus, as they do elsewhere.

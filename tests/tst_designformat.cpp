@@ -590,7 +590,7 @@ private slots:
     {
         QTest::addColumn<Design>("design");
         QTest::addColumn<int>("longest");   // characters; 0: no limit
-        QTest::addRow("the default design") << Design() << 40;
+        QTest::addRow("the default design") << Design() << 20;
         QTest::addRow("a toy kit's design") << changed([](Design& d) {
             CurveDesign& c = d.curves[0];
             c.anchorRadius = "96";
@@ -601,12 +601,12 @@ private slots:
             c.penColor = QColor(27, 79, 156);
             c.penWidth = 2;
             c.closeCurve = true;
-        }) << 120;
+        }) << 50;
         QTest::addRow("a rainbow gradient") << changed([](Design& d) {
             d.curves[0].colouring.mode = ColourMode::Gradient;
-            d.curves[0].colouring.stops = {{0, QColor(228, 3, 3)}, {0.5, QColor(0, 128, 38)}, {1, QColor(117, 7, 135)}};
+            d.curves[0].colouring.stops = {{0, QColor(228, 3, 3)}, {0.2, QColor(0, 128, 38)}, {1, QColor(117, 7, 135)}};
             d.curves[0].colouring.repeat = 3;
-        }) << 120;
+        }) << 60;
         QTest::addRow("three curves with every value and kept keys") << composed() << 0;
     }
 
@@ -674,6 +674,9 @@ private slots:
         QTest::addRow("a list claiming four billion curves")
             << plainCode(curves + "\x9a\xff\xff\xff\xff\xa0") << "The design code holds more than 64 curves.";
         QTest::addRow("a byte after its end") << plainCode(curves + "\x81\xa0" + '\0') << damaged;
+        // 20: the key -1, which names nothing; 98 41: a list of 65.
+        QTest::addRow("65 of something under a key no design has")
+            << plainCode("\xa1\x20\x98\x41" + QByteArray(65, '\xa0')) << damaged;
         QTest::addRow("packed bytes after the packed end") << packedCode(curves + "\x81\xa0") + "AA" << damaged;
         QTest::addRow("a name of 70,000 bytes")
             << plainCode(curves + "\x81\xa1\x06\x7a\x00\x01\x11\x70" + QByteArray(70'000, 'x'))

@@ -253,6 +253,8 @@ private slots:
             QCOMPARE(steps[revolution].colour, art.colouring.stops[revolution % 3].colour);
         }
         QCOMPARE(steps.back().last, line - 1);
+        const std::vector<ColourStep> first = penColourSteps(art, traced, 2);   // a line of its first segment alone
+        QVERIFY(first.size() == 1 && first[0].last == 1 && first[0].colour == QColor(Qt::red));
 
         art.colouring.blend = true;
         const std::vector<ColourStep> blended = penColourSteps(art, traced, line);

@@ -1182,6 +1182,8 @@ private slots:
         QCOMPARE(called<QSpinBox>(*app, "Wheel 4 teeth")->text(), QStringLiteral("8"));
         QCOMPARE(called<QSpinBox>(*app, "Pen hole number")->text(), QStringLiteral("3 of 3"));
         QCOMPARE(called<QSpinBox>(*app, "Anchor teeth")->text(), QStringLiteral("≈ 145"));   // left as it was
+        called<QSpinBox>(*app, "Wheel 3 teeth")->setValue(24);   // a wheel set by its teeth
+        QCOMPARE(std::fabs(art.nestedWheels().radii[0]), 40.0f);
     }
 
     // Wheels on the runner draw, close and carry the pen: it keeps inside the last one.

@@ -188,6 +188,10 @@ private slots:
         wheels.showRadii(leadingNumber(entered->anchor), leadingNumber(entered->runner), false, 7);
         const std::optional<WheelControls::Teeth> teeth = wheels.wholeTeeth();
         QVERIFY(teeth && teeth->anchor == 96 && teeth->runner == 40);
+        // Shown again, the pen is where it was last shown: 7 from the centre of the wheel of 31.8,
+        // 4.97 pitches in; nearest is hole 16, 0.5 + 15 × 0.3 in, not exactly.
+        wheels.showCurve(curve);
+        QCOMPARE(controlCalled<QSpinBox>(panel, "Pen hole number")->text(), QStringLiteral("≈ 16 of 20"));
     }
 
     void aMissingKitSaysSo()

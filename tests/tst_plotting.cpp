@@ -261,13 +261,18 @@ private slots:
         QTest::addColumn<double>("speed");
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("told");
-        QTest::addRow("default speed") << kDefaultPlotterSpeedMmPerSecond << 2.0 << "2 s";
-        QTest::addRow("twice as fast") << 50.0 << 1.0 << "1 s";
-        QTest::addRow("ten minutes") << 50.0 / 600 << 600.0 << "10 min";
-        QTest::addRow("an hour and two minutes") << 50.0 / 3700 << 3700.0 << "1 h 2 min";
-        QTest::addRow("standing still: no time") << 0.0 << kNaN << "an unknown time";
-        QTest::addRow("speed not a number") << kNaN << kNaN << "an unknown time";
-        QTest::addRow("infinite speed: no time") << kInfinity << kNaN << "an unknown time";
+        QTest::addColumn<int>("gradientColours");   // 0: a pen
+        QTest::addColumn<QString>("drawer");
+        const QString pen = "Pen 1 (#000000)";
+        QTest::addRow("default speed") << kDefaultPlotterSpeedMmPerSecond << 2.0 << "2 s" << 0 << pen;
+        QTest::addRow("twice as fast") << 50.0 << 1.0 << "1 s" << 0 << pen;
+        QTest::addRow("ten minutes") << 50.0 / 600 << 600.0 << "10 min" << 0 << pen;
+        QTest::addRow("an hour and two minutes") << 50.0 / 3700 << 3700.0 << "1 h 2 min" << 0 << pen;
+        QTest::addRow("standing still: no time") << 0.0 << kNaN << "an unknown time" << 0 << pen;
+        QTest::addRow("speed not a number") << kNaN << kNaN << "an unknown time" << 0 << pen;
+        QTest::addRow("infinite speed: no time") << kInfinity << kNaN << "an unknown time" << 0 << pen;
+        QTest::addRow("a gradient of one colour") << 25.0 << 2.0 << "2 s" << 1 << "Gradient (#000000)";
+        QTest::addRow("a gradient of three") << 25.0 << 2.0 << "2 s" << 3 << "Gradient (3 colours, a pen each)";
     }
 
     void penCostInMetresAndSeconds()
@@ -275,6 +280,8 @@ private slots:
         QFETCH(double, speed);
         QFETCH(double, seconds);
         QFETCH(QString, told);
+        QFETCH(int, gradientColours);
+        QFETCH(QString, drawer);
         // From home to (10, 0), then round a square of 10 mm.
         const QList<QPolygonF> square{{{10, 0}, {20, 0}, {20, 10}, {10, 10}, {10, 0}}};
         const PenCost cost = penCost(plotLength(square), speed);
@@ -284,8 +291,9 @@ private slots:
             QVERIFY(std::isnan(cost.seconds));
         else
             QVERIFY(std::abs(cost.seconds - seconds) < 1e-9);
-        const QString text = costText({PenTally{Qt::black, plotLength(square), 0}}, speed);
-        QCOMPARE(text.section(u'\n', 0, 0), "Pen 1 (#000000): 0.04 m drawn, 0.01 m pen-up travel, " + told);
+        const QString text = costText({PenTally{Qt::black, plotLength(square), gradientColours}}, speed);
+        QCOMPARE(text.section(u'\n', 0, 0), drawer + ": 0.04 m drawn, 0.01 m pen-up travel, " + told);
+        QVERIFY2(text.section(u'\n', 1, 1).startsWith("In all " + told + " at "), qPrintable(text));
     }
 
     // A gradient's steps in the pens nearest their colours, in OKLab: a violet between red and

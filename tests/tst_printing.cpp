@@ -302,10 +302,10 @@ void TestPrinting::printFromTheMenu()
 {
     QFETCH(bool, confirm);
 
-    AppDelegate delegate;
-    delegate.applicationDidFinishLaunching();
+    const std::unique_ptr<AppDelegate> app = startApplication();
+    QVERIFY(app);
+    AppDelegate& delegate = *app;
     QMainWindow* window = delegate.mainWindow();
-    window->show();
     QVERIFY(QTest::qWaitForWindowActive(window));
 
     const QString fileName = m_dir.filePath(QStringLiteral("menu-%1.pdf").arg(QTest::currentDataTag()));
@@ -397,9 +397,9 @@ void TestPrinting::printerChoicesHoldForAFile()
 // nothing behind. (The disk or the file size limit cutting it off: tst_export, with the exports.)
 void TestPrinting::printFailureIsReported()
 {
-    AppDelegate delegate;
-    delegate.applicationDidFinishLaunching();
-    delegate.mainWindow()->show();
+    const std::unique_ptr<AppDelegate> app = startApplication();
+    QVERIFY(app);
+    AppDelegate& delegate = *app;
     const QTemporaryDir folder;
     const QString fileName = folder.filePath(QStringLiteral("missing-folder/design.pdf"));
     setUpPdf(delegate.printer(), fileName, pageLayout(QPageSize::Letter, QPageLayout::Portrait, kInchMargin));
@@ -460,10 +460,10 @@ private:
 
 void TestPrinting::pageSetupChangesTheFollowingPrints()
 {
-    AppDelegate delegate;
-    delegate.applicationDidFinishLaunching();
+    const std::unique_ptr<AppDelegate> app = startApplication();
+    QVERIFY(app);
+    AppDelegate& delegate = *app;
     QMainWindow* window = delegate.mainWindow();
-    window->show();
     auto* action = window->findChild<QAction*>(QStringLiteral("actionPageSetup"));
     QVERIFY(action);
     const QString fileName = m_dir.filePath(QStringLiteral("page-setup.pdf"));

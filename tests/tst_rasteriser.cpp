@@ -244,6 +244,7 @@ private slots:
         // Wound 2^15 times, its cover, 256 levels a winding at 512 times, sums to 2^32 in the
         // rasteriser's int: handed over whole, it would come out as nothing.
         QTest::addRow("filled, wound 32768 times") << 0.0 << QPolygonF{{60, 60}, {140, 60}, {140, 140}, {60, 140}} << 32768;
+        QTest::addRow("a triangle, the fewest corners filled") << 0.0 << QPolygonF{{20, 20}, {180, 20}, {100, 180}} << 1;
     }
 
     void manyLongEdgesAreAllPainted()

@@ -1372,9 +1372,9 @@ private slots:
         QFETCH(VectorFormat, format);
         const bool svg = format == VectorFormat::Svg;
         const QString name = QStringLiteral("Rotagram 160a\u2022o72r\u202253p\u00D79.") + (svg ? "svg" : "pdf");
-        AppDelegate app;
-        app.applicationDidFinishLaunching();
-        app.mainWindow()->show();
+        const std::unique_ptr<AppDelegate> started = startApplication();
+        QVERIFY(started);
+        AppDelegate& app = *started;
         const QTemporaryDir folder;
         Rotagraph& art = *app.artView();
         art.setPenDrawSize(2);
@@ -1446,8 +1446,9 @@ private slots:
     // are the next run's.
     void choicesInTheNextRun()
     {
-        AppDelegate app;
-        app.applicationDidFinishLaunching();
+        const std::unique_ptr<AppDelegate> started = startApplication();
+        QVERIFY(started);
+        AppDelegate& app = *started;
         app.artView()->setPenDrawSize(2);
         QFileDialog* dialog = openVectorExportDialog(app.mainWindow(), shownIn(app, {}), VectorFormat::Svg);
         if (isLaterRun()) {

@@ -918,8 +918,7 @@ private slots:
     void fileSizeLimitDoesNotEndTheProgram()
     {
         std::signal(SIGXFSZ, SIG_DFL);
-        AppDelegate started;
-        started.applicationDidFinishLaunching();
+        QVERIFY(startApplication());
         struct sigaction now {};
         QCOMPARE(sigaction(SIGXFSZ, nullptr, &now), 0);
         QVERIFY(now.sa_handler == SIG_IGN);
