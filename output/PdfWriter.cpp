@@ -2,6 +2,7 @@
 
 #include "output/PlotPage.h"
 
+#include <QDateTime>
 #include <QtEndian>
 
 #include <algorithm>
@@ -28,6 +29,21 @@ QByteArray textString(const QString& text)
         utf16.append(reinterpret_cast<const char*>(&unit), sizeof unit);
     }
     return '<' + utf16.toHex() + '>';
+}
+
+// A document string as plainly as it fits: printable ASCII, which PDFDocEncoding shares and every
+// tool reads, as a literal string; anything else in UTF-16.
+QByteArray documentString(const QString& text)
+{
+    QByteArray literal("(");
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+            return textString(text);
+        if (c == u'\\' || c == u'(' || c == u')')
+            literal += '\\';
+        literal += char(c.unicode());
+    }
+    return literal + ')';
 }
 
 // A number as exact as a double holds it: the page's scale and height, which every point goes
@@ -171,8 +187,9 @@ bool PdfWriter::finish(const QString& title, const QString& creator)
         : " /OCProperties << /OCGs [" + layers + " ] /D << /Order [" + layers + " ] /ON [" + layers + " ] >> >>";
     m_out.appendBytes("<< /Type /Catalog /Pages " + reference(pages) + optionalContent + " >>\nendobj\n");
     const int info = beginObject();
-    m_out.appendBytes("<< /Title " + textString(title) + " /Creator " + textString(creator) + " /Producer "
-                      + textString(creator) + " >>\nendobj\n");
+    const QByteArray now = "(D:" + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + "Z)";
+    m_out.appendBytes("<< /Title " + documentString(title) + " /Creator " + documentString(creator) + " /Producer "
+                      + documentString(creator) + " /CreationDate " + now + " /ModDate " + now + " >>\nendobj\n");
 
     const std::size_t crossReference = m_out.size();
     m_out.appendBytes("xref\n0 " + QByteArray::number(qulonglong(m_offsets.size() + 1)) + "\n0000000000 65535 f \n");

@@ -611,7 +611,9 @@ private slots:
         readVectorPage(format, file, page, &info);
         if (format == VectorFormat::Pdf)
             QVERIFY2(info.contains(QStringLiteral("Title:           Rotagram test\n"))
-                         && info.contains(QStringLiteral("Creator:         ") + QCoreApplication::applicationName() + u'\n'),
+                         && info.contains(QStringLiteral("Creator:         ") + QCoreApplication::applicationName() + u'\n')
+                         && info.contains(QStringLiteral("CreationDate:")) && info.contains(QStringLiteral("ModDate:"))
+                         && contentsOf(file).contains("/Title (Rotagram test)"),   // plain ASCII, as PDF/A tools keep it
                      qPrintable(info));
         // A viewer of the plotter's SVG sees what the pens draw: no solid fill.
         DrawnDesign plotted = design;
