@@ -31,6 +31,8 @@ const QString kSizeKey = QStringLiteral("drawnSizeMm");
 const QString kPenWidthKey = QStringLiteral("penWidthMm");
 const QString kDesignPenWidthKey = QStringLiteral("designPenWidth");
 const QString kToleranceKey = QStringLiteral("simplifyToleranceMm");
+const QString kGradientPensKey = QStringLiteral("gradientPens");
+const QString kEveryColourStepKey = QStringLiteral("everyColourStep");
 const QString kFillKey = QStringLiteral("fill");
 const QString kHatchSpacingKey = QStringLiteral("hatchSpacingMm");
 const QString kHatchAngleKey = QStringLiteral("hatchAngleDegrees");
@@ -293,6 +295,8 @@ PlotOptions initialVectorOptions(float designPenWidth)
     options.hatch.spacingMm = remembered(stored, kHatchSpacingKey, options.hatch.spacingMm);
     options.hatch.angleDegrees = remembered(stored, kHatchAngleKey, options.hatch.angleDegrees);
     options.hatch.crossHatch = stored.value(kCrossHatchKey, options.hatch.crossHatch).toBool();
+    options.gradientPens = std::clamp(stored.value(kGradientPensKey, options.gradientPens).toInt(), 0, kMostGradientPens);
+    options.everyColourStep = stored.value(kEveryColourStepKey, options.everyColourStep).toBool();
     options.speedMmPerSecond = remembered(stored, kSpeedKey, options.speedMmPerSecond);
     // Compared as floats, as the design holds its width: a double would round it differently.
     const auto chosenFor = static_cast<float>(remembered(stored, kDesignPenWidthKey, qQNaN()));
@@ -317,6 +321,8 @@ void rememberVectorOptions(const PlotOptions& options, float designPenWidth)
     stored.setValue(kDesignPenWidthKey, static_cast<double>(designPenWidth));   // every float is a double
     stored.setValue(kToleranceKey, options.simplifyToleranceMm);
     stored.setValue(kFillKey, int(options.fill));
+    stored.setValue(kGradientPensKey, options.gradientPens);
+    stored.setValue(kEveryColourStepKey, options.everyColourStep);
     stored.setValue(kHatchSpacingKey, options.hatch.spacingMm);
     stored.setValue(kHatchAngleKey, options.hatch.angleDegrees);
     stored.setValue(kCrossHatchKey, options.hatch.crossHatch);
