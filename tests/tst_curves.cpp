@@ -316,10 +316,12 @@ private slots:
     {
         action(*app, "actionAddCurve")->trigger();
         typeInto(app->anchorRadiusInput(), "90");
+        typeInto(app->revolutionsInput(), "4");
         app->fillCheckbox()->click();
         selectTogether(*app, {0, 1});
         QCOMPARE(app->anchorRadiusInput()->text(), QString());
         QVERIFY(app->anchorRadiusInput()->toolTip().contains("differ"));
+        QCOMPARE(app->revolutionsInput()->text(), QString());   // the last of the fields too
         QCOMPARE(app->runnerRadiusInput()->text(), QString("72"));
         QCOMPARE(app->fillCheckbox()->checkState(), Qt::PartiallyChecked);
         QCOMPARE(app->closeCurveCheckbox()->checkState(), Qt::Unchecked);
@@ -330,9 +332,14 @@ private slots:
         QCOMPARE(app->fillCheckbox()->checkState(), Qt::Checked);
         QVERIFY(model(*app)->curve(0).fillShape && model(*app)->curve(1).fillShape);
         QCOMPARE(app->anchorRadiusInput()->text(), QString());   // still differing
-        typeInto(app->anchorRadiusInput(), "100");
-        QCOMPARE(model(*app)->curve(0).anchorRadius, QString("100"));
-        QCOMPARE(model(*app)->curve(1).anchorRadius, QString("100"));
+        // The shown curve's own values, typed, reach the others too: each field its own.
+        typeInto(app->anchorRadiusInput(), "90");
+        QCOMPARE(model(*app)->curve(0).anchorRadius, QString("90"));
+        QCOMPARE(model(*app)->curve(1).anchorRadius, QString("90"));
+        typeInto(app->revolutionsInput(), "4");
+        QCOMPARE(model(*app)->curve(0).revolutions, QString("4"));
+        QCOMPARE(model(*app)->curve(1).revolutions, QString("4"));
+        QCOMPARE(model(*app)->curve(0).runnerRadius, QString("72"));
         QVERIFY(!app->anchorRadiusInput()->toolTip().contains("differ"));
     }
 
